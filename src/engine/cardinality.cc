@@ -1,0 +1,73 @@
+#include "engine/cardinality.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace tce {
+namespace {
+
+// A plain unsigned decimal number of 1 to 18 digits (so that it fits 64 bits
+// with room to spare).
+std::optional<uint64_t> PlainNumber(std::string_view text) {
+  if (text.empty() || text.size() > 18) return std::nullopt;
+  uint64_t value = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return std::nullopt;
+    value = value * 10 + static_cast<uint64_t>(c - '0');
+  }
+  return value;
+}
+
+}  // namespace
+
+std::optional<DistributionSummary> ReadDistributionSummary(
+    std::string_view text) {
+  constexpr std::string_view kMagic = "TVD1";
+  if (text.substr(0, kMagic.size()) != kMagic) return std::nullopt;
+  text.remove_prefix(kMagic.size());
+  if (!text.empty() && text.front() != ';') return std::nullopt;
+
+  std::optional<uint64_t> s, d, f1;
+  while (!text.empty()) {
+    text.remove_prefix(1);  // the ";" before the field
+    const size_t end = std::min(text.find(';'), text.size());
+    const std::string_view field = text.substr(0, end);
+    text.remove_prefix(end);
+    if (field.empty()) continue;
+    const size_t equals = field.find('=');
+    // Past the summary (bins, or a chunk cut short): stop reading here.
+    if (equals == std::string_view::npos) break;
+    const std::string_view key = field.substr(0, equals);
+    std::optional<uint64_t>* slot = key == "s"    ? &s
+                                    : key == "d"  ? &d
+                                    : key == "f1" ? &f1
+                                                  : nullptr;
+    if (slot == nullptr) continue;  // a field of a later format
+    if (slot->has_value()) return std::nullopt;  // repeated
+    *slot = PlainNumber(field.substr(equals + 1));
+    if (!slot->has_value()) return std::nullopt;
+  }
+  if (!s || !d || !f1 || *d > *s || *f1 > *d) return std::nullopt;
+  return DistributionSummary{*s, *d, *f1};
+}
+
+double getCard(std::string& distribution, double rows) {
+  if (!std::isfinite(rows)) rows = 0.0;
+  const std::optional<DistributionSummary> summary =
+      ReadDistributionSummary(distribution);
+  if (!summary) return rows > 0.0 ? rows : 0.0;
+  const double s = static_cast<double>(summary->sampled);
+  const double d = static_cast<double>(summary->distinct);
+  const double f1 = static_cast<double>(summary->singles);
+  if (rows <= 0.0 || s >= rows) return d;
+  if (s == 0.0) return rows;
+  const double duj1 = s * d / (s - f1 + f1 * s / rows);
+  if (!std::isfinite(duj1)) return rows;
+  return std::clamp(duj1, d, rows);
+}
+
+Fixed4 CardinalityOf(std::string& distribution, Fixed4 row_count) {
+  return Fixed4::FromDouble(getCard(distribution, row_count.ToDouble()));
+}
+
+}  // namespace tce

@@ -1,0 +1,136 @@
+#include "engine/column_types.h"
+
+#include <algorithm>
+#include <initializer_list>
+
+namespace tce {
+namespace {
+
+bool IsOneOf(std::string_view name, std::initializer_list<std::string_view> names) {
+  return std::find(names.begin(), names.end(), name) != names.end();
+}
+
+bool IsCharacterType(std::string_view name) {
+  return IsOneOf(name, {"CHAR", "NCHAR", "VARCHAR", "NVARCHAR", "LVARCHAR"});
+}
+
+}  // namespace
+
+std::string TypeNameFromCode(int32_t type_code, const Reporter& reporter) {
+  const int code = type_code & 255;
+  switch (code) {
+    case 0: return "CHAR";
+    case 1: return "SMALLINT";
+    case 2: return "INTEGER";
+    case 3: return "FLOAT";
+    case 4: return "SMALLFLOAT";
+    case 5: return "DECIMAL";
+    case 6: return "SERIAL";
+    case 7: return "DATE";
+    case 8: return "MONEY";
+    case 9: return "NULL";
+    case 10: return "DATETIME";
+    case 11: return "BYTE";
+    case 12: return "TEXT";
+    case 13: return "VARCHAR";
+    case 14: return "INTERVAL";
+    case 15: return "NCHAR";
+    case 16: return "NVARCHAR";
+    case 17: return "INT8";
+    case 18: return "SERIAL8";
+    case 19: return "SET";
+    case 20: return "MULTISET";
+    case 21: return "LIST";
+    case 22: return "UNNAMED";
+    case 40: return "LVARCHAR";
+    case 41: return "CLOB";
+    case 52: return "BIGINT";
+    case 53: return "BIGSERIAL";
+    default:
+      reporter.Log("Data Type", "Unknown datatype=" + std::to_string(code));
+      return "UNKNOWN";
+  }
+}
+
+int32_t ColumnByteLength(std::string_view name, int32_t length,
+                         StorageClass& storage) {
+  storage = FixedCompressible;
+  if (name == "SMALLINT") return 2;
+  if (IsOneOf(name, {"INTEGER", "DATE", "SERIAL"})) return 4;
+  if (IsOneOf(name, {"SERIAL8", "INT8"})) return 10;
+  if (IsOneOf(name, {"DATETIME", "TIME", "INTERVAL"})) return length / 256;
+  if (IsOneOf(name, {"CHAR", "NCHAR"})) return length;
+  if (IsOneOf(name, {"REAL", "SMALLFLOAT"})) return 4;
+  if (IsOneOf(name, {"FLOAT", "DOUBLE"})) return 8;
+  if (IsOneOf(name, {"BIGINT", "BIGSERIAL"})) return 8;
+  if (IsOneOf(name, {"BYTE", "TEXT"})) {
+    storage = FixedIncompressible;
+    return 56;
+  }
+  if (IsOneOf(name, {"BLOB", "CLOB", "UNKNOWN", "OTHER"})) {
+    storage = FixedIncompressible;
+    return 72;
+  }
+  if (IsOneOf(name, {"SET", "MULTISET", "LIST", "NAMED", "UNNAMED", "OPAQUE"})) {
+    storage = VariableLength;
+    return length;
+  }
+  if (name == "LVARCHAR") {
+    storage = VariableLength;
+    return length == 0 ? 2048 : length;
+  }
+  if (IsOneOf(name, {"VARCHAR", "NVARCHAR"})) {
+    // Only the low byte is the maximum length; a high byte of 128 or more
+    // arrives as a negative 16-bit value.
+    storage = VariableLength;
+    return length > 0 ? length % 256 : (length + 65536) % 256;
+  }
+  if (IsOneOf(name, {"DECIMAL", "MONEY"})) {
+    const int32_t precision = length / 256;
+    return precision % 2 != 0 ? (precision + 4) / 2 : (precision + 3) / 2;
+  }
+  storage = FixedIncompressible;
+  return length;
+}
+
+int16_t TypeIndexOf(std::string_view name) {
+  if (IsOneOf(name, {"OTHER", "NULL"})) return 1;
+  if (IsOneOf(name, {"VARCHAR", "NVARCHAR", "LVARCHAR"})) return 2;
+  if (IsOneOf(name, {"CHAR", "NCHAR"})) return 3;
+  if (IsOneOf(name, {"INT8", "SERIAL8"})) return 4;
+  if (name == "SMALLINT") return 6;
+  if (IsOneOf(name, {"INTEGER", "SERIAL"})) return 7;
+  if (IsOneOf(name, {"BIGINT", "BIGSERIAL"})) return 8;
+  if (IsOneOf(name, {"REAL", "SMALLFLOAT"})) return 9;
+  if (name == "FLOAT") return 10;
+  if (name == "DOUBLE") return 11;
+  if (IsOneOf(name, {"DECIMAL", "MONEY"})) return 12;
+  if (name == "DATE") return 13;
+  if (name == "TIME") return 14;
+  if (IsOneOf(name, {"TIMESTAMP", "DATETIME", "INTERVAL"})) return 15;
+  return 1;
+}
+
+int16_t SizeClassOf(std::string_view name, int32_t byte_length) {
+  const int16_t length = static_cast<int16_t>(
+      std::clamp<int32_t>(byte_length, INT16_MIN, INT16_MAX));
+  if (IsCharacterType(name)) return std::min<int16_t>(length, 15);
+  if (IsOneOf(name, {"DECIMAL", "MONEY"})) return std::min<int16_t>(length, 16);
+  if (IsOneOf(name, {"TIMESTAMP", "DATETIME", "INTERVAL"})) return 10;
+  if (name == "TIME") return 3;
+  return std::min<int16_t>(length, 15);
+}
+
+int16_t CardinalityClassOf(std::string_view name, Fixed4 cardinality) {
+  if (IsCharacterType(name)) return 1;
+  auto between = [&](int64_t low, int64_t high) {
+    return cardinality >= Fixed4::FromInt(low) &&
+           cardinality <= Fixed4::FromInt(high);
+  };
+  if (between(0, 10)) return 1;
+  if (between(11, 100)) return 2;
+  if (between(101, 250)) return 3;
+  return 4;
+}
+
+}  // namespace tce

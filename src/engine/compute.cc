@@ -1,0 +1,182 @@
+#include "engine/compute.h"
+
+#include <algorithm>
+#include <array>
+#include <string>
+
+namespace tce {
+namespace {
+
+constexpr int kTypeSlots = 17;  // type indexes 0 to 16
+
+}  // namespace
+
+CatalogColumnRow& ColumnList::Append() {
+  if (Size() == slots_.size()) slots_.emplace_back();
+  return slots_[count_++];
+}
+
+Fixed4 EstimateVariableLength(Fixed4 row_count, Fixed4 pages_used,
+                              int16_t page_size, Fixed4 fixed_part) {
+  if (row_count <= Fixed4()) return Fixed4();
+  const Fixed4 size = Fixed4::FromInt(page_size);
+  const Fixed4 half = Fixed4::FromRaw(Fixed4::kScale / 2);
+  const Fixed4 page_overhead = Fixed4::FromInt(28) * pages_used;
+  const Fixed4 row_overhead =
+      row_count * (fixed_part + Fixed4::FromInt(4));
+  Fixed4 free = size * (pages_used - half) - page_overhead - row_overhead;
+  if (free < Fixed4()) free = size * pages_used - page_overhead - row_overhead;
+  if (free < Fixed4()) free = Fixed4();
+  return Fixed4::FromDouble(free.ToDouble() / row_count.ToDouble());
+}
+
+Fixed4 Estimator::LookupColumnCompression(int16_t t, int16_t n, int16_t s,
+                                          int16_t k) const {
+  auto reject = [&](const char* what, int value) {
+    if (reporter_.debug()) {
+      reporter_.WriteLog("COMP", what + std::to_string(value));
+    }
+    return Fixed4();
+  };
+  if (t < 0 || t > 16) return reject("Bad typeindex=", t);
+  if (s < 1 || s > 16) return reject("Bad datasize=", s);
+  if (n < 1 || n > 10) return reject("Bad colcount=", n);
+  if (k < 0 || k > 4) return reject("Bad cardinality=", k);
+  if (!settings_.UseMaxCardinality) n = 1;
+  const TypeStatEntry& entry = statistics_.at(t, n, s, k);
+  return settings_.EstimatePageCompression ? entry.PagePct : entry.RowPct;
+}
+
+Fixed4 Estimator::Compute(EstimateContext& context) const {
+  const std::span<CatalogColumnRow> columns = context.TableColumns.columns();
+  const bool debug = reporter_.debug();
+  if (columns.empty()) {
+    reporter_.Log("Compute", "No columns in the table");
+    return Fixed4();
+  }
+
+  // First pass: count the columns of each type index, find each index's
+  // highest cardinality class and add up the lengths by storage class.
+  std::array<int16_t, kTypeSlots> similar_count{};
+  std::array<int32_t, kTypeSlots> max_card_class;
+  max_card_class.fill(-1);
+  Fixed4 fixed, incompressible, variable;
+  bool has_variable = false;
+  for (const CatalogColumnRow& column : columns) {
+    const int16_t t = TypeIndexOf(column.TypeName);
+    similar_count[t] = static_cast<int16_t>(similar_count[t] + 1);
+    if (similar_count[t] > 10) similar_count[t] = 10;
+    const int16_t k = CardinalityClassOf(column.TypeName, column.Cardinality);
+    if (k > max_card_class[t]) max_card_class[t] = k;
+    const Fixed4 length = Fixed4::FromInt(column.ByteLength);
+    switch (column.ColumnStorage) {
+      case FixedCompressible: fixed += length; break;
+      case FixedIncompressible: incompressible += length; break;
+      case VariableLength:
+        variable += length;
+        has_variable = true;
+        break;
+      default: break;
+    }
+  }
+  const Fixed4 fixed_part = fixed + incompressible;
+
+  const CatalogColumnRow& first = columns.front();
+  if (has_variable) {
+    if (first.RowCount > Fixed4() && first.PagesUsed > Fixed4()) {
+      const Fixed4 estimate = EstimateVariableLength(
+          first.RowCount, first.PagesUsed, first.PageSize, fixed_part);
+      if (estimate < variable) variable = estimate;
+    }
+    if (debug) {
+      reporter_.WriteLog("LENGTH", "FIXED=" + fixed_part.ToText() +
+                                       " VAR=" + variable.ToText());
+    }
+    context.RowLength = fixed_part + variable;
+  } else {
+    if (debug) {
+      reporter_.WriteLog("LENGTH", "FIXED=" + fixed.ToText() + " VAR=NONE");
+    }
+    context.RowLength = fixed_part;
+  }
+
+  // Second pass: each column's saving; the fixed-length columns' compressed
+  // bytes go into the accumulator.
+  const Fixed4 hundred = Fixed4::FromInt(100);
+  double compressed = 0.0;
+  auto lookup_args = [&](int16_t t, const CatalogColumnRow& column,
+                         int16_t& n, int16_t& k) {
+    if (settings_.UseMaxCardinality) {
+      k = static_cast<int16_t>(max_card_class[t]);
+      n = similar_count[t];
+    } else {
+      k = CardinalityClassOf(column.TypeName, column.Cardinality);
+      n = 1;
+    }
+  };
+  for (CatalogColumnRow& column : columns) {
+    int16_t n = 0;
+    int16_t k = 0;
+    switch (column.ColumnStorage) {
+      case FixedCompressible: {
+        const int16_t t = TypeIndexOf(column.TypeName);
+        lookup_args(t, column, n, k);
+        const int16_t s = SizeClassOf(column.TypeName, column.ByteLength);
+        column.CompressionPct = LookupColumnCompression(t, n, s, k);
+        compressed += (hundred - column.CompressionPct).ToDouble() *
+                      column.ByteLength / 100.0;
+        break;
+      }
+      case FixedIncompressible:
+        column.CompressionPct = Fixed4();
+        compressed += column.ByteLength;
+        break;
+      case VariableLength: {
+        // Every variable-length type is looked up as VARCHAR.
+        const int16_t t = TypeIndexOf("VARCHAR");
+        lookup_args(t, column, n, k);
+        const int16_t s = SizeClassOf(column.TypeName, column.ByteLength);
+        column.CompressionPct = LookupColumnCompression(t, n, s, k);
+        break;
+      }
+      default:
+        continue;  // no column line for a storage class that counts nothing
+    }
+    if (debug) {
+      reporter_.WriteLog("LENGTH", "TYPE=" + column.TypeName + " LEN=" +
+                                       std::to_string(column.ByteLength) +
+                                       "  %=" + column.CompressionPct.ToText());
+    }
+  }
+
+  // The variable-length part of the row is estimated as a whole.
+  if (has_variable) {
+    const int16_t t = TypeIndexOf("VARCHAR");
+    int16_t s = 15;
+    if (variable <= Fixed4::FromInt(15)) {
+      s = static_cast<int16_t>(
+          std::max<int64_t>(variable.RoundToWhole(), INT16_MIN));
+    }
+    const Fixed4 saving = LookupColumnCompression(t, similar_count[t], s, 1);
+    compressed += (hundred - saving).ToDouble() * variable.ToDouble() / 100.0;
+  }
+
+  context.CompressedLength = Fixed4::FromDouble(compressed);
+  if (debug) {
+    reporter_.WriteLog("Row Length",
+                       "Row Length=" + context.RowLength.ToText() +
+                           " Compressed Length=" +
+                           context.CompressedLength.ToText());
+  }
+  if (context.RowLength > Fixed4()) {
+    const Fixed4 result = Fixed4::FromDouble(
+        (context.RowLength - context.CompressedLength).ToDouble() * 100.0 /
+        context.RowLength.ToDouble());
+    if (debug) reporter_.WriteLog("Compute", "Compression=" + result.ToText());
+    return result;
+  }
+  reporter_.Log("Compute", "No row length");
+  return Fixed4();
+}
+
+}  // namespace tce

@@ -1,0 +1,89 @@
+#include "engine/fixed4.h"
+
+#include <cmath>
+
+#include "shell/number_text.h"
+
+namespace tce {
+namespace {
+
+using Wide = __int128;
+
+int64_t Saturate(Wide value) {
+  if (value > INT64_MAX) return INT64_MAX;
+  if (value < INT64_MIN) return INT64_MIN;
+  return static_cast<int64_t>(value);
+}
+
+// Divides by a positive divisor, rounding the quotient half to even.
+Wide DivideHalfEven(Wide numerator, Wide divisor) {
+  Wide quotient = numerator / divisor;
+  Wide remainder = numerator % divisor;
+  if (remainder < 0) {  // make the remainder non-negative (floor division)
+    remainder += divisor;
+    quotient -= 1;
+  }
+  Wide twice = remainder * 2;
+  if (twice > divisor || (twice == divisor && quotient % 2 != 0)) {
+    quotient += 1;
+  }
+  return quotient;
+}
+
+}  // namespace
+
+Fixed4 Fixed4::FromInt(int64_t whole) {
+  return FromRaw(Saturate(static_cast<Wide>(whole) * kScale));
+}
+
+std::optional<Fixed4> Fixed4::TryFromDouble(double value) {
+  if (!std::isfinite(value)) return std::nullopt;
+  double scaled = RoundHalfEven(value * kScale);
+  // 2^63 is the first double beyond the range.
+  if (scaled >= 9223372036854775808.0 || scaled < -9223372036854775808.0) {
+    return std::nullopt;
+  }
+  return FromRaw(static_cast<int64_t>(scaled));
+}
+
+Fixed4 Fixed4::FromDouble(double value) {
+  if (std::isnan(value)) return Fixed4();
+  if (std::optional<Fixed4> fixed = TryFromDouble(value)) return *fixed;
+  return value > 0 ? Max() : Min();
+}
+
+int64_t Fixed4::RoundToWhole() const {
+  return static_cast<int64_t>(DivideHalfEven(raw_, kScale));
+}
+
+std::string Fixed4::ToText() const {
+  Wide magnitude = raw_ < 0 ? -static_cast<Wide>(raw_) : raw_;
+  uint64_t whole = static_cast<uint64_t>(magnitude / kScale);
+  int fraction = static_cast<int>(magnitude % kScale);
+  std::string text = raw_ < 0 ? "-" : "";
+  text += std::to_string(whole);
+  if (fraction != 0) {
+    std::string digits = std::to_string(fraction);
+    digits.insert(0, 4 - digits.size(), '0');
+    while (digits.back() == '0') digits.pop_back();
+    text += '.';
+    text += digits;
+  }
+  return text;
+}
+
+Fixed4 operator+(Fixed4 a, Fixed4 b) {
+  return Fixed4::FromRaw(Saturate(static_cast<Wide>(a.raw_) + b.raw_));
+}
+
+Fixed4 operator-(Fixed4 a, Fixed4 b) {
+  return Fixed4::FromRaw(Saturate(static_cast<Wide>(a.raw_) - b.raw_));
+}
+
+Fixed4 operator*(Fixed4 a, Fixed4 b) {
+  // |raw| < 2^63, so the product fits in 127 bits.
+  Wide product = static_cast<Wide>(a.raw_) * b.raw_;
+  return Fixed4::FromRaw(Saturate(DivideHalfEven(product, Fixed4::kScale)));
+}
+
+}  // namespace tce
