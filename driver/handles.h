@@ -1,0 +1,117 @@
+// The driver's handles and their diagnostics. Every handle given out is
+// registered, so that a call with a freed or foreign handle is answered
+// with SQL_INVALID_HANDLE instead of touching memory it does not own.
+#ifndef TVCLI_HANDLES_H_
+#define TVCLI_HANDLES_H_
+
+#include <sql.h>
+#include <sqlite3.h>
+
+#include <deque>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace tvcli {
+
+inline constexpr char kServerPrefix[] = "[Tarvex][CLI Driver][Server] ";
+inline constexpr char kClientPrefix[] = "[Tarvex][CLI Driver][Client] ";
+
+enum class Kind { kEnv, kDbc, kStmt };
+
+struct DiagRecord {
+  std::string state;  // five characters
+  SQLINTEGER native = 0;
+  std::string message;
+};
+
+struct Handle {
+  explicit Handle(Kind k) : kind(k) {}
+  virtual ~Handle() = default;
+
+  // Records a diagnostic with the client prefix and returns SQL_ERROR.
+  SQLRETURN ClientError(const char* state, const std::string& text) {
+    diags.push_back({state, -1, kClientPrefix + text});
+    return SQL_ERROR;
+  }
+  SQLRETURN ServerError(const char* state, SQLINTEGER native,
+                        const std::string& text) {
+    diags.push_back({state, native, kServerPrefix + text});
+    return SQL_ERROR;
+  }
+  void Warning(const char* state, const std::string& text) {
+    diags.push_back({state, 0, kClientPrefix + text});
+  }
+
+  const Kind kind;
+  std::deque<DiagRecord> diags;
+};
+
+struct Stmt;
+
+struct Env : Handle {
+  Env() : Handle(Kind::kEnv) {}
+  SQLINTEGER odbc_version = 0;
+  int connections = 0;  // allocated connection handles
+};
+
+struct Dbc : Handle {
+  explicit Dbc(Env* e) : Handle(Kind::kDbc), env(e) {}
+  bool connected() const { return db != nullptr; }
+
+  Env* env;
+  sqlite3* db = nullptr;
+  std::string database;   // the name the connection string gave
+  std::string qualifier;  // the name statements qualify its tables with
+  std::set<Stmt*> statements;
+};
+
+struct ColumnInfo {
+  std::string name;
+  SQLSMALLINT type = SQL_VARCHAR;
+  SQLULEN size = 255;
+  SQLSMALLINT digits = 0;
+};
+
+struct Binding {
+  SQLSMALLINT target = 0;
+  SQLPOINTER buffer = nullptr;
+  SQLLEN length = 0;
+  SQLLEN* indicator = nullptr;
+};
+
+struct Stmt : Handle {
+  explicit Stmt(Dbc* d) : Handle(Kind::kStmt), dbc(d) {}
+  ~Stmt() override { CloseCursor(); }
+  void CloseCursor() {
+    if (vm != nullptr) sqlite3_finalize(vm);
+    vm = nullptr;
+    executed = row_pending = done = false;
+    columns.clear();
+  }
+
+  Dbc* dbc;
+  bool prepared = false;
+  std::string sql;  // translated to SQLite's dialect
+  sqlite3_stmt* vm = nullptr;
+  bool executed = false;
+  bool row_pending = false;  // the first row was stepped by SQLExecute
+  bool done = false;
+  std::vector<ColumnInfo> columns;
+  std::vector<Binding> bindings;  // index = column number - 1
+};
+
+// The registry of live handles.
+void Register(Handle* handle);
+void Unregister(Handle* handle);
+// The live handle of the kind, or nullptr.
+Handle* Lookup(void* handle, Kind kind);
+
+template <typename T>
+T* As(void* handle, Kind kind) {
+  return static_cast<T*>(Lookup(handle, kind));
+}
+
+}  // namespace tvcli
+
+#endif  // TVCLI_HANDLES_H_

@@ -1,0 +1,94 @@
+#include "db/catalog_query.h"
+
+#include "shell/number_text.h"
+
+namespace tce {
+namespace {
+
+std::string TrimSpacesCopy(std::string_view text) {
+  const size_t first = text.find_first_not_of(' ');
+  if (first == std::string_view::npos) return {};
+  const size_t last = text.find_last_not_of(' ');
+  return std::string(text.substr(first, last - first + 1));
+}
+
+}  // namespace
+
+std::string BuildCatalogQuery(std::string_view owner_clause,
+                              std::string_view table_clause,
+                              std::string_view page_size_expression,
+                              const RunSettings& settings) {
+  std::string sql;
+  sql += "~SELECT T.OWNER, T.TABNAME, T.NPUSED, T.NROWS, C.COLNAME, C.COLTYPE, ";
+  sql += "~       C.COLLENGTH, X.ENCDAT, ";
+  sql += page_size_expression;
+  sql += " ";
+  sql += "~    FROM ";
+  sql += "SYSTABLES T";
+  sql += " INNER JOIN ";
+  sql += "SYSCOLUMNS C";
+  sql += "~      ON C.TABID = T.TABID AND T.TABTYPE = 'T' ";
+  if (settings.MinTableSizeMB > 0) {
+    // 256 pages of 4096 bytes make a megabyte, scaled to the page size.
+    sql += "~    AND (T.NPUSED >= ";
+    sql += WithLeadingBlank(
+        FormatNumber(static_cast<int64_t>(settings.MinTableSizeMB) * 256));
+    sql += " * (4096/";
+    sql += page_size_expression;
+    sql += "))  ";
+  }
+  if (settings.IgnoreTablesWithoutStats) sql += "~    AND (T.NROWS > 0) ";
+  if (!owner_clause.empty() && !table_clause.empty()) {
+    sql += "~    AND ";
+    sql += owner_clause;
+    sql += "~    AND ";
+    sql += table_clause;
+  } else if (!owner_clause.empty() || !table_clause.empty()) {
+    sql += "~    AND ";
+    sql += owner_clause.empty() ? table_clause : owner_clause;
+  }
+  sql += "~    LEFT OUTER JOIN ";
+  sql += "SYSDISTRIB X";
+  sql += "~      ON X.TABID = T.TABID AND ";
+  sql += "~         X.COLNO = C.COLNO AND ";
+  sql += "~         X.SEQNO = 1 ";
+  sql += "~ORDER BY T.OWNER, T.TABNAME";
+  return sql;
+}
+
+std::string BuildFilterClause(std::string_view column, std::string_view list) {
+  if (list.empty()) return {};
+  std::string patterns;
+  std::string names;
+  size_t start = 0;
+  while (true) {
+    const size_t comma = list.find(',', start);
+    std::string item = TrimSpacesCopy(
+        list.substr(start, comma == std::string_view::npos ? std::string_view::npos
+                                                           : comma - start));
+    bool quoted = false;
+    if (item.find_first_of("\"'") != std::string::npos) {
+      for (char& c : item) {
+        if (c == '"' || c == '\'') c = ' ';
+      }
+      item = TrimSpacesCopy(item);
+      quoted = true;
+    }
+    const bool pattern = !quoted && item.find('%') != std::string::npos;
+    std::string& target = pattern ? patterns : names;
+    if (!target.empty()) target += "~      OR  ";
+    target += "~      ";
+    target += column;
+    target += pattern ? " LIKE '" : " = '";
+    target += item;
+    target += "' ";
+    if (comma == std::string_view::npos) break;
+    start = comma + 1;
+  }
+  if (!patterns.empty() && !names.empty()) {
+    return "~    (  " + patterns + "~      OR " + names + "~    ) ";
+  }
+  return "~    (  " + (patterns.empty() ? names : patterns) + "~    ) ";
+}
+
+}  // namespace tce

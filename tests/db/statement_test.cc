@@ -1,0 +1,278 @@
+// The statement layer through a real driver library: the embedded driver,
+// and the unixODBC driver manager with the SQLite ODBC driver, which the
+// test configures itself. The cases that depend on the embedded driver's
+// own behaviour run against it alone.
+#include "db/statement.h"
+
+#include <sqlext.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <glob.h>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "shell/memory_desktop_port.h"
+#include "support/test_server.h"
+
+namespace tce {
+namespace {
+
+using ::tce::testing::ReadFileBytes;
+using ::tce::testing::TempDir;
+using ::tce::testing::TestServer;
+using ::tce::testing::WriteFileBytes;
+
+enum class Backend { kEmbedded, kUnixOdbc };
+
+std::string SqliteOdbcDriver() {
+  glob_t found{};
+  std::string path;
+  if (glob("/usr/lib/*/odbc/libsqlite3odbc.so", 0, nullptr, &found) == 0 &&
+      found.gl_pathc > 0) {
+    path = found.gl_pathv[0];
+  }
+  globfree(&found);
+  return path;
+}
+
+class StatementTest : public ::testing::TestWithParam<Backend> {
+ protected:
+  void SetUp() override {
+    auto& db = server_.Database("t");
+    db.AddTable("o", "t", 1, 1, 2048);
+    std::string wide = "CREATE TABLE wide (";
+    for (int i = 1; i <= 25; ++i) {
+      wide += (i > 1 ? ", c" : "c") + std::to_string(i) + " INTEGER";
+    }
+    db.Execute(wide + ");");
+    db.Execute("INSERT INTO wide (c1, c20, c21, c25) VALUES (1, 20, 21, 25);");
+    db.Execute(
+        "CREATE TABLE big (c CHAR(5000));"
+        "INSERT INTO big VALUES (printf('%.5000c', 'x'));"
+        "CREATE TABLE huge (a CHAR(4000), b CHAR(4000), c CHAR(4000), "
+        "d CHAR(4000), e CHAR(4000), f CHAR(4000), g CHAR(4000), h CHAR(4000));"
+        "CREATE TABLE vals (n INTEGER, v VARCHAR(20));"
+        "INSERT INTO vals VALUES (1, 'plain'), (2, NULL), (3, '    '), "
+        "(4, 'a' || char(10) || 'b'), (5, '  padded  ');");
+    server_.Finish();
+
+    if (GetParam() == Backend::kUnixOdbc) {
+      const std::string driver = SqliteOdbcDriver();
+      ASSERT_FALSE(driver.empty()) << "the SQLite ODBC driver is not installed";
+      WriteFileBytes(odbc_dir_.File("odbcinst.ini"),
+                     "[SQLite3]\nDriver=" + driver + "\n");
+      WriteFileBytes(odbc_dir_.File("odbc.ini"), "[Default]\nDriver=SQLite3\n");
+      setenv("ODBCSYSINI", odbc_dir_.path().c_str(), 1);
+      setenv("ODBCINI", odbc_dir_.File("odbc.ini").c_str(), 1);
+      library_ = std::make_unique<CliLibrary>("libodbc.so.2");
+    } else {
+      library_ = std::make_unique<CliLibrary>();  // beside the executable
+    }
+    handles_ = std::make_unique<DriverHandles>(*library_);
+    statements_ = std::make_unique<StatementLayer>(*handles_, reporter_);
+    ASSERT_EQ(handles_->AllocEnvironment(), SQL_SUCCESS) << library_->failure();
+    ASSERT_EQ(handles_->AllocConnection(), SQL_SUCCESS);
+    std::string in = "DATABASE=" + server_.DatabasePath("t") + ";UID=;PWD=;";
+    SQLCHAR out[256];
+    SQLSMALLINT length;
+    const SQLRETURN rc = library_->DriverConnect(
+        handles_->ConnectionHandle, nullptr, reinterpret_cast<SQLCHAR*>(in.data()),
+        SQL_NTS, out, 255, &length, SQL_DRIVER_COMPLETE);
+    ASSERT_TRUE(rc == SQL_SUCCESS || rc == SQL_SUCCESS_WITH_INFO) << rc;
+  }
+  void TearDown() override {
+    if (library_ && handles_) {
+      library_->Disconnect(handles_->ConnectionHandle);
+      handles_->FreeConnection();
+      handles_->FreeEnvironment();
+    }
+  }
+
+  bool embedded() const { return GetParam() == Backend::kEmbedded; }
+  std::string Result(int n) const { return statements_->StatementResult(n); }
+  std::string LogText() const { return ReadFileBytes(log_.path()); }
+
+  TestServer server_;
+  TempDir odbc_dir_;
+  TempDir log_dir_;
+  RunSettings settings_;
+  DebugLog log_{log_dir_.File("t.dbg")};
+  MemoryDesktopPort desktop_;
+  Reporter reporter_{settings_, log_, desktop_};
+  std::unique_ptr<CliLibrary> library_;
+  std::unique_ptr<DriverHandles> handles_;
+  std::unique_ptr<StatementLayer> statements_;
+};
+
+TEST_P(StatementTest, MarkersRunAsOneLineAndLogAsSeveral) {
+  settings_.LogSQL = true;
+  ASSERT_TRUE(statements_->ExecuteStatement("~SELECT n, v ~FROM vals^WHERE n = 1"));
+  ASSERT_TRUE(statements_->FetchRow(false));
+  EXPECT_EQ(Result(1), "1");
+  EXPECT_EQ(Result(2), "plain");
+  EXPECT_FALSE(statements_->FetchRow(false));
+  EXPECT_EQ(LogText(), "SQL\r\nSELECT n, v \r\nFROM vals\tWHERE n = 1\r\n");
+}
+
+TEST_P(StatementTest, OnlyTheFirstTwentyColumnsAreBound) {
+  settings_.DebugLog = true;
+  ASSERT_TRUE(statements_->ExecuteStatement("SELECT * FROM wide"));
+  EXPECT_EQ(statements_->ResultColumnCount(), 20);
+  ASSERT_TRUE(statements_->FetchRow(true));
+  EXPECT_EQ(Result(1), "1");
+  EXPECT_EQ(Result(20), "20");
+  EXPECT_NE(LogText().find("Too many columns returned"), std::string::npos);
+}
+
+TEST_P(StatementTest, LongColumnsAreBoundWithACappedSlotAndCut) {
+  ASSERT_TRUE(statements_->ExecuteStatement("SELECT c FROM big"));
+  ASSERT_EQ(statements_->ColumnSlots().size(), 1u);
+  EXPECT_EQ(statements_->ColumnSlots()[0].offset, 1);
+  EXPECT_EQ(statements_->ColumnSlots()[0].length, 4016);
+  ASSERT_TRUE(statements_->FetchRow(true));
+  EXPECT_EQ(Result(1), std::string(4015, 'x'));
+  EXPECT_TRUE(desktop_.boxes().empty());
+}
+
+TEST_P(StatementTest, SlotsPastTheBufferEndWithRowTooLarge) {
+  settings_.DebugLog = true;
+  EXPECT_FALSE(statements_->ExecuteStatement("SELECT * FROM huge"));
+  ASSERT_EQ(desktop_.boxes().size(), 1u);
+  EXPECT_EQ(desktop_.boxes()[0].text, "Row too large to return");
+  EXPECT_EQ(desktop_.boxes()[0].title, "Tarvex Compression Estimator");
+  EXPECT_NE(LogText().find("Message            Row too large to return"),
+            std::string::npos);
+  // The statement was closed: the next one runs normally.
+  ASSERT_TRUE(statements_->ExecuteStatement("SELECT n FROM vals"));
+  EXPECT_TRUE(statements_->FetchRow(false));
+}
+
+TEST_P(StatementTest, NullsBlanksAndLineFeedsArriveAsText) {
+  ASSERT_TRUE(statements_->ExecuteStatement("SELECT n, v FROM vals ORDER BY n"));
+  std::vector<std::string> values;
+  while (statements_->FetchRow(false)) values.push_back(Result(2));
+  EXPECT_EQ(values, (std::vector<std::string>{"plain", "", "", "a\r\nb", "padded"}));
+}
+
+TEST_P(StatementTest, EntriesBeyondTheColumnsKeepTheirValues) {
+  ASSERT_TRUE(statements_->ExecuteStatement("SELECT n, v FROM vals WHERE n = 1"));
+  ASSERT_TRUE(statements_->FetchRow(true));
+  ASSERT_TRUE(statements_->ExecuteStatement("SELECT n FROM vals WHERE n = 5"));
+  ASSERT_TRUE(statements_->FetchRow(true));
+  EXPECT_EQ(Result(1), "5");
+  EXPECT_EQ(Result(2), "plain");
+  // The statement was closed after the row.
+  EXPECT_FALSE(statements_->FetchRow(false));
+}
+
+TEST_P(StatementTest, EmptyTextsAreNotSent) {
+  settings_.LogSQL = true;
+  EXPECT_FALSE(statements_->ExecuteStatement("  ~ ^ "));
+  EXPECT_FALSE(statements_->ExecuteStatement(""));
+  EXPECT_TRUE(desktop_.boxes().empty());
+}
+
+TEST_P(StatementTest, ExecutionErrorsReachTheUserWithoutPrefixes) {
+  settings_.DebugLog = true;
+  // Fails when the statement runs, for every driver.
+  EXPECT_FALSE(statements_->ExecuteStatement("SELECT abs(-9223372036854775808)"));
+  ASSERT_EQ(desktop_.boxes().size(), 1u);
+  EXPECT_EQ(desktop_.boxes()[0].title, "SQL Error");
+  const std::string text = desktop_.boxes()[0].text;
+  EXPECT_NE(text.find("overflow"), std::string::npos) << text;
+  EXPECT_NE(text.front(), ' ');
+  // The embedded driver's three prefixes are gone; a message with fewer
+  // (the SQLite ODBC driver's "[SQLite]...") is shown whole.
+  if (embedded()) {
+    EXPECT_NE(text.front(), '[');
+  }
+  EXPECT_NE(LogText().find("SQL Error          " + text), std::string::npos);
+}
+
+TEST_P(StatementTest, NoErrorToReportIsSaidSo) {
+  settings_.DebugLog = true;
+  EXPECT_EQ(statements_->ReportSqlError(),
+            "Error retrieving SQL Error information rc= 100");
+  EXPECT_TRUE(desktop_.boxes().empty());
+  EXPECT_NE(LogText().find("SQL Error          Error retrieving SQL Error "
+                           "information rc= 100"),
+            std::string::npos);
+}
+
+INSTANTIATE_TEST_SUITE_P(Drivers, StatementTest,
+                         ::testing::Values(Backend::kEmbedded, Backend::kUnixOdbc),
+                         [](const auto& info) {
+                           return info.param == Backend::kEmbedded ? "Embedded"
+                                                                   : "UnixOdbc";
+                         });
+
+class EmbeddedStatementTest : public StatementTest {};
+
+TEST_P(EmbeddedStatementTest, DriverMessagesLoseTheirThreeBracketedPrefixes) {
+  EXPECT_FALSE(statements_->ExecuteStatement("SELECT * FROM nosuch"));
+  ASSERT_EQ(desktop_.boxes().size(), 1u);
+  EXPECT_EQ(desktop_.boxes()[0].text, "Table nosuch does not exist in this database.");
+  EXPECT_EQ(desktop_.boxes()[0].title, "SQL Error");
+}
+
+TEST_P(EmbeddedStatementTest, DistributionColumnsGetA256ByteSlot) {
+  ASSERT_TRUE(statements_->ExecuteStatement(
+      "SELECT T.OWNER, X.ENCDAT FROM SYSTABLES T LEFT JOIN SYSDISTRIB X "
+      "ON X.TABID = T.TABID"));
+  ASSERT_EQ(statements_->ColumnSlots().size(), 2u);
+  EXPECT_EQ(statements_->ColumnSlots()[0].length, 32 + 16);
+  EXPECT_EQ(statements_->ColumnSlots()[1].offset, 1 + 48);
+  EXPECT_EQ(statements_->ColumnSlots()[1].length, 256 + 16);
+}
+
+TEST_P(EmbeddedStatementTest, StatementsWithoutColumnsAreClosed) {
+  settings_.DebugLog = true;
+  EXPECT_FALSE(statements_->ExecuteStatement("BEGIN"));
+  EXPECT_NE(LogText().find("SQL\r\nNo columns returned\r\n"),
+            std::string::npos);
+  EXPECT_TRUE(statements_->ExecuteStatement("SELECT 1"));
+}
+
+TEST_P(EmbeddedStatementTest, NoConnectionMeansNoStatement) {
+  settings_.DebugLog = true;
+  library_->Disconnect(handles_->ConnectionHandle);
+  EXPECT_FALSE(statements_->ExecuteStatement("SELECT 1"));
+  EXPECT_NE(LogText().find("SQL\r\nSQL statement allocation error\r\n"),
+            std::string::npos);
+  EXPECT_TRUE(desktop_.boxes().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Drivers, EmbeddedStatementTest,
+                         ::testing::Values(Backend::kEmbedded),
+                         [](const auto&) { return "Embedded"; });
+
+TEST(ResolveSqlMarkersTest, ResolvesForExecutionAndForTheLog) {
+  EXPECT_EQ(ResolveSqlMarkers("~SELECT a~FROM t", true), "SELECT a FROM t");
+  EXPECT_EQ(ResolveSqlMarkers("~SELECT a~FROM t", false), "SELECT a\r\nFROM t");
+  EXPECT_EQ(ResolveSqlMarkers("~~x^y", false), "\r\nx\ty");
+  EXPECT_EQ(ResolveSqlMarkers("~   x", true), "x");
+  EXPECT_EQ(ResolveSqlMarkers("~SELECT 1~   FROM T~ORDER BY 1", false),
+            "SELECT 1\r\n   FROM T\r\nORDER BY 1");
+  EXPECT_EQ(ResolveSqlMarkers("", true), "");
+}
+
+TEST(CliLibraryTest, AMissingLibraryIsARuntimeFailure) {
+  CliLibrary library("/nonexistent/libnothing.so");
+  SQLHANDLE env = nullptr;
+  EXPECT_EQ(library.AllocHandle(SQL_HANDLE_ENV, nullptr, &env), SQL_ERROR);
+  EXPECT_NE(library.failure().find("libnothing.so"), std::string::npos);
+  EXPECT_FALSE(library.TakeFailure().empty());
+  EXPECT_TRUE(library.failure().empty());
+}
+
+TEST(CliLibraryTest, AMissingFunctionIsARuntimeFailure) {
+  CliLibrary library("libc.so.6");  // loads, but exports no SQL function
+  EXPECT_EQ(library.Fetch(nullptr), SQL_ERROR);
+  EXPECT_NE(library.failure().find("SQLFetch"), std::string::npos);
+  EXPECT_FALSE(library.Exports("SQLSetEnvAttr"));
+}
+
+}  // namespace
+}  // namespace tce

@@ -1,0 +1,55 @@
+#include "dialect.h"
+
+#include <gtest/gtest.h>
+
+#include "connection_string.h"
+#include "sha256.h"
+
+namespace tvcli {
+namespace {
+
+TEST(DialectTest, QualifiersBecomeSchemaNames) {
+  EXPECT_EQ(TranslateStatement("SELECT OWNER FROM SYSMASTER:SYSTABLES", "sales"),
+            "SELECT OWNER FROM SYSMASTER.SYSTABLES");
+  EXPECT_EQ(TranslateStatement("SELECT * FROM Sales:systables", "sales"),
+            "SELECT * FROM main.systables");
+  // Not inside literals, quoted identifiers or comments; not a parameter.
+  EXPECT_EQ(TranslateStatement("SELECT 'a:b', \"x:y\" -- c:d", "s"),
+            "SELECT 'a:b', \"x:y\" -- c:d");
+  EXPECT_EQ(TranslateStatement("SELECT :name", "s"), "SELECT :name");
+}
+
+TEST(DialectTest, DivisionIsExact) {
+  EXPECT_EQ(TranslateStatement("SELECT 4096/8192", "s"), "SELECT 4096*1.0/8192");
+  EXPECT_EQ(TranslateStatement("SELECT 'a/b' /* x/y */, 1/2", "s"),
+            "SELECT 'a/b' /* x/y */, 1*1.0/2");
+  EXPECT_EQ(TranslateStatement("SELECT 'it''s/' , 3/4", "s"),
+            "SELECT 'it''s/' , 3*1.0/4");
+  // An unterminated literal or comment is copied as it is.
+  EXPECT_EQ(TranslateStatement("SELECT 'a/b", "s"), "SELECT 'a/b");
+  EXPECT_EQ(TranslateStatement("SELECT /* a/b", "s"), "SELECT /* a/b");
+}
+
+TEST(ConnectionStringTest, ParsesPlainAndBracedValues) {
+  auto pairs = ParseConnectionString(
+      "database = sales ;uid=bob;PWD={a;b}}c};x=1;Uid=eve");
+  EXPECT_EQ(pairs["DATABASE"], "sales");
+  EXPECT_EQ(pairs["PWD"], "a;b}c");
+  EXPECT_EQ(pairs["UID"], "eve");  // the last occurrence wins
+  EXPECT_EQ(ParseConnectionString("garbage").size(), 0u);
+  EXPECT_EQ(ParseConnectionString("PWD={unclosed")["PWD"], "unclosed");
+  EXPECT_EQ(ConnectionPair("PWD", "a;b}"), "PWD={a;b}}};");
+  EXPECT_EQ(ConnectionPair("PWD", " x"), "PWD={ x};");
+  EXPECT_EQ(ConnectionPair("PWD", ""), "PWD=;");
+}
+
+TEST(Sha256Test, MatchesKnownDigests) {
+  EXPECT_EQ(Sha256Hex(""),
+            "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855");
+  EXPECT_EQ(Sha256Hex("abc"),
+            "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
+  EXPECT_EQ(Sha256Hex(std::string(1000, 'a')).size(), 64u);
+}
+
+}  // namespace
+}  // namespace tvcli

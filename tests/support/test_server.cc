@@ -1,0 +1,36 @@
+#include "support/test_server.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <climits>
+
+namespace tce::testing {
+
+TestServer::TestServer(const std::string& version, int page_size) {
+  std::string error;
+  EXPECT_TRUE(tvcli::CreateServer(dir_.path().string(), version, page_size, &error))
+      << error;
+}
+
+tvcli::DatabaseBuilder& TestServer::Database(const std::string& name) {
+  if (current_) Finish();
+  current_ = std::make_unique<tvcli::DatabaseBuilder>(DatabasePath(name));
+  return *current_;
+}
+
+void TestServer::Finish() {
+  if (!current_) return;
+  std::string error;
+  EXPECT_TRUE(current_->Finish(&error)) << error;
+  current_.reset();
+}
+
+std::string EmbeddedDriverPath() {
+  char path[PATH_MAX];
+  const ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
+  std::string exe(path, length > 0 ? static_cast<size_t>(length) : 0);
+  return exe.substr(0, exe.rfind('/') + 1) + "libtvcli09b.so";
+}
+
+}  // namespace tce::testing
