@@ -10,6 +10,8 @@
 #include <cctype>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <system_error>
 #include <string>
 
 #include "connection_string.h"
@@ -99,6 +101,25 @@ std::string DefaultServerDirectory() {
   const size_t slash = path.rfind('/');
   path = slash == std::string::npos ? "." : path.substr(0, slash);
   return path + "/" + kDefaultServerDir;
+}
+
+// The name of the database file in `server` whose name equals `name` but
+// for case; `name` itself when there is no such file.
+std::string CanonicalDatabaseName(const std::string& server,
+                                  const std::string& name) {
+  struct stat info;
+  if (stat((server + "/" + name + kDatabaseSuffix).c_str(), &info) == 0) {
+    return name;
+  }
+  std::error_code error;
+  const std::string wanted = Upper(name + kDatabaseSuffix);
+  for (const auto& entry : std::filesystem::directory_iterator(server, error)) {
+    const std::string file = entry.path().filename().string();
+    if (Upper(file) == wanted) {
+      return file.substr(0, file.size() - std::strlen(kDatabaseSuffix));
+    }
+  }
+  return name;
 }
 
 bool IsRegularFile(const std::string& path) {
@@ -288,6 +309,9 @@ SQLRETURN Connect(Dbc& dbc, const std::string& connection_string,
     sysmaster = path.substr(0, slash + 1) + kSysmasterFile;
   } else {
     const std::string server = DefaultServerDirectory();
+    // Database names are not case-sensitive: the catalog's own spelling is
+    // the one the completed connection string reports.
+    database = CanonicalDatabaseName(server, database);
     path = server + "/" + database + kDatabaseSuffix;
     sysmaster = server + "/" + kSysmasterFile;
   }

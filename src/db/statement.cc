@@ -142,6 +142,9 @@ bool StatementLayer::OptionNotSupported() {
 int StatementLayer::CloseStatement() {
   CliLibrary& cli = handles_.library();
   handles_.LastResultCode = cli.FreeStmt(handles_.StatementHandle, SQL_DROP);
+  // A dropped handle is never passed again: a driver manager may not
+  // survive being handed a freed handle.
+  handles_.StatementHandle = SQL_NULL_HSTMT;
   handles_.LastResultCode =
       cli.EndTran(SQL_HANDLE_DBC, handles_.ConnectionHandle, SQL_COMMIT);
   statement_allocated_ = false;
@@ -179,6 +182,7 @@ std::string StatementLayer::ReportSqlError() {
   }
   text = std::string(TrimSpaces(text));
   cli.FreeStmt(handles_.StatementHandle, SQL_DROP);
+  handles_.StatementHandle = SQL_NULL_HSTMT;
   statement_allocated_ = false;
   reporter_.ShowBox("SQL Error", text);
   LogIfDebug("SQL Error", text);

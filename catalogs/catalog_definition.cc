@@ -1,0 +1,287 @@
+#include "catalog_definition.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdlib>
+#include <map>
+#include <sstream>
+
+#include "catalog_builder.h"
+
+namespace tce::catalogs {
+namespace {
+
+constexpr int kNotNullFlag = 256;
+
+std::string Lower(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return text;
+}
+
+bool ToNumber(const std::string& text, long long* value) {
+  if (text.empty()) return false;
+  char* end = nullptr;
+  *value = std::strtoll(text.c_str(), &end, 10);
+  return end != nullptr && *end == '\0';
+}
+
+// "name(a,b)" -> name, arguments.
+void SplitArguments(const std::string& text, std::string* name,
+                    std::vector<long long>* arguments, bool* ok) {
+  const size_t paren = text.find('(');
+  *name = text.substr(0, paren);
+  if (paren == std::string::npos) return;
+  if (text.back() != ')') {
+    *ok = false;
+    return;
+  }
+  std::stringstream inner(text.substr(paren + 1, text.size() - paren - 2));
+  std::string item;
+  while (std::getline(inner, item, ',')) {
+    long long value = 0;
+    if (!ToNumber(item, &value)) *ok = false;
+    arguments->push_back(value);
+  }
+}
+
+// Datetime and interval qualifiers: their code and default digits.
+struct Qualifier {
+  int code;
+  int digits;
+};
+const std::map<std::string, Qualifier>& Qualifiers() {
+  static const auto* qualifiers = new std::map<std::string, Qualifier>{
+      {"year", {0, 4}},   {"month", {2, 2}},  {"day", {4, 2}},
+      {"hour", {6, 2}},   {"minute", {8, 2}}, {"second", {10, 2}},
+      {"fraction", {11, 3}}};
+  return *qualifiers;
+}
+
+// "year to second", "day(5) to fraction(3)": the catalog length.
+bool TimeLength(const std::string& from, const std::string& to, int* length) {
+  std::string from_name, to_name;
+  std::vector<long long> from_args, to_args;
+  bool ok = true;
+  SplitArguments(from, &from_name, &from_args, &ok);
+  SplitArguments(to, &to_name, &to_args, &ok);
+  auto first = Qualifiers().find(from_name);
+  auto last = Qualifiers().find(to_name);
+  if (!ok || first == Qualifiers().end() || last == Qualifiers().end() ||
+      first->second.code > last->second.code) {
+    return false;
+  }
+  int digits = from_args.empty() ? first->second.digits
+                                 : static_cast<int>(from_args[0]);
+  for (const auto& [name, qualifier] : Qualifiers()) {
+    if (qualifier.code > first->second.code &&
+        qualifier.code <= last->second.code && name != "fraction") {
+      digits += qualifier.digits;
+    }
+  }
+  int end_code = last->second.code;
+  if (to_name == "fraction") {
+    const int fraction = to_args.empty() ? 3 : static_cast<int>(to_args[0]);
+    digits += fraction;
+    end_code = 10 + fraction;
+  }
+  *length = digits * 256 + first->second.code * 16 + end_code;
+  return true;
+}
+
+}  // namespace
+
+bool ParseColumnType(const std::string& type_text, int* type_code,
+                     int* catalog_length) {
+  std::istringstream words(Lower(type_text));
+  std::string head;
+  words >> head;
+  std::string name;
+  std::vector<long long> args;
+  bool ok = true;
+  SplitArguments(head, &name, &args, &ok);
+  if (!ok) return false;
+  auto arg = [&](size_t i, long long fallback) {
+    return i < args.size() ? static_cast<int>(args[i]) : static_cast<int>(fallback);
+  };
+  struct Simple {
+    int code;
+    int length;
+  };
+  static const std::map<std::string, Simple> simple = {
+      {"smallint", {1, 2}},   {"integer", {2, 4}},  {"int", {2, 4}},
+      {"float", {3, 8}},      {"smallfloat", {4, 4}}, {"real", {4, 4}},
+      {"serial", {6, 4}},     {"date", {7, 4}},     {"byte", {11, 56}},
+      {"text", {12, 56}},     {"int8", {17, 10}},   {"serial8", {18, 10}},
+      {"clob", {41, 72}},     {"bigint", {52, 8}},  {"bigserial", {53, 8}}};
+  if (auto it = simple.find(name); it != simple.end() && args.empty()) {
+    *type_code = it->second.code;
+    *catalog_length = it->second.length;
+  } else if (name == "char" || name == "nchar") {
+    *type_code = name == "char" ? 0 : 15;
+    *catalog_length = arg(0, 1);
+  } else if (name == "varchar" || name == "nvarchar") {
+    *type_code = name == "varchar" ? 13 : 16;
+    const int max = arg(0, 1);
+    const int min = arg(1, 0);
+    // The low byte holds the maximum, the high byte the reserved minimum; a
+    // high byte of 128 or more makes the 16-bit value negative.
+    *catalog_length = static_cast<int16_t>(static_cast<uint16_t>(min * 256 + max));
+  } else if (name == "lvarchar") {
+    *type_code = 40;
+    *catalog_length = arg(0, 2048);
+  } else if (name == "decimal" || name == "money") {
+    *type_code = name == "decimal" ? 5 : 8;
+    *catalog_length = arg(0, 16) * 256 + arg(1, name == "money" ? 2 : 255);
+  } else if (name == "set" || name == "multiset" || name == "list" ||
+             name == "row") {
+    *type_code = name == "set" ? 19 : name == "multiset" ? 20 : name == "list" ? 21 : 22;
+    *catalog_length = arg(0, 0);
+  } else if (name == "code") {
+    if (args.size() != 2) return false;
+    *type_code = arg(0, 0);
+    *catalog_length = arg(1, 0);
+  } else if (name == "datetime" || name == "interval") {
+    std::string from, to_word, to;
+    if (!(words >> from >> to_word >> to) || to_word != "to") return false;
+    *type_code = name == "datetime" ? 10 : 14;
+    return TimeLength(from, to, catalog_length);
+  } else {
+    return false;
+  }
+  std::string rest;
+  return !(words >> rest);
+}
+
+bool ParseServerDefinition(const std::string& text, ServerDefinition* server,
+                           std::string* error) {
+  std::istringstream lines(text);
+  std::string line;
+  int number = 0;
+  auto fail = [&](const std::string& why) {
+    *error = "line " + std::to_string(number) + ": " + why;
+    return false;
+  };
+  while (std::getline(lines, line)) {
+    ++number;
+    if (const size_t hash = line.find('#'); hash != std::string::npos) line.resize(hash);
+    std::istringstream words(line);
+    std::vector<std::string> tokens;
+    for (std::string word; words >> word;) tokens.push_back(word);
+    if (tokens.empty()) continue;
+    const std::string keyword = Lower(tokens[0]);
+    long long value = 0;
+    if (keyword == "server") {
+      if (tokens.size() != 4 || Lower(tokens[2]) != "pagesize" ||
+          !ToNumber(tokens[3], &value)) {
+        return fail("expected: server <version> pagesize <bytes>");
+      }
+      server->version = tokens[1];
+      server->page_size = static_cast<int>(value);
+    } else if (keyword == "database") {
+      if (tokens.size() != 2) return fail("expected: database <name>");
+      server->databases.push_back({tokens[1], {}, {}});
+    } else if (keyword == "user") {
+      if (tokens.size() != 3 || server->databases.empty()) {
+        return fail("expected: user <name> <password> after a database");
+      }
+      server->databases.back().users.push_back({tokens[1], tokens[2]});
+    } else if (keyword == "table") {
+      if (server->databases.empty()) return fail("table before any database");
+      TableDefinition table;
+      table.page_size = server->page_size;
+      const size_t dot = tokens.size() > 1 ? tokens[1].find('.') : std::string::npos;
+      if (dot == std::string::npos) return fail("expected: table <owner>.<name> ...");
+      table.owner = tokens[1].substr(0, dot);
+      table.name = tokens[1].substr(dot + 1);
+      for (size_t i = 2; i + 1 < tokens.size(); i += 2) {
+        const std::string key = Lower(tokens[i]);
+        if (key == "type") {
+          table.type = tokens[i + 1];
+          continue;
+        }
+        if (!ToNumber(tokens[i + 1], &value)) return fail("bad number " + tokens[i + 1]);
+        if (key == "pages") table.pages = value;
+        else if (key == "rows") table.rows = value;
+        else if (key == "pagesize") table.page_size = static_cast<int>(value);
+        else return fail("unknown table setting " + tokens[i]);
+      }
+      if (tokens.size() % 2 != 0) return fail("table setting without a value");
+      server->databases.back().tables.push_back(table);
+    } else {
+      if (server->databases.empty() || server->databases.back().tables.empty()) {
+        return fail("column before any table");
+      }
+      TableDefinition& table = server->databases.back().tables.back();
+      ColumnDefinition column;
+      column.name = tokens[0];
+      size_t i = 1;
+      std::string type;
+      bool not_null = false;
+      for (; i < tokens.size(); ++i) {
+        const std::string word = Lower(tokens[i]);
+        if (word == "distinct" || word == "sampled") break;
+        if (word == "not" && i + 1 < tokens.size() && Lower(tokens[i + 1]) == "null") {
+          not_null = true;
+          ++i;
+          continue;
+        }
+        type += (type.empty() ? "" : " ") + tokens[i];
+      }
+      if (!ParseColumnType(type, &column.type_code, &column.catalog_length)) {
+        return fail("unknown column type '" + type + "'");
+      }
+      if (not_null) column.type_code += kNotNullFlag;
+      if (i < tokens.size()) {
+        const std::string kind = Lower(tokens[i]);
+        std::vector<long long> numbers;
+        for (size_t j = i + 1; j < tokens.size(); ++j) {
+          if (!ToNumber(tokens[j], &value) || value < 0) return fail("bad number " + tokens[j]);
+          numbers.push_back(value);
+        }
+        long long s = 0, d = 0, f1 = 0;
+        if (kind == "distinct" && numbers.size() == 1) {
+          s = std::max(table.rows, 0LL);
+          d = std::min(numbers[0], s);
+          f1 = d / 10;
+        } else if (kind == "sampled" && numbers.size() == 3) {
+          s = numbers[0];
+          d = numbers[1];
+          f1 = numbers[2];
+          if (d > s || f1 > d) return fail("a sample needs f1 <= d <= s");
+        } else {
+          return fail("expected: distinct <d> or sampled <s> <d> <f1>");
+        }
+        column.distribution = "TVD1;s=" + std::to_string(s) + ";d=" + std::to_string(d) +
+                              ";f1=" + std::to_string(f1);
+      }
+      table.columns.push_back(column);
+    }
+  }
+  return true;
+}
+
+bool WriteServer(const ServerDefinition& server, const std::string& directory,
+                 std::string* error) {
+  if (!tvcli::CreateServer(directory, server.version, server.page_size, error)) {
+    return false;
+  }
+  for (const DatabaseDefinition& database : server.databases) {
+    tvcli::DatabaseBuilder builder(directory + "/" + database.name + ".db");
+    for (const auto& [user, password] : database.users) builder.AddUser(user, password);
+    for (const TableDefinition& table : database.tables) {
+      const int tabid = builder.AddTable(table.owner, table.name, table.pages,
+                                         table.rows, table.page_size, table.type);
+      for (const ColumnDefinition& column : table.columns) {
+        const int colno = builder.AddColumn(tabid, column.name, column.type_code,
+                                            column.catalog_length);
+        if (!column.distribution.empty()) {
+          builder.AddDistribution(tabid, colno, column.distribution);
+        }
+      }
+    }
+    if (!builder.Finish(error)) return false;
+  }
+  return true;
+}
+
+}  // namespace tce::catalogs

@@ -1,0 +1,69 @@
+#include "catalog_definition.h"
+
+#include <gtest/gtest.h>
+
+namespace tce::catalogs {
+namespace {
+
+std::pair<int, int> Type(const std::string& text) {
+  int code = -1, length = -1;
+  EXPECT_TRUE(ParseColumnType(text, &code, &length)) << text;
+  return {code, length};
+}
+
+TEST(ParseColumnTypeTest, SpellsTypesAsTheCatalogStoresThem) {
+  EXPECT_EQ(Type("char(10)"), std::make_pair(0, 10));
+  EXPECT_EQ(Type("SERIAL"), std::make_pair(6, 4));
+  EXPECT_EQ(Type("varchar(100,10)"), std::make_pair(13, 2660));
+  EXPECT_EQ(Type("varchar(255,128)"), std::make_pair(13, -32513));
+  EXPECT_EQ(Type("decimal(16,2)"), std::make_pair(5, 4098));
+  EXPECT_EQ(Type("money(8)"), std::make_pair(8, 8 * 256 + 2));
+  EXPECT_EQ(Type("lvarchar"), std::make_pair(40, 2048));
+  EXPECT_EQ(Type("datetime year to second"), std::make_pair(10, 3594));
+  EXPECT_EQ(Type("datetime hour to fraction(3)"), std::make_pair(10, 9 * 256 + 6 * 16 + 13));
+  EXPECT_EQ(Type("interval day(3) to hour"), std::make_pair(14, 5 * 256 + 4 * 16 + 6));
+  EXPECT_EQ(Type("set(60)"), std::make_pair(19, 60));
+  EXPECT_EQ(Type("row(64)"), std::make_pair(22, 64));
+  EXPECT_EQ(Type("code(99,24)"), std::make_pair(99, 24));
+  int code, length;
+  for (const char* bad : {"", "varchar(", "char(x)", "datetime second to year",
+                          "datetime year", "blob", "integer(4)", "char(4) extra"}) {
+    EXPECT_FALSE(ParseColumnType(bad, &code, &length)) << bad;
+  }
+}
+
+TEST(ParseServerDefinitionTest, ReadsServersDatabasesTablesAndColumns) {
+  ServerDefinition server;
+  std::string error;
+  ASSERT_TRUE(ParseServerDefinition(
+      "# demo\nserver 9.40 pagesize 2048\ndatabase shop\nuser al pw\n"
+      "table ops.orders pages 10 rows 500 pagesize 4096\n"
+      "  id serial not null distinct 500\n  note varchar(40)\n"
+      "  qty integer sampled 100 40 7   # a sampled column\n",
+      &server, &error))
+      << error;
+  EXPECT_EQ(server.version, "9.40");
+  ASSERT_EQ(server.databases.size(), 1u);
+  const TableDefinition& table = server.databases[0].tables.at(0);
+  EXPECT_EQ(table.owner, "ops");
+  EXPECT_EQ(table.page_size, 4096);
+  ASSERT_EQ(table.columns.size(), 3u);
+  EXPECT_EQ(table.columns[0].type_code, 6 + 256);
+  EXPECT_EQ(table.columns[0].distribution, "TVD1;s=500;d=500;f1=50");
+  EXPECT_EQ(table.columns[1].distribution, "");
+  EXPECT_EQ(table.columns[2].distribution, "TVD1;s=100;d=40;f1=7");
+}
+
+TEST(ParseServerDefinitionTest, NamesTheLineOfAnError) {
+  ServerDefinition server;
+  std::string error;
+  EXPECT_FALSE(ParseServerDefinition("database d\ntable t pages 1\n", &server, &error));
+  EXPECT_EQ(error.rfind("line 2:", 0), 0u) << error;
+  EXPECT_FALSE(ParseServerDefinition("  col integer\n", &server, &error));
+  EXPECT_FALSE(ParseServerDefinition(
+      "database d\ntable o.t rows 5\n  c integer sampled 10 20 1\n", &server, &error));
+  EXPECT_EQ(error.rfind("line 3:", 0), 0u) << error;
+}
+
+}  // namespace
+}  // namespace tce::catalogs

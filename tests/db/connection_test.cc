@@ -1,0 +1,301 @@
+#include "db/connection.h"
+
+#include <sqlite3.h>
+
+#include <cstdio>
+#include <set>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "db/catalog_query.h"
+#include "shell/memory_desktop_port.h"
+#include "support/test_server.h"
+
+namespace tce {
+namespace {
+
+using ::tce::testing::ReadFileBytes;
+using ::tce::testing::TempDir;
+using ::tce::testing::TestServer;
+
+// Runs SQL directly on a catalog file, to break it on purpose.
+void Sqlite(const std::string& path, const std::string& sql) {
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+  ASSERT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK) << sql;
+  sqlite3_close(db);
+}
+
+class ConnectionTest : public ::testing::Test {
+ protected:
+  explicit ConnectionTest(const std::string& library = "") : library_(library) {}
+
+  void Build(TestServer& server, const std::string& name = "sales") {
+    auto& db = server.Database(name);
+    const int t = db.AddTable("acct", "orders", 120, 5000, 4096);
+    db.AddColumn(t, "id", 6, 4);
+    db.AddUser("alice", "right");
+    db.AddUser("bob", "a;b}c");
+    db.AddUser("carol", "");
+    server.Finish();
+  }
+  std::string Path(const TestServer& server) { return server.DatabasePath("sales"); }
+  std::string LogText() { return ReadFileBytes(log_.path()); }
+  std::vector<std::string> Boxes() { return desktop_.box_texts(); }
+
+  TempDir log_dir_;
+  RunSettings settings_;
+  DebugLog log_{log_dir_.File("t.dbg")};
+  MemoryDesktopPort desktop_;
+  Reporter reporter_{settings_, log_, desktop_};
+  CliLibrary library_;
+  DriverHandles handles_{library_};
+  StatementLayer statements_{handles_, reporter_};
+  Connection connection_{handles_, statements_, reporter_};
+};
+
+TEST_F(ConnectionTest, ConnectsReadsBackAndProbes) {
+  TestServer server("11.70", 2048);
+  Build(server);
+  settings_.DebugLog = true;
+  ASSERT_EQ(connection_.Connect(Path(server), "alice", "right"), 0) << ::testing::PrintToString(Boxes());
+  EXPECT_TRUE(connection_.ConnectionOpen);
+  EXPECT_EQ(connection_.DatabaseName, Path(server));
+  EXPECT_EQ(connection_.UserName, "alice");
+  EXPECT_EQ(connection_.UserPassword, "right");
+  EXPECT_EQ(connection_.PageSizeExpression, "T.PAGESIZE");
+  EXPECT_TRUE(Boxes().empty());
+  const std::string c = "TarvexConnect      ";
+  const std::string p = "PAGESIZE           ";
+  const std::string sent = "DATABASE=" + Path(server) + ";UID=alice;PWD=********;";
+  EXPECT_EQ(LogText(), c + "Allocating Database Environment\r\n" + c +
+                           "Allocating Database Connection\r\n" + c +
+                           "Connect String=" + sent + "\r\n" + c + sent + "\r\n" + c +
+                           "Database=" + Path(server) +
+                           " Userid=alice Password=********\r\n" + p +
+                           "Version=11.70\r\n" + p + "PAGESIZE=T.PAGESIZE\r\n");
+  EXPECT_EQ(LogText().find("right"), std::string::npos);  // never in clear
+  EXPECT_EQ(connection_.Disconnect(), 0);
+  EXPECT_FALSE(connection_.ConnectionOpen);
+}
+
+TEST_F(ConnectionTest, PasswordsWithSeparatorsAndEmptyPasswordsWork) {
+  TestServer server;
+  Build(server);
+  ASSERT_EQ(connection_.Connect(Path(server), "bob", "a;b}c"), 0);
+  EXPECT_EQ(connection_.UserPassword, "a;b}c");
+  connection_.Disconnect();
+  ASSERT_EQ(connection_.Connect(Path(server), "carol", ""), 0);
+  EXPECT_EQ(connection_.UserPassword, "");
+  EXPECT_EQ(ConnectionStringPair("PWD", ""), "PWD=;");
+  EXPECT_EQ(ConnectionStringPair("PWD", "plain"), "PWD=plain;");
+  EXPECT_EQ(ConnectionStringPair("PWD", "a;b}"), "PWD={a;b}}};");
+}
+
+TEST_F(ConnectionTest, AWrongPasswordFailsAfterTheDriversMessage) {
+  TestServer server;
+  Build(server);
+  settings_.DebugLog = true;
+  EXPECT_NE(connection_.Connect(Path(server), "alice", "Wr0ngPass"), 0);
+  EXPECT_FALSE(connection_.ConnectionOpen);
+  ASSERT_EQ(desktop_.boxes().size(), 3u) << ::testing::PrintToString(Boxes());
+  EXPECT_EQ(desktop_.boxes()[0].title, "SQL Error");
+  EXPECT_EQ(Boxes()[0], "Login refused for user alice: unknown user or wrong password.");
+  EXPECT_EQ(desktop_.boxes()[1].title, "Tarvex Compression Estimator");
+  EXPECT_EQ(Boxes()[1], "Can't connect to database. Connect=");
+  EXPECT_EQ(Boxes()[2], "Unable to get SMIVERSION from SYSMASTER:SYSTABLES table");
+  EXPECT_EQ(connection_.PageSizeExpression, "");
+  EXPECT_NE(LogText().find("Connect RC=-1Connect String="), std::string::npos);
+  EXPECT_EQ(LogText().find("Wr0ngPass"), std::string::npos);
+  // The failed attempt's messages were not logged as "Message" but the probe's was.
+  EXPECT_NE(LogText().find("Message            Unable to get SMIVERSION"),
+            std::string::npos);
+}
+
+TEST_F(ConnectionTest, OldServersUseTheServerWidePageSize) {
+  for (const char* version : {"9.40", "7.31"}) {
+    TestServer server(version, 2048);
+    Build(server);
+    ASSERT_EQ(connection_.Connect(Path(server), "alice", "right"), 0);
+    EXPECT_EQ(connection_.PageSizeExpression, "2048") << version;
+    connection_.Disconnect();
+  }
+  // Blanks around the version still match, after the fetch trims them.
+  TestServer padded(" 9.40 ", 4096);
+  Build(padded);
+  ASSERT_EQ(connection_.Connect(Path(padded), "alice", "right"), 0);
+  EXPECT_EQ(connection_.PageSizeExpression, "4096");
+  connection_.Disconnect();
+  // Any other version uses the catalog column without a second query.
+  TestServer later("9.50", 4096);
+  Build(later);
+  settings_.LogSQL = true;
+  ASSERT_EQ(connection_.Connect(Path(later), "alice", "right"), 0);
+  EXPECT_EQ(connection_.PageSizeExpression, "T.PAGESIZE");
+  EXPECT_EQ(LogText().find("SH_PAGESIZE"), std::string::npos);
+}
+
+TEST_F(ConnectionTest, FailedProbesLeaveTheExpressionEmpty) {
+  struct Case {
+    const char* version;
+    const char* breakage;
+    const char* message;
+  };
+  for (const Case& c : {
+           Case{"11.70", "DELETE FROM systables", "Unable to get SMIVERSION from SYSMASTER:SYSTABLES table"},
+           Case{"11.70", "DROP TABLE systables", "Unable to get SMIVERSION from SYSMASTER:SYSTABLES table"},
+           Case{"9.40", "DROP TABLE sysshmvals", "Unable to get SH_PAGESIZE from SYSMASTER:SYSHVALS table"},
+           Case{"9.40", "DELETE FROM sysshmvals", "Unable to get SH_PAGESIZE from SYSMASTER:SYSHMVALS table"}}) {
+    TestServer server(c.version, 2048);
+    Build(server);
+    Sqlite(server.dir().File("sysmaster.db"), c.breakage);
+    desktop_.ClearBoxes();
+    EXPECT_EQ(connection_.Connect(Path(server), "alice", "right"), 0);
+    EXPECT_EQ(connection_.PageSizeExpression, "");
+    ASSERT_FALSE(Boxes().empty());
+    EXPECT_EQ(Boxes().back(), c.message) << c.breakage;
+    connection_.Disconnect();
+  }
+}
+
+TEST_F(ConnectionTest, ServerWithoutSysmasterConnectsButCannotBeProbed) {
+  TestServer server;
+  Build(server);
+  std::remove(server.dir().File("sysmaster.db").c_str());
+  EXPECT_EQ(connection_.Connect(Path(server), "alice", "right"), 0);
+  EXPECT_EQ(connection_.PageSizeExpression, "");
+  ASSERT_EQ(Boxes().size(), 2u);
+  EXPECT_EQ(desktop_.boxes()[0].title, "SQL Error");
+  EXPECT_EQ(Boxes()[1], "Unable to get SMIVERSION from SYSMASTER:SYSTABLES table");
+}
+
+TEST_F(ConnectionTest, DatabaseNamesComeBackInTheServersSpelling) {
+  ASSERT_EQ(connection_.Connect("DEMO", "", ""), 0) << ::testing::PrintToString(Boxes());
+  EXPECT_EQ(connection_.DatabaseName, "demo");
+  EXPECT_EQ(connection_.PageSizeExpression, "T.PAGESIZE");
+}
+
+TEST_F(ConnectionTest, HostileFieldsNeverReachAnotherDatabase) {
+  TestServer server;
+  Build(server);
+  for (const std::string& database :
+       {"nosuch;DATABASE=" + Path(server), "{" + Path(server) + "}",
+        Path(server) + "'", std::string(5000, 'x'), std::string("d\xe9mo\xff"),
+        std::string("="), std::string("")}) {
+    desktop_.ClearBoxes();
+    EXPECT_NE(connection_.Connect(database, "alice", "right"), 0) << database;
+    EXPECT_FALSE(connection_.ConnectionOpen);
+    EXPECT_FALSE(Boxes().empty());
+  }
+  // Odd user names and passwords are refused by the catalog's users, not
+  // misread as other keys.
+  for (const std::string& user : {std::string("alice;UID=bob"), std::string("alice}"), std::string(3000, 'u'),
+                                  std::string("\x01\x02")}) {
+    EXPECT_NE(connection_.Connect(Path(server), user, "right"), 0) << user;
+  }
+  EXPECT_NE(connection_.Connect(Path(server), "alice", "right;PWD=x"), 0);
+}
+
+TEST_F(ConnectionTest, DisconnectWithoutAConnectionCallsNothing) {
+  CliLibrary missing("/nonexistent/libnothing.so");
+  DriverHandles handles(missing);
+  StatementLayer statements(handles, reporter_);
+  Connection connection(handles, statements, reporter_);
+  EXPECT_EQ(connection.Disconnect(), 0);
+  EXPECT_TRUE(missing.failure().empty());  // no call was even tried
+}
+
+TEST_F(ConnectionTest, AMissingDriverLibraryIsAnAllocationError) {
+  CliLibrary missing("/nonexistent/libnothing.so");
+  DriverHandles handles(missing);
+  StatementLayer statements(handles, reporter_);
+  Connection connection(handles, statements, reporter_);
+  EXPECT_NE(connection.Connect("demo", "", ""), 0);
+  ASSERT_EQ(Boxes().size(), 1u);
+  EXPECT_EQ(Boxes()[0].rfind("Allocation Error: /nonexistent/libnothing.so", 0), 0u)
+      << Boxes()[0];
+}
+
+TEST(ConnectionStringTest, ReadsValuesBackAndMasksPasswords) {
+  const std::string completed = "DATABASE=db;UID=u;PWD={a;b}}};";
+  EXPECT_EQ(ReadConnectionValue(completed, "DATABASE="), "db");
+  EXPECT_EQ(ReadConnectionValue(completed, "PWD="), "a;b}");
+  EXPECT_EQ(ReadConnectionValue("DATABASE=db", "DATABASE="), std::nullopt);
+  EXPECT_EQ(ReadConnectionValue("UID=u;", "PWD="), std::nullopt);
+  EXPECT_EQ(ReadConnectionValue("PWD={open", "PWD="), std::nullopt);
+  EXPECT_EQ(ReadConnectionValue("DSN=x;Database=y;", "DATABASE="), std::nullopt);
+  EXPECT_EQ(MaskPassword(completed), "DATABASE=db;UID=u;PWD=********;");
+  EXPECT_EQ(MaskPassword("PWD=secret;X=1"), "PWD=********;X=1");
+  EXPECT_EQ(MaskPassword("PWD=cut"), "PWD=********");
+  EXPECT_EQ(MaskPassword("UID=u;"), "UID=u;");
+}
+
+// The catalog query on the demo servers, through the embedded driver.
+class CatalogQueryRunTest : public ConnectionTest {
+ protected:
+  std::vector<std::vector<std::string>> Rows(const std::string& owner_clause = "",
+                                             const std::string& table_clause = "") {
+    EXPECT_TRUE(statements_.ExecuteStatement(BuildCatalogQuery(
+        owner_clause, table_clause, connection_.PageSizeExpression, settings_)));
+    std::vector<std::vector<std::string>> rows;
+    while (statements_.FetchRow(false)) {
+      std::vector<std::string> row;
+      for (int c = 1; c <= 9; ++c) row.push_back(statements_.StatementResult(c));
+      rows.push_back(row);
+    }
+    return rows;
+  }
+};
+
+TEST_F(CatalogQueryRunTest, OneRowPerColumnOrderedByOwnerAndTable) {
+  ASSERT_EQ(connection_.Connect("demo", "", ""), 0);
+  const auto rows = Rows();
+  EXPECT_EQ(rows.size(), 418u);  // every column of the demo catalog
+  for (size_t i = 1; i < rows.size(); ++i) {
+    const auto before = std::make_pair(rows[i - 1][0], rows[i - 1][1]);
+    const auto now = std::make_pair(rows[i][0], rows[i][1]);
+    ASSERT_LE(before, now) << i;  // byte order: "Audit" before "etl"
+  }
+  EXPECT_EQ(rows.front()[0], "Audit");
+  // Distributions arrive; columns without one arrive empty.
+  int with = 0;
+  for (const auto& row : rows) with += !row[7].empty();
+  EXPECT_GT(with, 300);
+  EXPECT_LT(with, 418);
+}
+
+TEST_F(CatalogQueryRunTest, FiltersAndSettingsNarrowTheResult) {
+  ASSERT_EQ(connection_.Connect("demo", "", ""), 0);
+  auto rows = Rows(BuildFilterClause("T.OWNER", "hr"),
+                   BuildFilterClause("T.TABNAME", "pay%,job"));
+  std::set<std::string> tables;
+  for (const auto& row : rows) tables.insert(row[1]);
+  EXPECT_EQ(tables, (std::set<std::string>{"job", "payroll_run", "payslip"}));
+  // LIKE compares case: "audit%" does not find the owner "Audit".
+  EXPECT_TRUE(Rows(BuildFilterClause("T.OWNER", "audit%")).empty());
+  settings_.IgnoreTablesWithoutStats = true;
+  for (const auto& row : Rows()) EXPECT_GT(std::stoll(row[3]), 0);
+  settings_.IgnoreTablesWithoutStats = false;
+  // 100 MB: pages >= 25600 * (4096 / page size), exact division.
+  settings_.MinTableSizeMB = 100;
+  for (const auto& row : Rows()) {
+    EXPECT_GE(std::stod(row[2]), 25600.0 * 4096 / std::stod(row[8])) << row[1];
+  }
+}
+
+TEST_F(CatalogQueryRunTest, OldServerReturnsItsConstantPageSize) {
+  ASSERT_EQ(connection_.Connect(testing::EmbeddedDriverPath().substr(
+                                    0, testing::EmbeddedDriverPath().rfind('/')) +
+                                    "/tvserver-940/stores.db",
+                                "", ""),
+            0);
+  EXPECT_EQ(connection_.PageSizeExpression, "2048");
+  const auto rows = Rows();
+  ASSERT_EQ(rows.size(), 30u);
+  for (const auto& row : rows) EXPECT_EQ(row[8], "2048");
+}
+
+}  // namespace
+}  // namespace tce
