@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <charconv>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -274,16 +275,35 @@ bool Compile(Stmt& stmt) {
   return true;
 }
 
-// A column value as the text a server sends for it.
-std::string ValueText(sqlite3_stmt* vm, int column) {
-  if (sqlite3_column_type(vm, column) == SQLITE_FLOAT) {
-    char buffer[40];
-    std::snprintf(buffer, sizeof buffer, "%.15g", sqlite3_column_double(vm, column));
-    return buffer;
+// Writes a column's value as the text a server sends for it into an
+// application buffer; returns the value's full length.
+size_t WriteValue(sqlite3_stmt* vm, int column, int type, SQLCHAR* buffer,
+                  SQLLEN capacity, bool* truncated) {
+  const char* text;
+  size_t length;
+  char number[40];
+  if (type == SQLITE_FLOAT) {
+    const int written = std::snprintf(number, sizeof number, "%.15g",
+                                      sqlite3_column_double(vm, column));
+    text = number;
+    length = static_cast<size_t>(std::max(written, 0));
+  } else if (type == SQLITE_INTEGER) {
+    const auto result = std::to_chars(number, number + sizeof number,
+                                      sqlite3_column_int64(vm, column));
+    text = number;
+    length = static_cast<size_t>(result.ptr - number);
+  } else {
+    text = reinterpret_cast<const char*>(sqlite3_column_text(vm, column));
+    length = static_cast<size_t>(sqlite3_column_bytes(vm, column));
   }
-  const unsigned char* text = sqlite3_column_text(vm, column);
-  const int bytes = sqlite3_column_bytes(vm, column);
-  return std::string(reinterpret_cast<const char*>(text), static_cast<size_t>(bytes));
+  if (buffer != nullptr && capacity > 0) {
+    const size_t room = static_cast<size_t>(capacity) - 1;
+    const size_t count = std::min(room, length);
+    if (count > 0) std::memcpy(buffer, text, count);
+    buffer[count] = '\0';
+    if (length > room) *truncated = true;
+  }
+  return length;
 }
 
 void FreeStatement(Stmt* stmt) {
@@ -321,7 +341,10 @@ SQLRETURN Connect(Dbc& dbc, const std::string& connection_string,
                            "server.");
   }
   sqlite3* db = nullptr;
-  int rc = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
+  // A connection is used by one thread at a time, so SQLite's own locking
+  // of every call is not needed.
+  int rc = sqlite3_open_v2(path.c_str(), &db,
+                           SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr);
   if (rc != SQLITE_OK) {
     sqlite3_close(db);
     return dbc.ServerError("08001", -1012,
@@ -655,17 +678,15 @@ TVCLI_EXPORT SQLRETURN SQL_API SQLFetch(SQLHSTMT handle) {
     const Binding& binding = stmt->bindings[i];
     if (binding.buffer == nullptr) continue;
     const int column = static_cast<int>(i);
-    if (sqlite3_column_type(stmt->vm, column) == SQLITE_NULL) {
+    const int type = sqlite3_column_type(stmt->vm, column);
+    if (type == SQLITE_NULL) {
       if (binding.indicator != nullptr) *binding.indicator = SQL_NULL_DATA;
       continue;
     }
-    const std::string value = ValueText(stmt->vm, column);
-    if (CopyOut(value, static_cast<SQLCHAR*>(binding.buffer), binding.length)) {
-      truncated = true;
-    }
-    if (binding.indicator != nullptr) {
-      *binding.indicator = static_cast<SQLLEN>(value.size());
-    }
+    const size_t length =
+        WriteValue(stmt->vm, column, type, static_cast<SQLCHAR*>(binding.buffer),
+                   binding.length, &truncated);
+    if (binding.indicator != nullptr) *binding.indicator = static_cast<SQLLEN>(length);
   }
   if (truncated) {
     stmt->Warning("01004", "String data, right truncated.");

@@ -20,6 +20,12 @@ CliLibrary::CliLibrary(std::string name) : name_(std::move(name)) {
   if (name_.empty()) name_ = ExecutableDirectory() + "/" + kDefaultCliLibrary;
 }
 
+void CliLibrary::SetName(std::string name) {
+  if (load_attempted_) return;
+  name_ = std::move(name);
+  if (name_.empty()) name_ = ExecutableDirectory() + "/" + kDefaultCliLibrary;
+}
+
 CliLibrary::~CliLibrary() {
   // The library stays loaded: drivers commonly keep threads or atexit
   // handlers that must not outlive their code.

@@ -30,6 +30,9 @@ class CliLibrary {
   std::string TakeFailure();
   // The path or name the library is loaded from.
   const std::string& name() const { return name_; }
+  // Names another library; only before the first call loads one. Empty
+  // means the default library beside the executable.
+  void SetName(std::string name);
   // Whether the library exports `function` (loads the library first).
   bool Exports(const char* function);
 

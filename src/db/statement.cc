@@ -117,11 +117,17 @@ bool StatementLayer::FetchRow(bool close_after_row) {
   handles_.LastResultCode = handles_.library().Fetch(handles_.StatementHandle);
   if (handles_.LastResultCode != SQL_SUCCESS &&
       handles_.LastResultCode != SQL_SUCCESS_WITH_INFO) {
+    // A driver error is not the end of the data: the user sees why the rows
+    // stopped, read while the statement still holds the diagnostic.
+    if (handles_.LastResultCode == SQL_ERROR) {
+      ReportSqlError();
+    }
     CloseStatement();
     return false;
   }
+  // The texts are rebuilt in place, reusing their storage row after row.
   for (int c = 1; c <= result_column_count_; ++c) {
-    result_[c] = std::string(TrimSpaces(SlotText(slots_[c - 1])));
+    SlotTextInto(slots_[c - 1], true, result_[c]);
   }
   if (close_after_row) CloseStatement();
   return true;
@@ -189,16 +195,34 @@ std::string StatementLayer::ReportSqlError() {
   return text;
 }
 
-std::string StatementLayer::SlotText(const ColumnSlot& slot) const {
-  std::string text;
+void StatementLayer::SlotTextInto(const ColumnSlot& slot, bool trim,
+                                  std::string& text) const {
   const size_t start = static_cast<size_t>(std::max<int>(slot.offset - 1, 0));
   const size_t end =
       std::min(start + static_cast<size_t>(std::max<int>(slot.length, 0)),
                buffer_.size());
-  for (size_t i = start; i < end && buffer_[i] != 0; ++i) {
-    if (buffer_[i] == '\n') text += '\r';
-    text += static_cast<char>(buffer_[i]);
+  if (start >= end) {
+    text.clear();
+    return;
   }
+  const char* begin = reinterpret_cast<const char*>(buffer_.data()) + start;
+  const char* stop = begin + strnlen(begin, end - start);
+  if (trim) {
+    while (begin < stop && *begin == ' ') ++begin;
+    while (stop > begin && stop[-1] == ' ') --stop;
+  }
+  text.assign(begin, stop);
+  // A line feed arrives as CR LF.
+  if (std::memchr(begin, '\n', static_cast<size_t>(stop - begin)) == nullptr) return;
+  for (size_t at = text.find('\n'); at != std::string::npos;
+       at = text.find('\n', at + 2)) {
+    text.insert(at, 1, '\r');
+  }
+}
+
+std::string StatementLayer::SlotText(const ColumnSlot& slot) const {
+  std::string text;
+  SlotTextInto(slot, false, text);
   return text;
 }
 

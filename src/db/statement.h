@@ -48,7 +48,8 @@ class StatementLayer {
   bool ExecuteStatement(std::string_view sql);
 
   // Fetches the next row into StatementResult. False when there is none
-  // (or the driver failed); the statement is then closed. With
+  // or the driver failed (its error shown through ReportSqlError); the
+  // statement is then closed. With
   // `close_after_row` the statement is closed right after the row.
   bool FetchRow(bool close_after_row);
 
@@ -72,6 +73,8 @@ class StatementLayer {
   int32_t LastResultCode() const { return handles_.LastResultCode; }
 
  private:
+  // SlotText into `text`, trimmed of spaces when `trim` is set.
+  void SlotTextInto(const ColumnSlot& slot, bool trim, std::string& text) const;
   // Whether the statement's last error says the driver lacks the option.
   bool OptionNotSupported();
   void LogIfDebug(std::string_view category, std::string_view text) const {

@@ -36,6 +36,32 @@ std::string WithLeadingBlank(std::string text) {
 }
 
 double LeadingNumber(std::string_view text) {
+  // Most catalog values are plain integers: read those directly.
+  {
+    size_t i = 0;
+    while (i < text.size() && text[i] == ' ') ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '-' || text[i] == '+')) {
+      negative = text[i] == '-';
+      ++i;
+    }
+    const size_t first_digit = i;
+    int64_t value = 0;
+    while (i < text.size() && text[i] >= '0' && text[i] <= '9' &&
+           i - first_digit < 15) {
+      value = value * 10 + (text[i] - '0');
+      ++i;
+    }
+    if (i > first_digit && (i == text.size() || text[i] == ',' ||
+                            (text[i] != ' ' && text[i] != '.' &&
+                             text[i] != 'e' && text[i] != 'E' &&
+                             text[i] != 'd' && text[i] != 'D' &&
+                             (text[i] < '0' || text[i] > '9') &&
+                             text[i] != '\t' && text[i] != '\r' &&
+                             text[i] != '\n'))) {
+      return negative ? -static_cast<double>(value) : static_cast<double>(value);
+    }
+  }
   // Collect the characters of the number, skipping blanks, then let strtod
   // convert exactly what was collected.
   std::string number;
