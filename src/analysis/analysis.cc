@@ -130,7 +130,10 @@ bool Analysis::RunAnalysis() {
         if (tick >= 100) tick = 0;
         desktop.ProcessPendingEvents();
       }
-      if (!c_.statements.FetchRow(false)) {
+      if (stop_requested_) {
+        c_.statements.CloseStatement();
+        done = boundary = true;
+      } else if (!c_.statements.FetchRow(false)) {
         done = boundary = true;
       } else if (c_.statements.StatementResult(kOwnerColumn) != owner ||
                  c_.statements.StatementResult(kTableColumn) != table) {
@@ -165,6 +168,7 @@ bool Analysis::RunAnalysis() {
   c_.progress.Set(0, "");
   desktop.SetWaitCursor(false);
   running_ = false;
+  stop_requested_ = false;
   return tables_emitted_ > 0;
 }
 

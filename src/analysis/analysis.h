@@ -58,6 +58,9 @@ class Analysis {
   bool RunAnalysis();
 
   bool running() const { return running_; }
+  // Asks a run in progress to stop at its next yield, as if the rows had
+  // ended; the tables read so far stay listed.
+  void RequestStop() { stop_requested_ = running_; }
   // Tables listed by the last run.
   int tables_emitted() const { return tables_emitted_; }
 
@@ -68,6 +71,7 @@ class Analysis {
 
   AnalysisContext c_;
   bool running_ = false;
+  bool stop_requested_ = false;
   int tables_emitted_ = 0;
 };
 

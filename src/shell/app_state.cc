@@ -15,7 +15,7 @@ AppState::AppState(DesktopPort& desktop_port, std::string log_path)
       estimator(statistics, settings, reporter),
       results_grid(8),
       large_grid(8),
-      table_info(4),
+      table_info(4, 1, 1),
       analysis(AnalysisContext{settings, messages, statements, connection,
                                estimator, estimate, results_grid, large_grid,
                                chart, progress, reporter}) {}

@@ -62,7 +62,7 @@ class StatementTest : public ::testing::TestWithParam<Backend> {
       const std::string driver = SqliteOdbcDriver();
       ASSERT_FALSE(driver.empty()) << "the SQLite ODBC driver is not installed";
       WriteFileBytes(odbc_dir_.File("odbcinst.ini"),
-                     "[SQLite3]\nDriver=" + driver + "\n");
+                     "[SQLite3]\nDriver=" + driver + "\nDontDLClose=1\n");
       WriteFileBytes(odbc_dir_.File("odbc.ini"), "[Default]\nDriver=SQLite3\n");
       setenv("ODBCSYSINI", odbc_dir_.path().c_str(), 1);
       setenv("ODBCINI", odbc_dir_.File("odbc.ini").c_str(), 1);
