@@ -15,6 +15,7 @@
 #include "engine/compute.h"
 #include "engine/type_statistics.h"
 #include "results/grid_model.h"
+#include "results/results_actions.h"
 #include "results/views.h"
 #include "shell/debug_log.h"
 #include "shell/desktop_port.h"
@@ -39,6 +40,12 @@ class AppState {
   void LoadConfiguration();
   void LoadMessages();
   void BuildStatistics();
+
+  // What the results' actions read and write.
+  ResultsContext results_context() {
+    return ResultsContext{settings, messages, statements, connection, estimator,
+                          estimate, table_info, chart, reporter};
+  }
 
   DesktopPort& desktop;
   RunSettings settings;

@@ -1,0 +1,16 @@
+// The Tarvex Compression Estimator's window program. It takes no arguments.
+#include <QApplication>
+
+#include "shell/app_state.h"
+#include "ui/main_window.h"
+#include "ui/qt_desktop_port.h"
+
+int main(int argc, char** argv) {
+  QApplication application(argc, argv);
+  application.setApplicationName(QStringLiteral("Tarvex Compression Estimator"));
+  tce::ui::QtDesktopPort desktop;
+  tce::AppState app(desktop);
+  tce::ui::FormCompression window(app, desktop);
+  window.wizard().StartUp();
+  return application.exec();
+}

@@ -1,0 +1,49 @@
+// The desktop port on Qt: modal message boxes, the save-file dialogs, the
+// wait cursor and pending events. Tests answer boxes and dialogs through
+// hooks instead of leaving them waiting.
+#ifndef TCE_UI_QT_DESKTOP_PORT_H_
+#define TCE_UI_QT_DESKTOP_PORT_H_
+
+#include <QPointer>
+#include <QWidget>
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+
+#include "shell/desktop_port.h"
+
+namespace tce::ui {
+
+class QtDesktopPort : public DesktopPort {
+ public:
+  using BoxHook = std::function<void(const std::string& title, const std::string& text)>;
+  using SaveHook = std::function<std::optional<std::string>(
+      SaveDialog which, const std::optional<std::string>& preset)>;
+
+  void ShowMessageBox(const std::string& title, const std::string& text) override;
+  std::optional<std::string> AskSaveFileName(
+      SaveDialog which, const std::optional<std::string>& preset) override;
+  void SetWaitCursor(bool waiting) override;
+  void ProcessPendingEvents() override;
+  // Drivers here cannot show dialogs owned by a Qt window: none is offered.
+  void* DialogOwnerWindow() override { return nullptr; }
+
+  // The window that owns boxes and dialogs.
+  void SetOwner(QWidget* owner) { owner_ = owner; }
+  // When set, boxes and save dialogs go to the hooks instead of the screen.
+  void SetBoxHook(BoxHook hook) { box_hook_ = std::move(hook); }
+  void SetSaveHook(SaveHook hook) { save_hook_ = std::move(hook); }
+
+ private:
+  QPointer<QWidget> owner_;
+  BoxHook box_hook_;
+  SaveHook save_hook_;
+  bool waiting_ = false;
+  // The name each dialog last held.
+  std::map<SaveDialog, std::string> last_names_;
+};
+
+}  // namespace tce::ui
+
+#endif  // TCE_UI_QT_DESKTOP_PORT_H_

@@ -1,0 +1,69 @@
+// Small widgets of the windows: the information label, the two-bar chart
+// and the help window.
+#ifndef TCE_UI_WIDGETS_H_
+#define TCE_UI_WIDGETS_H_
+
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QWidget>
+#include <functional>
+
+#include "results/views.h"
+#include "shell/help_topics.h"
+
+QT_BEGIN_NAMESPACE
+class QChartView;
+class QChart;
+class QBarSet;
+class QValueAxis;
+QT_END_NAMESPACE
+
+namespace tce::ui {
+
+// A small circled "i" that opens a help topic when clicked.
+class InfoLabel : public QWidget {
+ public:
+  InfoLabel(const QString& name, QWidget* parent);
+  QSize sizeHint() const override;
+  std::function<void()> on_click;
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+};
+
+// `Chart`: two bars, size and compressed size, with a legend; renders a
+// ChartModel.
+class BarChart : public QWidget {
+ public:
+  BarChart(ChartModel& model, QWidget* parent);
+  // Rebuilds the chart from the model and shows or hides it.
+  void Refresh();
+  // The labels and values as drawn, for tests.
+  QString SizeLabel() const;
+  QString CompressedLabel() const;
+
+ private:
+  ChartModel& model_;
+  QChart* chart_;
+  QChartView* view_;
+  QBarSet* size_;
+  QBarSet* compressed_;
+  QValueAxis* values_;
+};
+
+// `FormHelp`: one multi-line text box with a vertical scroll bar.
+class HelpWindowWidget : public QWidget, public HelpWindow {
+ public:
+  HelpWindowWidget();
+  void SetCaption(const std::string& caption) override;
+  void SetText(const std::string& text) override;
+  void Show() override;
+
+ private:
+  QPlainTextEdit* text_;
+};
+
+}  // namespace tce::ui
+
+#endif  // TCE_UI_WIDGETS_H_

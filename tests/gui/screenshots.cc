@@ -1,0 +1,49 @@
+// Drives the windows through a session on the demo catalog and saves
+// pictures of the panels: screenshots DIR. Run on the offscreen platform.
+#include <QApplication>
+#include <QDir>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTest>
+
+#include "shell/app_state.h"
+#include "ui/grid_view.h"
+#include "ui/main_window.h"
+#include "ui/qt_desktop_port.h"
+
+int main(int argc, char** argv) {
+  QApplication application(argc, argv);
+  const QString dir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".");
+  QDir().mkpath(dir);
+  tce::ui::QtDesktopPort desktop;
+  desktop.SetBoxHook([](const std::string&, const std::string&) {});
+  tce::AppState app(desktop, "/dev/null");
+  tce::ui::FormCompression window(app, desktop);
+  window.on_end_program = [] {};
+  window.wizard().StartUp();
+  auto save = [&](QWidget* widget, const char* name) {
+    QApplication::processEvents();
+    widget->grab().save(dir + "/" + QString::fromLatin1(name));
+  };
+  save(&window, "panel-disclaimer.png");
+  QTest::mouseClick(window.findChild<QPushButton*>("DoContinue_0"), Qt::LeftButton);
+  window.findChild<QLineEdit*>("InputDatabase")->setText("demo");
+  window.findChild<QLineEdit*>("InputUserid")->setText("admin");
+  window.findChild<QLineEdit*>("InputPassword")->setText("secret");
+  save(&window, "panel-connection.png");
+  QTest::mouseClick(window.findChild<QPushButton*>("DoContinue_1"), Qt::LeftButton);
+  save(&window, "panel-options.png");
+  QTest::mouseClick(window.findChild<QPushButton*>("DoContinue_2"), Qt::LeftButton);
+  // Sort by saving, mark two tables, show one table's details.
+  window.GridHeaderClicked(app.results_grid, 6);
+  window.GridCellClicked(app.results_grid, 1, 0);
+  window.GridCellClicked(app.results_grid, 2, 0);
+  window.GridCellClicked(app.results_grid, 3, 2);
+  save(&window, "panel-results.png");
+  window.ToolbarPressed("magnify", app.results_grid, true);
+  window.ToolbarPressed("graph", app.large_grid, false);
+  save(&window, "panel-results-magnified.png");
+  save(&window.schema_list(), "large-results.png");
+  return 0;
+}
