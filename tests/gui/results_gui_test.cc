@@ -1,0 +1,160 @@
+// The results panel and the large-results window driven as a user drives
+// them.
+#include <QAction>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QTableView>
+#include <QToolBar>
+
+#include "gui_fixture.h"
+#include "ui/grid_view.h"
+#include "ui/qt_text.h"
+#include "ui/widgets.h"
+
+namespace tce {
+namespace {
+
+using ::tce::testing::GuiTest;
+using ::tce::testing::ReadFileBytes;
+
+class ResultsGuiTest : public GuiTest {
+ protected:
+  void SetUp() override {
+    GuiTest::SetUp();
+    Start();
+    ConnectTo("demo");
+    Click("DoContinue_2");
+    ASSERT_EQ(TabStates(), "--EE 3");
+  }
+  QTableView* MainGrid() { return Get<QTableView>("TableDetails"); }
+  QTableView* LargeGrid() {
+    return window_->schema_list().findChild<QTableView*>("TableDetails");
+  }
+  // Presses a toolbar button by its key.
+  void Press(QWidget* window, const char* key) {
+    QToolBar* bar = window->findChild<QToolBar*>("TB");
+    ASSERT_NE(bar, nullptr);
+    QAction* action = bar->findChild<QAction*>(key);
+    ASSERT_NE(action, nullptr) << key;
+    action->trigger();
+  }
+  void ClickCell(QTableView* view, int view_row, int col) {
+    const QRect cell = view->visualRect(view->model()->index(view_row, col));
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, cell.center());
+  }
+  void ClickHeader(QTableView* view, int col) {
+    auto* header = view->horizontalHeader();
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                      QPoint(header->sectionViewportPosition(col) + 5, header->height() / 2));
+  }
+};
+
+TEST_F(ResultsGuiTest, ClickingATableShowsItsDetails) {
+  ClickCell(MainGrid(), 0, 2);  // Audit.Config_History
+  EXPECT_EQ(Get<QLabel>("TableNameGraph")->text(), "Config_History");
+  EXPECT_TRUE(window_->chart().isVisible());
+  EXPECT_EQ(window_->chart().SizeLabel(), "Size: 448 Pages");
+  EXPECT_EQ(app_->table_info.Rows(), 1 + 4);
+  EXPECT_EQ(Get<QTableView>("TableInfo")->model()->rowCount(), 4);
+  // The mark column toggles the mark and leaves the details.
+  ClickCell(MainGrid(), 3, 0);
+  EXPECT_EQ(app_->results_grid.Text(4, 0), "\xfe");
+  EXPECT_EQ(Get<QLabel>("TableNameGraph")->text(), "Config_History");
+}
+
+TEST_F(ResultsGuiTest, HeaderClicksSortAndMarkAll) {
+  ClickHeader(MainGrid(), 6);
+  for (int row = 2; row < app_->results_grid.Rows(); ++row) {
+    EXPECT_GE(std::stod(app_->results_grid.Text(row - 1, 6)),
+              std::stod(app_->results_grid.Text(row, 6)));
+  }
+  ClickHeader(MainGrid(), 0);
+  for (int row = 1; row < app_->results_grid.Rows(); ++row) {
+    ASSERT_EQ(app_->results_grid.Text(row, 0), "\xfe");
+  }
+}
+
+TEST_F(ResultsGuiTest, ToolbarOfTheMainWindow) {
+  ClickCell(MainGrid(), 0, 0);
+  ClickCell(MainGrid(), 1, 0);
+  Press(window_.get(), "graph");
+  EXPECT_EQ(Get<QLabel>("TableNameGraph")->text().left(21), "Tables: 2     Compres");
+  Press(window_.get(), "clear");
+  EXPECT_EQ(app_->results_grid.Text(1, 0), "o");
+  Press(window_.get(), "graph");
+  EXPECT_EQ(Get<QLabel>("TableNameGraph")->text(), "No tables selected for summary");
+  EXPECT_FALSE(window_->chart().isVisible());
+  save_answers_.push_back(dir_.File("results.out"));
+  Press(window_.get(), "output");
+  ASSERT_EQ(save_presets_.size(), 1u);
+  EXPECT_EQ(save_presets_[0].second, "demo.out");
+  EXPECT_EQ(ReadFileBytes(dir_.File("results.out"))
+                .rfind("Schema\tTable\tCount\tPages\tComp Pages\t%Saved\tPage Size\r\n"
+                       "Audit\tConfig_History\t1320\t", 0),
+            0u);
+  EXPECT_EQ(BoxTexts().back(),
+            "File exported (" + dir_.File("results.out") + ")\r\nRecords exported=64");
+  Press(window_.get(), "exit");
+  EXPECT_EQ(ended_, 1);
+  EXPECT_FALSE(app_->connection.ConnectionOpen);
+}
+
+TEST_F(ResultsGuiTest, MagnifyMovesTheResultsToTheLargeWindow) {
+  QWidget* details = Get("tab4CompressionDetails");
+  const int old_height = details->height();
+  Press(window_.get(), "magnify");
+  EXPECT_TRUE(app_->settings.LargeResultsShown);
+  EXPECT_FALSE(Get("tab4Schemas")->isVisible());
+  EXPECT_EQ(details->y(), ui::Px(480));
+  EXPECT_EQ(details->height(), ui::Px(6500));
+  EXPECT_GT(details->height(), old_height);
+  EXPECT_EQ(Get("tab4Details")->height(), ui::Px(6500));
+  EXPECT_EQ(Get("TableInfo")->height(), ui::Px(6150));
+  ui::SchemaListWindow& large = window_->schema_list();
+  EXPECT_TRUE(large.isVisible());
+  EXPECT_EQ(large.windowTitle(), "Schemas");
+  // Its toolbar has no magnify button, and its own exit tooltip.
+  QToolBar* bar = large.findChild<QToolBar*>("TB");
+  EXPECT_EQ(bar->findChild<QAction*>("magnify"), nullptr);
+  EXPECT_EQ(bar->findChild<QAction*>("exit")->toolTip(), "Exit the application");
+
+  // Clicks and the summary in the large window draw on the main window.
+  ClickCell(LargeGrid(), 0, 2);
+  EXPECT_EQ(Get<QLabel>("TableNameGraph")->text(), "Config_History");
+  ClickCell(LargeGrid(), 2, 0);
+  Press(&large, "graph");
+  EXPECT_EQ(Get<QLabel>("TableNameGraph")->text().left(9), "Tables: 1");
+  // Its export proposes no name.
+  Press(&large, "output");
+  ASSERT_EQ(save_presets_.size(), 1u);
+  EXPECT_EQ(save_presets_[0].first, SaveDialog::kLargeResults);
+  EXPECT_EQ(save_presets_[0].second, std::nullopt);
+
+  // A later run fills only the large grid, and brings the window back.
+  large.close();
+  app_->results_grid.SetText(1, 2, "old");
+  Tabs()->setCurrentIndex(kOptionsTab);
+  Click("OptRowSize");
+  Click("DoContinue_2");
+  EXPECT_EQ(app_->results_grid.Text(1, 2), "old");
+  EXPECT_EQ(app_->large_grid.Text(0, 4), "Size(K)");
+  EXPECT_TRUE(large.isVisible());
+}
+
+TEST_F(ResultsGuiTest, TheLargeWindowKeepsItsWidthAndAMinimumHeight) {
+  Press(window_.get(), "magnify");
+  ui::SchemaListWindow& large = window_->schema_list();
+  large.resize(ui::Px(6000), ui::Px(1200));
+  QApplication::processEvents();
+  EXPECT_EQ(large.width(), ui::Px(10000));
+  EXPECT_EQ(large.height(), ui::Px(2000));
+  EXPECT_EQ(LargeGrid()->height(), ui::Px(1000));
+  large.resize(ui::Px(14000), ui::Px(9000));
+  QApplication::processEvents();
+  EXPECT_EQ(large.width(), ui::Px(10000));
+  EXPECT_EQ(LargeGrid()->height(), ui::Px(8000));
+}
+
+}  // namespace
+}  // namespace tce

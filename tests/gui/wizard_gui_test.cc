@@ -1,0 +1,295 @@
+// The main window driven as a user drives it.
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QRadioButton>
+#include <QSlider>
+
+#include "gui_fixture.h"
+#include "ui/widgets.h"
+
+namespace tce {
+namespace {
+
+using ::tce::testing::GuiTest;
+using ::tce::testing::WriteFileBytes;
+
+TEST_F(GuiTest, TabStatesFollowTheWizard) {
+  Start();
+  EXPECT_EQ(TabStates(), "E--- 0");
+  EXPECT_TRUE(window_->isVisible());
+  Click("DoContinue_0");
+  EXPECT_EQ(TabStates(), "-E-- 1");
+  Get<QLineEdit>("InputDatabase")->setText("  demo  ");
+  Click("DoContinue_1");
+  EXPECT_EQ(TabStates(), "--E- 2");  // selecting options disabled results
+  EXPECT_EQ(app_->connection.DatabaseName, "demo");
+  Click("DoContinue_2");
+  EXPECT_EQ(TabStates(), "--EE 3");
+  EXPECT_EQ(app_->results_grid.Rows(), 65);
+  EXPECT_TRUE(BoxTexts().empty()) << ::testing::PrintToString(BoxTexts());
+}
+
+TEST_F(GuiTest, AWrongDatabaseStaysOnTheConnectionPanel) {
+  Start();
+  ConnectTo("nosuchdb");
+  EXPECT_EQ(TabStates(), "-E-- 1");
+  ASSERT_FALSE(BoxTexts().empty());
+  EXPECT_EQ(BoxTexts().back(), "Connection failed.");
+  EXPECT_EQ(Get<QLineEdit>("InputDatabase")->text(), "nosuchdb");
+  // An empty name is passed on and fails the same way.
+  Get<QLineEdit>("InputDatabase")->clear();
+  Click("DoContinue_1");
+  EXPECT_EQ(TabStates(), "-E-- 1");
+  EXPECT_EQ(BoxTexts().back(), "Connection failed.");
+}
+
+TEST_F(GuiTest, BackToOptionsAndContinueWithoutChangesQueriesOnce) {
+  Start();
+  ConnectTo("demo");
+  app_->settings.LogSQL = true;
+  Click("DoContinue_2");
+  Tabs()->setCurrentIndex(kOptionsTab);
+  EXPECT_EQ(TabStates(), "--E- 2");
+  app_->results_grid.SetText(1, 2, "untouched");
+  Click("DoContinue_2");
+  EXPECT_EQ(TabStates(), "--EE 3");
+  EXPECT_EQ(app_->results_grid.Text(1, 2), "untouched");
+  // A changed option runs again.
+  Tabs()->setCurrentIndex(kOptionsTab);
+  Click("PCTRow");
+  EXPECT_TRUE(app_->settings.SettingsChanged);
+  Click("DoContinue_2");
+  EXPECT_EQ(app_->results_grid.Text(1, 2), "Config_History");
+  size_t queries = 0;
+  const std::string log = LogText();
+  for (size_t at = log.find("SQL\r\nSELECT T.OWNER"); at != std::string::npos;
+       at = log.find("SQL\r\nSELECT T.OWNER", at + 1)) {
+    ++queries;
+  }
+  EXPECT_EQ(queries, 2u);
+}
+
+TEST_F(GuiTest, ARunThatListsNothingStaysOnTheOptions) {
+  Start();
+  ConnectTo("demo");
+  Get<QPlainTextEdit>("TableSelect")->setPlainText("no_such_table");
+  Click("DoContinue_2");
+  EXPECT_EQ(TabStates(), "--E- 2");
+  EXPECT_EQ(BoxTexts().back(), "No tables or schemas found meeting your criteria.");
+  EXPECT_TRUE(app_->settings.SettingsChanged);
+  EXPECT_TRUE(Get("DoContinue_2")->isEnabled());
+}
+
+TEST_F(GuiTest, OptionButtonsChangeOnlyWhatDiffers) {
+  Start();
+  ConnectTo("demo");
+  app_->settings.SettingsChanged = false;
+  Click("StatsAll");  // already selected
+  EXPECT_FALSE(app_->settings.SettingsChanged);
+  EXPECT_EQ(Get("StatsAll")->focusPolicy(), Qt::ClickFocus);
+  Click("DelimComma");
+  EXPECT_FALSE(app_->settings.TabDelimited);
+  EXPECT_FALSE(app_->settings.SettingsChanged);
+  struct Case {
+    const char* button;
+    bool RunSettings::*field;
+    bool value;
+  };
+  for (const Case& c : {Case{"StatsIgnore", &RunSettings::IgnoreTablesWithoutStats, true},
+                        Case{"ColumnCard", &RunSettings::UseMaxCardinality, false},
+                        Case{"PCTRow", &RunSettings::EstimatePageCompression, false},
+                        Case{"OptRowSize", &RunSettings::ShowPageSavings, false},
+                        Case{"OptPageSize", &RunSettings::ShowPageSavings, true}}) {
+    app_->settings.SettingsChanged = false;
+    Click(c.button);
+    EXPECT_EQ(app_->settings.*c.field, c.value) << c.button;
+    EXPECT_TRUE(app_->settings.SettingsChanged) << c.button;
+  }
+  // Start-up took these two out of the tab order.
+  EXPECT_EQ(Get("DelimTab")->focusPolicy(), Qt::ClickFocus);
+  EXPECT_EQ(Get("InputDatabase")->focusPolicy(), Qt::ClickFocus);
+  EXPECT_EQ(Get("SchemaSelect")->focusPolicy(), Qt::StrongFocus);
+}
+
+TEST_F(GuiTest, SlidersAndFilterBoxes) {
+  Start();
+  ConnectTo("demo");
+  auto* comp = Get<QSlider>("CompRange");
+  comp->setFocus();
+  QTest::keyClick(comp, Qt::Key_Right);  // the keyboard alone changes nothing
+  QApplication::processEvents();
+  EXPECT_EQ(app_->settings.MinCompressionPct, 0);
+  EXPECT_EQ(Get<QLabel>("CompValue")->text(), "0");
+  QTest::mouseClick(comp, Qt::LeftButton, {}, QPoint(comp->width() - 2, comp->height() / 2));
+  QApplication::processEvents();
+  EXPECT_EQ(app_->settings.MinCompressionPct, comp->value());
+  EXPECT_EQ(Get<QLabel>("CompValue")->text(), QString::number(comp->value()));
+  EXPECT_GT(comp->value(), 0);
+
+  EXPECT_EQ(Get<QLabel>("MinTabSizeText")->text(), "0");
+  auto* size = Get<QSlider>("MinTabSize");
+  size->setFocus();
+  QTest::keyClick(size, Qt::Key_Right);
+  EXPECT_EQ(Get<QLabel>("MinTabSizeText")->text(), "10 M");
+  EXPECT_EQ(app_->settings.MinTableSizeMB, 10);
+
+  app_->settings.SettingsChanged = false;
+  Get<QPlainTextEdit>("SchemaSelect")->setPlainText("  A  \n\nB");
+  EXPECT_EQ(app_->settings.OwnerFilter, "A,B");
+  EXPECT_TRUE(app_->settings.SettingsChanged);
+  Get<QPlainTextEdit>("SchemaSelect")->clear();
+  EXPECT_EQ(app_->settings.OwnerFilter, "");
+}
+
+TEST_F(GuiTest, TheDebugBoxSwitchesTheLogAtOnce) {
+  Start();
+  ConnectTo("demo");
+  EXPECT_EQ(LogText(), "");
+  Click("SetShowDebug");
+  EXPECT_TRUE(app_->settings.DebugLog);
+  EXPECT_FALSE(app_->settings.SettingsChanged && false);
+  Click("DoContinue_2");
+  EXPECT_NE(LogText().find("SETTINGS           STATS=FALSE CARDINALITY=MAX COMPRESSION=PAGE"),
+            std::string::npos);
+  Click("SetShowDebug");
+  EXPECT_FALSE(app_->settings.DebugLog);
+  const size_t size = LogText().size();
+  Tabs()->setCurrentIndex(kOptionsTab);
+  Click("DoContinue_2");
+  EXPECT_EQ(LogText().size(), size);
+}
+
+TEST_F(GuiTest, WithDebugOnTheLogRecordsTheSessionInOrder) {
+  WriteFileBytes(dir_.File("TARVEXCOMPRESS.DBG"), "old run\r\n");
+  WriteFileBytes(dir_.File("TarvexCompEst.ini"), "* test\r\nDEBUG=ON\r\n");
+  Start();
+  EXPECT_FALSE(Get<QCheckBox>("SetShowDebug")->isChecked());
+  ConnectTo("demo");
+  Click("DoContinue_2");
+  const std::string log = LogText();
+  EXPECT_EQ(log.find("old run"), std::string::npos);  // started afresh
+  std::vector<std::string> expected = {
+      "Panel              Showing startup screen",
+      "Panel              Continue button pressed",
+      "Panel              Showing connection panel",
+      "Panel              Continue button pressed",
+      "Panel              Connect button pressed",
+      "TarvexConnect      Allocating Database Environment",
+      "PAGESIZE           PAGESIZE=T.PAGESIZE",
+      "Panel              Continue button pressed",
+      "SETTINGS           STATS=FALSE CARDINALITY=MAX COMPRESSION=PAGE",
+      "Query              Reading result set",
+      "Compute            Calculating compression on Owner=Audit Table=Config_History",
+      "Panel              Displaying Results"};
+  size_t at = 0;
+  for (const std::string& entry : expected) {
+    const size_t found = log.find(entry, at);
+    ASSERT_NE(found, std::string::npos) << entry;
+    at = found + entry.size();
+  }
+  // "Showing startup screen" comes once from the Load event.
+  EXPECT_EQ(log.find("Showing startup screen", log.find("Showing startup screen") + 1),
+            std::string::npos);
+  // The first click on the box leaves the log on, the second turns it off.
+  Tabs()->setCurrentIndex(kOptionsTab);
+  Click("SetShowDebug");
+  EXPECT_TRUE(app_->settings.DebugLog);
+  Click("SetShowDebug");
+  EXPECT_FALSE(app_->settings.DebugLog);
+}
+
+TEST_F(GuiTest, TheMessageFileRenamesTheScreen) {
+  WriteFileBytes(dir_.File("TarvexCompEst.msg"),
+                 "   4  ,  Quit  \r\n1,Estimator\r\n10,\r\n82,Nothing matches ; note\r\n");
+  Start();
+  EXPECT_EQ(window_->windowTitle(), "Estimator");
+  for (const char* exit : {"ExitAll_0", "ExitAll_1", "ExitAll_2", "ExitAll_3"}) {
+    EXPECT_EQ(Get<QAbstractButton>(exit)->text(), "Quit");
+  }
+  EXPECT_EQ(Tabs()->tabText(0), "");
+  EXPECT_EQ(Get<QLabel>("Title_0")->text(), "");
+  EXPECT_EQ(Get<QAbstractButton>("DelimComma")->text(), "Command Delimiter");
+  EXPECT_EQ(Get<QGroupBox>("tab3SchemaList")->title(), "Schemas");
+  EXPECT_EQ(Get<QAbstractButton>("DoContinue_1")->text(), "Continue");
+}
+
+TEST_F(GuiTest, ClosingOnTheDisclaimerEndsTheProgram) {
+  Start();
+  window_->close();
+  EXPECT_EQ(ended_, 1);
+  EXPECT_TRUE(BoxTexts().empty());
+  EXPECT_FALSE(app_->connection.ConnectionOpen);
+}
+
+TEST_F(GuiTest, ExitDisconnectsFromEveryPanel) {
+  Start();
+  ConnectTo("demo");
+  EXPECT_TRUE(app_->connection.ConnectionOpen);
+  Click("ExitAll_2");
+  EXPECT_EQ(ended_, 1);
+  EXPECT_FALSE(app_->connection.ConnectionOpen);
+}
+
+TEST_F(GuiTest, InformationLabelsOpenTheirTopics) {
+  Start();
+  // The help files are beside the program, not in the current directory.
+  QTest::mouseClick(Get("InfoCredits"), Qt::LeftButton);
+  EXPECT_EQ(window_->help_window().windowTitle(), "About the Tarvex Compression Estimator");
+  EXPECT_TRUE(window_->help_window().isVisible());
+  ConnectTo("demo");
+  QTest::mouseClick(Get("InfoTables"), Qt::LeftButton);
+  EXPECT_EQ(window_->help_window().windowTitle(), "Tables");
+  EXPECT_TRUE(window_->isEnabled());  // not modal
+}
+
+TEST_F(GuiTest, HugeInputsAreTakenCalmly) {
+  Start();
+  Click("DoContinue_0");
+  Get<QLineEdit>("InputDatabase")->setText(QString(20000, 'x'));
+  Get<QLineEdit>("InputUserid")->setText(QString(5000, 'u'));
+  Get<QLineEdit>("InputPassword")->setText(QString(5000, 'p'));
+  Click("DoContinue_1");
+  EXPECT_EQ(TabStates(), "-E-- 1");
+  EXPECT_EQ(BoxTexts().back(), "Connection failed.");
+  Get<QLineEdit>("InputDatabase")->setText("demo");
+  Get<QLineEdit>("InputUserid")->clear();
+  Get<QLineEdit>("InputPassword")->clear();
+  Click("DoContinue_1");
+  ASSERT_EQ(TabStates(), "--E- 2");
+  QString lines;
+  for (int i = 0; i < 5000; ++i) lines += QString("table_%1\n").arg(i);
+  lines += "customer\nstock%";
+  Get<QPlainTextEdit>("TableSelect")->setPlainText(lines);
+  // The catalog server refuses a condition that large: its reason is shown
+  // and the options stay usable.
+  Click("DoContinue_2");
+  EXPECT_EQ(TabStates(), "--E- 2");
+  ASSERT_GE(boxes_.size(), 2u);
+  EXPECT_EQ(boxes_[boxes_.size() - 2].first, "SQL Error");
+  Get<QPlainTextEdit>("TableSelect")->setPlainText("customer\nstock%");
+  Click("DoContinue_2");
+  EXPECT_EQ(TabStates(), "--EE 3");
+  EXPECT_EQ(app_->results_grid.Rows(), 1 + 4);  // customer and three stock% tables
+}
+
+TEST_F(GuiTest, ADatabaseThatBreaksAfterConnectingIsReported) {
+  // A copy of the demo server that the test may damage.
+  const std::filesystem::path source =
+      std::filesystem::read_symlink("/proc/self/exe").parent_path() / "tvserver";
+  std::filesystem::copy(source, dir_.path() / "server");
+  Start();
+  ConnectTo((dir_.path() / "server" / "demo.db").string());
+  ASSERT_EQ(TabStates(), "--E- 2");
+  WriteFileBytes((dir_.path() / "server" / "demo.db").string(), std::string(8192, 'x'));
+  Click("DoContinue_2");
+  EXPECT_EQ(TabStates(), "--E- 2");
+  ASSERT_GE(boxes_.size(), 2u);
+  EXPECT_EQ(boxes_[boxes_.size() - 2].first, "SQL Error");
+  EXPECT_EQ(BoxTexts().back(), "No tables or schemas found meeting your criteria.");
+  EXPECT_TRUE(Get("DoContinue_2")->isEnabled());
+}
+
+}  // namespace
+}  // namespace tce
