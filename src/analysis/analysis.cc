@@ -90,6 +90,7 @@ bool Analysis::RunAnalysis() {
   if (running_) return false;
   if (!c_.settings.SettingsChanged) return true;
   running_ = true;
+  query_failed_ = false;
   const Reporter& reporter = c_.reporter;
   DesktopPort& desktop = reporter.desktop();
   desktop.SetWaitCursor(true);
@@ -102,6 +103,7 @@ bool Analysis::RunAnalysis() {
       owner_clause, table_clause, c_.connection.PageSizeExpression, c_.settings);
   if (!c_.statements.ExecuteStatement(query)) {
     reporter.Log("Query", "Error retrieving records");
+    query_failed_ = true;
     desktop.SetWaitCursor(false);
     running_ = false;
     return false;

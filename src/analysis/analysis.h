@@ -63,6 +63,8 @@ class Analysis {
   void RequestStop() { stop_requested_ = running_; }
   // Tables listed by the last run.
   int tables_emitted() const { return tables_emitted_; }
+  // Whether the last run failed because its query could not be executed.
+  bool query_failed() const { return query_failed_; }
 
  private:
   void EmptyAndLayOutGrids();
@@ -72,6 +74,7 @@ class Analysis {
   AnalysisContext c_;
   bool running_ = false;
   bool stop_requested_ = false;
+  bool query_failed_ = false;
   int tables_emitted_ = 0;
 };
 

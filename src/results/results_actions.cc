@@ -131,24 +131,14 @@ void ShowTableDetails(const ResultsContext& c, const GridModel& grid, int row, i
   info.EndBatch();
 
   const std::string owner(TrimBlanks(grid.Text(row, 1)));
-  // Quotes in a name are doubled so that the name stays one literal.
-  const std::string query = BuildCatalogQuery(
-      "T.OWNER = '" + QuoteLiteral(owner) + "'",
-      "T.TABNAME = '" + QuoteLiteral(table) + "'",
-      c.connection.PageSizeExpression, c.settings);
   DesktopPort& desktop = c.reporter.desktop();
   desktop.SetWaitCursor(true);
-  if (!c.statements.ExecuteStatement(query)) {
+  if (!ReadTableColumns(c, owner, table)) {
     c.reporter.ShowMessage(c.messages[83] + table);
     desktop.SetWaitCursor(false);
     return;
   }
-  ColumnList& columns = c.estimate.TableColumns;
-  columns.Clear();
-  while (c.statements.FetchRow(false)) {
-    FillColumnRow(c.statements, columns.Append(), c.reporter);
-  }
-  c.estimator.Compute(c.estimate);
+  const ColumnList& columns = c.estimate.TableColumns;
   if (columns.ColumnCount() > 0) {
     info.BeginBatch();
     for (int i = 0; i < columns.ColumnCount(); ++i) {
@@ -162,6 +152,23 @@ void ShowTableDetails(const ResultsContext& c, const GridModel& grid, int row, i
     info.EndBatch();
   }
   desktop.SetWaitCursor(false);
+}
+
+bool ReadTableColumns(const ResultsContext& c, const std::string& owner,
+                      const std::string& table) {
+  // Quotes in a name are doubled so that the name stays one literal.
+  const std::string query = BuildCatalogQuery(
+      "T.OWNER = '" + QuoteLiteral(owner) + "'",
+      "T.TABNAME = '" + QuoteLiteral(table) + "'",
+      c.connection.PageSizeExpression, c.settings);
+  if (!c.statements.ExecuteStatement(query)) return false;
+  ColumnList& columns = c.estimate.TableColumns;
+  columns.Clear();
+  while (c.statements.FetchRow(false)) {
+    FillColumnRow(c.statements, columns.Append(), c.reporter);
+  }
+  c.estimator.Compute(c.estimate);
+  return true;
 }
 
 void ShowSummaryChart(const ResultsContext& c, const GridModel& grid) {
@@ -210,21 +217,7 @@ void ExportResults(const ResultsContext& c, const GridModel& grid, SaveDialog wh
     return;
   }
   desktop.SetWaitCursor(true);
-  const std::string delimiter = c.settings.TabDelimited ? "\t" : ",";
-  bool failed = false;
-  auto write_line = [&](const std::string& line) {
-    const std::string bytes = line + "\r\n";
-    if (std::fwrite(bytes.data(), 1, bytes.size(), file) != bytes.size()) failed = true;
-  };
-  write_line(ResultsHeaderLine(c.messages, c.settings, delimiter, false));
-  for (int row = 1; row < grid.Rows(); ++row) {
-    std::string line;
-    for (int col = 1; col <= 7; ++col) {
-      if (col > 1) line += delimiter;
-      line += TrimBlanks(grid.Text(row, col));
-    }
-    write_line(line);
-  }
+  bool failed = !WriteExportLines(file, grid, c.settings, c.messages);
   if (std::fflush(file) != 0) failed = true;
   if (std::fclose(file) != 0) failed = true;
   desktop.SetWaitCursor(false);
@@ -240,6 +233,26 @@ void ExportResults(const ResultsContext& c, const GridModel& grid, SaveDialog wh
   }
   c.reporter.ShowMessage("File exported (" + full_name + ")\r\nRecords exported=" +
                          std::to_string(data_rows));
+}
+
+bool WriteExportLines(std::FILE* file, const GridModel& grid, const RunSettings& settings,
+                      const MessageTable& messages) {
+  const std::string delimiter = settings.TabDelimited ? "\t" : ",";
+  bool ok = true;
+  auto write_line = [&](const std::string& line) {
+    const std::string bytes = line + "\r\n";
+    if (std::fwrite(bytes.data(), 1, bytes.size(), file) != bytes.size()) ok = false;
+  };
+  write_line(ResultsHeaderLine(messages, settings, delimiter, false));
+  for (int row = 1; row < grid.Rows(); ++row) {
+    std::string line;
+    for (int col = 1; col <= 7; ++col) {
+      if (col > 1) line += delimiter;
+      line += TrimBlanks(grid.Text(row, col));
+    }
+    write_line(line);
+  }
+  return ok;
 }
 
 SchemaListSize SchemaListResize(int width, int height) {

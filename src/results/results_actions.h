@@ -6,6 +6,7 @@
 #ifndef TCE_RESULTS_RESULTS_ACTIONS_H_
 #define TCE_RESULTS_RESULTS_ACTIONS_H_
 
+#include <cstdio>
 #include <string>
 
 #include "db/connection.h"
@@ -75,6 +76,17 @@ void ShowSummaryChart(const ResultsContext& context, const GridModel& grid);
 // writing failed.
 void ExportResults(const ResultsContext& context, const GridModel& grid,
                    SaveDialog which, const std::optional<std::string>& proposed_name);
+
+// Writes the export's lines for a grid (header, then rows 1 to the last)
+// to an open file; false when any write failed.
+bool WriteExportLines(std::FILE* file, const GridModel& grid, const RunSettings& settings,
+                      const MessageTable& messages);
+
+// Reads one table's columns from the catalog into the context's column
+// list and computes their savings; false when the query cannot run (the
+// driver's error has been shown).
+bool ReadTableColumns(const ResultsContext& context, const std::string& owner,
+                      const std::string& table);
 
 // The large-results window's size rule, in twips: the width is fixed at
 // 10000, the height at least 2000; the grid is 1000 less than the window.
