@@ -42,6 +42,7 @@ int main(int argc, char** argv) {
   window.GridCellClicked(app.results_grid, 3, 2);
   save(&window, "panel-results.png");
   window.ToolbarPressed("magnify", app.results_grid, true);
+  for (int row : {2, 3, 5, 8}) window.GridCellClicked(app.large_grid, row, 0);
   window.ToolbarPressed("graph", app.large_grid, false);
   save(&window, "panel-results-magnified.png");
   save(&window.schema_list(), "large-results.png");
