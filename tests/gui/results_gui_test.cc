@@ -1,5 +1,6 @@
 // The results panel and the large-results window driven as a user drives
 // them.
+#include <QAbstractItemModelTester>
 #include <QAction>
 #include <QGroupBox>
 #include <QHeaderView>
@@ -140,6 +141,24 @@ TEST_F(ResultsGuiTest, MagnifyMovesTheResultsToTheLargeWindow) {
   EXPECT_EQ(app_->results_grid.Text(1, 2), "old");
   EXPECT_EQ(app_->large_grid.Text(0, 4), "Size(K)");
   EXPECT_TRUE(large.isVisible());
+}
+
+TEST_F(ResultsGuiTest, TheGridModelsKeepQtsModelRules) {
+  auto* main_model = static_cast<ui::GridView*>(MainGrid())->grid_model();
+  QAbstractItemModelTester main_tester(
+      main_model, QAbstractItemModelTester::FailureReportingMode::Fatal);
+  auto* info_model = Get<ui::GridView>("TableInfo")->grid_model();
+  QAbstractItemModelTester info_tester(
+      info_model, QAbstractItemModelTester::FailureReportingMode::Fatal);
+  ClickHeader(MainGrid(), 3);
+  ClickCell(MainGrid(), 4, 0);
+  ClickCell(MainGrid(), 4, 2);
+  Press(window_.get(), "clear");
+  Tabs()->setCurrentIndex(kOptionsTab);
+  Click("OptRowSize");
+  Click("DoContinue_2");
+  EXPECT_EQ(main_model->rowCount(), 64);
+  EXPECT_EQ(main_model->headerData(4, Qt::Horizontal, Qt::DisplayRole).toString(), "Size(K)");
 }
 
 TEST_F(ResultsGuiTest, TheLargeWindowKeepsItsWidthAndAMinimumHeight) {
