@@ -31,14 +31,14 @@ CREATE TABLE syscolumns (
   coltype   SMALLINT NOT NULL,
   collength SMALLINT NOT NULL,
   PRIMARY KEY (tabid, colno)
-);
+) WITHOUT ROWID;
 CREATE TABLE sysdistrib (
   tabid     INTEGER NOT NULL,
   colno     SMALLINT NOT NULL,
   seqno     INTEGER NOT NULL,
   encdat    STATCHAR(256),
   PRIMARY KEY (tabid, colno, seqno)
-);
+) WITHOUT ROWID;
 CREATE TABLE sysusers (
   username  VARCHAR(32) PRIMARY KEY,
   salt      CHAR(32) NOT NULL,
