@@ -232,6 +232,29 @@ TEST_F(GuiTest, ExitDisconnectsFromEveryPanel) {
   EXPECT_FALSE(app_->connection.ConnectionOpen);
 }
 
+TEST_F(GuiTest, ExitDuringARunEndsWhenTheRunHasStopped) {
+  Start();
+  ConnectTo("demo");
+  auto repaint = app_->progress.on_change;
+  bool pressed = false;
+  int during_run_enabled = -1;
+  app_->progress.on_change = [&] {
+    repaint();
+    if (pressed || app_->progress.text != "Records: 10") return;
+    pressed = true;
+    during_run_enabled = Get("DoContinue_2")->isEnabled() ? 1 : 0;
+    Click("DoContinue_2");  // refused while the run works
+    Click("ExitAll_2");
+    EXPECT_EQ(ended_, 0);  // not yet: the run still holds the connection
+  };
+  Click("DoContinue_2");
+  EXPECT_TRUE(pressed);
+  EXPECT_EQ(during_run_enabled, 0);
+  EXPECT_EQ(ended_, 1);
+  EXPECT_FALSE(app_->connection.ConnectionOpen);
+  EXPECT_FALSE(app_->analysis.running());
+}
+
 TEST_F(GuiTest, InformationLabelsOpenTheirTopics) {
   Start();
   // The help files are beside the program, not in the current directory.
