@@ -48,25 +48,26 @@ int Generate(const std::string& dir, int tables, int columns_per_table) {
     int code;
     int length;
   };
-  const Type types[] = {{0, 8},   {0, 40},  {13, 2660}, {2, 4},  {1, 2},
-                        {6, 4},   {52, 8},  {5, 4098},  {7, 4},  {10, 3594},
-                        {3, 8},   {16, 60}, {40, 1000}, {12, 56}, {19, 60}};
+  const Type types[] = {{0, 8}, {0, 40},  {13, 2660}, {2, 4},   {1, 2},
+                        {6, 4}, {52, 8},  {5, 4098},  {7, 4},   {10, 3594},
+                        {3, 8}, {16, 60}, {40, 1000}, {12, 56}, {19, 60}};
   const char* owners[] = {"sales", "finance", "hr", "inventory", "Audit"};
   for (int t = 0; t < tables; ++t) {
     const long long rows = t % 97 == 0 ? 0 : 1000 + random() % 5000000;
     const long long pages = rows / 20 + 1;
-    const int tabid = db.AddTable(owners[t % 5], "table_" + std::to_string(t), pages,
-                                  rows, 2048 << (t % 3));
+    const int tabid = db.AddTable(owners[t % 5], "table_" + std::to_string(t),
+                                  pages, rows, 2048 << (t % 3));
     for (int c = 0; c < columns_per_table; ++c) {
       const Type& type = types[random() % std::size(types)];
-      const int colno = db.AddColumn(tabid, "column_" + std::to_string(c), type.code,
-                                     type.length);
+      const int colno = db.AddColumn(tabid, "column_" + std::to_string(c),
+                                     type.code, type.length);
       if (rows > 0 && random() % 10 < 8) {
         const long long d = 1 + random() % std::max<long long>(rows, 1);
         const long long s = std::min<long long>(rows, 40000);
         const long long dd = std::min(d, s);
         db.AddDistribution(tabid, colno,
-                           "TVD1;s=" + std::to_string(s) + ";d=" + std::to_string(dd) +
+                           "TVD1;s=" + std::to_string(s) +
+                               ";d=" + std::to_string(dd) +
                                ";f1=" + std::to_string(dd / 3) + ";bins=0");
       }
     }
@@ -75,7 +76,8 @@ int Generate(const std::string& dir, int tables, int columns_per_table) {
     std::fprintf(stderr, "%s\n", error.c_str());
     return 1;
   }
-  std::printf("generated %d tables, %d columns\n", tables, tables * columns_per_table);
+  std::printf("generated %d tables, %d columns\n", tables,
+              tables * columns_per_table);
   return 0;
 }
 
@@ -83,7 +85,8 @@ int Generate(const std::string& dir, int tables, int columns_per_table) {
 std::string CatalogQuery() {
   tce::RunSettings settings;
   return tvcli::TranslateStatement(
-      tce::ResolveSqlMarkers(tce::BuildCatalogQuery("", "", "T.PAGESIZE", settings), true),
+      tce::ResolveSqlMarkers(
+          tce::BuildCatalogQuery("", "", "T.PAGESIZE", settings), true),
       "bench");
 }
 
@@ -91,8 +94,8 @@ std::string CatalogQuery() {
 // rows must; without it SQLite may skip reading the joined rows' columns.
 int TimeSqlite(const std::string& dir, bool read_values) {
   sqlite3* db = nullptr;
-  if (sqlite3_open_v2((dir + "/bench.db").c_str(), &db, SQLITE_OPEN_READONLY, nullptr) !=
-      SQLITE_OK) {
+  if (sqlite3_open_v2((dir + "/bench.db").c_str(), &db, SQLITE_OPEN_READONLY,
+                      nullptr) != SQLITE_OK) {
     std::fprintf(stderr, "cannot open %s/bench.db\n", dir.c_str());
     return 1;
   }
@@ -116,7 +119,9 @@ int TimeSqlite(const std::string& dir, bool read_values) {
     }
     if (bytes == 1) std::printf(" ");  // keep the reads
     sqlite3_finalize(vm);
-    best = std::min(best, std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+    best = std::min(
+        best, std::chrono::duration<double, std::milli>(Clock::now() - start)
+                  .count());
   }
   sqlite3_close(db);
   std::printf("sqlite%s rows=%ld best_ms=%.1f peak_rss_kb=%ld\n",
@@ -139,16 +144,20 @@ int TimeAnalysis(const std::string& dir, int min_pct) {
     app.settings.SettingsChanged = true;
     const auto start = Clock::now();
     app.analysis.RunAnalysis();
-    best = std::min(best, std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+    best = std::min(
+        best, std::chrono::duration<double, std::milli>(Clock::now() - start)
+                  .count());
   }
   size_t grid_bytes = 0;
   for (int row = 0; row < app.results_grid.Rows(); ++row) {
     for (int col = 0; col < app.results_grid.Cols(); ++col) {
-      grid_bytes += app.results_grid.Text(row, col).capacity() + sizeof(tce::GridModel::Cell);
+      grid_bytes += app.results_grid.Text(row, col).capacity() +
+                    sizeof(tce::GridModel::Cell);
     }
   }
-  std::printf("analysis tables_listed=%d best_ms=%.1f peak_rss_kb=%ld grid_kb=%zu\n",
-              app.results_grid.Rows() - 1, best, PeakRssKb(), 2 * grid_bytes / 1024);
+  std::printf(
+      "analysis tables_listed=%d best_ms=%.1f peak_rss_kb=%ld grid_kb=%zu\n",
+      app.results_grid.Rows() - 1, best, PeakRssKb(), 2 * grid_bytes / 1024);
   return 0;
 }
 
@@ -166,10 +175,11 @@ int main(int argc, char** argv) {
   if (mode == "analysis" && !dir.empty()) {
     return TimeAnalysis(dir, argc > 3 ? std::atoi(argv[3]) : 0);
   }
-  std::fprintf(stderr,
-               "usage: catalog_bench generate DIR [TABLES] [COLUMNS_PER_TABLE]\n"
-               "       catalog_bench sqlite DIR\n"
-               "       catalog_bench sqlite-read DIR\n"
-               "       catalog_bench analysis DIR [MIN_PCT]\n");
+  std::fprintf(
+      stderr,
+      "usage: catalog_bench generate DIR [TABLES] [COLUMNS_PER_TABLE]\n"
+      "       catalog_bench sqlite DIR\n"
+      "       catalog_bench sqlite-read DIR\n"
+      "       catalog_bench analysis DIR [MIN_PCT]\n");
   return 64;
 }

@@ -14,7 +14,8 @@ namespace {
 constexpr int kNotNullFlag = 256;
 
 std::string Lower(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  for (char& c : text)
+    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   return text;
 }
 
@@ -51,8 +52,8 @@ struct Qualifier {
 };
 const std::map<std::string, Qualifier>& Qualifiers() {
   static const auto* qualifiers = new std::map<std::string, Qualifier>{
-      {"year", {0, 4}},   {"month", {2, 2}},  {"day", {4, 2}},
-      {"hour", {6, 2}},   {"minute", {8, 2}}, {"second", {10, 2}},
+      {"year", {0, 4}},     {"month", {2, 2}},  {"day", {4, 2}},
+      {"hour", {6, 2}},     {"minute", {8, 2}}, {"second", {10, 2}},
       {"fraction", {11, 3}}};
   return *qualifiers;
 }
@@ -70,8 +71,8 @@ bool TimeLength(const std::string& from, const std::string& to, int* length) {
       first->second.code > last->second.code) {
     return false;
   }
-  int digits = from_args.empty() ? first->second.digits
-                                 : static_cast<int>(from_args[0]);
+  int digits =
+      from_args.empty() ? first->second.digits : static_cast<int>(from_args[0]);
   for (const auto& [name, qualifier] : Qualifiers()) {
     if (qualifier.code > first->second.code &&
         qualifier.code <= last->second.code && name != "fraction") {
@@ -101,18 +102,19 @@ bool ParseColumnType(const std::string& type_text, int* type_code,
   SplitArguments(head, &name, &args, &ok);
   if (!ok) return false;
   auto arg = [&](size_t i, long long fallback) {
-    return i < args.size() ? static_cast<int>(args[i]) : static_cast<int>(fallback);
+    return i < args.size() ? static_cast<int>(args[i])
+                           : static_cast<int>(fallback);
   };
   struct Simple {
     int code;
     int length;
   };
   static const std::map<std::string, Simple> simple = {
-      {"smallint", {1, 2}},   {"integer", {2, 4}},  {"int", {2, 4}},
-      {"float", {3, 8}},      {"smallfloat", {4, 4}}, {"real", {4, 4}},
-      {"serial", {6, 4}},     {"date", {7, 4}},     {"byte", {11, 56}},
-      {"text", {12, 56}},     {"int8", {17, 10}},   {"serial8", {18, 10}},
-      {"clob", {41, 72}},     {"bigint", {52, 8}},  {"bigserial", {53, 8}}};
+      {"smallint", {1, 2}}, {"integer", {2, 4}},    {"int", {2, 4}},
+      {"float", {3, 8}},    {"smallfloat", {4, 4}}, {"real", {4, 4}},
+      {"serial", {6, 4}},   {"date", {7, 4}},       {"byte", {11, 56}},
+      {"text", {12, 56}},   {"int8", {17, 10}},     {"serial8", {18, 10}},
+      {"clob", {41, 72}},   {"bigint", {52, 8}},    {"bigserial", {53, 8}}};
   if (auto it = simple.find(name); it != simple.end() && args.empty()) {
     *type_code = it->second.code;
     *catalog_length = it->second.length;
@@ -125,7 +127,8 @@ bool ParseColumnType(const std::string& type_text, int* type_code,
     const int min = arg(1, 0);
     // The low byte holds the maximum, the high byte the reserved minimum; a
     // high byte of 128 or more makes the 16-bit value negative.
-    *catalog_length = static_cast<int16_t>(static_cast<uint16_t>(min * 256 + max));
+    *catalog_length =
+        static_cast<int16_t>(static_cast<uint16_t>(min * 256 + max));
   } else if (name == "lvarchar") {
     *type_code = 40;
     *catalog_length = arg(0, 2048);
@@ -134,7 +137,10 @@ bool ParseColumnType(const std::string& type_text, int* type_code,
     *catalog_length = arg(0, 16) * 256 + arg(1, name == "money" ? 2 : 255);
   } else if (name == "set" || name == "multiset" || name == "list" ||
              name == "row") {
-    *type_code = name == "set" ? 19 : name == "multiset" ? 20 : name == "list" ? 21 : 22;
+    *type_code = name == "set"        ? 19
+                 : name == "multiset" ? 20
+                 : name == "list"     ? 21
+                                      : 22;
     *catalog_length = arg(0, 0);
   } else if (name == "code") {
     if (args.size() != 2) return false;
@@ -163,7 +169,8 @@ bool ParseServerDefinition(const std::string& text, ServerDefinition* server,
   };
   while (std::getline(lines, line)) {
     ++number;
-    if (const size_t hash = line.find('#'); hash != std::string::npos) line.resize(hash);
+    if (const size_t hash = line.find('#'); hash != std::string::npos)
+      line.resize(hash);
     std::istringstream words(line);
     std::vector<std::string> tokens;
     for (std::string word; words >> word;) tokens.push_back(word);
@@ -189,8 +196,10 @@ bool ParseServerDefinition(const std::string& text, ServerDefinition* server,
       if (server->databases.empty()) return fail("table before any database");
       TableDefinition table;
       table.page_size = server->page_size;
-      const size_t dot = tokens.size() > 1 ? tokens[1].find('.') : std::string::npos;
-      if (dot == std::string::npos) return fail("expected: table <owner>.<name> ...");
+      const size_t dot =
+          tokens.size() > 1 ? tokens[1].find('.') : std::string::npos;
+      if (dot == std::string::npos)
+        return fail("expected: table <owner>.<name> ...");
       table.owner = tokens[1].substr(0, dot);
       table.name = tokens[1].substr(dot + 1);
       for (size_t i = 2; i + 1 < tokens.size(); i += 2) {
@@ -199,16 +208,22 @@ bool ParseServerDefinition(const std::string& text, ServerDefinition* server,
           table.type = tokens[i + 1];
           continue;
         }
-        if (!ToNumber(tokens[i + 1], &value)) return fail("bad number " + tokens[i + 1]);
-        if (key == "pages") table.pages = value;
-        else if (key == "rows") table.rows = value;
-        else if (key == "pagesize") table.page_size = static_cast<int>(value);
-        else return fail("unknown table setting " + tokens[i]);
+        if (!ToNumber(tokens[i + 1], &value))
+          return fail("bad number " + tokens[i + 1]);
+        if (key == "pages")
+          table.pages = value;
+        else if (key == "rows")
+          table.rows = value;
+        else if (key == "pagesize")
+          table.page_size = static_cast<int>(value);
+        else
+          return fail("unknown table setting " + tokens[i]);
       }
       if (tokens.size() % 2 != 0) return fail("table setting without a value");
       server->databases.back().tables.push_back(table);
     } else {
-      if (server->databases.empty() || server->databases.back().tables.empty()) {
+      if (server->databases.empty() ||
+          server->databases.back().tables.empty()) {
         return fail("column before any table");
       }
       TableDefinition& table = server->databases.back().tables.back();
@@ -220,7 +235,8 @@ bool ParseServerDefinition(const std::string& text, ServerDefinition* server,
       for (; i < tokens.size(); ++i) {
         const std::string word = Lower(tokens[i]);
         if (word == "distinct" || word == "sampled") break;
-        if (word == "not" && i + 1 < tokens.size() && Lower(tokens[i + 1]) == "null") {
+        if (word == "not" && i + 1 < tokens.size() &&
+            Lower(tokens[i + 1]) == "null") {
           not_null = true;
           ++i;
           continue;
@@ -235,7 +251,8 @@ bool ParseServerDefinition(const std::string& text, ServerDefinition* server,
         const std::string kind = Lower(tokens[i]);
         std::vector<long long> numbers;
         for (size_t j = i + 1; j < tokens.size(); ++j) {
-          if (!ToNumber(tokens[j], &value) || value < 0) return fail("bad number " + tokens[j]);
+          if (!ToNumber(tokens[j], &value) || value < 0)
+            return fail("bad number " + tokens[j]);
           numbers.push_back(value);
         }
         long long s = 0, d = 0, f1 = 0;
@@ -251,7 +268,8 @@ bool ParseServerDefinition(const std::string& text, ServerDefinition* server,
         } else {
           return fail("expected: distinct <d> or sampled <s> <d> <f1>");
         }
-        column.distribution = "TVD1;s=" + std::to_string(s) + ";d=" + std::to_string(d) +
+        column.distribution = "TVD1;s=" + std::to_string(s) +
+                              ";d=" + std::to_string(d) +
                               ";f1=" + std::to_string(f1);
       }
       table.columns.push_back(column);
@@ -262,18 +280,21 @@ bool ParseServerDefinition(const std::string& text, ServerDefinition* server,
 
 bool WriteServer(const ServerDefinition& server, const std::string& directory,
                  std::string* error) {
-  if (!tvcli::CreateServer(directory, server.version, server.page_size, error)) {
+  if (!tvcli::CreateServer(directory, server.version, server.page_size,
+                           error)) {
     return false;
   }
   for (const DatabaseDefinition& database : server.databases) {
     tvcli::DatabaseBuilder builder(directory + "/" + database.name + ".db");
-    for (const auto& [user, password] : database.users) builder.AddUser(user, password);
+    for (const auto& [user, password] : database.users)
+      builder.AddUser(user, password);
     for (const TableDefinition& table : database.tables) {
-      const int tabid = builder.AddTable(table.owner, table.name, table.pages,
-                                         table.rows, table.page_size, table.type);
+      const int tabid =
+          builder.AddTable(table.owner, table.name, table.pages, table.rows,
+                           table.page_size, table.type);
       for (const ColumnDefinition& column : table.columns) {
-        const int colno = builder.AddColumn(tabid, column.name, column.type_code,
-                                            column.catalog_length);
+        const int colno = builder.AddColumn(
+            tabid, column.name, column.type_code, column.catalog_length);
         if (!column.distribution.empty()) {
           builder.AddDistribution(tabid, colno, column.distribution);
         }

@@ -12,8 +12,8 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <system_error>
 #include <string>
+#include <system_error>
 
 #include "connection_string.h"
 #include "dialect.h"
@@ -32,7 +32,8 @@ std::string Text(const SQLCHAR* text, SQLINTEGER length) {
   if (text == nullptr) return {};
   const char* chars = reinterpret_cast<const char*>(text);
   if (length == SQL_NTS) return std::string(chars);
-  return std::string(chars, static_cast<size_t>(std::max<SQLINTEGER>(length, 0)));
+  return std::string(chars,
+                     static_cast<size_t>(std::max<SQLINTEGER>(length, 0)));
 }
 
 // Copies text into an application buffer of `capacity` bytes, cut to fit
@@ -47,13 +48,15 @@ bool CopyOut(const std::string& text, SQLCHAR* buffer, SQLLEN capacity) {
 }
 
 std::string Upper(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  for (char& c : text)
+    c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
   return text;
 }
 
 // Maps an SQLite failure to a diagnostic the way a server words it.
 SQLRETURN SqliteError(Handle& handle, sqlite3* db, int rc) {
-  const std::string message = db != nullptr ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
+  const std::string message =
+      db != nullptr ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
   const int primary = rc & 0xff;
   auto after = [&](const char* prefix) {
     return message.substr(std::strlen(prefix));
@@ -74,19 +77,21 @@ SQLRETURN SqliteError(Handle& handle, sqlite3* db, int rc) {
                               "Statement not understood (" + message + ").");
   }
   if (primary == SQLITE_BUSY || primary == SQLITE_LOCKED) {
-    return handle.ServerError("HYT00", -1004,
-                              "Could not read the catalog: it is locked (" +
-                                  message + ").");
+    return handle.ServerError(
+        "HYT00", -1004,
+        "Could not read the catalog: it is locked (" + message + ").");
   }
   if (primary == SQLITE_READONLY) {
     return handle.ServerError("42000", -1005,
                               "The catalog cannot be changed through this "
-                              "driver (" + message + ").");
+                              "driver (" +
+                                  message + ").");
   }
   if (primary == SQLITE_NOTADB || primary == SQLITE_CORRUPT) {
     return handle.ServerError("HY000", -1006,
                               "The catalog file is damaged or not a "
-                              "database (" + message + ").");
+                              "database (" +
+                                  message + ").");
   }
   return handle.ServerError("HY000", -rc, message);
 }
@@ -157,8 +162,10 @@ bool Authorised(sqlite3* db, const std::string& user,
     sqlite3_bind_text(vm, 1, user.data(), static_cast<int>(user.size()),
                       SQLITE_TRANSIENT);
     if (sqlite3_step(vm) == SQLITE_ROW) {
-      const char* salt = reinterpret_cast<const char*>(sqlite3_column_text(vm, 0));
-      const char* hash = reinterpret_cast<const char*>(sqlite3_column_text(vm, 1));
+      const char* salt =
+          reinterpret_cast<const char*>(sqlite3_column_text(vm, 0));
+      const char* hash =
+          reinterpret_cast<const char*>(sqlite3_column_text(vm, 1));
       ok = salt != nullptr && hash != nullptr &&
            PasswordHash(salt, password) == hash;
     }
@@ -227,8 +234,8 @@ ColumnInfo DescribeValue(sqlite3_stmt* vm, int column, bool have_row) {
       info.size = 15;
       break;
     default:
-      info.size = std::max<SQLULEN>(255, static_cast<SQLULEN>(
-                                             sqlite3_column_bytes(vm, column)));
+      info.size = std::max<SQLULEN>(
+          255, static_cast<SQLULEN>(sqlite3_column_bytes(vm, column)));
       break;
   }
   return info;
@@ -252,9 +259,8 @@ bool Compile(Stmt& stmt) {
   stmt.CloseCursor();
   sqlite3* db = stmt.dbc->db;
   const char* tail = nullptr;
-  const int rc = sqlite3_prepare_v2(db, stmt.sql.c_str(),
-                                    static_cast<int>(stmt.sql.size()), &stmt.vm,
-                                    &tail);
+  const int rc = sqlite3_prepare_v2(
+      db, stmt.sql.c_str(), static_cast<int>(stmt.sql.size()), &stmt.vm, &tail);
   if (rc != SQLITE_OK) {
     SqliteError(stmt, db, rc);
     stmt.CloseCursor();
@@ -312,10 +318,11 @@ void FreeStatement(Stmt* stmt) {
   delete stmt;
 }
 
-SQLRETURN Connect(Dbc& dbc, const std::string& connection_string,
-                  SQLCHAR* out, SQLSMALLINT out_max, SQLSMALLINT* out_length) {
+SQLRETURN Connect(Dbc& dbc, const std::string& connection_string, SQLCHAR* out,
+                  SQLSMALLINT out_max, SQLSMALLINT* out_length) {
   auto pairs = ParseConnectionString(connection_string);
-  std::string database = pairs.count("DATABASE") ? pairs["DATABASE"] : pairs["DB"];
+  std::string database =
+      pairs.count("DATABASE") ? pairs["DATABASE"] : pairs["DB"];
   const std::string user = pairs["UID"];
   const std::string password = pairs["PWD"];
   if (database.empty()) {
@@ -337,8 +344,9 @@ SQLRETURN Connect(Dbc& dbc, const std::string& connection_string,
   }
   if (!IsRegularFile(path)) {
     return dbc.ServerError("08001", -1011,
-                           "Database " + database + " does not exist on this "
-                           "server.");
+                           "Database " + database +
+                               " does not exist on this "
+                               "server.");
   }
   sqlite3* db = nullptr;
   // A connection is used by one thread at a time, so SQLite's own locking
@@ -357,22 +365,24 @@ SQLRETURN Connect(Dbc& dbc, const std::string& connection_string,
   sqlite3_stmt* probe = nullptr;
   rc = sqlite3_prepare_v2(db, "SELECT tabid FROM systables LIMIT 1", -1, &probe,
                           nullptr);
-  if (rc == SQLITE_OK) rc = sqlite3_step(probe) == SQLITE_ROW ? SQLITE_OK
-                                                              : sqlite3_errcode(db);
+  if (rc == SQLITE_OK)
+    rc = sqlite3_step(probe) == SQLITE_ROW ? SQLITE_OK : sqlite3_errcode(db);
   if (rc == SQLITE_DONE) rc = SQLITE_OK;
   const std::string probe_error = sqlite3_errmsg(db);
   sqlite3_finalize(probe);
   if (rc != SQLITE_OK) {
     sqlite3_close(db);
     return dbc.ServerError("08001", -1013,
-                           "Database " + database + " holds no readable "
-                           "system catalog (" + probe_error + ").");
+                           "Database " + database +
+                               " holds no readable "
+                               "system catalog (" +
+                               probe_error + ").");
   }
   if (!Authorised(db, user, password)) {
     sqlite3_close(db);
-    return dbc.ServerError("28000", -1020,
-                           "Login refused for user " + user +
-                               ": unknown user or wrong password.");
+    return dbc.ServerError(
+        "28000", -1020,
+        "Login refused for user " + user + ": unknown user or wrong password.");
   }
   if (IsRegularFile(sysmaster)) {
     sqlite3_stmt* attach = nullptr;
@@ -389,7 +399,8 @@ SQLRETURN Connect(Dbc& dbc, const std::string& connection_string,
   std::string qualifier = database.substr(database.rfind('/') + 1);
   const std::string suffix = kDatabaseSuffix;
   if (qualifier.size() > suffix.size() &&
-      qualifier.compare(qualifier.size() - suffix.size(), suffix.size(), suffix) == 0) {
+      qualifier.compare(qualifier.size() - suffix.size(), suffix.size(),
+                        suffix) == 0) {
     qualifier.resize(qualifier.size() - suffix.size());
   }
   dbc.qualifier = qualifier;
@@ -398,7 +409,8 @@ SQLRETURN Connect(Dbc& dbc, const std::string& connection_string,
                                 ConnectionPair("UID", user) +
                                 ConnectionPair("PWD", password);
   if (out_length != nullptr) {
-    *out_length = static_cast<SQLSMALLINT>(std::min<size_t>(completed.size(), 32767));
+    *out_length =
+        static_cast<SQLSMALLINT>(std::min<size_t>(completed.size(), 32767));
   }
   if (CopyOut(completed, out, out_max)) {
     dbc.Warning("01004", "String data, right truncated.");
@@ -413,7 +425,8 @@ SQLRETURN WriteDiag(const DiagRecord& record, SQLCHAR* state,
   if (state != nullptr) CopyOut(record.state, state, 6);
   if (native != nullptr) *native = record.native;
   if (length != nullptr) {
-    *length = static_cast<SQLSMALLINT>(std::min<size_t>(record.message.size(), 32767));
+    *length = static_cast<SQLSMALLINT>(
+        std::min<size_t>(record.message.size(), 32767));
   }
   return CopyOut(record.message, message, capacity) ? SQL_SUCCESS_WITH_INFO
                                                     : SQL_SUCCESS;
@@ -449,7 +462,8 @@ TVCLI_EXPORT SQLRETURN SQL_API SQLAllocHandle(SQLSMALLINT type, SQLHANDLE input,
       Dbc* dbc = As<Dbc>(input, Kind::kDbc);
       if (dbc == nullptr) return SQL_INVALID_HANDLE;
       dbc->diags.clear();
-      if (!dbc->connected()) return dbc->ClientError("08003", "Connection not open.");
+      if (!dbc->connected())
+        return dbc->ClientError("08003", "Connection not open.");
       auto* stmt = new Stmt(dbc);
       Register(stmt);
       dbc->statements.insert(stmt);
@@ -461,15 +475,17 @@ TVCLI_EXPORT SQLRETURN SQL_API SQLAllocHandle(SQLSMALLINT type, SQLHANDLE input,
   }
 }
 
-TVCLI_EXPORT SQLRETURN SQL_API SQLFreeHandle(SQLSMALLINT type, SQLHANDLE handle) {
+TVCLI_EXPORT SQLRETURN SQL_API SQLFreeHandle(SQLSMALLINT type,
+                                             SQLHANDLE handle) {
   switch (type) {
     case SQL_HANDLE_ENV: {
       Env* env = As<Env>(handle, Kind::kEnv);
       if (env == nullptr) return SQL_INVALID_HANDLE;
       env->diags.clear();
       if (env->connections > 0) {
-        return env->ClientError("HY010", "Function sequence error: connection "
-                                         "handles are still allocated.");
+        return env->ClientError("HY010",
+                                "Function sequence error: connection "
+                                "handles are still allocated.");
       }
       Unregister(env);
       delete env;
@@ -480,8 +496,9 @@ TVCLI_EXPORT SQLRETURN SQL_API SQLFreeHandle(SQLSMALLINT type, SQLHANDLE handle)
       if (dbc == nullptr) return SQL_INVALID_HANDLE;
       dbc->diags.clear();
       if (dbc->connected()) {
-        return dbc->ClientError("HY010", "Function sequence error: the "
-                                         "connection is still open.");
+        return dbc->ClientError("HY010",
+                                "Function sequence error: the "
+                                "connection is still open.");
       }
       --dbc->env->connections;
       Unregister(dbc);
@@ -499,13 +516,15 @@ TVCLI_EXPORT SQLRETURN SQL_API SQLFreeHandle(SQLSMALLINT type, SQLHANDLE handle)
   }
 }
 
-TVCLI_EXPORT SQLRETURN SQL_API SQLSetEnvAttr(SQLHENV handle, SQLINTEGER attribute,
+TVCLI_EXPORT SQLRETURN SQL_API SQLSetEnvAttr(SQLHENV handle,
+                                             SQLINTEGER attribute,
                                              SQLPOINTER value, SQLINTEGER) {
   Env* env = As<Env>(handle, Kind::kEnv);
   if (env == nullptr) return SQL_INVALID_HANDLE;
   env->diags.clear();
   if (attribute == SQL_ATTR_ODBC_VERSION) {
-    env->odbc_version = static_cast<SQLINTEGER>(reinterpret_cast<intptr_t>(value));
+    env->odbc_version =
+        static_cast<SQLINTEGER>(reinterpret_cast<intptr_t>(value));
   }
   return SQL_SUCCESS;
 }
@@ -519,7 +538,8 @@ TVCLI_EXPORT SQLRETURN SQL_API SQLDriverConnect(
   if (dbc->connected()) {
     return dbc->ClientError("08002", "Connection name in use.");
   }
-  if (in == nullptr) return dbc->ClientError("HY009", "Invalid use of null pointer.");
+  if (in == nullptr)
+    return dbc->ClientError("HY009", "Invalid use of null pointer.");
   if (in_length < 0 && in_length != SQL_NTS) {
     return dbc->ClientError("HY090", "Invalid string or buffer length.");
   }
@@ -534,7 +554,8 @@ TVCLI_EXPORT SQLRETURN SQL_API SQLDisconnect(SQLHDBC handle) {
   Dbc* dbc = As<Dbc>(handle, Kind::kDbc);
   if (dbc == nullptr) return SQL_INVALID_HANDLE;
   dbc->diags.clear();
-  if (!dbc->connected()) return dbc->ClientError("08003", "Connection not open.");
+  if (!dbc->connected())
+    return dbc->ClientError("08003", "Connection not open.");
   while (!dbc->statements.empty()) FreeStatement(*dbc->statements.begin());
   sqlite3_close(dbc->db);
   dbc->db = nullptr;
@@ -556,7 +577,8 @@ TVCLI_EXPORT SQLRETURN SQL_API SQLPrepare(SQLHSTMT handle, SQLCHAR* text,
   Stmt* stmt = As<Stmt>(handle, Kind::kStmt);
   if (stmt == nullptr) return SQL_INVALID_HANDLE;
   stmt->diags.clear();
-  if (text == nullptr) return stmt->ClientError("HY009", "Invalid use of null pointer.");
+  if (text == nullptr)
+    return stmt->ClientError("HY009", "Invalid use of null pointer.");
   if (length < 0 && length != SQL_NTS) {
     return stmt->ClientError("HY090", "Invalid string or buffer length.");
   }
@@ -572,7 +594,8 @@ TVCLI_EXPORT SQLRETURN SQL_API SQLExecute(SQLHSTMT handle) {
   Stmt* stmt = As<Stmt>(handle, Kind::kStmt);
   if (stmt == nullptr) return SQL_INVALID_HANDLE;
   stmt->diags.clear();
-  if (!stmt->prepared) return stmt->ClientError("HY010", "Function sequence error.");
+  if (!stmt->prepared)
+    return stmt->ClientError("HY010", "Function sequence error.");
   if (!Compile(*stmt)) return SQL_ERROR;
   const int rc = sqlite3_step(stmt->vm);
   if (rc != SQLITE_ROW && rc != SQLITE_DONE) {
@@ -587,13 +610,16 @@ TVCLI_EXPORT SQLRETURN SQL_API SQLExecute(SQLHSTMT handle) {
   return SQL_SUCCESS;
 }
 
-TVCLI_EXPORT SQLRETURN SQL_API SQLNumResultCols(SQLHSTMT handle, SQLSMALLINT* count) {
+TVCLI_EXPORT SQLRETURN SQL_API SQLNumResultCols(SQLHSTMT handle,
+                                                SQLSMALLINT* count) {
   Stmt* stmt = As<Stmt>(handle, Kind::kStmt);
   if (stmt == nullptr) return SQL_INVALID_HANDLE;
   stmt->diags.clear();
-  if (count == nullptr) return stmt->ClientError("HY009", "Invalid use of null pointer.");
+  if (count == nullptr)
+    return stmt->ClientError("HY009", "Invalid use of null pointer.");
   if (!stmt->executed) {
-    if (!stmt->prepared) return stmt->ClientError("HY010", "Function sequence error.");
+    if (!stmt->prepared)
+      return stmt->ClientError("HY010", "Function sequence error.");
     if (!Compile(*stmt)) return SQL_ERROR;
     DescribeColumns(*stmt, false);
   }
@@ -609,7 +635,8 @@ TVCLI_EXPORT SQLRETURN SQL_API SQLDescribeCol(
   if (stmt == nullptr) return SQL_INVALID_HANDLE;
   stmt->diags.clear();
   if (!stmt->executed && stmt->vm == nullptr) {
-    if (!stmt->prepared) return stmt->ClientError("HY010", "Function sequence error.");
+    if (!stmt->prepared)
+      return stmt->ClientError("HY010", "Function sequence error.");
     if (!Compile(*stmt)) return SQL_ERROR;
     DescribeColumns(*stmt, false);
   }
@@ -617,7 +644,8 @@ TVCLI_EXPORT SQLRETURN SQL_API SQLDescribeCol(
     return stmt->ClientError("07009", "Invalid descriptor index.");
   }
   const ColumnInfo& info = stmt->columns[column - 1];
-  if (name_length != nullptr) *name_length = static_cast<SQLSMALLINT>(info.name.size());
+  if (name_length != nullptr)
+    *name_length = static_cast<SQLSMALLINT>(info.name.size());
   if (type != nullptr) *type = info.type;
   if (size != nullptr) *size = info.size;
   if (digits != nullptr) *digits = info.digits;
@@ -636,17 +664,20 @@ TVCLI_EXPORT SQLRETURN SQL_API SQLBindCol(SQLHSTMT handle, SQLUSMALLINT column,
   if (stmt == nullptr) return SQL_INVALID_HANDLE;
   stmt->diags.clear();
   if (column < 1) {
-    return stmt->ClientError("07009", "Invalid descriptor index: bookmarks are "
-                                      "not supported.");
+    return stmt->ClientError("07009",
+                             "Invalid descriptor index: bookmarks are "
+                             "not supported.");
   }
   if (stmt->executed && column > stmt->columns.size()) {
     return stmt->ClientError("07009", "Invalid descriptor index.");
   }
   if (buffer != nullptr && target != SQL_C_CHAR && target != SQL_C_DEFAULT) {
-    return stmt->ClientError("HY003", "Program type out of range: only "
-                                      "character data is delivered.");
+    return stmt->ClientError("HY003",
+                             "Program type out of range: only "
+                             "character data is delivered.");
   }
-  if (length < 0) return stmt->ClientError("HY090", "Invalid string or buffer length.");
+  if (length < 0)
+    return stmt->ClientError("HY090", "Invalid string or buffer length.");
   if (stmt->bindings.size() < column) stmt->bindings.resize(column);
   stmt->bindings[column - 1] = buffer == nullptr
                                    ? Binding{}
@@ -658,7 +689,8 @@ TVCLI_EXPORT SQLRETURN SQL_API SQLFetch(SQLHSTMT handle) {
   Stmt* stmt = As<Stmt>(handle, Kind::kStmt);
   if (stmt == nullptr) return SQL_INVALID_HANDLE;
   stmt->diags.clear();
-  if (!stmt->executed) return stmt->ClientError("24000", "Invalid cursor state.");
+  if (!stmt->executed)
+    return stmt->ClientError("24000", "Invalid cursor state.");
   if (!stmt->row_pending) {
     if (stmt->done) return SQL_NO_DATA;
     const int rc = sqlite3_step(stmt->vm);
@@ -683,10 +715,11 @@ TVCLI_EXPORT SQLRETURN SQL_API SQLFetch(SQLHSTMT handle) {
       if (binding.indicator != nullptr) *binding.indicator = SQL_NULL_DATA;
       continue;
     }
-    const size_t length =
-        WriteValue(stmt->vm, column, type, static_cast<SQLCHAR*>(binding.buffer),
-                   binding.length, &truncated);
-    if (binding.indicator != nullptr) *binding.indicator = static_cast<SQLLEN>(length);
+    const size_t length = WriteValue(stmt->vm, column, type,
+                                     static_cast<SQLCHAR*>(binding.buffer),
+                                     binding.length, &truncated);
+    if (binding.indicator != nullptr)
+      *binding.indicator = static_cast<SQLLEN>(length);
   }
   if (truncated) {
     stmt->Warning("01004", "String data, right truncated.");
@@ -695,7 +728,8 @@ TVCLI_EXPORT SQLRETURN SQL_API SQLFetch(SQLHSTMT handle) {
   return SQL_SUCCESS;
 }
 
-TVCLI_EXPORT SQLRETURN SQL_API SQLFreeStmt(SQLHSTMT handle, SQLUSMALLINT option) {
+TVCLI_EXPORT SQLRETURN SQL_API SQLFreeStmt(SQLHSTMT handle,
+                                           SQLUSMALLINT option) {
   Stmt* stmt = As<Stmt>(handle, Kind::kStmt);
   if (stmt == nullptr) return SQL_INVALID_HANDLE;
   stmt->diags.clear();
@@ -718,7 +752,7 @@ TVCLI_EXPORT SQLRETURN SQL_API SQLFreeStmt(SQLHSTMT handle, SQLUSMALLINT option)
 
 TVCLI_EXPORT SQLRETURN SQL_API SQLEndTran(SQLSMALLINT type, SQLHANDLE handle,
                                           SQLSMALLINT completion) {
-  Handle* target = type == SQL_HANDLE_DBC ? Lookup(handle, Kind::kDbc)
+  Handle* target = type == SQL_HANDLE_DBC   ? Lookup(handle, Kind::kDbc)
                    : type == SQL_HANDLE_ENV ? Lookup(handle, Kind::kEnv)
                                             : nullptr;
   if (target == nullptr) return SQL_INVALID_HANDLE;
@@ -745,13 +779,15 @@ TVCLI_EXPORT SQLRETURN SQL_API SQLError(SQLHENV env, SQLHDBC dbc, SQLHSTMT stmt,
 
 TVCLI_EXPORT SQLRETURN SQL_API SQLGetDiagRec(SQLSMALLINT type, SQLHANDLE handle,
                                              SQLSMALLINT record, SQLCHAR* state,
-                                             SQLINTEGER* native, SQLCHAR* message,
+                                             SQLINTEGER* native,
+                                             SQLCHAR* message,
                                              SQLSMALLINT capacity,
                                              SQLSMALLINT* length) {
   const Kind kind = type == SQL_HANDLE_ENV   ? Kind::kEnv
                     : type == SQL_HANDLE_DBC ? Kind::kDbc
                                              : Kind::kStmt;
-  if (type != SQL_HANDLE_ENV && type != SQL_HANDLE_DBC && type != SQL_HANDLE_STMT) {
+  if (type != SQL_HANDLE_ENV && type != SQL_HANDLE_DBC &&
+      type != SQL_HANDLE_STMT) {
     return SQL_INVALID_HANDLE;
   }
   Handle* target = Lookup(handle, kind);

@@ -20,13 +20,14 @@ sqlite3* CreateFile(const std::string& path, const char* schema,
   int rc = sqlite3_open_v2(path.c_str(), &db,
                            SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
   if (rc == SQLITE_OK) {
-    rc = sqlite3_exec(db,
-                      "PRAGMA journal_mode = OFF; PRAGMA synchronous = OFF;",
-                      nullptr, nullptr, nullptr);
+    rc =
+        sqlite3_exec(db, "PRAGMA journal_mode = OFF; PRAGMA synchronous = OFF;",
+                     nullptr, nullptr, nullptr);
   }
   if (rc == SQLITE_OK) rc = sqlite3_exec(db, schema, nullptr, nullptr, nullptr);
   if (rc != SQLITE_OK) {
-    *error = path + ": " + (db != nullptr ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
+    *error =
+        path + ": " + (db != nullptr ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
     sqlite3_close(db);
     return nullptr;
   }
@@ -51,7 +52,8 @@ bool CreateServer(const std::string& directory, const std::string& version,
     *error = directory + ": " + code.message();
     return false;
   }
-  sqlite3* db = CreateFile(directory + "/" + kSysmasterFile, kSysmasterSchema, error);
+  sqlite3* db =
+      CreateFile(directory + "/" + kSysmasterFile, kSysmasterSchema, error);
   if (db == nullptr) return false;
   sqlite3_stmt* insert = nullptr;
   bool ok = sqlite3_prepare_v2(db,
@@ -65,8 +67,8 @@ bool CreateServer(const std::string& directory, const std::string& version,
   }
   sqlite3_finalize(insert);
   if (ok) {
-    const std::string sql =
-        "INSERT INTO sysshmvals (sh_pagesize) VALUES (" + std::to_string(page_size) + ")";
+    const std::string sql = "INSERT INTO sysshmvals (sh_pagesize) VALUES (" +
+                            std::to_string(page_size) + ")";
     ok = sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK;
   }
   if (!ok) *error = directory + ": " + sqlite3_errmsg(db);
@@ -83,15 +85,18 @@ DatabaseBuilder::DatabaseBuilder(const std::string& path) {
       Fail("prepare");
     }
   };
-  prepare("INSERT INTO systables (tabid, owner, tabname, tabtype, npused, "
-          "nrows, pagesize) VALUES (?, ?, ?, ?, ?, ?, ?)",
-          &insert_table_);
-  prepare("INSERT INTO syscolumns (tabid, colno, colname, coltype, collength) "
-          "VALUES (?, ?, ?, ?, ?)",
-          &insert_column_);
-  prepare("INSERT INTO sysdistrib (tabid, colno, seqno, encdat) VALUES "
-          "(?, ?, ?, ?)",
-          &insert_distribution_);
+  prepare(
+      "INSERT INTO systables (tabid, owner, tabname, tabtype, npused, "
+      "nrows, pagesize) VALUES (?, ?, ?, ?, ?, ?, ?)",
+      &insert_table_);
+  prepare(
+      "INSERT INTO syscolumns (tabid, colno, colname, coltype, collength) "
+      "VALUES (?, ?, ?, ?, ?)",
+      &insert_column_);
+  prepare(
+      "INSERT INTO sysdistrib (tabid, colno, seqno, encdat) VALUES "
+      "(?, ?, ?, ?)",
+      &insert_distribution_);
   prepare("INSERT INTO sysusers (username, salt, pwhash) VALUES (?, ?, ?)",
           &insert_user_);
   if (error_.empty() &&
@@ -107,7 +112,8 @@ DatabaseBuilder::~DatabaseBuilder() {
 
 void DatabaseBuilder::Fail(const std::string& what) {
   if (error_.empty()) {
-    error_ = what + ": " + (db_ != nullptr ? sqlite3_errmsg(db_) : "no database");
+    error_ =
+        what + ": " + (db_ != nullptr ? sqlite3_errmsg(db_) : "no database");
   }
 }
 
@@ -119,8 +125,8 @@ bool DatabaseBuilder::Run(sqlite3_stmt* statement) {
 }
 
 int DatabaseBuilder::AddTable(const std::string& owner, const std::string& name,
-                              long long pages_used, long long rows, int page_size,
-                              const std::string& table_type) {
+                              long long pages_used, long long rows,
+                              int page_size, const std::string& table_type) {
   const int tabid = next_tabid_++;
   current_tabid_ = tabid;
   next_colno_ = 1;
@@ -194,11 +200,12 @@ bool DatabaseBuilder::Finish(std::string* error) {
         sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) {
       Fail("commit");
     }
-    for (sqlite3_stmt* statement : {insert_table_, insert_column_,
-                                    insert_distribution_, insert_user_}) {
+    for (sqlite3_stmt* statement :
+         {insert_table_, insert_column_, insert_distribution_, insert_user_}) {
       sqlite3_finalize(statement);
     }
-    insert_table_ = insert_column_ = insert_distribution_ = insert_user_ = nullptr;
+    insert_table_ = insert_column_ = insert_distribution_ = insert_user_ =
+        nullptr;
     sqlite3_close(db_);
     db_ = nullptr;
   }

@@ -21,7 +21,8 @@ std::map<std::string, std::string> ParseConnectionString(
     const size_t equals = text.find('=', i);
     if (equals == std::string_view::npos) break;
     std::string key(Trim(text.substr(i, equals - i)));
-    for (char& c : key) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    for (char& c : key)
+      c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     i = equals + 1;
     while (i < text.size() && text[i] == ' ') ++i;
     std::string value;

@@ -32,8 +32,8 @@ void Block(std::array<uint32_t, 8>& h, const unsigned char* p) {
     uint32_t s1 = Rotr(w[i - 2], 17) ^ Rotr(w[i - 2], 19) ^ (w[i - 2] >> 10);
     w[i] = w[i - 16] + s0 + w[i - 7] + s1;
   }
-  uint32_t a = h[0], b = h[1], c = h[2], d = h[3], e = h[4], f = h[5],
-           g = h[6], k = h[7];
+  uint32_t a = h[0], b = h[1], c = h[2], d = h[3], e = h[4], f = h[5], g = h[6],
+           k = h[7];
   for (int i = 0; i < 64; ++i) {
     uint32_t s1 = Rotr(e, 6) ^ Rotr(e, 11) ^ Rotr(e, 25);
     uint32_t ch = (e & f) ^ (~e & g);
@@ -50,16 +50,21 @@ void Block(std::array<uint32_t, 8>& h, const unsigned char* p) {
     b = a;
     a = t1 + t2;
   }
-  h[0] += a; h[1] += b; h[2] += c; h[3] += d;
-  h[4] += e; h[5] += f; h[6] += g; h[7] += k;
+  h[0] += a;
+  h[1] += b;
+  h[2] += c;
+  h[3] += d;
+  h[4] += e;
+  h[5] += f;
+  h[6] += g;
+  h[7] += k;
 }
 
 }  // namespace
 
 std::string Sha256Hex(std::string_view bytes) {
-  std::array<uint32_t, 8> h = {0x6a09e667, 0xbb67ae85, 0x3c6ef372,
-                               0xa54ff53a, 0x510e527f, 0x9b05688c,
-                               0x1f83d9ab, 0x5be0cd19};
+  std::array<uint32_t, 8> h = {0x6a09e667, 0xbb67ae85, 0x3c6ef372, 0xa54ff53a,
+                               0x510e527f, 0x9b05688c, 0x1f83d9ab, 0x5be0cd19};
   std::string data(bytes);
   const uint64_t bit_length = static_cast<uint64_t>(bytes.size()) * 8;
   data.push_back(static_cast<char>(0x80));

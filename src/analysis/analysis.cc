@@ -54,7 +54,8 @@ void LayOutResultsGrid(GridModel& grid, const std::string& header) {
   static constexpr A kAlignments[] = {A::kCentre, A::kLeft,  A::kLeft,
                                       A::kRight,  A::kRight, A::kRight,
                                       A::kRight,  A::kRight};
-  static constexpr int kWidths[] = {400, 1500, 1500, 1400, 1400, 1400, 900, 900};
+  static constexpr int kWidths[] = {400,  1500, 1500, 1400,
+                                    1400, 1400, 900,  900};
   grid.AddItem(header, 0);
   for (int col = 0; col < 8; ++col) {
     grid.SetColAlignment(col, kAlignments[col]);
@@ -81,7 +82,8 @@ void Analysis::EmptyAndLayOutGrids() {
     main.TruncateRows(1);
     large.TruncateRows(std::max(1, large.Rows() - removed));
   }
-  const std::string header = ResultsHeaderLine(c_.messages, c_.settings, "\t", true);
+  const std::string header =
+      ResultsHeaderLine(c_.messages, c_.settings, "\t", true);
   if (!c_.settings.LargeResultsShown) LayOutResultsGrid(main, header);
   LayOutResultsGrid(large, header);
 }
@@ -99,8 +101,9 @@ bool Analysis::RunAnalysis() {
       BuildFilterClause("T.TABNAME", c_.settings.TableFilter);
   const std::string owner_clause =
       BuildFilterClause("T.OWNER", c_.settings.OwnerFilter);
-  const std::string query = BuildCatalogQuery(
-      owner_clause, table_clause, c_.connection.PageSizeExpression, c_.settings);
+  const std::string query =
+      BuildCatalogQuery(owner_clause, table_clause,
+                        c_.connection.PageSizeExpression, c_.settings);
   if (!c_.statements.ExecuteStatement(query)) {
     reporter.Log("Query", "Error retrieving records");
     query_failed_ = true;
@@ -153,7 +156,8 @@ bool Analysis::RunAnalysis() {
       }
     }
 
-    GridModel& shown = c_.settings.LargeResultsShown ? c_.large_grid : c_.results_grid;
+    GridModel& shown =
+        c_.settings.LargeResultsShown ? c_.large_grid : c_.results_grid;
     if (tables_emitted_ == 0) {
       c_.settings.SettingsChanged = true;
       shown.SetVisible(true);
@@ -178,9 +182,10 @@ void Analysis::EmitTable(const std::string& owner, const std::string& table) {
   const Reporter& reporter = c_.reporter;
   if (reporter.debug()) {
     reporter.WriteLog("-------", "");
-    reporter.WriteLog("Compute", "Calculating compression on Owner=" +
-                                     std::string(TrimSpaces(owner)) + " Table=" +
-                                     std::string(TrimSpaces(table)));
+    reporter.WriteLog(
+        "Compute",
+        "Calculating compression on Owner=" + std::string(TrimSpaces(owner)) +
+            " Table=" + std::string(TrimSpaces(table)));
   }
   const Fixed4 pct = c_.estimator.Compute(c_.estimate);
   if (pct < Fixed4::FromInt(c_.settings.MinCompressionPct)) return;
@@ -197,7 +202,8 @@ void Analysis::EmitTable(const std::string& owner, const std::string& table) {
     } else {
       const double kilobytes = first.RowCount.ToDouble() / 1024.0;
       size = std::floor(c_.estimate.RowLength.ToDouble() * kilobytes);
-      compressed = std::floor(c_.estimate.CompressedLength.ToDouble() * kilobytes);
+      compressed =
+          std::floor(c_.estimate.CompressedLength.ToDouble() * kilobytes);
     }
     if (compressed == 0 && size > 0) compressed = 1;
   }

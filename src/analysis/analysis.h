@@ -39,9 +39,9 @@ struct AnalysisContext {
   StatementLayer& statements;
   const Connection& connection;  // its PageSizeExpression
   const Estimator& estimator;
-  EstimateContext& estimate;     // TableColumns and the lengths
-  GridModel& results_grid;       // the main window's TableDetails
-  GridModel& large_grid;         // the large-results window's TableDetails
+  EstimateContext& estimate;  // TableColumns and the lengths
+  GridModel& results_grid;    // the main window's TableDetails
+  GridModel& large_grid;      // the large-results window's TableDetails
   ChartModel& chart;
   ProgressModel& progress;
   const Reporter& reporter;

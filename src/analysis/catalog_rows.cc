@@ -23,7 +23,8 @@ std::optional<int64_t> IntegerValue(const std::string& text, int64_t min,
 void FillColumnRow(const StatementLayer& statements, CatalogColumnRow& row,
                    const Reporter& reporter) {
   // A reused slot must not carry a previous table's values into this one.
-  row.PagesUsed = row.RowCount = row.Cardinality = row.CompressionPct = Fixed4();
+  row.PagesUsed = row.RowCount = row.Cardinality = row.CompressionPct =
+      Fixed4();
   row.TypeName.clear();
   row.ByteLength = 0;
   row.PageSize = 0;

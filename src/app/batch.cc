@@ -24,17 +24,20 @@ namespace tce {
 namespace {
 
 constexpr char kUsage[] =
-    "usage: tarvex-compest-batch --database NAME [--user NAME] [--password-file FILE]\n"
+    "usage: tarvex-compest-batch --database NAME [--user NAME] "
+    "[--password-file FILE]\n"
     "         [--min-compression PCT] [--min-size MB] [--ignore-no-stats]\n"
     "         [--column-cardinality] [--row] [--bytes] [--comma]\n"
-    "         [--owners LIST] [--tables LIST] [--columns] [--json] [--output FILE]\n"
+    "         [--owners LIST] [--tables LIST] [--columns] [--json] [--output "
+    "FILE]\n"
     "The password is read from --password-file, asked for on a terminal, or\n"
     "taken from the first line of standard input.\n";
 
 // Messages go to standard error; progress to it too, when it is a terminal.
 class ConsoleDesktop : public DesktopPort {
  public:
-  void ShowMessageBox(const std::string& title, const std::string& text) override {
+  void ShowMessageBox(const std::string& title,
+                      const std::string& text) override {
     EndProgressLine();
     if (title == "SQL Error") {
       std::fprintf(stderr, "SQL Error: %s\n", text.c_str());
@@ -42,8 +45,8 @@ class ConsoleDesktop : public DesktopPort {
       std::fprintf(stderr, "%s\n", text.c_str());
     }
   }
-  std::optional<std::string> AskSaveFileName(SaveDialog,
-                                             const std::optional<std::string>&) override {
+  std::optional<std::string> AskSaveFileName(
+      SaveDialog, const std::optional<std::string>&) override {
     return std::nullopt;
   }
   void SetWaitCursor(bool) override {}
@@ -92,7 +95,8 @@ bool ReadWholeNumber(const std::string& text, int low, int high, int* value) {
   char* end = nullptr;
   errno = 0;
   const long parsed = std::strtol(text.c_str(), &end, 10);
-  if (text.empty() || *end != '\0' || errno != 0 || parsed < low || parsed > high) {
+  if (text.empty() || *end != '\0' || errno != 0 || parsed < low ||
+      parsed > high) {
     return false;
   }
   *value = static_cast<int>(parsed);
@@ -127,12 +131,14 @@ std::optional<Options> ParseArguments(int argc, char** argv) {
     } else if (arg == "--password" || arg.rfind("--password=", 0) == 0) {
       return fail("the password is never taken from the command line");
     } else if (arg == "--min-compression") {
-      if (!value(&text) || !ReadWholeNumber(text, 0, 100, &options.min_compression)) {
+      if (!value(&text) ||
+          !ReadWholeNumber(text, 0, 100, &options.min_compression)) {
         return fail("--min-compression needs a whole number from 0 to 100");
       }
     } else if (arg == "--min-size") {
       if (!value(&text) || !ReadWholeNumber(text, 0, 100, &options.min_size)) {
-        return fail("--min-size needs a whole number of megabytes from 0 to 100");
+        return fail(
+            "--min-size needs a whole number of megabytes from 0 to 100");
       }
     } else if (arg == "--ignore-no-stats") {
       options.ignore_no_stats = true;
@@ -201,7 +207,8 @@ std::optional<std::string> ReadPassword(const Options& options) {
 std::string FilterList(const std::string& list) {
   std::string lines = list;
   std::string crlf;
-  for (char c : lines) crlf += c == ',' ? std::string("\r\n") : std::string(1, c);
+  for (char c : lines)
+    crlf += c == ',' ? std::string("\r\n") : std::string(1, c);
   return JoinFilterLines(crlf);
 }
 
@@ -229,11 +236,21 @@ std::string JsonString(std::string_view text) {
   std::string out = "\"";
   for (unsigned char c : text) {
     switch (c) {
-      case '"': out += "\\\""; break;
-      case '\\': out += "\\\\"; break;
-      case '\n': out += "\\n"; break;
-      case '\r': out += "\\r"; break;
-      case '\t': out += "\\t"; break;
+      case '"':
+        out += "\\\"";
+        break;
+      case '\\':
+        out += "\\\\";
+        break;
+      case '\n':
+        out += "\\n";
+        break;
+      case '\r':
+        out += "\\r";
+        break;
+      case '\t':
+        out += "\\t";
+        break;
       default:
         if (c < 0x20 || c >= 0x80) {
           // Bytes of the catalog's single-byte code page, as Latin-1.
@@ -257,18 +274,23 @@ std::string JsonNumber(const std::string& cell) {
   return *end == '\0' ? text : JsonString(text);
 }
 
-bool WriteJson(std::FILE* out, const AppState& app, const std::vector<ColumnLine>& columns,
-               bool with_columns) {
+bool WriteJson(std::FILE* out, const AppState& app,
+               const std::vector<ColumnLine>& columns, bool with_columns) {
   const GridModel& grid = app.results_grid;
   const RunSettings& s = app.settings;
-  std::string json = "{\n  \"database\": " + JsonString(app.connection.DatabaseName) + ",\n";
-  json += "  \"settings\": {\"min_compression\": " + std::to_string(s.MinCompressionPct) +
-          ", \"min_size_mb\": " + std::to_string(s.MinTableSizeMB) +
-          ", \"ignore_tables_without_statistics\": " +
-          (s.IgnoreTablesWithoutStats ? "true" : "false") +
-          ", \"cardinality\": " + (s.UseMaxCardinality ? "\"max\"" : "\"column\"") +
-          ", \"compression\": " + (s.EstimatePageCompression ? "\"page\"" : "\"row\"") +
-          ", \"unit\": " + (s.ShowPageSavings ? "\"pages\"" : "\"kilobytes\"") + "},\n";
+  std::string json =
+      "{\n  \"database\": " + JsonString(app.connection.DatabaseName) + ",\n";
+  json +=
+      "  \"settings\": {\"min_compression\": " +
+      std::to_string(s.MinCompressionPct) +
+      ", \"min_size_mb\": " + std::to_string(s.MinTableSizeMB) +
+      ", \"ignore_tables_without_statistics\": " +
+      (s.IgnoreTablesWithoutStats ? "true" : "false") +
+      ", \"cardinality\": " + (s.UseMaxCardinality ? "\"max\"" : "\"column\"") +
+      ", \"compression\": " +
+      (s.EstimatePageCompression ? "\"page\"" : "\"row\"") +
+      ", \"unit\": " + (s.ShowPageSavings ? "\"pages\"" : "\"kilobytes\"") +
+      "},\n";
   json += "  \"header\": [";
   const std::string header = ResultsHeaderLine(app.messages, s, "\t", false);
   size_t start = 0;
@@ -294,9 +316,12 @@ bool WriteJson(std::FILE* out, const AppState& app, const std::vector<ColumnLine
     for (size_t i = 0; i < columns.size(); ++i) {
       const ColumnLine& c = columns[i];
       json += i > 0 ? ",\n    " : "\n    ";
-      json += "{\"owner\": " + JsonString(c.owner) + ", \"table\": " + JsonString(c.table) +
-              ", \"column\": " + JsonString(c.column) + ", \"type\": " + JsonString(c.type) +
-              ", \"bytes\": " + std::to_string(c.bytes) + ", \"saved_pct\": " + c.saving + "}";
+      json += "{\"owner\": " + JsonString(c.owner) +
+              ", \"table\": " + JsonString(c.table) +
+              ", \"column\": " + JsonString(c.column) +
+              ", \"type\": " + JsonString(c.type) +
+              ", \"bytes\": " + std::to_string(c.bytes) +
+              ", \"saved_pct\": " + c.saving + "}";
     }
     json += columns.empty() ? "]" : "\n  ]";
   }
@@ -308,7 +333,8 @@ bool WriteColumnLines(std::FILE* out, const AppState& app,
                       const std::vector<ColumnLine>& columns) {
   const std::string d = app.settings.TabDelimited ? "\t" : ",";
   const MessageTable& m = app.messages;
-  std::string text = m[66] + d + m[65] + d + m[64] + d + m[67] + d + m[68] + d + m[62] + "\r\n";
+  std::string text = m[66] + d + m[65] + d + m[64] + d + m[67] + d + m[68] + d +
+                     m[62] + "\r\n";
   for (const ColumnLine& c : columns) {
     text += c.owner + d + c.table + d + c.column + d + c.type + d +
             std::to_string(c.bytes) + d + c.saving + "\r\n";
@@ -333,7 +359,8 @@ int RunBatch(int argc, char** argv) {
 
   const std::optional<std::string> password = ReadPassword(*options);
   if (!password) return kBatchUsage;
-  if (app.connection.Connect(options->database, options->user, *password) != 0) {
+  if (app.connection.Connect(options->database, options->user, *password) !=
+      0) {
     std::fprintf(stderr, "Connection failed.\n");
     return kBatchConnectionFailed;
   }
@@ -357,7 +384,8 @@ int RunBatch(int argc, char** argv) {
         std::fprintf(stderr, "%s%s\n", app.messages[83].c_str(), table.c_str());
         continue;
       }
-      for (const CatalogColumnRow& column : app.estimate.TableColumns.columns()) {
+      for (const CatalogColumnRow& column :
+           app.estimate.TableColumns.columns()) {
         columns.push_back({owner, table, column.ColumnName, column.TypeName,
                            column.ByteLength, column.CompressionPct.ToText()});
       }
@@ -369,14 +397,16 @@ int RunBatch(int argc, char** argv) {
   if (options->output) {
     out = std::fopen(options->output->c_str(), "wb");
     if (out == nullptr) {
-      std::fprintf(stderr, "tarvex-compest-batch: %s: %s\n", options->output->c_str(),
-                   std::strerror(errno));
+      std::fprintf(stderr, "tarvex-compest-batch: %s: %s\n",
+                   options->output->c_str(), std::strerror(errno));
       return kBatchOutputFailed;
     }
   }
   bool ok = options->json ? WriteJson(out, app, columns, options->columns)
-                          : WriteExportLines(out, app.results_grid, app.settings, app.messages) &&
-                                (!options->columns || WriteColumnLines(out, app, columns));
+                          : WriteExportLines(out, app.results_grid,
+                                             app.settings, app.messages) &&
+                                (!options->columns ||
+                                 WriteColumnLines(out, app, columns));
   if (std::fflush(out) != 0) ok = false;
   if (out != stdout && std::fclose(out) != 0) ok = false;
   if (!ok) {

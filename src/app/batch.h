@@ -8,12 +8,12 @@ namespace tce {
 
 // Exit statuses.
 enum BatchStatus {
-  kBatchListed = 0,            // at least one table listed
-  kBatchNothingListed = 1,     // no table qualifies
+  kBatchListed = 0,         // at least one table listed
+  kBatchNothingListed = 1,  // no table qualifies
   kBatchConnectionFailed = 2,
   kBatchQueryFailed = 3,
   kBatchUsage = 64,
-  kBatchOutputFailed = 74,     // the output could not be written
+  kBatchOutputFailed = 74,  // the output could not be written
 };
 
 int RunBatch(int argc, char** argv);

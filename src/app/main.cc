@@ -7,7 +7,8 @@
 
 int main(int argc, char** argv) {
   QApplication application(argc, argv);
-  application.setApplicationName(QStringLiteral("Tarvex Compression Estimator"));
+  application.setApplicationName(
+      QStringLiteral("Tarvex Compression Estimator"));
   tce::ui::QtDesktopPort desktop;
   tce::AppState app(desktop);
   tce::ui::FormCompression window(app, desktop);

@@ -19,7 +19,8 @@ std::string BuildCatalogQuery(std::string_view owner_clause,
                               std::string_view page_size_expression,
                               const RunSettings& settings) {
   std::string sql;
-  sql += "~SELECT T.OWNER, T.TABNAME, T.NPUSED, T.NROWS, C.COLNAME, C.COLTYPE, ";
+  sql +=
+      "~SELECT T.OWNER, T.TABNAME, T.NPUSED, T.NROWS, C.COLNAME, C.COLTYPE, ";
   sql += "~       C.COLLENGTH, X.ENCDAT, ";
   sql += page_size_expression;
   sql += " ";
@@ -63,9 +64,9 @@ std::string BuildFilterClause(std::string_view column, std::string_view list) {
   size_t start = 0;
   while (true) {
     const size_t comma = list.find(',', start);
-    std::string item = TrimSpacesCopy(
-        list.substr(start, comma == std::string_view::npos ? std::string_view::npos
-                                                           : comma - start));
+    std::string item = TrimSpacesCopy(list.substr(
+        start, comma == std::string_view::npos ? std::string_view::npos
+                                               : comma - start));
     bool quoted = false;
     if (item.find_first_of("\"'") != std::string::npos) {
       for (char& c : item) {

@@ -54,8 +54,8 @@ void* CliLibrary::Resolve(const char* function) {
   void* address = dlsym(handle_, function);
   if (address == nullptr) {
     const char* error = dlerror();
-    failure_ = error != nullptr ? error
-                                : name_ + ": undefined symbol: " + function;
+    failure_ =
+        error != nullptr ? error : name_ + ": undefined symbol: " + function;
   }
   return address;
 }
@@ -69,12 +69,12 @@ bool CliLibrary::Exports(const char* function) {
 
 // Each wrapper resolves its function once and calls it, or reports
 // SQL_ERROR with the failure recorded.
-#define TCE_CLI_CALL(function, signature, ...)                             \
-  void*& address = resolved_[k##function];                                 \
-  if (address == nullptr) {                                                \
-    address = Resolve(#function);                                          \
-    if (address == nullptr) return SQL_ERROR;                              \
-  }                                                                        \
+#define TCE_CLI_CALL(function, signature, ...) \
+  void*& address = resolved_[k##function];     \
+  if (address == nullptr) {                    \
+    address = Resolve(#function);              \
+    if (address == nullptr) return SQL_ERROR;  \
+  }                                            \
   return reinterpret_cast<SQLRETURN(SQL_API*) signature>(address)(__VA_ARGS__)
 
 SQLRETURN CliLibrary::AllocHandle(SQLSMALLINT type, SQLHANDLE input,
@@ -133,10 +133,10 @@ SQLRETURN CliLibrary::DescribeCol(SQLHSTMT stmt, SQLUSMALLINT column,
 SQLRETURN CliLibrary::BindCol(SQLHSTMT stmt, SQLUSMALLINT column,
                               SQLSMALLINT target, SQLPOINTER buffer,
                               SQLLEN length, SQLLEN* indicator) {
-  TCE_CLI_CALL(SQLBindCol,
-               (SQLHSTMT, SQLUSMALLINT, SQLSMALLINT, SQLPOINTER, SQLLEN,
-                SQLLEN*),
-               stmt, column, target, buffer, length, indicator);
+  TCE_CLI_CALL(
+      SQLBindCol,
+      (SQLHSTMT, SQLUSMALLINT, SQLSMALLINT, SQLPOINTER, SQLLEN, SQLLEN*), stmt,
+      column, target, buffer, length, indicator);
 }
 SQLRETURN CliLibrary::Fetch(SQLHSTMT stmt) {
   TCE_CLI_CALL(SQLFetch, (SQLHSTMT), stmt);
@@ -146,8 +146,8 @@ SQLRETURN CliLibrary::FreeStmt(SQLHSTMT stmt, SQLUSMALLINT option) {
 }
 SQLRETURN CliLibrary::EndTran(SQLSMALLINT type, SQLHANDLE handle,
                               SQLSMALLINT completion) {
-  TCE_CLI_CALL(SQLEndTran, (SQLSMALLINT, SQLHANDLE, SQLSMALLINT), type,
-               handle, completion);
+  TCE_CLI_CALL(SQLEndTran, (SQLSMALLINT, SQLHANDLE, SQLSMALLINT), type, handle,
+               completion);
 }
 SQLRETURN CliLibrary::Error(SQLHENV env, SQLHDBC dbc, SQLHSTMT stmt,
                             SQLCHAR* state, SQLINTEGER* native,

@@ -69,10 +69,22 @@ class CliLibrary {
   void* Resolve(const char* function);
 
   enum Function {
-    kSQLAllocHandle, kSQLFreeHandle, kSQLSetEnvAttr, kSQLDriverConnect,
-    kSQLDisconnect, kSQLSetStmtAttr, kSQLPrepare, kSQLExecute,
-    kSQLNumResultCols, kSQLDescribeCol, kSQLBindCol, kSQLFetch, kSQLFreeStmt,
-    kSQLEndTran, kSQLError, kFunctionCount
+    kSQLAllocHandle,
+    kSQLFreeHandle,
+    kSQLSetEnvAttr,
+    kSQLDriverConnect,
+    kSQLDisconnect,
+    kSQLSetStmtAttr,
+    kSQLPrepare,
+    kSQLExecute,
+    kSQLNumResultCols,
+    kSQLDescribeCol,
+    kSQLBindCol,
+    kSQLFetch,
+    kSQLFreeStmt,
+    kSQLEndTran,
+    kSQLError,
+    kFunctionCount
   };
 
   std::string name_;

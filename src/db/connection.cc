@@ -98,9 +98,9 @@ int16_t Connection::Connect(const std::string& database,
   DatabaseName = database;
   UserName = user;
   UserPassword = password;
-  const std::string connection_string = ConnectionStringPair("DATABASE", database) +
-                                        ConnectionStringPair("UID", user) +
-                                        ConnectionStringPair("PWD", password);
+  const std::string connection_string =
+      ConnectionStringPair("DATABASE", database) +
+      ConnectionStringPair("UID", user) + ConnectionStringPair("PWD", password);
   CliLibrary& cli = handles_.library();
   Log("Allocating Database Environment");
   SQLRETURN rc = handles_.AllocEnvironment();
@@ -131,10 +131,11 @@ int16_t Connection::Connect(const std::string& database,
   // own it the driver completes the string without a dialog: driver managers
   // refuse a prompt that has no owner window.
   void* owner = reporter_.desktop().DialogOwnerWindow();
-  rc = cli.DriverConnect(handles_.ConnectionHandle, static_cast<SQLHWND>(owner),
-                         reinterpret_cast<SQLCHAR*>(in.data()), SQL_NTS, completed,
-                         kCompletedSize, &completed_length,
-                         owner != nullptr ? SQL_DRIVER_PROMPT : SQL_DRIVER_COMPLETE);
+  rc = cli.DriverConnect(
+      handles_.ConnectionHandle, static_cast<SQLHWND>(owner),
+      reinterpret_cast<SQLCHAR*>(in.data()), SQL_NTS, completed, kCompletedSize,
+      &completed_length,
+      owner != nullptr ? SQL_DRIVER_PROMPT : SQL_DRIVER_COMPLETE);
   handles_.LastResultCode = rc;
   const std::string completed_text = BufferText(completed, kCompletedSize);
   Log(MaskPassword(completed_text));
@@ -151,11 +152,14 @@ int16_t Connection::Connect(const std::string& database,
     PageSizeExpression = ProbeServer(statements_, reporter_);
     return rc;
   }
-  if (auto value = ReadConnectionValue(completed_text, "DATABASE=")) DatabaseName = *value;
-  if (auto value = ReadConnectionValue(completed_text, "UID=")) UserName = *value;
-  if (auto value = ReadConnectionValue(completed_text, "PWD=")) UserPassword = *value;
-  Log("Database=" + DatabaseName + " Userid=" + UserName + " Password=" +
-      kMaskedPassword);
+  if (auto value = ReadConnectionValue(completed_text, "DATABASE="))
+    DatabaseName = *value;
+  if (auto value = ReadConnectionValue(completed_text, "UID="))
+    UserName = *value;
+  if (auto value = ReadConnectionValue(completed_text, "PWD="))
+    UserPassword = *value;
+  Log("Database=" + DatabaseName + " Userid=" + UserName +
+      " Password=" + kMaskedPassword);
   ConnectionOpen = true;
   PageSizeExpression = ProbeServer(statements_, reporter_);
   return 0;

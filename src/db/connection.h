@@ -51,7 +51,9 @@ class Connection {
   std::string PageSizeExpression;
 
  private:
-  void Log(std::string_view text) const { reporter_.Log("TarvexConnect", text); }
+  void Log(std::string_view text) const {
+    reporter_.Log("TarvexConnect", text);
+  }
 
   DriverHandles& handles_;
   StatementLayer& statements_;

@@ -5,8 +5,8 @@
 namespace tce {
 
 SQLRETURN DriverHandles::AllocEnvironment() {
-  const SQLRETURN rc = library_.AllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE,
-                                            &EnvironmentHandle);
+  const SQLRETURN rc =
+      library_.AllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &EnvironmentHandle);
   if (rc == SQL_SUCCESS && library_.Exports("SQLSetEnvAttr")) {
     library_.SetEnvAttr(EnvironmentHandle, SQL_ATTR_ODBC_VERSION,
                         reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);

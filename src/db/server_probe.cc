@@ -8,8 +8,8 @@ std::string ProbeServer(StatementLayer& statements, const Reporter& reporter) {
     reporter.Log("PAGESIZE", logged);
     return std::string();
   };
-  if (!statements.ExecuteStatement(
-          "SELECT OWNER FROM SYSMASTER:SYSTABLES WHERE TABNAME=' SMIVERSION'") ||
+  if (!statements.ExecuteStatement("SELECT OWNER FROM SYSMASTER:SYSTABLES "
+                                   "WHERE TABNAME=' SMIVERSION'") ||
       !statements.FetchRow(true)) {
     return fail("Unable to get SMIVERSION from SYSMASTER:SYSTABLES table",
                 "Can't get SMIVERSION from SYSMASTER:SYSTABLES");
@@ -21,7 +21,8 @@ std::string ProbeServer(StatementLayer& statements, const Reporter& reporter) {
     reporter.Log("PAGESIZE", "PAGESIZE=" + expression);
     return expression;
   }
-  if (!statements.ExecuteStatement("SELECT SH_PAGESIZE FROM SYSMASTER:SYSSHMVALS")) {
+  if (!statements.ExecuteStatement(
+          "SELECT SH_PAGESIZE FROM SYSMASTER:SYSSHMVALS")) {
     return fail("Unable to get SH_PAGESIZE from SYSMASTER:SYSHVALS table",
                 "Can't get SH_PAGESIZE from SYSMASTER:SYSHVALS table");
   }

@@ -140,7 +140,8 @@ bool StatementLayer::OptionNotSupported() {
   SQLSMALLINT length = 0;
   const SQLRETURN rc = handles_.library().Error(
       handles_.EnvironmentHandle, handles_.ConnectionHandle,
-      handles_.StatementHandle, state, &native, message, sizeof message, &length);
+      handles_.StatementHandle, state, &native, message, sizeof message,
+      &length);
   const std::string code(reinterpret_cast<const char*>(state));
   return rc == SQL_SUCCESS && (code == "HYC00" || code == "IM001");
 }
@@ -213,7 +214,8 @@ void StatementLayer::SlotTextInto(const ColumnSlot& slot, bool trim,
   }
   text.assign(begin, stop);
   // A line feed arrives as CR LF.
-  if (std::memchr(begin, '\n', static_cast<size_t>(stop - begin)) == nullptr) return;
+  if (std::memchr(begin, '\n', static_cast<size_t>(stop - begin)) == nullptr)
+    return;
   for (size_t at = text.find('\n'); at != std::string::npos;
        at = text.find('\n', at + 2)) {
     text.insert(at, 1, '\r');

@@ -87,7 +87,7 @@ class StatementLayer {
   // is bound before the limit is noticed and never fetched into.
   std::array<unsigned char, kResultBufferSize + kMaxColumnSize + kSlotPadding>
       buffer_{};
-  size_t bound_end_ = 0;  // bytes of the buffer covered by the slots
+  size_t bound_end_ = 0;           // bytes of the buffer covered by the slots
   std::vector<ColumnSlot> slots_;  // index c - 1
   std::array<SQLLEN, kMaxResultColumns> indicators_{};
   std::array<std::string, kMaxResultColumns + 1> result_;  // 1-based

@@ -42,7 +42,7 @@ std::optional<DistributionSummary> ReadDistributionSummary(
                                     : key == "d"  ? &d
                                     : key == "f1" ? &f1
                                                   : nullptr;
-    if (slot == nullptr) continue;  // a field of a later format
+    if (slot == nullptr) continue;               // a field of a later format
     if (slot->has_value()) return std::nullopt;  // repeated
     *slot = PlainNumber(field.substr(equals + 1));
     if (!slot->has_value()) return std::nullopt;

@@ -6,7 +6,8 @@
 namespace tce {
 namespace {
 
-bool IsOneOf(std::string_view name, std::initializer_list<std::string_view> names) {
+bool IsOneOf(std::string_view name,
+             std::initializer_list<std::string_view> names) {
   return std::find(names.begin(), names.end(), name) != names.end();
 }
 
@@ -17,39 +18,25 @@ bool IsCharacterType(std::string_view name) {
 }  // namespace
 
 std::string TypeNameFromCode(int32_t type_code, const Reporter& reporter) {
+  // The catalog's type codes; the low 8 bits carry the type.
+  struct Code {
+    int code;
+    const char* name;
+  };
+  static constexpr Code kCodes[] = {
+      {0, "CHAR"},       {1, "SMALLINT"}, {2, "INTEGER"},   {3, "FLOAT"},
+      {4, "SMALLFLOAT"}, {5, "DECIMAL"},  {6, "SERIAL"},    {7, "DATE"},
+      {8, "MONEY"},      {9, "NULL"},     {10, "DATETIME"}, {11, "BYTE"},
+      {12, "TEXT"},      {13, "VARCHAR"}, {14, "INTERVAL"}, {15, "NCHAR"},
+      {16, "NVARCHAR"},  {17, "INT8"},    {18, "SERIAL8"},  {19, "SET"},
+      {20, "MULTISET"},  {21, "LIST"},    {22, "UNNAMED"},  {40, "LVARCHAR"},
+      {41, "CLOB"},      {52, "BIGINT"},  {53, "BIGSERIAL"}};
   const int code = type_code & 255;
-  switch (code) {
-    case 0: return "CHAR";
-    case 1: return "SMALLINT";
-    case 2: return "INTEGER";
-    case 3: return "FLOAT";
-    case 4: return "SMALLFLOAT";
-    case 5: return "DECIMAL";
-    case 6: return "SERIAL";
-    case 7: return "DATE";
-    case 8: return "MONEY";
-    case 9: return "NULL";
-    case 10: return "DATETIME";
-    case 11: return "BYTE";
-    case 12: return "TEXT";
-    case 13: return "VARCHAR";
-    case 14: return "INTERVAL";
-    case 15: return "NCHAR";
-    case 16: return "NVARCHAR";
-    case 17: return "INT8";
-    case 18: return "SERIAL8";
-    case 19: return "SET";
-    case 20: return "MULTISET";
-    case 21: return "LIST";
-    case 22: return "UNNAMED";
-    case 40: return "LVARCHAR";
-    case 41: return "CLOB";
-    case 52: return "BIGINT";
-    case 53: return "BIGSERIAL";
-    default:
-      reporter.Log("Data Type", "Unknown datatype=" + std::to_string(code));
-      return "UNKNOWN";
+  for (const Code& entry : kCodes) {
+    if (entry.code == code) return entry.name;
   }
+  reporter.Log("Data Type", "Unknown datatype=" + std::to_string(code));
+  return "UNKNOWN";
 }
 
 int32_t ColumnByteLength(std::string_view name, int32_t length,
@@ -71,7 +58,8 @@ int32_t ColumnByteLength(std::string_view name, int32_t length,
     storage = FixedIncompressible;
     return 72;
   }
-  if (IsOneOf(name, {"SET", "MULTISET", "LIST", "NAMED", "UNNAMED", "OPAQUE"})) {
+  if (IsOneOf(name,
+              {"SET", "MULTISET", "LIST", "NAMED", "UNNAMED", "OPAQUE"})) {
     storage = VariableLength;
     return length;
   }

@@ -22,8 +22,7 @@ Fixed4 EstimateVariableLength(Fixed4 row_count, Fixed4 pages_used,
   const Fixed4 size = Fixed4::FromInt(page_size);
   const Fixed4 half = Fixed4::FromRaw(Fixed4::kScale / 2);
   const Fixed4 page_overhead = Fixed4::FromInt(28) * pages_used;
-  const Fixed4 row_overhead =
-      row_count * (fixed_part + Fixed4::FromInt(4));
+  const Fixed4 row_overhead = row_count * (fixed_part + Fixed4::FromInt(4));
   Fixed4 free = size * (pages_used - half) - page_overhead - row_overhead;
   if (free < Fixed4()) free = size * pages_used - page_overhead - row_overhead;
   if (free < Fixed4()) free = Fixed4();
@@ -70,13 +69,18 @@ Fixed4 Estimator::Compute(EstimateContext& context) const {
     if (k > max_card_class[t]) max_card_class[t] = k;
     const Fixed4 length = Fixed4::FromInt(column.ByteLength);
     switch (column.ColumnStorage) {
-      case FixedCompressible: fixed += length; break;
-      case FixedIncompressible: incompressible += length; break;
+      case FixedCompressible:
+        fixed += length;
+        break;
+      case FixedIncompressible:
+        incompressible += length;
+        break;
       case VariableLength:
         variable += length;
         has_variable = true;
         break;
-      default: break;
+      default:
+        break;
     }
   }
   const Fixed4 fixed_part = fixed + incompressible;
@@ -104,8 +108,8 @@ Fixed4 Estimator::Compute(EstimateContext& context) const {
   // bytes go into the accumulator.
   const Fixed4 hundred = Fixed4::FromInt(100);
   double compressed = 0.0;
-  auto lookup_args = [&](int16_t t, const CatalogColumnRow& column,
-                         int16_t& n, int16_t& k) {
+  auto lookup_args = [&](int16_t t, const CatalogColumnRow& column, int16_t& n,
+                         int16_t& k) {
     if (settings_.UseMaxCardinality) {
       k = static_cast<int16_t>(max_card_class[t]);
       n = similar_count[t];
@@ -163,10 +167,10 @@ Fixed4 Estimator::Compute(EstimateContext& context) const {
 
   context.CompressedLength = Fixed4::FromDouble(compressed);
   if (debug) {
-    reporter_.WriteLog("Row Length",
-                       "Row Length=" + context.RowLength.ToText() +
-                           " Compressed Length=" +
-                           context.CompressedLength.ToText());
+    reporter_.WriteLog(
+        "Row Length",
+        "Row Length=" + context.RowLength.ToText() +
+            " Compressed Length=" + context.CompressedLength.ToText());
   }
   if (context.RowLength > Fixed4()) {
     const Fixed4 result = Fixed4::FromDouble(

@@ -19,15 +19,15 @@ namespace tce {
 
 // One column of one table, with that table's statistics.
 struct CatalogColumnRow {
-  Fixed4 PagesUsed;      // the table's pages in use
-  Fixed4 RowCount;       // the table's rows; 0 or less without statistics
+  Fixed4 PagesUsed;  // the table's pages in use
+  Fixed4 RowCount;   // the table's rows; 0 or less without statistics
   std::string ColumnName;
   std::string TypeName;  // from TypeNameFromCode
   int32_t ByteLength = 0;
   std::string Distribution;  // the first distribution chunk, or empty
   Fixed4 Cardinality;
-  Fixed4 CompressionPct;  // written by Compute
-  int16_t PageSize = 0;   // bytes
+  Fixed4 CompressionPct;      // written by Compute
+  int16_t PageSize = 0;       // bytes
   int16_t ColumnStorage = 0;  // a StorageClass; other values count nothing
 };
 

@@ -303,8 +303,8 @@ constexpr PctPair kDecimalPct[10][16][4] = {
 };
 // clang-format on
 
-void Store(TypeStatisticsTable& table, std::string_view type_name, int n,
-           int s, int k, PctPair pct) {
+void Store(TypeStatisticsTable& table, std::string_view type_name, int n, int s,
+           int k, PctPair pct) {
   StoreTypeStatistic(table, type_name, static_cast<int16_t>(n),
                      static_cast<int16_t>(s), static_cast<int16_t>(k),
                      Fixed4::FromInt(pct.page), Fixed4::FromInt(pct.row));

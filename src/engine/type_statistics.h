@@ -44,8 +44,8 @@ class TypeStatisticsTable {
  private:
   // The type index varies fastest, then n, then s, then k.
   static size_t Index(int t, int n, int s, int k) {
-    return static_cast<size_t>(
-        t + kTypeIndexes * (n + kCounts * (s + kSizeClasses * k)));
+    return static_cast<size_t>(t + kTypeIndexes *
+                                       (n + kCounts * (s + kSizeClasses * k)));
   }
 
   std::vector<TypeStatEntry> entries_;

@@ -144,7 +144,8 @@ void GridModel::NotifyAppended(int first, int count) {
     batch_dirty_ = true;
     return;
   }
-  for (GridObserver* observer : observers_) observer->GridRowsAppended(first, count);
+  for (GridObserver* observer : observers_)
+    observer->GridRowsAppended(first, count);
 }
 
 void GridModel::NotifyChanged(int first, int last) {
@@ -152,7 +153,8 @@ void GridModel::NotifyChanged(int first, int last) {
     batch_dirty_ = true;
     return;
   }
-  for (GridObserver* observer : observers_) observer->GridRowsChanged(first, last);
+  for (GridObserver* observer : observers_)
+    observer->GridRowsChanged(first, last);
 }
 
 }  // namespace tce

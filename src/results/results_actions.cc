@@ -6,8 +6,8 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <system_error>
 #include <numeric>
+#include <system_error>
 #include <vector>
 
 #include "analysis/analysis.h"
@@ -53,7 +53,8 @@ double CellNumber(const GridModel& grid, int row, int col) {
   return LeadingNumber(TrimBlanks(grid.Text(row, col)));
 }
 
-std::string SizeUnitSuffix(const MessageTable& messages, const RunSettings& settings) {
+std::string SizeUnitSuffix(const MessageTable& messages,
+                           const RunSettings& settings) {
   return settings.ShowPageSavings ? " " + messages[71] : " K";
 }
 
@@ -107,7 +108,8 @@ ToolbarAction ToolbarActionOf(const std::string& key) {
   return ToolbarAction::kNone;
 }
 
-void ShowTableDetails(const ResultsContext& c, const GridModel& grid, int row, int col) {
+void ShowTableDetails(const ResultsContext& c, const GridModel& grid, int row,
+                      int col) {
   if (col == 0 || row == 0 || row >= grid.Rows()) return;
   const std::string unit = SizeUnitSuffix(c.messages, c.settings);
   const std::string table(TrimBlanks(grid.Text(row, 2)));
@@ -116,7 +118,8 @@ void ShowTableDetails(const ResultsContext& c, const GridModel& grid, int row, i
     c.chart.visible = false;
   } else {
     c.chart.caption = grid.Text(row, 2);
-    SetBars(c.chart, "Size: " + std::string(TrimBlanks(grid.Text(row, 4))) + unit,
+    SetBars(c.chart,
+            "Size: " + std::string(TrimBlanks(grid.Text(row, 4))) + unit,
             CellNumber(grid, row, 4),
             "Compressed: " + std::string(TrimBlanks(grid.Text(row, 5))) + unit,
             CellNumber(grid, row, 5));
@@ -157,10 +160,10 @@ void ShowTableDetails(const ResultsContext& c, const GridModel& grid, int row, i
 bool ReadTableColumns(const ResultsContext& c, const std::string& owner,
                       const std::string& table) {
   // Quotes in a name are doubled so that the name stays one literal.
-  const std::string query = BuildCatalogQuery(
-      "T.OWNER = '" + QuoteLiteral(owner) + "'",
-      "T.TABNAME = '" + QuoteLiteral(table) + "'",
-      c.connection.PageSizeExpression, c.settings);
+  const std::string query =
+      BuildCatalogQuery("T.OWNER = '" + QuoteLiteral(owner) + "'",
+                        "T.TABNAME = '" + QuoteLiteral(table) + "'",
+                        c.connection.PageSizeExpression, c.settings);
   if (!c.statements.ExecuteStatement(query)) return false;
   ColumnList& columns = c.estimate.TableColumns;
   columns.Clear();
@@ -181,8 +184,10 @@ void ShowSummaryChart(const ResultsContext& c, const GridModel& grid) {
     ++marked;
     const double count = RoundHalfEven(CellNumber(grid, row, 3));
     if (count > 0) {
-      total_size += static_cast<int64_t>(RoundHalfEven(CellNumber(grid, row, 4)));
-      total_compressed += static_cast<int64_t>(RoundHalfEven(CellNumber(grid, row, 5)));
+      total_size +=
+          static_cast<int64_t>(RoundHalfEven(CellNumber(grid, row, 4)));
+      total_compressed +=
+          static_cast<int64_t>(RoundHalfEven(CellNumber(grid, row, 5)));
     }
   }
   if (marked == 0) {
@@ -206,10 +211,12 @@ void ShowSummaryChart(const ResultsContext& c, const GridModel& grid) {
   c.chart.Changed();
 }
 
-void ExportResults(const ResultsContext& c, const GridModel& grid, SaveDialog which,
+void ExportResults(const ResultsContext& c, const GridModel& grid,
+                   SaveDialog which,
                    const std::optional<std::string>& proposed_name) {
   DesktopPort& desktop = c.reporter.desktop();
-  const std::optional<std::string> chosen = desktop.AskSaveFileName(which, proposed_name);
+  const std::optional<std::string> chosen =
+      desktop.AskSaveFileName(which, proposed_name);
   if (!chosen || chosen->empty()) return;
   std::FILE* file = std::fopen(chosen->c_str(), "wb");
   if (file == nullptr) {
@@ -225,23 +232,26 @@ void ExportResults(const ResultsContext& c, const GridModel& grid, SaveDialog wh
   // export.
   const int data_rows = std::max(grid.Rows() - 1, 0);
   std::error_code ignored;
-  const std::string full_name = std::filesystem::absolute(*chosen, ignored).string();
+  const std::string full_name =
+      std::filesystem::absolute(*chosen, ignored).string();
   if (failed) {
     c.reporter.ShowMessage("File not written completely (" + full_name +
                            ")\r\nThe disk may be full or the file unwritable.");
     return;
   }
-  c.reporter.ShowMessage("File exported (" + full_name + ")\r\nRecords exported=" +
-                         std::to_string(data_rows));
+  c.reporter.ShowMessage("File exported (" + full_name +
+                         ")\r\nRecords exported=" + std::to_string(data_rows));
 }
 
-bool WriteExportLines(std::FILE* file, const GridModel& grid, const RunSettings& settings,
+bool WriteExportLines(std::FILE* file, const GridModel& grid,
+                      const RunSettings& settings,
                       const MessageTable& messages) {
   const std::string delimiter = settings.TabDelimited ? "\t" : ",";
   bool ok = true;
   auto write_line = [&](const std::string& line) {
     const std::string bytes = line + "\r\n";
-    if (std::fwrite(bytes.data(), 1, bytes.size(), file) != bytes.size()) ok = false;
+    if (std::fwrite(bytes.data(), 1, bytes.size(), file) != bytes.size())
+      ok = false;
   };
   write_line(ResultsHeaderLine(messages, settings, delimiter, false));
   for (int row = 1; row < grid.Rows(); ++row) {

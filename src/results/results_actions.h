@@ -28,7 +28,8 @@ inline constexpr char kMarkedText[] = "\xfe";  // the ticked box, code 254
 // cell toggles; a header click sorts by its column (text ascending and
 // case-sensitive for columns 1 and 2, numbers descending for 3 to 7) or,
 // on the mark column, marks every row.
-void OnGridMouseUp(GridModel& grid, int current_row, int current_col, int mouse_row);
+void OnGridMouseUp(GridModel& grid, int current_row, int current_col,
+                   int mouse_row);
 
 // Sorts the data rows by one column, whole rows moving with their marks and
 // colours; the sort is stable.
@@ -45,7 +46,8 @@ ToolbarAction ToolbarActionOf(const std::string& key);
 double CellNumber(const GridModel& grid, int row, int col);
 
 // " Pages" (entry 71 after a blank) or " K".
-std::string SizeUnitSuffix(const MessageTable& messages, const RunSettings& settings);
+std::string SizeUnitSuffix(const MessageTable& messages,
+                           const RunSettings& settings);
 
 // What the details, the summary and the export read and write.
 struct ResultsContext {
@@ -75,11 +77,13 @@ void ShowSummaryChart(const ResultsContext& context, const GridModel& grid);
 // The completion message names the file and the row count, or says that
 // writing failed.
 void ExportResults(const ResultsContext& context, const GridModel& grid,
-                   SaveDialog which, const std::optional<std::string>& proposed_name);
+                   SaveDialog which,
+                   const std::optional<std::string>& proposed_name);
 
 // Writes the export's lines for a grid (header, then rows 1 to the last)
 // to an open file; false when any write failed.
-bool WriteExportLines(std::FILE* file, const GridModel& grid, const RunSettings& settings,
+bool WriteExportLines(std::FILE* file, const GridModel& grid,
+                      const RunSettings& settings,
                       const MessageTable& messages);
 
 // Reads one table's columns from the catalog into the context's column

@@ -43,8 +43,9 @@ class AppState {
 
   // What the results' actions read and write.
   ResultsContext results_context() {
-    return ResultsContext{settings, messages, statements, connection, estimator,
-                          estimate, table_info, chart, reporter};
+    return ResultsContext{settings,   messages,  statements,
+                          connection, estimator, estimate,
+                          table_info, chart,     reporter};
   }
 
   DesktopPort& desktop;

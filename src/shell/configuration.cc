@@ -5,7 +5,8 @@
 
 namespace tce {
 
-Configuration ReadConfiguration(const std::string& path, RunSettings& settings) {
+Configuration ReadConfiguration(const std::string& path,
+                                RunSettings& settings) {
   Configuration configuration;
   settings.LogSQL = false;
   ReadTextLines(path, [&](std::string_view raw) {

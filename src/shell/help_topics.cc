@@ -9,8 +9,8 @@ void ShowHelpTopic(const std::string& file_name, HelpWindow& window) {
   std::string body;
   bool paragraph_break = false;
   int line_number = 0;
-  const bool opened = ReadTextLines(
-      LocateOptionalFile(file_name), [&](std::string_view raw) {
+  const bool opened =
+      ReadTextLines(LocateOptionalFile(file_name), [&](std::string_view raw) {
         ++line_number;
         const std::string_view line = TrimBlanks(raw);
         if (line_number == 1) {

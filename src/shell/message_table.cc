@@ -13,35 +13,39 @@ void MessageTable::LoadBuiltInTexts() {
   };
   static const BuiltIn kBuiltIn[] = {
       {1, "Tarvex Compression Estimator"},
-      {2, "Copyright (c) 2009 Tarvex Database Tools Group. All rights reserved."},
+      {2,
+       "Copyright (c) 2009 Tarvex Database Tools Group. All rights reserved."},
       {3, "Continue"},
       {4, "Exit"},
       {10, "Disclaimer"},
-      {11, "Welcome to the Tarvex Compression Estimator. This tool estimates how "
-           "much space the compression feature of your Tarvex server would save, "
-           "table by table and column by column. It works from the statistics in "
-           "the system catalog alone and never reads a data page, so it is quick "
-           "and safe to run on a production system. The figures are estimates: "
-           "only the server's own compression estimation tool, run on the table "
-           "itself, gives exact results."},
+      {11,
+       "Welcome to the Tarvex Compression Estimator. This tool estimates how "
+       "much space the compression feature of your Tarvex server would save, "
+       "table by table and column by column. It works from the statistics in "
+       "the system catalog alone and never reads a data page, so it is quick "
+       "and safe to run on a production system. The figures are estimates: "
+       "only the server's own compression estimation tool, run on the table "
+       "itself, gives exact results."},
       {20, "Connection"},
-      {21, "In order to calculate the potential compression of tables within this "
-           "system, the program must be connected to a database. The program does "
-           "not create any temporary tables on the database system. It only needs "
-           "access to the SYSTABLES and SYSCOLUMNS tables. Once the program has "
-           "connected to the database, you can refine the tables and schemas that "
-           "will be selected in the Options panel. Hit CONTINUE to connect to the "
-           "database."},
+      {21,
+       "In order to calculate the potential compression of tables within this "
+       "system, the program must be connected to a database. The program does "
+       "not create any temporary tables on the database system. It only needs "
+       "access to the SYSTABLES and SYSCOLUMNS tables. Once the program has "
+       "connected to the database, you can refine the tables and schemas that "
+       "will be selected in the Options panel. Hit CONTINUE to connect to the "
+       "database."},
       {22, "Database"},
       {23, "Userid"},
       {24, "Password"},
       {25, "Options"},
-      {26, "The default settings below will return all tables within the connected "
-           "database, along with the potential compression that can be achieved. "
-           "You can change various settings below to reduce the amount of tables "
-           "returned. In particular, the OWNERS and TABLES text boxes will let you "
-           "restrict the names of the objects returned. More information on each "
-           "option is available by clicking the information icons. "},
+      {26,
+       "The default settings below will return all tables within the connected "
+       "database, along with the potential compression that can be achieved. "
+       "You can change various settings below to reduce the amount of tables "
+       "returned. In particular, the OWNERS and TABLES text boxes will let you "
+       "restrict the names of the objects returned. More information on each "
+       "option is available by clicking the information icons. "},
       {27, "Minimum Compression (%)"},
       {28, "Minimum Table Size (M)"},
       {29, "Statistics Level"},
@@ -82,7 +86,8 @@ void MessageTable::LoadBuiltInTexts() {
       {82, "No tables or schemas found meeting your criteria."},
       {83, "Error retrieving table information"},
   };
-  for (const BuiltIn& built_in : kBuiltIn) entries_[built_in.entry] = built_in.text;
+  for (const BuiltIn& built_in : kBuiltIn)
+    entries_[built_in.entry] = built_in.text;
 }
 
 void MessageTable::ReadMessageFile(const std::string& path) {

@@ -52,14 +52,14 @@ double LeadingNumber(std::string_view text) {
       value = value * 10 + (text[i] - '0');
       ++i;
     }
-    if (i > first_digit && (i == text.size() || text[i] == ',' ||
-                            (text[i] != ' ' && text[i] != '.' &&
-                             text[i] != 'e' && text[i] != 'E' &&
-                             text[i] != 'd' && text[i] != 'D' &&
-                             (text[i] < '0' || text[i] > '9') &&
-                             text[i] != '\t' && text[i] != '\r' &&
-                             text[i] != '\n'))) {
-      return negative ? -static_cast<double>(value) : static_cast<double>(value);
+    if (i > first_digit &&
+        (i == text.size() || text[i] == ',' ||
+         (text[i] != ' ' && text[i] != '.' && text[i] != 'e' &&
+          text[i] != 'E' && text[i] != 'd' && text[i] != 'D' &&
+          (text[i] < '0' || text[i] > '9') && text[i] != '\t' &&
+          text[i] != '\r' && text[i] != '\n'))) {
+      return negative ? -static_cast<double>(value)
+                      : static_cast<double>(value);
     }
   }
   // Collect the characters of the number, skipping blanks, then let strtod
@@ -67,9 +67,8 @@ double LeadingNumber(std::string_view text) {
   std::string number;
   size_t i = 0;
   auto skip_blanks = [&] {
-    while (i < text.size() &&
-           (text[i] == ' ' || text[i] == '\t' || text[i] == '\r' ||
-            text[i] == '\n')) {
+    while (i < text.size() && (text[i] == ' ' || text[i] == '\t' ||
+                               text[i] == '\r' || text[i] == '\n')) {
       ++i;
     }
   };
@@ -97,8 +96,8 @@ double LeadingNumber(std::string_view text) {
   if (!any_digit) return 0.0;
   // An exponent counts only when at least one digit follows it.
   skip_blanks();
-  if (i < text.size() && (text[i] == 'E' || text[i] == 'e' || text[i] == 'D' ||
-                          text[i] == 'd')) {
+  if (i < text.size() &&
+      (text[i] == 'E' || text[i] == 'e' || text[i] == 'D' || text[i] == 'd')) {
     size_t j = i + 1;
     std::string exponent = "e";
     while (j < text.size() && text[j] == ' ') ++j;

@@ -73,7 +73,8 @@ void Wizard::DoContinue(int index) {
 
 void Wizard::Continue(int index) {
   const std::string pending = app_.library.TakeFailure();
-  if (!pending.empty()) app_.reporter.ShowBox(kProgramTitle, "Error=" + pending);
+  if (!pending.empty())
+    app_.reporter.ShowBox(kProgramTitle, "Error=" + pending);
   LogPanel("Continue button pressed");
   switch (index) {
     case kDisclaimerTab:
@@ -105,7 +106,8 @@ void Wizard::Continue(int index) {
       if (app_.reporter.debug()) {
         app_.reporter.WriteLog(
             "SETTINGS",
-            std::string("STATS=") + (s.IgnoreTablesWithoutStats ? "TRUE " : "FALSE ") +
+            std::string("STATS=") +
+                (s.IgnoreTablesWithoutStats ? "TRUE " : "FALSE ") +
                 "CARDINALITY=" + (s.UseMaxCardinality ? "MAX " : "SINGLE ") +
                 "COMPRESSION=" + (s.EstimatePageCompression ? "PAGE" : "ROW "));
       }

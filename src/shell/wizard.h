@@ -11,7 +11,12 @@
 
 namespace tce {
 
-enum Tab { kDisclaimerTab = 0, kConnectionTab = 1, kOptionsTab = 2, kResultsTab = 3 };
+enum Tab {
+  kDisclaimerTab = 0,
+  kConnectionTab = 1,
+  kOptionsTab = 2,
+  kResultsTab = 3
+};
 
 // What the wizard needs from the main window. Controls are named as in the
 // window (`InputDatabase`, `CompValue`, `DelimTab` ...).
@@ -23,7 +28,8 @@ class MainWindowView {
   virtual void SelectTab(int tab) = 0;
   virtual void SetFocusTo(const std::string& control) = 0;
   virtual void SetTabStop(const std::string& control, bool on) = 0;
-  virtual void SetCaption(const std::string& control, const std::string& text) = 0;
+  virtual void SetCaption(const std::string& control,
+                          const std::string& text) = 0;
   // The text of a text box, lines ended by CR LF.
   virtual std::string Text(const std::string& control) = 0;
   // Puts the message table's screen texts on the controls.

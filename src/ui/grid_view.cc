@@ -14,9 +14,12 @@ constexpr char kUnmarked[] = "o";
 
 Qt::Alignment ToQt(ColumnAlignment alignment) {
   switch (alignment) {
-    case ColumnAlignment::kCentre: return Qt::AlignHCenter | Qt::AlignVCenter;
-    case ColumnAlignment::kRight: return Qt::AlignRight | Qt::AlignVCenter;
-    default: return Qt::AlignLeft | Qt::AlignVCenter;
+    case ColumnAlignment::kCentre:
+      return Qt::AlignHCenter | Qt::AlignVCenter;
+    case ColumnAlignment::kRight:
+      return Qt::AlignRight | Qt::AlignVCenter;
+    default:
+      return Qt::AlignLeft | Qt::AlignVCenter;
   }
 }
 
@@ -39,10 +42,12 @@ int GridTableModel::columnCount(const QModelIndex& parent) const {
 
 QVariant GridTableModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid()) return {};
-  const GridModel::Cell& cell = grid_.CellAt(ModelRow(index.row()), index.column());
+  const GridModel::Cell& cell =
+      grid_.CellAt(ModelRow(index.row()), index.column());
   switch (role) {
     case Qt::DisplayRole:
-      return cell.font == kMarkFont ? QVariant() : QVariant(FromBytes(cell.text));
+      return cell.font == kMarkFont ? QVariant()
+                                    : QVariant(FromBytes(cell.text));
     case Qt::EditRole:
       return FromBytes(cell.text);
     case kFontNameRole:
@@ -52,7 +57,8 @@ QVariant GridTableModel::data(const QModelIndex& index, int role) const {
         case CellColour::kButtonFace:
           return QApplication::palette().button();
         case CellColour::kRgb:
-          return QColor(cell.background.red, cell.background.green, cell.background.blue);
+          return QColor(cell.background.red, cell.background.green,
+                        cell.background.blue);
         default:
           return {};
       }
@@ -107,17 +113,21 @@ void MarkDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
     painter->fillRect(option.rect, background.value<QBrush>());
   }
   QStyleOptionButton box;
-  const QStyle* style = option.widget != nullptr ? option.widget->style()
-                                                 : QApplication::style();
-  const int width = style->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, option.widget);
-  const int height = style->pixelMetric(QStyle::PM_IndicatorHeight, nullptr, option.widget);
+  const QStyle* style =
+      option.widget != nullptr ? option.widget->style() : QApplication::style();
+  const int width =
+      style->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, option.widget);
+  const int height =
+      style->pixelMetric(QStyle::PM_IndicatorHeight, nullptr, option.widget);
   box.rect = QRect(option.rect.x() + (option.rect.width() - width) / 2,
-                   option.rect.y() + (option.rect.height() - height) / 2, width, height);
+                   option.rect.y() + (option.rect.height() - height) / 2, width,
+                   height);
   box.state = QStyle::State_Enabled |
               (index.data(Qt::EditRole).toString() == QLatin1String(kUnmarked)
                    ? QStyle::State_Off
                    : QStyle::State_On);
-  style->drawPrimitive(QStyle::PE_IndicatorCheckBox, &box, painter, option.widget);
+  style->drawPrimitive(QStyle::PE_IndicatorCheckBox, &box, painter,
+                       option.widget);
 }
 
 GridView::GridView(GridModel& grid, QWidget* parent)
@@ -134,17 +144,20 @@ GridView::GridView(GridModel& grid, QWidget* parent)
   setWordWrap(false);
   model_->on_reset = [this] { ApplyLayout(); };
   connect(this, &QTableView::clicked, this, [this](const QModelIndex& index) {
-    if (on_cell_clicked) on_cell_clicked(model_->ModelRow(index.row()), index.column());
+    if (on_cell_clicked)
+      on_cell_clicked(model_->ModelRow(index.row()), index.column());
   });
-  connect(horizontalHeader(), &QHeaderView::sectionClicked, this, [this](int col) {
-    if (on_header_clicked) on_header_clicked(col);
-  });
+  connect(horizontalHeader(), &QHeaderView::sectionClicked, this,
+          [this](int col) {
+            if (on_header_clicked) on_header_clicked(col);
+          });
   ApplyLayout();
 }
 
 void GridView::ApplyLayout() {
   const GridModel& grid = model_->grid();
-  for (int col = 0; col < grid.Cols(); ++col) setColumnWidth(col, Px(grid.ColWidth(col)));
+  for (int col = 0; col < grid.Cols(); ++col)
+    setColumnWidth(col, Px(grid.ColWidth(col)));
   horizontalHeader()->setVisible(model_->HeaderRows() > 0);
   setVisible(grid.Visible());
 }

@@ -21,11 +21,14 @@ class GridTableModel : public QAbstractTableModel, public GridObserver {
   int rowCount(const QModelIndex& parent = QModelIndex()) const override;
   int columnCount(const QModelIndex& parent = QModelIndex()) const override;
   QVariant data(const QModelIndex& index, int role) const override;
-  QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+  QVariant headerData(int section, Qt::Orientation orientation,
+                      int role) const override;
 
   // The model row of a view row, and back.
   int ModelRow(int view_row) const { return view_row + HeaderRows(); }
-  int HeaderRows() const { return grid_.FixedRows() > 0 && grid_.Rows() > 0 ? 1 : 0; }
+  int HeaderRows() const {
+    return grid_.FixedRows() > 0 && grid_.Rows() > 0 ? 1 : 0;
+  }
   GridModel& grid() { return grid_; }
 
   void GridReset() override;

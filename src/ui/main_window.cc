@@ -29,7 +29,7 @@
 namespace tce::ui {
 namespace {
 
-constexpr int kPageWidth = 12360;   // twips
+constexpr int kPageWidth = 12360;  // twips
 constexpr int kPageHeight = 7440;
 
 void Place(QWidget* widget, int left, int top, int width, int height) {
@@ -63,8 +63,8 @@ QPixmap PanelImage(int size) {
   painter.setPen(QPen(QColor(40, 70, 120), unit * 0.15));
   for (int i = 0; i < 3; ++i) {
     painter.setBrush(QColor(200 - i * 30, 215 - i * 25, 240));
-    painter.drawRect(QRectF(unit * (0.8 + i * 0.6), unit * (0.6 + i * 0.6), unit * 4.2,
-                            unit * 5.0));
+    painter.drawRect(QRectF(unit * (0.8 + i * 0.6), unit * (0.6 + i * 0.6),
+                            unit * 4.2, unit * 5.0));
   }
   painter.setBrush(QColor(90, 170, 90));
   painter.drawRect(QRectF(unit * 6.2, unit * 6.6, unit * 3.0, unit * 2.6));
@@ -104,18 +104,22 @@ struct ToolButton {
 };
 
 // Builds a results toolbar with its keyed buttons, in their order.
-QToolBar* ResultsToolbar(QWidget* parent, bool with_magnify, const char* exit_tooltip,
-                         const std::function<void(const std::string&)>& pressed) {
+QToolBar* ResultsToolbar(
+    QWidget* parent, bool with_magnify, const char* exit_tooltip,
+    const std::function<void(const std::string&)>& pressed) {
   QToolBar* bar = Make<QToolBar>("TB", parent);
   bar->setIconSize(QSize(16, 16));
   bar->setMovable(false);
   bar->setFloatable(false);
-  bar->setStyleSheet(QStringLiteral("QToolBar { spacing: 1px; padding: 0px; }"));
+  bar->setStyleSheet(
+      QStringLiteral("QToolBar { spacing: 1px; padding: 0px; }"));
   const ToolButton buttons[] = {
       {"graph", "Graph the selected tables", QStyle::SP_FileDialogContentsView},
-      {"clear", "Clear all of the selected tables", QStyle::SP_DialogResetButton},
+      {"clear", "Clear all of the selected tables",
+       QStyle::SP_DialogResetButton},
       {"output", "Copy results to disk", QStyle::SP_DialogSaveButton},
-      {"magnify", "Separate results as a new window", QStyle::SP_TitleBarMaxButton},
+      {"magnify", "Separate results as a new window",
+       QStyle::SP_TitleBarMaxButton},
       {"exit", exit_tooltip, QStyle::SP_DialogCloseButton},
   };
   for (const ToolButton& button : buttons) {
@@ -126,7 +130,8 @@ QToolBar* ResultsToolbar(QWidget* parent, bool with_magnify, const char* exit_to
     action->setObjectName(QString::fromLatin1(button.key));
     action->setToolTip(QString::fromLatin1(button.tooltip));
     const std::string key = button.key;
-    QObject::connect(action, &QAction::triggered, bar, [pressed, key] { pressed(key); });
+    QObject::connect(action, &QAction::triggered, bar,
+                     [pressed, key] { pressed(key); });
   }
   return bar;
 }
@@ -134,7 +139,9 @@ QToolBar* ResultsToolbar(QWidget* parent, bool with_magnify, const char* exit_to
 }  // namespace
 
 FormCompression::FormCompression(AppState& app, QtDesktopPort& desktop)
-    : app_(app), desktop_(desktop), wizard_(app, *this),
+    : app_(app),
+      desktop_(desktop),
+      wizard_(app, *this),
       help_(std::make_unique<HelpWindowWidget>()) {
   setObjectName(QStringLiteral("FormCompression"));
   desktop_.SetOwner(this);
@@ -146,7 +153,8 @@ FormCompression::FormCompression(AppState& app, QtDesktopPort& desktop)
   const int tab_bar = tabs_->tabBar()->sizeHint().height();
   tabs_->setGeometry(0, 0, Px(kPageWidth) + 4, Px(kPageHeight) + tab_bar + 4);
   setFixedSize(tabs_->size());
-  connect(tabs_, &QTabWidget::currentChanged, this, [this](int tab) { wizard_.OnTabClick(tab); });
+  connect(tabs_, &QTabWidget::currentChanged, this,
+          [this](int tab) { wizard_.OnTabClick(tab); });
 
   app_.progress.on_change = [this] { RefreshProgress(); };
   app_.chart.on_change = [this] { RefreshChart(); };
@@ -158,32 +166,38 @@ FormCompression::~FormCompression() {
   app_.chart.on_change = nullptr;
 }
 
-void FormCompression::AddFurniture(QWidget* page, int index, bool with_continue) {
+void FormCompression::AddFurniture(QWidget* page, int index,
+                                   bool with_continue) {
   const std::string n = std::to_string(index);
-  QLabel* title = Label(("Title_" + n).c_str(), QString(), page, 240, 60, 9000, 360);
+  QLabel* title =
+      Label(("Title_" + n).c_str(), QString(), page, 240, 60, 9000, 360);
   QFont font = title->font();
   font.setBold(true);
   font.setPointSizeF(font.pointSizeF() * 1.4);
   title->setFont(font);
-  QLabel* image = Label(("Image_" + n).c_str(), QString(), page, 240, 480, 1560, 1560);
+  QLabel* image =
+      Label(("Image_" + n).c_str(), QString(), page, 240, 480, 1560, 1560);
   image->setPixmap(PanelImage(Px(1560)));
-  QLabel* copyright =
-      Label(("textcopyright_" + n).c_str(), QString(), page, 240, 7140, 11880, 255);
+  QLabel* copyright = Label(("textcopyright_" + n).c_str(), QString(), page,
+                            240, 7140, 11880, 255);
   copyright->setStyleSheet(QStringLiteral("color: #666666;"));
   auto* exit = Make<QPushButton>(("ExitAll_" + n).c_str(), page);
   Place(exit, index == kResultsTab ? 240 : 10800, 6600, 1320, 420);
-  connect(exit, &QPushButton::clicked, this, [this, index] { wizard_.ExitAll(index); });
+  connect(exit, &QPushButton::clicked, this,
+          [this, index] { wizard_.ExitAll(index); });
   if (with_continue) {
     auto* next = Make<QPushButton>(("DoContinue_" + n).c_str(), page);
     Place(next, 9360, 6600, 1320, 420);
     next->setDefault(true);
-    connect(next, &QPushButton::clicked, this, [this, index] { Continue(index); });
+    connect(next, &QPushButton::clicked, this,
+            [this, index] { Continue(index); });
   }
 }
 
-QGroupBox* FormCompression::Frame(const char* name, const char* caption, QWidget* parent,
-                                  int left, int top, int width, int height,
-                                  const char* info_name, const char* topic) {
+QGroupBox* FormCompression::Frame(const char* name, const char* caption,
+                                  QWidget* parent, int left, int top, int width,
+                                  int height, const char* info_name,
+                                  const char* topic) {
   QGroupBox* frame = Make<QGroupBox>(name, parent);
   frame->setTitle(QString::fromLatin1(caption));
   Place(frame, left, top, width, height);
@@ -200,16 +214,20 @@ QWidget* FormCompression::BuildDisclaimerPage() {
   auto* page = new QWidget;
   page->setObjectName(QStringLiteral("DisclaimerPage"));
   AddFurniture(page, kDisclaimerTab, true);
-  QGroupBox* frame = Frame("tab1DisclaimerTitle", "Disclaimer", page, 2040, 420, 10080, 3600,
-                           "InfoCredits", "TarvexComp-Credits.hlp");
+  QGroupBox* frame =
+      Frame("tab1DisclaimerTitle", "Disclaimer", page, 2040, 420, 10080, 3600,
+            "InfoCredits", "TarvexComp-Credits.hlp");
   auto* text = Make<QPlainTextEdit>("Disclaimer", frame);
   text->setReadOnly(true);
   Place(text, 120, 360, 9840, 3120);
-  Label("VersionLabel", QString::fromLatin1(kVersionLabel), page, 240, 2160, 1740, 255);
-  Label("DateLabel", QString::fromLatin1(kDateLabel), page, 240, 2460, 1740, 255);
-  Label("CreditGroup", QString::fromLatin1(kCreditGroup), page, 240, 2880, 1740, 500, true);
-  Label("CreditLaboratory", QString::fromLatin1(kCreditLaboratory), page, 240, 3420,
-        1740, 500, true);
+  Label("VersionLabel", QString::fromLatin1(kVersionLabel), page, 240, 2160,
+        1740, 255);
+  Label("DateLabel", QString::fromLatin1(kDateLabel), page, 240, 2460, 1740,
+        255);
+  Label("CreditGroup", QString::fromLatin1(kCreditGroup), page, 240, 2880, 1740,
+        500, true);
+  Label("CreditLaboratory", QString::fromLatin1(kCreditLaboratory), page, 240,
+        3420, 1740, 500, true);
   Label("textHelp_0", QString(), page, 2040, 4200, 10080, 2280, true);
   return page;
 }
@@ -224,12 +242,15 @@ QWidget* FormCompression::BuildConnectionPage() {
   const char* captions[] = {"Database", "Userid", "Password"};
   const char* inputs[] = {"InputDatabase", "InputUserid", "InputPassword"};
   for (int i = 0; i < 3; ++i) {
-    Label(labels[i], QString::fromLatin1(captions[i]), frame, 240, 420 + i * 540, 1200, 300);
+    Label(labels[i], QString::fromLatin1(captions[i]), frame, 240,
+          420 + i * 540, 1200, 300);
     auto* input = Make<QLineEdit>(inputs[i], frame);
     Place(input, 1560, 360 + i * 540, 4440, 360);
-    connect(input, &QLineEdit::returnPressed, this, [this] { Continue(kConnectionTab); });
+    connect(input, &QLineEdit::returnPressed, this,
+            [this] { Continue(kConnectionTab); });
   }
-  auto* password = frame->findChild<QLineEdit*>(QStringLiteral("InputPassword"));
+  auto* password =
+      frame->findChild<QLineEdit*>(QStringLiteral("InputPassword"));
   password->setEchoMode(QLineEdit::Password);
   password->setStyleSheet(QStringLiteral("lineedit-password-character: 42;"));
   return page;
@@ -240,12 +261,14 @@ QWidget* FormCompression::BuildOptionsPage() {
   page->setObjectName(QStringLiteral("OptionsPage"));
   AddFurniture(page, kOptionsTab, true);
   Label("textHelp_2", QString(), page, 2040, 420, 10080, 960, true);
-  QGroupBox* options = Frame("tab3CompressOptions", "", page, 2040, 1380, 10080, 4980);
+  QGroupBox* options =
+      Frame("tab3CompressOptions", "", page, 2040, 1380, 10080, 4980);
   std::map<std::string, std::string> topics;
   for (const HelpTopic& topic : kOptionTopics) topics[topic.label] = topic.file;
-  auto frame = [&](const char* name, const char* caption, int l, int t, int w, int h,
-                   const char* info) {
-    return Frame(name, caption, options, l, t, w, h, info, topics[info].c_str());
+  auto frame = [&](const char* name, const char* caption, int l, int t, int w,
+                   int h, const char* info) {
+    return Frame(name, caption, options, l, t, w, h, info,
+                 topics[info].c_str());
   };
 
   auto slider = [&](QGroupBox* box, const char* name, const char* value_name) {
@@ -260,13 +283,14 @@ QWidget* FormCompression::BuildOptionsPage() {
     Label(value_name, QStringLiteral("0"), box, 2220, 420, 600, 300);
     return s;
   };
-  QGroupBox* compression = frame("tab3MinimumCompression", "Minimum Compression (%)", 120,
-                                 240, 2880, 960, "InfoCompression");
+  QGroupBox* compression =
+      frame("tab3MinimumCompression", "Minimum Compression (%)", 120, 240, 2880,
+            960, "InfoCompression");
   QSlider* comp_range = slider(compression, "CompRange", "CompValue");
   // Taken on mouse clicks only: the release reports the value.
   comp_range->installEventFilter(this);
-  QGroupBox* size = frame("tab3MinSize", "Minimum Table Size (M)", 3060, 240, 2880, 960,
-                          "InfoTableSize");
+  QGroupBox* size = frame("tab3MinSize", "Minimum Table Size (M)", 3060, 240,
+                          2880, 960, "InfoTableSize");
   QSlider* min_size = slider(size, "MinTabSize", "MinTabSizeText");
   connect(min_size, &QSlider::valueChanged, this,
           [this](int value) { wizard_.OnMinTabSizeChange(value); });
@@ -284,34 +308,41 @@ QWidget* FormCompression::BuildOptionsPage() {
   };
   const Pair pairs[] = {
       {"tab3Statistics", "Statistics Level", 6000, 240, 3960, 960, "infoStats",
-       "StatsIgnore", "Ignore tables with no statistics", "StatsAll", "Show all tables",
-       false},
-      {"tab3CardAlgorithm", "Cardinality Estimate", 120, 1260, 5400, 840, "InfoAlgorithm",
-       "ColumnCard", "Cardinality based on individual columns only", "MaxCard",
+       "StatsIgnore", "Ignore tables with no statistics", "StatsAll",
+       "Show all tables", false},
+      {"tab3CardAlgorithm", "Cardinality Estimate", 120, 1260, 5400, 840,
+       "InfoAlgorithm", "ColumnCard",
+       "Cardinality based on individual columns only", "MaxCard",
        "Cardinality based on max value for similar data types", false},
-      {"tab3Algorithm", "Compression Estimate", 5580, 1260, 4380, 840, "InfoPCTEst",
-       "PCTPage", "Use Page compression estimates", "PCTRow",
+      {"tab3Algorithm", "Compression Estimate", 5580, 1260, 4380, 840,
+       "InfoPCTEst", "PCTPage", "Use Page compression estimates", "PCTRow",
        "Use Row compression estimates", true},
-      {"tab3Size", "Savings Display", 120, 2160, 2880, 840, "InfoSize", "OptPageSize",
-       "Show Page Savings", "OptRowSize", "Show Byte Savings", true},
-      {"tab3ExportDelim", "Export Delimiter", 3060, 2160, 2880, 840, "InfoDelimiter",
-       "DelimComma", "Comma Delimiter", "DelimTab", "Tab Delimiter", false},
+      {"tab3Size", "Savings Display", 120, 2160, 2880, 840, "InfoSize",
+       "OptPageSize", "Show Page Savings", "OptRowSize", "Show Byte Savings",
+       true},
+      {"tab3ExportDelim", "Export Delimiter", 3060, 2160, 2880, 840,
+       "InfoDelimiter", "DelimComma", "Comma Delimiter", "DelimTab",
+       "Tab Delimiter", false},
   };
   for (const Pair& pair : pairs) {
-    QGroupBox* box = frame(pair.frame, pair.caption, pair.l, pair.t, pair.w, pair.h, pair.info);
+    QGroupBox* box = frame(pair.frame, pair.caption, pair.l, pair.t, pair.w,
+                           pair.h, pair.info);
     const char* names[] = {pair.first, pair.second};
     const char* captions[] = {pair.first_caption, pair.second_caption};
     for (int i = 0; i < 2; ++i) {
       QRadioButton* button = Make<QRadioButton>(names[i], box);
       button->setText(QString::fromLatin1(captions[i]));
       button->setChecked(i == 0 ? pair.first_selected : !pair.first_selected);
-      Place(button, 120, (pair.h > 900 ? 330 : 290) + i * 260, pair.w - 240, 260);
+      Place(button, 120, (pair.h > 900 ? 330 : 290) + i * 260, pair.w - 240,
+            260);
       const std::string name = names[i];
-      connect(button, &QRadioButton::clicked, this,
-              [this, name, button] { wizard_.OnOptionClick(name, button->isChecked()); });
+      connect(button, &QRadioButton::clicked, this, [this, name, button] {
+        wizard_.OnOptionClick(name, button->isChecked());
+      });
     }
   }
-  QGroupBox* debug = frame("Frame1", "Debugging", 6000, 2160, 3960, 840, "infoDebug");
+  QGroupBox* debug =
+      frame("Frame1", "Debugging", 6000, 2160, 3960, 840, "infoDebug");
   QCheckBox* show_debug = Make<QCheckBox>("SetShowDebug", debug);
   show_debug->setText(QStringLiteral("Show Debug Info"));
   Place(show_debug, 120, 290, 3600, 260);
@@ -339,10 +370,13 @@ QWidget* FormCompression::BuildOptionsPage() {
       }
     });
   };
-  filter_box("tab3SchemaList", "Owners", 120, "InfoSchema", "SchemaSelect", true);
-  filter_box("tab3tablelist", "Tables", 5100, "InfoTables", "TableSelect", false);
+  filter_box("tab3SchemaList", "Owners", 120, "InfoSchema", "SchemaSelect",
+             true);
+  filter_box("tab3tablelist", "Tables", 5100, "InfoTables", "TableSelect",
+             false);
 
-  progress_text_ = Label("ProgressText", QString(), page, 2040, 6420, 4000, 255);
+  progress_text_ =
+      Label("ProgressText", QString(), page, 2040, 6420, 4000, 255);
   progress_bar_ = Make<QProgressBar>("ProgressBar", page);
   progress_bar_->setRange(0, 100);
   progress_bar_->setValue(0);
@@ -355,8 +389,8 @@ QWidget* FormCompression::BuildResultsPage() {
   auto* page = new QWidget;
   page->setObjectName(QStringLiteral("ResultsPage"));
   AddFurniture(page, kResultsTab, false);
-  QGroupBox* schemas = Frame("tab4Schemas", "Results", page, 2040, 420, 10080, 3015,
-                             "InfoResults", "TarvexComp-Results.hlp");
+  QGroupBox* schemas = Frame("tab4Schemas", "Results", page, 2040, 420, 10080,
+                             3015, "InfoResults", "TarvexComp-Results.hlp");
   QToolBar* bar = ResultsToolbar(schemas, true, "Close Application",
                                  [this](const std::string& key) {
                                    ToolbarPressed(key, app_.results_grid, true);
@@ -372,15 +406,17 @@ QWidget* FormCompression::BuildResultsPage() {
     GridHeaderClicked(app_.results_grid, col);
   };
 
-  QGroupBox* details = Frame("tab4CompressionDetails", "Compression Details", page, 2040,
-                             3540, 5535, 3375, "InfoCompDetails",
-                             "TarvexComp-CompressionDetails.hlp");
-  chart_caption_ = Label("TableNameGraph", QString(), details, 360, 240, 4815, 255);
+  QGroupBox* details =
+      Frame("tab4CompressionDetails", "Compression Details", page, 2040, 3540,
+            5535, 3375, "InfoCompDetails", "TarvexComp-CompressionDetails.hlp");
+  chart_caption_ =
+      Label("TableNameGraph", QString(), details, 360, 240, 4815, 255);
   chart_ = new BarChart(app_.chart, details);
   Place(chart_, 120, 600, 5295, 2655);
 
-  QGroupBox* columns = Frame("tab4Details", "Table Details", page, 7680, 3540, 4440, 3375,
-                             "InfoTableDetails", "TarvexComp-TableDetails.hlp");
+  QGroupBox* columns =
+      Frame("tab4Details", "Table Details", page, 7680, 3540, 4440, 3375,
+            "InfoTableDetails", "TarvexComp-TableDetails.hlp");
   table_info_ = new GridView(app_.table_info, columns);
   table_info_->setObjectName(QStringLiteral("TableInfo"));
   Place(table_info_, 120, 360, 4215, 2895);
@@ -418,8 +454,9 @@ void FormCompression::ToolbarPressed(const std::string& key, GridModel& grid,
       break;
     case ToolbarAction::kOutput:
       if (main_window) {
-        ExportResults(context, grid, SaveDialog::kMain,
-                      std::string(TrimBlanks(app_.connection.DatabaseName)) + ".out");
+        ExportResults(
+            context, grid, SaveDialog::kMain,
+            std::string(TrimBlanks(app_.connection.DatabaseName)) + ".out");
       } else {
         ExportResults(context, grid, SaveDialog::kLargeResults, std::nullopt);
       }
@@ -446,7 +483,8 @@ void FormCompression::GridHeaderClicked(GridModel& grid, int col) {
 
 void FormCompression::Magnify() {
   if (QWidget* frame = Find("tab4Schemas")) frame->hide();
-  if (QWidget* frame = Find("tab4CompressionDetails")) Place(frame, 2040, 480, 5535, 6500);
+  if (QWidget* frame = Find("tab4CompressionDetails"))
+    Place(frame, 2040, 480, 5535, 6500);
   Place(chart_, 120, 600, 5295, 5670);
   if (QWidget* frame = Find("tab4Details")) Place(frame, 7680, 480, 4440, 6500);
   Place(table_info_, 120, 360, 4215, 6150);
@@ -493,7 +531,8 @@ void FormCompression::SetTabStop(const std::string& control, bool on) {
   }
 }
 
-void FormCompression::SetCaption(const std::string& control, const std::string& text) {
+void FormCompression::SetCaption(const std::string& control,
+                                 const std::string& text) {
   QWidget* widget = Find(control);
   const QString caption = FromBytes(text);
   if (auto* label = qobject_cast<QLabel*>(widget)) {
@@ -507,7 +546,8 @@ void FormCompression::SetCaption(const std::string& control, const std::string& 
 
 std::string FormCompression::Text(const std::string& control) {
   QWidget* widget = Find(control);
-  if (auto* line = qobject_cast<QLineEdit*>(widget)) return ToBytes(line->text());
+  if (auto* line = qobject_cast<QLineEdit*>(widget))
+    return ToBytes(line->text());
   if (auto* edit = qobject_cast<QPlainTextEdit*>(widget)) {
     return ToBytesCrLf(edit->toPlainText());
   }
@@ -530,12 +570,15 @@ void FormCompression::ApplyScreenTexts(const MessageTable& messages) {
         break;
       case ScreenTextTarget::kCaption:
         if (text.index >= 0) {
-          SetCaption(std::string(text.control) + "_" + std::to_string(text.index), entry);
+          SetCaption(
+              std::string(text.control) + "_" + std::to_string(text.index),
+              entry);
         } else if (Find(text.control) != nullptr) {
           SetCaption(text.control, entry);
         } else {
           for (int i = 0; i < 4; ++i) {
-            SetCaption(std::string(text.control) + "_" + std::to_string(i), entry);
+            SetCaption(std::string(text.control) + "_" + std::to_string(i),
+                       entry);
           }
         }
         break;
@@ -592,10 +635,11 @@ SchemaListWindow::SchemaListWindow(AppState& app, FormCompression& main_window)
     : app_(app) {
   setObjectName(QStringLiteral("SchemaList"));
   setWindowTitle(QStringLiteral("Schemas"));
-  QToolBar* bar = ResultsToolbar(this, false, "Exit the application",
-                                 [&main_window, this](const std::string& key) {
-                                   main_window.ToolbarPressed(key, app_.large_grid, false);
-                                 });
+  QToolBar* bar =
+      ResultsToolbar(this, false, "Exit the application",
+                     [&main_window, this](const std::string& key) {
+                       main_window.ToolbarPressed(key, app_.large_grid, false);
+                     });
   Place(bar, 60, 60, 1695, 390);
   grid_ = new GridView(app_.large_grid, this);
   grid_->setObjectName(QStringLiteral("TableDetails"));
@@ -608,7 +652,9 @@ SchemaListWindow::SchemaListWindow(AppState& app, FormCompression& main_window)
   };
   auto* info = new InfoLabel(QStringLiteral("InfoCompression"), this);
   info->move(Px(9600), 0);
-  info->on_click = [&main_window] { main_window.ShowHelp("TarvexComp-LargeResults.hlp"); };
+  info->on_click = [&main_window] {
+    main_window.ShowHelp("TarvexComp-LargeResults.hlp");
+  };
   resize(Px(10000), Px(7125));
 }
 

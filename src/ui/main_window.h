@@ -55,7 +55,8 @@ class FormCompression : public QWidget, public MainWindowView {
   void EndProgram() override;
 
   // The results toolbar's and grid's handlers, shared with SchemaList.
-  void ToolbarPressed(const std::string& key, GridModel& grid, bool main_window);
+  void ToolbarPressed(const std::string& key, GridModel& grid,
+                      bool main_window);
   void GridCellClicked(GridModel& grid, int row, int col);
   void GridHeaderClicked(GridModel& grid, int col);
   void ShowHelp(const std::string& topic_file);
@@ -72,7 +73,8 @@ class FormCompression : public QWidget, public MainWindowView {
   void AddFurniture(QWidget* page, int index, bool with_continue);
   QGroupBox* Frame(const char* name, const char* caption, QWidget* parent,
                    int left, int top, int width, int height,
-                   const char* info_name = nullptr, const char* topic = nullptr);
+                   const char* info_name = nullptr,
+                   const char* topic = nullptr);
   void Continue(int index);
   void Magnify();
   void RefreshChart();

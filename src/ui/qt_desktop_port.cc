@@ -8,7 +8,8 @@
 
 namespace tce::ui {
 
-void QtDesktopPort::ShowMessageBox(const std::string& title, const std::string& text) {
+void QtDesktopPort::ShowMessageBox(const std::string& title,
+                                   const std::string& text) {
   if (box_hook_) {
     box_hook_(title, text);
     return;
@@ -47,6 +48,8 @@ void QtDesktopPort::SetWaitCursor(bool waiting) {
   }
 }
 
-void QtDesktopPort::ProcessPendingEvents() { QCoreApplication::processEvents(); }
+void QtDesktopPort::ProcessPendingEvents() {
+  QCoreApplication::processEvents();
+}
 
 }  // namespace tce::ui

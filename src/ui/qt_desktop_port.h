@@ -17,11 +17,13 @@ namespace tce::ui {
 
 class QtDesktopPort : public DesktopPort {
  public:
-  using BoxHook = std::function<void(const std::string& title, const std::string& text)>;
+  using BoxHook =
+      std::function<void(const std::string& title, const std::string& text)>;
   using SaveHook = std::function<std::optional<std::string>(
       SaveDialog which, const std::optional<std::string>& preset)>;
 
-  void ShowMessageBox(const std::string& title, const std::string& text) override;
+  void ShowMessageBox(const std::string& title,
+                      const std::string& text) override;
   std::optional<std::string> AskSaveFileName(
       SaveDialog which, const std::optional<std::string>& preset) override;
   void SetWaitCursor(bool waiting) override;

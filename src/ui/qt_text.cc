@@ -8,9 +8,11 @@ namespace tce::ui {
 
 QString FromBytes(const std::string& bytes) {
   QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-  QString text = decoder.decode(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
+  QString text = decoder.decode(
+      QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
   if (!decoder.hasError()) return text;
-  return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
+  return QString::fromLatin1(bytes.data(),
+                             static_cast<qsizetype>(bytes.size()));
 }
 
 std::string ToBytes(const QString& text) { return text.toUtf8().toStdString(); }

@@ -8,8 +8,8 @@
 #include <QLegend>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QValueAxis>
 #include <QVBoxLayout>
+#include <QValueAxis>
 
 #include "ui/qt_text.h"
 
@@ -40,14 +40,16 @@ void InfoLabel::paintEvent(QPaintEvent*) {
 }
 
 void InfoLabel::mouseReleaseEvent(QMouseEvent* event) {
-  if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()) &&
-      on_click) {
+  if (event->button() == Qt::LeftButton &&
+      rect().contains(event->position().toPoint()) && on_click) {
     on_click();
   }
 }
 
 BarChart::BarChart(ChartModel& model, QWidget* parent)
-    : QWidget(parent), model_(model), chart_(new QChart()),
+    : QWidget(parent),
+      model_(model),
+      chart_(new QChart()),
       view_(new QChartView(chart_, this)) {
   setObjectName(QStringLiteral("Chart"));
   auto* layout = new QVBoxLayout(this);
@@ -88,7 +90,8 @@ void BarChart::Refresh() {
   size_->replace(0, model_.size_value);
   compressed_->setLabel(FromBytes(model_.compressed_label));
   compressed_->replace(0, model_.compressed_value);
-  const double top = std::max({model_.size_value, model_.compressed_value, 0.0});
+  const double top =
+      std::max({model_.size_value, model_.compressed_value, 0.0});
   values_->setMax(top > 0 ? top * 1.1 : 1.0);
   values_->setMin(std::min({model_.size_value, model_.compressed_value, 0.0}));
   values_->applyNiceNumbers();

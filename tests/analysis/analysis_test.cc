@@ -1,11 +1,10 @@
 #include "analysis/analysis.h"
 
+#include <gtest/gtest.h>
 #include <sqlite3.h>
 
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "support/app_fixture.h"
 #include "support/printers.h"
@@ -49,7 +48,8 @@ class AnalysisTest : public ::testing::Test, public AppFixture {
     int count = 0;
     const std::string log = LogText();
     const std::string query = "SQL\r\nSELECT T.OWNER";
-    for (size_t at = log.find(query); at != std::string::npos; at = log.find(query, at + 1)) {
+    for (size_t at = log.find(query); at != std::string::npos;
+         at = log.find(query, at + 1)) {
       ++count;
     }
     return count;
@@ -66,8 +66,8 @@ TEST_F(AnalysisTest, NoRowsLeavesTheHeaderAndAsksForAnotherRun) {
   EXPECT_FALSE(app.analysis.RunAnalysis());
   EXPECT_TRUE(app.settings.SettingsChanged);
   EXPECT_EQ(app.results_grid.Rows(), 1);
-  EXPECT_EQ(GridRow(0), (Row{"", "Schema", "Table", "Count", "Pages", "Comp Pages",
-                             "%Saved", "Page Size"}));
+  EXPECT_EQ(GridRow(0), (Row{"", "Schema", "Table", "Count", "Pages",
+                             "Comp Pages", "%Saved", "Page Size"}));
   EXPECT_TRUE(app.results_grid.Visible());
   EXPECT_EQ(app.progress.value, 0);
   EXPECT_EQ(app.progress.text, "");
@@ -85,13 +85,17 @@ TEST_F(AnalysisTest, OneTableOfThreeColumnsIsComputedOnceAfterItsLastRow) {
   EXPECT_EQ(app.estimate.TableColumns.ColumnCount(), 3);
   EXPECT_FALSE(app.settings.SettingsChanged);
   // CHAR [n=3][s=10] = 64 %.
-  EXPECT_EQ(GridRow(1), (Row{"o", "acct", "orders", " 5000", " 100", " 36", " 64", " 4096"}));
+  EXPECT_EQ(GridRow(1), (Row{"o", "acct", "orders", " 5000", " 100", " 36",
+                             " 64", " 4096"}));
   EXPECT_EQ(app.results_grid.FixedRows(), 1);
   const std::string log = LogText();
-  EXPECT_NE(log.find("Query              Reading result set\r\n"), std::string::npos);
-  EXPECT_NE(log.find("-------            \r\nCompute            Calculating compression "
-                     "on Owner=acct Table=orders\r\n"),
+  EXPECT_NE(log.find("Query              Reading result set\r\n"),
             std::string::npos);
+  EXPECT_NE(
+      log.find(
+          "-------            \r\nCompute            Calculating compression "
+          "on Owner=acct Table=orders\r\n"),
+      std::string::npos);
   size_t computes = 0;
   for (size_t at = log.find("Compression="); at != std::string::npos;
        at = log.find("Compression=", at + 1)) {
@@ -131,14 +135,17 @@ TEST_F(AnalysisTest, TheMinimumCompressionKeepsTablesAtItAndDropsThoseBelow) {
 }
 
 TEST_F(AnalysisTest, SizesInPagesWithTheZeroToOneRule) {
-  Char10Table("o", "big", 1000, 50000);   // 71 % of 1000 pages remain
-  Char10Table("o", "tiny", 1, 3);         // floor(0.71) = 0 shows as 1
-  Char10Table("o", "empty", 0, 3);        // no pages: stays 0
+  Char10Table("o", "big", 1000, 50000);  // 71 % of 1000 pages remain
+  Char10Table("o", "tiny", 1, 3);        // floor(0.71) = 0 shows as 1
+  Char10Table("o", "empty", 0, 3);       // no pages: stays 0
   Connect();
   ASSERT_TRUE(app.analysis.RunAnalysis());
-  EXPECT_EQ(GridRow(1), (Row{"o", "o", "big", " 50000", " 1000", " 710", " 29", " 2048"}));
-  EXPECT_EQ(GridRow(2), (Row{"o", "o", "empty", " 3", " 0", " 0", " 29", " 2048"}));
-  EXPECT_EQ(GridRow(3), (Row{"o", "o", "tiny", " 3", " 1", " 1", " 29", " 2048"}));
+  EXPECT_EQ(GridRow(1),
+            (Row{"o", "o", "big", " 50000", " 1000", " 710", " 29", " 2048"}));
+  EXPECT_EQ(GridRow(2),
+            (Row{"o", "o", "empty", " 3", " 0", " 0", " 29", " 2048"}));
+  EXPECT_EQ(GridRow(3),
+            (Row{"o", "o", "tiny", " 3", " 1", " 1", " 29", " 2048"}));
 }
 
 TEST_F(AnalysisTest, SizesInKilobytesFromTheRowLengths) {
@@ -148,7 +155,8 @@ TEST_F(AnalysisTest, SizesInKilobytesFromTheRowLengths) {
   ASSERT_TRUE(app.analysis.RunAnalysis());
   EXPECT_EQ(GridRow(0)[4], "Size(K)");
   EXPECT_EQ(GridRow(0)[5], "Comp(K)");
-  EXPECT_EQ(GridRow(1), (Row{"o", "o", "t", " 10240", " 140", " 111", " 20", " 2048"}));
+  EXPECT_EQ(GridRow(1),
+            (Row{"o", "o", "t", " 10240", " 140", " 111", " 20", " 2048"}));
 }
 
 TEST_F(AnalysisTest, TablesWithoutStatisticsShowNoSize) {
@@ -159,8 +167,10 @@ TEST_F(AnalysisTest, TablesWithoutStatisticsShowNoSize) {
     app.settings.ShowPageSavings = pages;
     app.settings.SettingsChanged = true;
     ASSERT_TRUE(app.analysis.RunAnalysis());
-    EXPECT_EQ(GridRow(1), (Row{"o", "o", "negative", "-1", " 0", " 0", " 29", " 2048"}));
-    EXPECT_EQ(GridRow(2), (Row{"o", "o", "zero", " 0", " 0", " 0", " 29", " 2048"}));
+    EXPECT_EQ(GridRow(1),
+              (Row{"o", "o", "negative", "-1", " 0", " 0", " 29", " 2048"}));
+    EXPECT_EQ(GridRow(2),
+              (Row{"o", "o", "zero", " 0", " 0", " 0", " 29", " 2048"}));
   }
   app.settings.IgnoreTablesWithoutStats = true;
   app.settings.SettingsChanged = true;
@@ -181,13 +191,16 @@ TEST_F(AnalysisTest, RowsCarryTheirMarkAndSavingColour) {
   EXPECT_EQ(grid.ColAlignment(7), ColumnAlignment::kRight);
   // The large-results grid holds the same rows, formats included.
   EXPECT_EQ(RowTexts(app.large_grid, 1), GridRow(1));
-  EXPECT_EQ(app.large_grid.CellAt(1, 6).background, CellColour::Rgb(255, 255, 0));
+  EXPECT_EQ(app.large_grid.CellAt(1, 6).background,
+            CellColour::Rgb(255, 255, 0));
 }
 
 TEST(SavingColourTest, Thresholds) {
-  EXPECT_EQ(SavingColour(Fixed4::FromDouble(19.99)), CellColour::Rgb(255, 0, 0));
+  EXPECT_EQ(SavingColour(Fixed4::FromDouble(19.99)),
+            CellColour::Rgb(255, 0, 0));
   EXPECT_EQ(SavingColour(Fixed4::FromDouble(20)), CellColour::Rgb(255, 255, 0));
-  EXPECT_EQ(SavingColour(Fixed4::FromDouble(49.99)), CellColour::Rgb(255, 255, 0));
+  EXPECT_EQ(SavingColour(Fixed4::FromDouble(49.99)),
+            CellColour::Rgb(255, 255, 0));
   EXPECT_EQ(SavingColour(Fixed4::FromDouble(50)), CellColour::Rgb(0, 255, 0));
   EXPECT_EQ(SavingColour(Fixed4::FromDouble(-5)), CellColour::Rgb(255, 0, 0));
 }
@@ -229,12 +242,14 @@ TEST_F(AnalysisTest, AFailedQueryLeavesTheGridsAlone) {
   EXPECT_TRUE(app.settings.SettingsChanged);
   ASSERT_FALSE(desktop.boxes().empty());
   EXPECT_EQ(desktop.boxes().back().title, "SQL Error");
-  EXPECT_NE(LogText().find("Query              Error retrieving records"), std::string::npos);
+  EXPECT_NE(LogText().find("Query              Error retrieving records"),
+            std::string::npos);
   EXPECT_FALSE(desktop.waiting());
 }
 
 TEST_F(AnalysisTest, ProgressRepaintsAndYieldsWhileReading) {
-  for (int i = 0; i < 25; ++i) Char10Table("o", "t" + std::to_string(100 + i), 10, 10);
+  for (int i = 0; i < 25; ++i)
+    Char10Table("o", "t" + std::to_string(100 + i), 10, 10);
   Connect();
   std::vector<std::string> texts;
   app.progress.on_change = [&] { texts.push_back(app.progress.text); };
@@ -273,7 +288,8 @@ TEST_F(AnalysisTest, ADriverErrorWhileFetchingIsShownAndTheTablesReadStay) {
       "AS collength FROM real_syscolumns;");
   Connect();
   EXPECT_TRUE(app.analysis.RunAnalysis());
-  ASSERT_EQ(desktop.boxes().size(), 1u) << ::testing::PrintToString(desktop.box_texts());
+  ASSERT_EQ(desktop.boxes().size(), 1u)
+      << ::testing::PrintToString(desktop.box_texts());
   EXPECT_EQ(desktop.boxes()[0].title, "SQL Error");
   EXPECT_NE(desktop.boxes()[0].text.find("overflow"), std::string::npos);
   EXPECT_EQ(app.results_grid.Rows(), 3);  // the two tables read before it

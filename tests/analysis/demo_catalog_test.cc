@@ -2,12 +2,11 @@
 // tables of different kinds the expected grid rows are worked out by hand
 // from the tables' catalog rows (shown in the comments) and the published
 // statistics entries.
+#include <gtest/gtest.h>
 #include <sqlite3.h>
 
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "support/app_fixture.h"
 #include "support/test_server.h"
@@ -23,7 +22,8 @@ struct Mode {
   bool page_compression;
 };
 
-class DemoCatalogTest : public ::testing::TestWithParam<Mode>, public AppFixture {
+class DemoCatalogTest : public ::testing::TestWithParam<Mode>,
+                        public AppFixture {
  protected:
   void SetUp() override {
     ASSERT_EQ(app.connection.Connect("demo", "", ""), 0);
@@ -34,7 +34,8 @@ class DemoCatalogTest : public ::testing::TestWithParam<Mode>, public AppFixture
   // The grid row of owner.table.
   Row Find(const std::string& owner, const std::string& table) const {
     for (int row = 1; row < app.results_grid.Rows(); ++row) {
-      if (app.results_grid.Text(row, 1) == owner && app.results_grid.Text(row, 2) == table) {
+      if (app.results_grid.Text(row, 1) == owner &&
+          app.results_grid.Text(row, 2) == table) {
         return RowTexts(app.results_grid, row);
       }
     }
@@ -42,7 +43,8 @@ class DemoCatalogTest : public ::testing::TestWithParam<Mode>, public AppFixture
   }
   // Picks the expected value of this mode: max/page, max/row, column/page,
   // column/row.
-  std::string Pick(const char* mp, const char* mr, const char* cp, const char* cr) const {
+  std::string Pick(const char* mp, const char* mr, const char* cp,
+                   const char* cr) const {
     const Mode m = GetParam();
     return m.max_cardinality ? (m.page_compression ? mp : mr)
                              : (m.page_compression ? cp : cr);
@@ -112,13 +114,14 @@ TEST_P(DemoCatalogTest, MoreThanTenColumnsOfOneType) {
                  Pick(" 46", " 46", " 0", " 0"), " 8192"}));
 }
 
-INSTANTIATE_TEST_SUITE_P(Modes, DemoCatalogTest,
-                         ::testing::Values(Mode{true, true}, Mode{true, false},
-                                           Mode{false, true}, Mode{false, false}),
-                         [](const auto& info) {
-                           return std::string(info.param.max_cardinality ? "Max" : "Column") +
-                                  (info.param.page_compression ? "Page" : "Row");
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    Modes, DemoCatalogTest,
+    ::testing::Values(Mode{true, true}, Mode{true, false}, Mode{false, true},
+                      Mode{false, false}),
+    [](const auto& info) {
+      return std::string(info.param.max_cardinality ? "Max" : "Column") +
+             (info.param.page_compression ? "Page" : "Row");
+    });
 
 // In kilobytes: 56 * 1732032 / 1024 = 94720.5 and 30 * 1691.4375 = 50743.1.
 TEST(DemoCatalogBytesTest, SizesInKilobytes) {
@@ -129,8 +132,8 @@ TEST(DemoCatalogBytesTest, SizesInKilobytes) {
   app.settings.TableFilter = "stock_snapshot";
   ASSERT_TRUE(app.analysis.RunAnalysis());
   EXPECT_EQ(AppFixture::RowTexts(app.results_grid, 1),
-            (Row{"o", "inventory", "stock_snapshot", " 1732032", " 94720", " 50743",
-                 " 46", " 8192"}));
+            (Row{"o", "inventory", "stock_snapshot", " 1732032", " 94720",
+                 " 50743", " 46", " 8192"}));
 }
 
 }  // namespace

@@ -8,10 +8,12 @@ namespace {
 struct Recorder : GridObserver {
   void GridReset() override { events.push_back("reset"); }
   void GridRowsAppended(int first, int count) override {
-    events.push_back("append " + std::to_string(first) + "+" + std::to_string(count));
+    events.push_back("append " + std::to_string(first) + "+" +
+                     std::to_string(count));
   }
   void GridRowsChanged(int first, int last) override {
-    events.push_back("change " + std::to_string(first) + "-" + std::to_string(last));
+    events.push_back("change " + std::to_string(first) + "-" +
+                     std::to_string(last));
   }
   std::vector<std::string> events;
 };

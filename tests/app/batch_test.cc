@@ -1,5 +1,6 @@
 // tarvex-compest-batch run as a user runs it: a process, its output and its
 // exit status.
+#include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -8,8 +9,6 @@
 #include <filesystem>
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "support/app_fixture.h"
 #include "support/test_server.h"
@@ -35,8 +34,9 @@ std::string ProgramDir() {
 
 // Runs the batch program with `args`, feeding `input` to its standard input,
 // in the directory `cwd`.
-Result RunBatchProcess(const std::vector<std::string>& args, const std::string& input = "",
-           const std::string& cwd = ".") {
+Result RunBatchProcess(const std::vector<std::string>& args,
+                       const std::string& input = "",
+                       const std::string& cwd = ".") {
   int in[2], out[2], err[2];
   EXPECT_EQ(pipe(in), 0);
   EXPECT_EQ(pipe(out), 0);
@@ -50,7 +50,8 @@ Result RunBatchProcess(const std::vector<std::string>& args, const std::string& 
     for (int fd : {in[0], in[1], out[0], out[1], err[0], err[1]}) close(fd);
     if (chdir(cwd.c_str()) != 0) _exit(126);
     std::vector<char*> argv{const_cast<char*>(program.c_str())};
-    for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+    for (const std::string& arg : args)
+      argv.push_back(const_cast<char*>(arg.c_str()));
     argv.push_back(nullptr);
     execv(program.c_str(), argv.data());
     _exit(127);
@@ -59,14 +60,17 @@ Result RunBatchProcess(const std::vector<std::string>& args, const std::string& 
   close(out[1]);
   close(err[1]);
   if (!input.empty()) {
-    EXPECT_EQ(write(in[1], input.data(), input.size()), static_cast<ssize_t>(input.size()));
+    EXPECT_EQ(write(in[1], input.data(), input.size()),
+              static_cast<ssize_t>(input.size()));
   }
   close(in[1]);
   Result result;
   // Standard error is small; read standard output first, then it.
   std::array<char, 65536> buffer;
-  for (ssize_t n; (n = read(out[0], buffer.data(), buffer.size())) > 0;) result.out.append(buffer.data(), n);
-  for (ssize_t n; (n = read(err[0], buffer.data(), buffer.size())) > 0;) result.err.append(buffer.data(), n);
+  for (ssize_t n; (n = read(out[0], buffer.data(), buffer.size())) > 0;)
+    result.out.append(buffer.data(), n);
+  for (ssize_t n; (n = read(err[0], buffer.data(), buffer.size())) > 0;)
+    result.err.append(buffer.data(), n);
   close(out[0]);
   close(err[0]);
   int status = 0;
@@ -84,7 +88,8 @@ std::string WindowsExport(const std::function<void(RunSettings&)>& settings) {
   EXPECT_TRUE(app.analysis.RunAnalysis());
   TempDir dir;
   fixture.desktop.QueueSaveAnswer(dir.File("export.out"));
-  ExportResults(app.results_context(), app.results_grid, SaveDialog::kMain, "demo.out");
+  ExportResults(app.results_context(), app.results_grid, SaveDialog::kMain,
+                "demo.out");
   return ReadFileBytes(dir.File("export.out"));
 }
 
@@ -95,10 +100,13 @@ TEST(BatchTest, WritesWhatTheWindowsExportWrites) {
   };
   const std::vector<Case> cases = {
       {{}, [](RunSettings&) {}},
-      {{"--min-compression", "50"}, [](RunSettings& s) { s.MinCompressionPct = 50; }},
+      {{"--min-compression", "50"},
+       [](RunSettings& s) { s.MinCompressionPct = 50; }},
       {{"--min-size", "100"}, [](RunSettings& s) { s.MinTableSizeMB = 100; }},
-      {{"--ignore-no-stats"}, [](RunSettings& s) { s.IgnoreTablesWithoutStats = true; }},
-      {{"--column-cardinality"}, [](RunSettings& s) { s.UseMaxCardinality = false; }},
+      {{"--ignore-no-stats"},
+       [](RunSettings& s) { s.IgnoreTablesWithoutStats = true; }},
+      {{"--column-cardinality"},
+       [](RunSettings& s) { s.UseMaxCardinality = false; }},
       {{"--row", "--bytes"},
        [](RunSettings& s) {
          s.EstimatePageCompression = false;
@@ -116,24 +124,31 @@ TEST(BatchTest, WritesWhatTheWindowsExportWrites) {
     args.insert(args.end(), c.args.begin(), c.args.end());
     const Result result = RunBatchProcess(args);
     EXPECT_EQ(result.status, 0) << result.err;
-    EXPECT_EQ(result.out, WindowsExport(c.settings)) << ::testing::PrintToString(c.args);
+    EXPECT_EQ(result.out, WindowsExport(c.settings))
+        << ::testing::PrintToString(c.args);
   }
 }
 
 TEST(BatchTest, TheOptionsChangeTheListing) {
   const Result all = RunBatchProcess({"--database", "demo"});
-  const Result half = RunBatchProcess({"--database", "demo", "--min-compression", "50"});
+  const Result half =
+      RunBatchProcess({"--database", "demo", "--min-compression", "50"});
   EXPECT_LT(half.out.size(), all.out.size());
-  const Result stats = RunBatchProcess({"--database", "demo", "--ignore-no-stats"});
+  const Result stats =
+      RunBatchProcess({"--database", "demo", "--ignore-no-stats"});
   EXPECT_EQ(stats.out.find("\tquote\t"), std::string::npos);
   EXPECT_NE(all.out.find("\tquote\t"), std::string::npos);
-  const Result bytes = RunBatchProcess({"--database", "demo", "--bytes", "--comma"});
-  EXPECT_EQ(bytes.out.rfind("Schema,Table,Count,Size(K),Comp(K),%Saved,Page Size\r\n", 0), 0u);
+  const Result bytes =
+      RunBatchProcess({"--database", "demo", "--bytes", "--comma"});
+  EXPECT_EQ(bytes.out.rfind(
+                "Schema,Table,Count,Size(K),Comp(K),%Saved,Page Size\r\n", 0),
+            0u);
 }
 
 TEST(BatchTest, ColumnsFollowTheTables) {
   const Result result =
-      RunBatchProcess({"--database", "demo", "--tables", "currency,uom_conversion", "--columns"});
+      RunBatchProcess({"--database", "demo", "--tables",
+                       "currency,uom_conversion", "--columns"});
   EXPECT_EQ(result.status, 0);
   EXPECT_EQ(result.out,
             "Schema\tTable\tCount\tPages\tComp Pages\t%Saved\tPage Size\r\n"
@@ -149,17 +164,20 @@ TEST(BatchTest, ColumnsFollowTheTables) {
 }
 
 TEST(BatchTest, JsonCarriesTheSameContent) {
-  const Result result =
-      RunBatchProcess({"--database", "demo", "--tables", "currency", "--columns", "--json"});
+  const Result result = RunBatchProcess(
+      {"--database", "demo", "--tables", "currency", "--columns", "--json"});
   EXPECT_EQ(result.status, 0);
   EXPECT_NE(result.out.find("\"database\": \"demo\""), std::string::npos);
-  EXPECT_NE(result.out.find("{\"owner\": \"finance\", \"table\": \"currency\", \"count\": 6, "
-                            "\"size\": 1, \"compressed\": 1, \"saved_pct\": 43, "
-                            "\"page_size\": 2048}"),
-            std::string::npos)
+  EXPECT_NE(
+      result.out.find(
+          "{\"owner\": \"finance\", \"table\": \"currency\", \"count\": 6, "
+          "\"size\": 1, \"compressed\": 1, \"saved_pct\": 43, "
+          "\"page_size\": 2048}"),
+      std::string::npos)
       << result.out;
-  EXPECT_NE(result.out.find("\"column\": \"name\", \"type\": \"VARCHAR\", \"bytes\": 30, "
-                            "\"saved_pct\": 51}"),
+  EXPECT_NE(result.out.find(
+                "\"column\": \"name\", \"type\": \"VARCHAR\", \"bytes\": 30, "
+                "\"saved_pct\": 51}"),
             std::string::npos);
   EXPECT_EQ(result.out.back(), '\n');
 }
@@ -168,12 +186,14 @@ TEST(BatchTest, ExitStatuses) {
   Result result = RunBatchProcess({"--database", "demo", "--tables", "nosuch"});
   EXPECT_EQ(result.status, 1);
   EXPECT_EQ(result.out, "");
-  EXPECT_NE(result.err.find("No tables or schemas found meeting your criteria."),
-            std::string::npos);
+  EXPECT_NE(
+      result.err.find("No tables or schemas found meeting your criteria."),
+      std::string::npos);
   result = RunBatchProcess({"--database", "nosuchdb"});
   EXPECT_EQ(result.status, 2);
   EXPECT_NE(result.err.find("Connection failed."), std::string::npos);
-  EXPECT_NE(result.err.find("SQL Error: Database nosuchdb does not exist"), std::string::npos);
+  EXPECT_NE(result.err.find("SQL Error: Database nosuchdb does not exist"),
+            std::string::npos);
   // A server without its system-master file: the query cannot run.
   TestServer server;
   auto& db = server.Database("broken");
@@ -183,13 +203,16 @@ TEST(BatchTest, ExitStatuses) {
   result = RunBatchProcess({"--database", server.DatabasePath("broken")});
   EXPECT_EQ(result.status, 3) << result.err;
   for (const auto& args : std::vector<std::vector<std::string>>{
-           {}, {"--database"}, {"--database", "demo", "--bogus"},
+           {},
+           {"--database"},
+           {"--database", "demo", "--bogus"},
            {"--database", "demo", "--password", "x"},
            {"--database", "demo", "--min-compression", "101"},
            {"--database", "demo", "--min-size", "ten"}}) {
     result = RunBatchProcess(args);
     EXPECT_EQ(result.status, 64) << ::testing::PrintToString(args);
-    EXPECT_NE(result.err.find("usage: tarvex-compest-batch"), std::string::npos);
+    EXPECT_NE(result.err.find("usage: tarvex-compest-batch"),
+              std::string::npos);
   }
 }
 
@@ -199,9 +222,10 @@ TEST(BatchTest, PasswordsFromAFileOrStandardInput) {
   db.AddColumn(db.AddTable("o", "t", 10, 100, 2048), "c", 0, 10);
   db.AddUser("alice", "pa;ss word");
   server.Finish();
-  const std::vector<std::string> base = {"--database", server.DatabasePath("secure"),
-                                         "--user", "alice"};
-  EXPECT_EQ(RunBatchProcess(base, "pa;ss word\nignored second line\n").status, 0);
+  const std::vector<std::string> base = {
+      "--database", server.DatabasePath("secure"), "--user", "alice"};
+  EXPECT_EQ(RunBatchProcess(base, "pa;ss word\nignored second line\n").status,
+            0);
   EXPECT_EQ(RunBatchProcess(base, "pa;ss word\r\n").status, 0);
   EXPECT_EQ(RunBatchProcess(base, "wrong\n").status, 2);
   TempDir dir;
@@ -217,9 +241,10 @@ TEST(BatchTest, OutputFileAndConfiguration) {
   TempDir dir;
   WriteFileBytes(dir.File("TarvexCompEst.ini"), "DEBUG=ON\r\n");
   WriteFileBytes(dir.File("TarvexCompEst.msg"), "65,Tabelle\r\n");
-  const Result result = RunBatchProcess({"--database", "demo", "--tables", "currency", "--output",
-                             dir.File("out.txt")},
-                            "", dir.path().string());
+  const Result result =
+      RunBatchProcess({"--database", "demo", "--tables", "currency", "--output",
+                       dir.File("out.txt")},
+                      "", dir.path().string());
   EXPECT_EQ(result.status, 0) << result.err;
   EXPECT_EQ(result.out, "");
   EXPECT_EQ(ReadFileBytes(dir.File("out.txt")),
@@ -227,7 +252,10 @@ TEST(BatchTest, OutputFileAndConfiguration) {
             "finance\tcurrency\t6\t1\t1\t43\t2048\r\n");
   EXPECT_NE(ReadFileBytes(dir.File("TARVEXCOMPRESS.DBG")).find("TarvexConnect"),
             std::string::npos);
-  EXPECT_EQ(RunBatchProcess({"--database", "demo", "--output", dir.File("no/dir/out.txt")}).status, 74);
+  EXPECT_EQ(RunBatchProcess(
+                {"--database", "demo", "--output", dir.File("no/dir/out.txt")})
+                .status,
+            74);
 }
 
 }  // namespace

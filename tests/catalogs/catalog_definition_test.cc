@@ -20,14 +20,17 @@ TEST(ParseColumnTypeTest, SpellsTypesAsTheCatalogStoresThem) {
   EXPECT_EQ(Type("money(8)"), std::make_pair(8, 8 * 256 + 2));
   EXPECT_EQ(Type("lvarchar"), std::make_pair(40, 2048));
   EXPECT_EQ(Type("datetime year to second"), std::make_pair(10, 3594));
-  EXPECT_EQ(Type("datetime hour to fraction(3)"), std::make_pair(10, 9 * 256 + 6 * 16 + 13));
-  EXPECT_EQ(Type("interval day(3) to hour"), std::make_pair(14, 5 * 256 + 4 * 16 + 6));
+  EXPECT_EQ(Type("datetime hour to fraction(3)"),
+            std::make_pair(10, 9 * 256 + 6 * 16 + 13));
+  EXPECT_EQ(Type("interval day(3) to hour"),
+            std::make_pair(14, 5 * 256 + 4 * 16 + 6));
   EXPECT_EQ(Type("set(60)"), std::make_pair(19, 60));
   EXPECT_EQ(Type("row(64)"), std::make_pair(22, 64));
   EXPECT_EQ(Type("code(99,24)"), std::make_pair(99, 24));
   int code, length;
-  for (const char* bad : {"", "varchar(", "char(x)", "datetime second to year",
-                          "datetime year", "blob", "integer(4)", "char(4) extra"}) {
+  for (const char* bad :
+       {"", "varchar(", "char(x)", "datetime second to year", "datetime year",
+        "blob", "integer(4)", "char(4) extra"}) {
     EXPECT_FALSE(ParseColumnType(bad, &code, &length)) << bad;
   }
 }
@@ -57,11 +60,13 @@ TEST(ParseServerDefinitionTest, ReadsServersDatabasesTablesAndColumns) {
 TEST(ParseServerDefinitionTest, NamesTheLineOfAnError) {
   ServerDefinition server;
   std::string error;
-  EXPECT_FALSE(ParseServerDefinition("database d\ntable t pages 1\n", &server, &error));
+  EXPECT_FALSE(
+      ParseServerDefinition("database d\ntable t pages 1\n", &server, &error));
   EXPECT_EQ(error.rfind("line 2:", 0), 0u) << error;
   EXPECT_FALSE(ParseServerDefinition("  col integer\n", &server, &error));
   EXPECT_FALSE(ParseServerDefinition(
-      "database d\ntable o.t rows 5\n  c integer sampled 10 20 1\n", &server, &error));
+      "database d\ntable o.t rows 5\n  c integer sampled 10 20 1\n", &server,
+      &error));
   EXPECT_EQ(error.rfind("line 3:", 0), 0u) << error;
 }
 

@@ -8,15 +8,20 @@ namespace tce {
 namespace {
 
 // The query as it is executed, for readable expectations.
-std::string Executed(const std::string& sql) { return ResolveSqlMarkers(sql, true); }
+std::string Executed(const std::string& sql) {
+  return ResolveSqlMarkers(sql, true);
+}
 
 TEST(BuildFilterClauseTest, PatternsComeBeforeNames) {
   EXPECT_EQ(BuildFilterClause("T.OWNER", "sales,ac%"),
-            "~    (  ~      T.OWNER LIKE 'ac%' ~      OR ~      T.OWNER = 'sales' ~    ) ");
+            "~    (  ~      T.OWNER LIKE 'ac%' ~      OR ~      T.OWNER = "
+            "'sales' ~    ) ");
   EXPECT_EQ(BuildFilterClause("T.TABNAME", "a%,b%"),
-            "~    (  ~      T.TABNAME LIKE 'a%' ~      OR  ~      T.TABNAME LIKE 'b%' ~    ) ");
+            "~    (  ~      T.TABNAME LIKE 'a%' ~      OR  ~      T.TABNAME "
+            "LIKE 'b%' ~    ) ");
   EXPECT_EQ(BuildFilterClause("T.TABNAME", " x , y "),
-            "~    (  ~      T.TABNAME = 'x' ~      OR  ~      T.TABNAME = 'y' ~    ) ");
+            "~    (  ~      T.TABNAME = 'x' ~      OR  ~      T.TABNAME = 'y' "
+            "~    ) ");
   EXPECT_EQ(BuildFilterClause("T.OWNER", ""), "");
 }
 
@@ -31,30 +36,36 @@ TEST(BuildFilterClauseTest, QuotesBecomeBlanksAndMakeTheItemExact) {
 }
 
 TEST(BuildFilterClauseTest, EmptyItemsCompareWithAnEmptyName) {
-  EXPECT_EQ(BuildFilterClause("T.OWNER", "a,,b"),
-            "~    (  ~      T.OWNER = 'a' ~      OR  ~      T.OWNER = '' ~      OR  "
-            "~      T.OWNER = 'b' ~    ) ");
+  EXPECT_EQ(
+      BuildFilterClause("T.OWNER", "a,,b"),
+      "~    (  ~      T.OWNER = 'a' ~      OR  ~      T.OWNER = '' ~      OR  "
+      "~      T.OWNER = 'b' ~    ) ");
 }
 
 TEST(BuildCatalogQueryTest, DefaultQuery) {
   RunSettings settings;
-  EXPECT_EQ(BuildCatalogQuery("", "", "T.PAGESIZE", settings),
-            "~SELECT T.OWNER, T.TABNAME, T.NPUSED, T.NROWS, C.COLNAME, C.COLTYPE, "
-            "~       C.COLLENGTH, X.ENCDAT, T.PAGESIZE ~    FROM SYSTABLES T INNER JOIN "
-            "SYSCOLUMNS C~      ON C.TABID = T.TABID AND T.TABTYPE = 'T' "
-            "~    LEFT OUTER JOIN SYSDISTRIB X~      ON X.TABID = T.TABID AND "
-            "~         X.COLNO = C.COLNO AND ~         X.SEQNO = 1 "
-            "~ORDER BY T.OWNER, T.TABNAME");
+  EXPECT_EQ(
+      BuildCatalogQuery("", "", "T.PAGESIZE", settings),
+      "~SELECT T.OWNER, T.TABNAME, T.NPUSED, T.NROWS, C.COLNAME, C.COLTYPE, "
+      "~       C.COLLENGTH, X.ENCDAT, T.PAGESIZE ~    FROM SYSTABLES T INNER "
+      "JOIN "
+      "SYSCOLUMNS C~      ON C.TABID = T.TABID AND T.TABTYPE = 'T' "
+      "~    LEFT OUTER JOIN SYSDISTRIB X~      ON X.TABID = T.TABID AND "
+      "~         X.COLNO = C.COLNO AND ~         X.SEQNO = 1 "
+      "~ORDER BY T.OWNER, T.TABNAME");
 }
 
 TEST(BuildCatalogQueryTest, SizeStatisticsAndFilterClauses) {
   RunSettings settings;
   settings.MinTableSizeMB = 2;
   settings.IgnoreTablesWithoutStats = true;
-  const std::string sql = Executed(BuildCatalogQuery("OWN", "TAB", "2048", settings));
-  EXPECT_NE(sql.find("T.TABTYPE = 'T'      AND (T.NPUSED >=  512 * (4096/2048))  "
-                     "     AND (T.NROWS > 0)      AND OWN     AND TAB     LEFT OUTER"),
-            std::string::npos)
+  const std::string sql =
+      Executed(BuildCatalogQuery("OWN", "TAB", "2048", settings));
+  EXPECT_NE(
+      sql.find(
+          "T.TABTYPE = 'T'      AND (T.NPUSED >=  512 * (4096/2048))  "
+          "     AND (T.NROWS > 0)      AND OWN     AND TAB     LEFT OUTER"),
+      std::string::npos)
       << sql;
   EXPECT_NE(sql.find("X.ENCDAT, 2048      FROM"), std::string::npos);
   settings.MinTableSizeMB = 0;

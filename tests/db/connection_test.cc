@@ -1,13 +1,12 @@
 #include "db/connection.h"
 
+#include <gtest/gtest.h>
 #include <sqlite3.h>
 
 #include <cstdio>
 #include <set>
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "db/catalog_query.h"
 #include "shell/memory_desktop_port.h"
@@ -24,13 +23,15 @@ using ::tce::testing::TestServer;
 void Sqlite(const std::string& path, const std::string& sql) {
   sqlite3* db = nullptr;
   ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
-  ASSERT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK) << sql;
+  ASSERT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK)
+      << sql;
   sqlite3_close(db);
 }
 
 class ConnectionTest : public ::testing::Test {
  protected:
-  explicit ConnectionTest(const std::string& library = "") : library_(library) {}
+  explicit ConnectionTest(const std::string& library = "")
+      : library_(library) {}
 
   void Build(TestServer& server, const std::string& name = "sales") {
     auto& db = server.Database(name);
@@ -41,7 +42,9 @@ class ConnectionTest : public ::testing::Test {
     db.AddUser("carol", "");
     server.Finish();
   }
-  std::string Path(const TestServer& server) { return server.DatabasePath("sales"); }
+  std::string Path(const TestServer& server) {
+    return server.DatabasePath("sales");
+  }
   std::string LogText() { return ReadFileBytes(log_.path()); }
   std::vector<std::string> Boxes() { return desktop_.box_texts(); }
 
@@ -60,7 +63,8 @@ TEST_F(ConnectionTest, ConnectsReadsBackAndProbes) {
   TestServer server("11.70", 2048);
   Build(server);
   settings_.DebugLog = true;
-  ASSERT_EQ(connection_.Connect(Path(server), "alice", "right"), 0) << ::testing::PrintToString(Boxes());
+  ASSERT_EQ(connection_.Connect(Path(server), "alice", "right"), 0)
+      << ::testing::PrintToString(Boxes());
   EXPECT_TRUE(connection_.ConnectionOpen);
   EXPECT_EQ(connection_.DatabaseName, Path(server));
   EXPECT_EQ(connection_.UserName, "alice");
@@ -69,11 +73,12 @@ TEST_F(ConnectionTest, ConnectsReadsBackAndProbes) {
   EXPECT_TRUE(Boxes().empty());
   const std::string c = "TarvexConnect      ";
   const std::string p = "PAGESIZE           ";
-  const std::string sent = "DATABASE=" + Path(server) + ";UID=alice;PWD=********;";
+  const std::string sent =
+      "DATABASE=" + Path(server) + ";UID=alice;PWD=********;";
   EXPECT_EQ(LogText(), c + "Allocating Database Environment\r\n" + c +
                            "Allocating Database Connection\r\n" + c +
-                           "Connect String=" + sent + "\r\n" + c + sent + "\r\n" + c +
-                           "Database=" + Path(server) +
+                           "Connect String=" + sent + "\r\n" + c + sent +
+                           "\r\n" + c + "Database=" + Path(server) +
                            " Userid=alice Password=********\r\n" + p +
                            "Version=11.70\r\n" + p + "PAGESIZE=T.PAGESIZE\r\n");
   EXPECT_EQ(LogText().find("right"), std::string::npos);  // never in clear
@@ -102,14 +107,17 @@ TEST_F(ConnectionTest, AWrongPasswordFailsAfterTheDriversMessage) {
   EXPECT_FALSE(connection_.ConnectionOpen);
   ASSERT_EQ(desktop_.boxes().size(), 3u) << ::testing::PrintToString(Boxes());
   EXPECT_EQ(desktop_.boxes()[0].title, "SQL Error");
-  EXPECT_EQ(Boxes()[0], "Login refused for user alice: unknown user or wrong password.");
+  EXPECT_EQ(Boxes()[0],
+            "Login refused for user alice: unknown user or wrong password.");
   EXPECT_EQ(desktop_.boxes()[1].title, "Tarvex Compression Estimator");
   EXPECT_EQ(Boxes()[1], "Can't connect to database. Connect=");
-  EXPECT_EQ(Boxes()[2], "Unable to get SMIVERSION from SYSMASTER:SYSTABLES table");
+  EXPECT_EQ(Boxes()[2],
+            "Unable to get SMIVERSION from SYSMASTER:SYSTABLES table");
   EXPECT_EQ(connection_.PageSizeExpression, "");
   EXPECT_NE(LogText().find("Connect RC=-1Connect String="), std::string::npos);
   EXPECT_EQ(LogText().find("Wr0ngPass"), std::string::npos);
-  // The failed attempt's messages were not logged as "Message" but the probe's was.
+  // The failed attempt's messages were not logged as "Message" but the probe's
+  // was.
   EXPECT_NE(LogText().find("Message            Unable to get SMIVERSION"),
             std::string::npos);
 }
@@ -143,11 +151,15 @@ TEST_F(ConnectionTest, FailedProbesLeaveTheExpressionEmpty) {
     const char* breakage;
     const char* message;
   };
-  for (const Case& c : {
-           Case{"11.70", "DELETE FROM systables", "Unable to get SMIVERSION from SYSMASTER:SYSTABLES table"},
-           Case{"11.70", "DROP TABLE systables", "Unable to get SMIVERSION from SYSMASTER:SYSTABLES table"},
-           Case{"9.40", "DROP TABLE sysshmvals", "Unable to get SH_PAGESIZE from SYSMASTER:SYSHVALS table"},
-           Case{"9.40", "DELETE FROM sysshmvals", "Unable to get SH_PAGESIZE from SYSMASTER:SYSHMVALS table"}}) {
+  for (const Case& c :
+       {Case{"11.70", "DELETE FROM systables",
+             "Unable to get SMIVERSION from SYSMASTER:SYSTABLES table"},
+        Case{"11.70", "DROP TABLE systables",
+             "Unable to get SMIVERSION from SYSMASTER:SYSTABLES table"},
+        Case{"9.40", "DROP TABLE sysshmvals",
+             "Unable to get SH_PAGESIZE from SYSMASTER:SYSHVALS table"},
+        Case{"9.40", "DELETE FROM sysshmvals",
+             "Unable to get SH_PAGESIZE from SYSMASTER:SYSHMVALS table"}}) {
     TestServer server(c.version, 2048);
     Build(server);
     Sqlite(server.dir().File("sysmaster.db"), c.breakage);
@@ -168,11 +180,13 @@ TEST_F(ConnectionTest, ServerWithoutSysmasterConnectsButCannotBeProbed) {
   EXPECT_EQ(connection_.PageSizeExpression, "");
   ASSERT_EQ(Boxes().size(), 2u);
   EXPECT_EQ(desktop_.boxes()[0].title, "SQL Error");
-  EXPECT_EQ(Boxes()[1], "Unable to get SMIVERSION from SYSMASTER:SYSTABLES table");
+  EXPECT_EQ(Boxes()[1],
+            "Unable to get SMIVERSION from SYSMASTER:SYSTABLES table");
 }
 
 TEST_F(ConnectionTest, DatabaseNamesComeBackInTheServersSpelling) {
-  ASSERT_EQ(connection_.Connect("DEMO", "", ""), 0) << ::testing::PrintToString(Boxes());
+  ASSERT_EQ(connection_.Connect("DEMO", "", ""), 0)
+      << ::testing::PrintToString(Boxes());
   EXPECT_EQ(connection_.DatabaseName, "demo");
   EXPECT_EQ(connection_.PageSizeExpression, "T.PAGESIZE");
 }
@@ -191,8 +205,9 @@ TEST_F(ConnectionTest, HostileFieldsNeverReachAnotherDatabase) {
   }
   // Odd user names and passwords are refused by the catalog's users, not
   // misread as other keys.
-  for (const std::string& user : {std::string("alice;UID=bob"), std::string("alice}"), std::string(3000, 'u'),
-                                  std::string("\x01\x02")}) {
+  for (const std::string& user :
+       {std::string("alice;UID=bob"), std::string("alice}"),
+        std::string(3000, 'u'), std::string("\x01\x02")}) {
     EXPECT_NE(connection_.Connect(Path(server), user, "right"), 0) << user;
   }
   EXPECT_NE(connection_.Connect(Path(server), "alice", "right;PWD=x"), 0);
@@ -214,7 +229,8 @@ TEST_F(ConnectionTest, AMissingDriverLibraryIsAnAllocationError) {
   Connection connection(handles, statements, reporter_);
   EXPECT_NE(connection.Connect("demo", "", ""), 0);
   ASSERT_EQ(Boxes().size(), 1u);
-  EXPECT_EQ(Boxes()[0].rfind("Allocation Error: /nonexistent/libnothing.so", 0), 0u)
+  EXPECT_EQ(Boxes()[0].rfind("Allocation Error: /nonexistent/libnothing.so", 0),
+            0u)
       << Boxes()[0];
 }
 
@@ -225,7 +241,8 @@ TEST(ConnectionStringTest, ReadsValuesBackAndMasksPasswords) {
   EXPECT_EQ(ReadConnectionValue("DATABASE=db", "DATABASE="), std::nullopt);
   EXPECT_EQ(ReadConnectionValue("UID=u;", "PWD="), std::nullopt);
   EXPECT_EQ(ReadConnectionValue("PWD={open", "PWD="), std::nullopt);
-  EXPECT_EQ(ReadConnectionValue("DSN=x;Database=y;", "DATABASE="), std::nullopt);
+  EXPECT_EQ(ReadConnectionValue("DSN=x;Database=y;", "DATABASE="),
+            std::nullopt);
   EXPECT_EQ(MaskPassword(completed), "DATABASE=db;UID=u;PWD=********;");
   EXPECT_EQ(MaskPassword("PWD=secret;X=1"), "PWD=********;X=1");
   EXPECT_EQ(MaskPassword("PWD=cut"), "PWD=********");
@@ -235,14 +252,17 @@ TEST(ConnectionStringTest, ReadsValuesBackAndMasksPasswords) {
 // The catalog query on the demo servers, through the embedded driver.
 class CatalogQueryRunTest : public ConnectionTest {
  protected:
-  std::vector<std::vector<std::string>> Rows(const std::string& owner_clause = "",
-                                             const std::string& table_clause = "") {
-    EXPECT_TRUE(statements_.ExecuteStatement(BuildCatalogQuery(
-        owner_clause, table_clause, connection_.PageSizeExpression, settings_)));
+  std::vector<std::vector<std::string>> Rows(
+      const std::string& owner_clause = "",
+      const std::string& table_clause = "") {
+    EXPECT_TRUE(statements_.ExecuteStatement(
+        BuildCatalogQuery(owner_clause, table_clause,
+                          connection_.PageSizeExpression, settings_)));
     std::vector<std::vector<std::string>> rows;
     while (statements_.FetchRow(false)) {
       std::vector<std::string> row;
-      for (int c = 1; c <= 9; ++c) row.push_back(statements_.StatementResult(c));
+      for (int c = 1; c <= 9; ++c)
+        row.push_back(statements_.StatementResult(c));
       rows.push_back(row);
     }
     return rows;
@@ -286,11 +306,12 @@ TEST_F(CatalogQueryRunTest, FiltersAndSettingsNarrowTheResult) {
 }
 
 TEST_F(CatalogQueryRunTest, OldServerReturnsItsConstantPageSize) {
-  ASSERT_EQ(connection_.Connect(testing::EmbeddedDriverPath().substr(
-                                    0, testing::EmbeddedDriverPath().rfind('/')) +
-                                    "/tvserver-940/stores.db",
-                                "", ""),
-            0);
+  ASSERT_EQ(
+      connection_.Connect(testing::EmbeddedDriverPath().substr(
+                              0, testing::EmbeddedDriverPath().rfind('/')) +
+                              "/tvserver-940/stores.db",
+                          "", ""),
+      0);
   EXPECT_EQ(connection_.PageSizeExpression, "2048");
   const auto rows = Rows();
   ASSERT_EQ(rows.size(), 30u);

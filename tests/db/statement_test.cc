@@ -5,14 +5,13 @@
 #include "db/statement.h"
 
 #include <dlfcn.h>
+#include <glob.h>
+#include <gtest/gtest.h>
 #include <sqlext.h>
 #include <stdlib.h>
 
 #include <filesystem>
-#include <glob.h>
 #include <string>
-
-#include <gtest/gtest.h>
 
 #include "shell/memory_desktop_port.h"
 #include "support/test_server.h"
@@ -65,8 +64,10 @@ class StatementTest : public ::testing::TestWithParam<Backend> {
       // The driver and the driver manager's configuration library stay
       // loaded to the end, so that what they leave allocated stays
       // attributable to them.
-      ASSERT_NE(dlopen(driver.c_str(), RTLD_NOW | RTLD_NODELETE), nullptr) << dlerror();
-      ASSERT_NE(dlopen("libodbcinst.so.2", RTLD_NOW | RTLD_NODELETE), nullptr) << dlerror();
+      ASSERT_NE(dlopen(driver.c_str(), RTLD_NOW | RTLD_NODELETE), nullptr)
+          << dlerror();
+      ASSERT_NE(dlopen("libodbcinst.so.2", RTLD_NOW | RTLD_NODELETE), nullptr)
+          << dlerror();
       WriteFileBytes(odbc_dir_.File("odbcinst.ini"),
                      "[SQLite3]\nDriver=" + driver + "\nDontDLClose=1\n");
       WriteFileBytes(odbc_dir_.File("odbc.ini"), "[Default]\nDriver=SQLite3\n");
@@ -83,9 +84,10 @@ class StatementTest : public ::testing::TestWithParam<Backend> {
     std::string in = "DATABASE=" + server_.DatabasePath("t") + ";UID=;PWD=;";
     SQLCHAR out[256];
     SQLSMALLINT length;
-    const SQLRETURN rc = library_->DriverConnect(
-        handles_->ConnectionHandle, nullptr, reinterpret_cast<SQLCHAR*>(in.data()),
-        SQL_NTS, out, 255, &length, SQL_DRIVER_COMPLETE);
+    const SQLRETURN rc =
+        library_->DriverConnect(handles_->ConnectionHandle, nullptr,
+                                reinterpret_cast<SQLCHAR*>(in.data()), SQL_NTS,
+                                out, 255, &length, SQL_DRIVER_COMPLETE);
     ASSERT_TRUE(rc == SQL_SUCCESS || rc == SQL_SUCCESS_WITH_INFO) << rc;
   }
   void TearDown() override {
@@ -114,7 +116,8 @@ class StatementTest : public ::testing::TestWithParam<Backend> {
 
 TEST_P(StatementTest, MarkersRunAsOneLineAndLogAsSeveral) {
   settings_.LogSQL = true;
-  ASSERT_TRUE(statements_->ExecuteStatement("~SELECT n, v ~FROM vals^WHERE n = 1"));
+  ASSERT_TRUE(
+      statements_->ExecuteStatement("~SELECT n, v ~FROM vals^WHERE n = 1"));
   ASSERT_TRUE(statements_->FetchRow(false));
   EXPECT_EQ(Result(1), "1");
   EXPECT_EQ(Result(2), "plain");
@@ -156,14 +159,17 @@ TEST_P(StatementTest, SlotsPastTheBufferEndWithRowTooLarge) {
 }
 
 TEST_P(StatementTest, NullsBlanksAndLineFeedsArriveAsText) {
-  ASSERT_TRUE(statements_->ExecuteStatement("SELECT n, v FROM vals ORDER BY n"));
+  ASSERT_TRUE(
+      statements_->ExecuteStatement("SELECT n, v FROM vals ORDER BY n"));
   std::vector<std::string> values;
   while (statements_->FetchRow(false)) values.push_back(Result(2));
-  EXPECT_EQ(values, (std::vector<std::string>{"plain", "", "", "a\r\nb", "padded"}));
+  EXPECT_EQ(values,
+            (std::vector<std::string>{"plain", "", "", "a\r\nb", "padded"}));
 }
 
 TEST_P(StatementTest, EntriesBeyondTheColumnsKeepTheirValues) {
-  ASSERT_TRUE(statements_->ExecuteStatement("SELECT n, v FROM vals WHERE n = 1"));
+  ASSERT_TRUE(
+      statements_->ExecuteStatement("SELECT n, v FROM vals WHERE n = 1"));
   ASSERT_TRUE(statements_->FetchRow(true));
   ASSERT_TRUE(statements_->ExecuteStatement("SELECT n FROM vals WHERE n = 5"));
   ASSERT_TRUE(statements_->FetchRow(true));
@@ -183,7 +189,8 @@ TEST_P(StatementTest, EmptyTextsAreNotSent) {
 TEST_P(StatementTest, ExecutionErrorsReachTheUserWithoutPrefixes) {
   settings_.DebugLog = true;
   // Fails when the statement runs, for every driver.
-  EXPECT_FALSE(statements_->ExecuteStatement("SELECT abs(-9223372036854775808)"));
+  EXPECT_FALSE(
+      statements_->ExecuteStatement("SELECT abs(-9223372036854775808)"));
   ASSERT_EQ(desktop_.boxes().size(), 1u);
   EXPECT_EQ(desktop_.boxes()[0].title, "SQL Error");
   const std::string text = desktop_.boxes()[0].text;
@@ -208,7 +215,8 @@ TEST_P(StatementTest, NoErrorToReportIsSaidSo) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Drivers, StatementTest,
-                         ::testing::Values(Backend::kEmbedded, Backend::kUnixOdbc),
+                         ::testing::Values(Backend::kEmbedded,
+                                           Backend::kUnixOdbc),
                          [](const auto& info) {
                            return info.param == Backend::kEmbedded ? "Embedded"
                                                                    : "UnixOdbc";
@@ -219,7 +227,8 @@ class EmbeddedStatementTest : public StatementTest {};
 TEST_P(EmbeddedStatementTest, DriverMessagesLoseTheirThreeBracketedPrefixes) {
   EXPECT_FALSE(statements_->ExecuteStatement("SELECT * FROM nosuch"));
   ASSERT_EQ(desktop_.boxes().size(), 1u);
-  EXPECT_EQ(desktop_.boxes()[0].text, "Table nosuch does not exist in this database.");
+  EXPECT_EQ(desktop_.boxes()[0].text,
+            "Table nosuch does not exist in this database.");
   EXPECT_EQ(desktop_.boxes()[0].title, "SQL Error");
 }
 

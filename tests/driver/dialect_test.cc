@@ -9,8 +9,9 @@ namespace tvcli {
 namespace {
 
 TEST(DialectTest, QualifiersBecomeSchemaNames) {
-  EXPECT_EQ(TranslateStatement("SELECT OWNER FROM SYSMASTER:SYSTABLES", "sales"),
-            "SELECT OWNER FROM SYSMASTER.SYSTABLES");
+  EXPECT_EQ(
+      TranslateStatement("SELECT OWNER FROM SYSMASTER:SYSTABLES", "sales"),
+      "SELECT OWNER FROM SYSMASTER.SYSTABLES");
   EXPECT_EQ(TranslateStatement("SELECT * FROM Sales:systables", "sales"),
             "SELECT * FROM main.systables");
   // Not inside literals, quoted identifiers or comments; not a parameter.
@@ -20,7 +21,8 @@ TEST(DialectTest, QualifiersBecomeSchemaNames) {
 }
 
 TEST(DialectTest, DivisionIsExact) {
-  EXPECT_EQ(TranslateStatement("SELECT 4096/8192", "s"), "SELECT 4096*1.0/8192");
+  EXPECT_EQ(TranslateStatement("SELECT 4096/8192", "s"),
+            "SELECT 4096*1.0/8192");
   EXPECT_EQ(TranslateStatement("SELECT 'a/b' /* x/y */, 1/2", "s"),
             "SELECT 'a/b' /* x/y */, 1*1.0/2");
   EXPECT_EQ(TranslateStatement("SELECT 'it''s/' , 3/4", "s"),

@@ -1,5 +1,6 @@
 // The embedded driver through its exported functions, as any program that
 // links it would call them.
+#include <gtest/gtest.h>
 #include <sql.h>
 #include <sqlext.h>
 #include <sqlite3.h>
@@ -8,8 +9,6 @@
 #include <cstring>
 #include <filesystem>
 #include <string>
-
-#include <gtest/gtest.h>
 
 #include "support/test_server.h"
 
@@ -34,11 +33,13 @@ class DriverTest : public ::testing::Test {
     db.AddColumn(orders, "note", 13, 200);
     db.AddTable("ab", "lower", 1, 10, 2048);
     db.AddTable("AB", "upper", 1, 10, 2048);
-    db.Execute("CREATE TABLE misc (c CHAR(5000), n VARCHAR(10));"
-               "INSERT INTO misc VALUES ('x', NULL), ('line1' || char(10) || "
-               "'line2', '   ');");
+    db.Execute(
+        "CREATE TABLE misc (c CHAR(5000), n VARCHAR(10));"
+        "INSERT INTO misc VALUES ('x', NULL), ('line1' || char(10) || "
+        "'line2', '   ');");
     server_.Finish();
-    ASSERT_EQ(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env_), SQL_SUCCESS);
+    ASSERT_EQ(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env_),
+              SQL_SUCCESS);
     ASSERT_EQ(SQLAllocHandle(SQL_HANDLE_DBC, env_, &dbc_), SQL_SUCCESS);
   }
   void TearDown() override {
@@ -50,22 +51,26 @@ class DriverTest : public ::testing::Test {
   SQLRETURN Connect(const std::string& text) {
     completed_.assign(256, '\0');
     SQLSMALLINT length = 0;
-    return SQLDriverConnect(dbc_, nullptr,
-                            reinterpret_cast<SQLCHAR*>(const_cast<char*>(text.c_str())),
-                            SQL_NTS, reinterpret_cast<SQLCHAR*>(completed_.data()),
-                            255, &length, SQL_DRIVER_PROMPT);
+    return SQLDriverConnect(
+        dbc_, nullptr,
+        reinterpret_cast<SQLCHAR*>(const_cast<char*>(text.c_str())), SQL_NTS,
+        reinterpret_cast<SQLCHAR*>(completed_.data()), 255, &length,
+        SQL_DRIVER_PROMPT);
   }
   SQLRETURN ConnectSales() {
-    return Connect("DATABASE=" + server_.DatabasePath("sales") + ";UID=u;PWD=p;");
+    return Connect("DATABASE=" + server_.DatabasePath("sales") +
+                   ";UID=u;PWD=p;");
   }
   std::string Completed() const { return completed_.c_str(); }
 
   SQLHSTMT Run(const std::string& sql, SQLRETURN* rc) {
     SQLHSTMT stmt = SQL_NULL_HSTMT;
     EXPECT_EQ(SQLAllocHandle(SQL_HANDLE_STMT, dbc_, &stmt), SQL_SUCCESS);
-    EXPECT_EQ(SQLPrepare(stmt, reinterpret_cast<SQLCHAR*>(const_cast<char*>(sql.c_str())),
-                         SQL_NTS),
-              SQL_SUCCESS);
+    EXPECT_EQ(
+        SQLPrepare(stmt,
+                   reinterpret_cast<SQLCHAR*>(const_cast<char*>(sql.c_str())),
+                   SQL_NTS),
+        SQL_SUCCESS);
     *rc = SQLExecute(stmt);
     return stmt;
   }
@@ -73,7 +78,8 @@ class DriverTest : public ::testing::Test {
   std::string Column1(const std::string& sql) {
     SQLRETURN rc;
     SQLHSTMT stmt = Run(sql, &rc);
-    EXPECT_EQ(rc, SQL_SUCCESS) << sql << " " << Error(SQL_NULL_HDBC, stmt).message;
+    EXPECT_EQ(rc, SQL_SUCCESS)
+        << sql << " " << Error(SQL_NULL_HDBC, stmt).message;
     char value[300];
     SQLLEN indicator = 0;
     SQLBindCol(stmt, 1, SQL_C_CHAR, value, sizeof value, &indicator);
@@ -116,10 +122,10 @@ TEST_F(DriverTest, ShortOutputBufferIsCutWithAWarning) {
   std::string text = "DATABASE=" + server_.DatabasePath("sales") + ";";
   SQLCHAR out[10];
   SQLSMALLINT length = 0;
-  EXPECT_EQ(SQLDriverConnect(dbc_, nullptr,
-                             reinterpret_cast<SQLCHAR*>(text.data()), SQL_NTS,
-                             out, sizeof out, &length, SQL_DRIVER_NOPROMPT),
-            SQL_SUCCESS_WITH_INFO);
+  EXPECT_EQ(
+      SQLDriverConnect(dbc_, nullptr, reinterpret_cast<SQLCHAR*>(text.data()),
+                       SQL_NTS, out, sizeof out, &length, SQL_DRIVER_NOPROMPT),
+      SQL_SUCCESS_WITH_INFO);
   EXPECT_EQ(std::strlen(reinterpret_cast<char*>(out)), 9u);
   EXPECT_GT(length, 9);
   EXPECT_EQ(Error(dbc_, SQL_NULL_HSTMT).state, "01004");
@@ -135,14 +141,16 @@ TEST_F(DriverTest, MissingOrBrokenDatabasesAreRefused) {
     EXPECT_EQ(diag.message.rfind("[Tarvex][CLI Driver][Server] ", 0), 0u);
   }
   WriteFileBytes(server_.DatabasePath("junk"), std::string(4096, 'x'));
-  EXPECT_EQ(Connect("DATABASE=" + server_.DatabasePath("junk") + ";"), SQL_ERROR);
+  EXPECT_EQ(Connect("DATABASE=" + server_.DatabasePath("junk") + ";"),
+            SQL_ERROR);
   EXPECT_EQ(Error(dbc_, SQL_NULL_HSTMT).state, "08001");
   // A SQLite file that is not a catalog.
   sqlite3* other = nullptr;
   sqlite3_open(server_.DatabasePath("other").c_str(), &other);
   sqlite3_exec(other, "CREATE TABLE t (x)", nullptr, nullptr, nullptr);
   sqlite3_close(other);
-  EXPECT_EQ(Connect("DATABASE=" + server_.DatabasePath("other") + ";"), SQL_ERROR);
+  EXPECT_EQ(Connect("DATABASE=" + server_.DatabasePath("other") + ";"),
+            SQL_ERROR);
   EXPECT_EQ(Connect("no pairs at all"), SQL_ERROR);
 }
 
@@ -162,31 +170,39 @@ TEST_F(DriverTest, UsersNeedTheirPassword) {
 
 TEST_F(DriverTest, StatementsSeeTheServerDialect) {
   ASSERT_EQ(ConnectSales(), SQL_SUCCESS);
-  EXPECT_EQ(Column1("SELECT OWNER FROM SYSMASTER:SYSTABLES WHERE TABNAME=' SMIVERSION'"),
-            "11.70");
+  EXPECT_EQ(
+      Column1(
+          "SELECT OWNER FROM SYSMASTER:SYSTABLES WHERE TABNAME=' SMIVERSION'"),
+      "11.70");
   EXPECT_EQ(Column1("SELECT SH_PAGESIZE FROM SYSMASTER:SYSSHMVALS"), "4096");
   EXPECT_EQ(Column1("SELECT 4096/8192"), "0.5");
   EXPECT_EQ(Column1("SELECT 7/2"), "3.5");
-  EXPECT_EQ(Column1("SELECT tabname FROM systables WHERE owner LIKE 'AB%'"), "upper");
-  EXPECT_EQ(Column1("SELECT tabname FROM systables WHERE owner = 'ab'"), "lower");
+  EXPECT_EQ(Column1("SELECT tabname FROM systables WHERE owner LIKE 'AB%'"),
+            "upper");
+  EXPECT_EQ(Column1("SELECT tabname FROM systables WHERE owner = 'ab'"),
+            "lower");
   EXPECT_EQ(Column1("SELECT count(*) FROM sales:systables"), "3");
 }
 
 TEST_F(DriverTest, ResultColumnsDescribeThemselves) {
   ASSERT_EQ(ConnectSales(), SQL_SUCCESS);
   SQLRETURN rc;
-  SQLHSTMT stmt = Run(
-      "SELECT T.OWNER, T.TABNAME, T.NROWS, C.COLTYPE, X.ENCDAT, 2048 "
-      "FROM SYSTABLES T JOIN SYSCOLUMNS C ON C.TABID = T.TABID "
-      "LEFT JOIN SYSDISTRIB X ON X.TABID = T.TABID AND X.COLNO = C.COLNO",
-      &rc);
+  SQLHSTMT stmt =
+      Run("SELECT T.OWNER, T.TABNAME, T.NROWS, C.COLTYPE, X.ENCDAT, 2048 "
+          "FROM SYSTABLES T JOIN SYSCOLUMNS C ON C.TABID = T.TABID "
+          "LEFT JOIN SYSDISTRIB X ON X.TABID = T.TABID AND X.COLNO = C.COLNO",
+          &rc);
   ASSERT_EQ(rc, SQL_SUCCESS);
   SQLSMALLINT count = 0;
   EXPECT_EQ(SQLNumResultCols(stmt, &count), SQL_SUCCESS);
   EXPECT_EQ(count, 6);
-  struct Expected { SQLSMALLINT type; SQLULEN size; };
-  const Expected expected[] = {{SQL_CHAR, 32}, {SQL_VARCHAR, 128}, {SQL_BIGINT, 19},
-                               {SQL_SMALLINT, 5}, {-101, 256}, {SQL_BIGINT, 19}};
+  struct Expected {
+    SQLSMALLINT type;
+    SQLULEN size;
+  };
+  const Expected expected[] = {{SQL_CHAR, 32},   {SQL_VARCHAR, 128},
+                               {SQL_BIGINT, 19}, {SQL_SMALLINT, 5},
+                               {-101, 256},      {SQL_BIGINT, 19}};
   for (SQLUSMALLINT c = 1; c <= 6; ++c) {
     SQLCHAR name[32];
     SQLSMALLINT name_length, type, digits, nullable;
@@ -198,8 +214,8 @@ TEST_F(DriverTest, ResultColumnsDescribeThemselves) {
     EXPECT_EQ(size, expected[c - 1].size) << c;
   }
   SQLCHAR name[32];
-  EXPECT_EQ(SQLDescribeCol(stmt, 7, name, sizeof name, nullptr, nullptr, nullptr,
-                           nullptr, nullptr),
+  EXPECT_EQ(SQLDescribeCol(stmt, 7, name, sizeof name, nullptr, nullptr,
+                           nullptr, nullptr, nullptr),
             SQL_ERROR);
   EXPECT_EQ(Error(SQL_NULL_HDBC, stmt).state, "07009");
   SQLFreeStmt(stmt, SQL_DROP);
@@ -213,8 +229,10 @@ TEST_F(DriverTest, FetchDeliversTextNullsAndTheEnd) {
   char c[8];
   char n[20];
   SQLLEN c_length = 0, n_length = 0;
-  ASSERT_EQ(SQLBindCol(stmt, 1, SQL_C_CHAR, c, sizeof c, &c_length), SQL_SUCCESS);
-  ASSERT_EQ(SQLBindCol(stmt, 2, SQL_C_CHAR, n, sizeof n, &n_length), SQL_SUCCESS);
+  ASSERT_EQ(SQLBindCol(stmt, 1, SQL_C_CHAR, c, sizeof c, &c_length),
+            SQL_SUCCESS);
+  ASSERT_EQ(SQLBindCol(stmt, 2, SQL_C_CHAR, n, sizeof n, &n_length),
+            SQL_SUCCESS);
   std::memset(n, '#', sizeof n);
   EXPECT_EQ(SQLFetch(stmt), SQL_SUCCESS);
   EXPECT_STREQ(c, "x");
@@ -232,14 +250,16 @@ TEST_F(DriverTest, FetchDeliversTextNullsAndTheEnd) {
 
 TEST_F(DriverTest, BadStatementsFailAtExecutionWithDiagnostics) {
   ASSERT_EQ(ConnectSales(), SQL_SUCCESS);
-  struct Case { const char* sql; const char* state; };
-  for (const Case& c : {Case{"SELECT * FROM nosuch", "42S02"},
-                        Case{"SELECT nosuch FROM systables", "42S22"},
-                        Case{"SELEC 1", "42000"},
-                        Case{"SELECT 1; SELECT 2", "42000"},
-                        Case{"   ", "42000"},
-                        Case{"DELETE FROM systables", "42000"},
-                        Case{"SELECT owner FROM SYSMASTER:nosuch", "42S02"}}) {
+  struct Case {
+    const char* sql;
+    const char* state;
+  };
+  for (const Case& c :
+       {Case{"SELECT * FROM nosuch", "42S02"},
+        Case{"SELECT nosuch FROM systables", "42S22"}, Case{"SELEC 1", "42000"},
+        Case{"SELECT 1; SELECT 2", "42000"}, Case{"   ", "42000"},
+        Case{"DELETE FROM systables", "42000"},
+        Case{"SELECT owner FROM SYSMASTER:nosuch", "42S02"}}) {
     SQLRETURN rc;
     SQLHSTMT stmt = Run(c.sql, &rc);
     EXPECT_EQ(rc, SQL_ERROR) << c.sql;
@@ -291,19 +311,23 @@ TEST_F(DriverTest, InvalidHandlesAreNeverTouched) {
   EXPECT_EQ(SQLDisconnect(env_), SQL_INVALID_HANDLE);
   EXPECT_EQ(SQLAllocHandle(SQL_HANDLE_DBC, &not_a_handle, nullptr), SQL_ERROR);
   SQLHANDLE out = &not_a_handle;
-  EXPECT_EQ(SQLAllocHandle(SQL_HANDLE_DBC, &not_a_handle, &out), SQL_INVALID_HANDLE);
+  EXPECT_EQ(SQLAllocHandle(SQL_HANDLE_DBC, &not_a_handle, &out),
+            SQL_INVALID_HANDLE);
   EXPECT_EQ(out, nullptr);
-  EXPECT_EQ(SQLError(nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, 0, nullptr),
+  EXPECT_EQ(SQLError(nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, 0,
+                     nullptr),
             SQL_INVALID_HANDLE);
   SQLHENV env2;
-  ASSERT_EQ(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env2), SQL_SUCCESS);
+  ASSERT_EQ(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env2),
+            SQL_SUCCESS);
   ASSERT_EQ(SQLFreeHandle(SQL_HANDLE_ENV, env2), SQL_SUCCESS);
   EXPECT_EQ(SQLFreeHandle(SQL_HANDLE_ENV, env2), SQL_INVALID_HANDLE);  // freed
 }
 
 TEST_F(DriverTest, LockedCatalogIsReportedNotWaitedOnForever) {
   sqlite3* locker = nullptr;
-  ASSERT_EQ(sqlite3_open(server_.DatabasePath("sales").c_str(), &locker), SQLITE_OK);
+  ASSERT_EQ(sqlite3_open(server_.DatabasePath("sales").c_str(), &locker),
+            SQLITE_OK);
   ASSERT_EQ(sqlite3_exec(locker,
                          "PRAGMA journal_mode = DELETE; BEGIN EXCLUSIVE; "
                          "UPDATE systables SET nrows = 1;",

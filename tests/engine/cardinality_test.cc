@@ -1,10 +1,10 @@
 #include "engine/cardinality.h"
 
+#include <gtest/gtest.h>
+
 #include <cmath>
 #include <limits>
 #include <string>
-
-#include <gtest/gtest.h>
 
 #include "support/printers.h"
 
@@ -25,7 +25,7 @@ TEST(GetCardTest, EmptyOrUnreadableAssumesEveryRowDistinct) {
 TEST(GetCardTest, FullDistributionGivesItsDistinctCount) {
   EXPECT_EQ(Card("TVD1;s=1000;d=42;f1=3", 1000), 42);
   EXPECT_EQ(Card("TVD1;s=1200;d=42;f1=3", 1000), 42);  // stale statistics
-  EXPECT_EQ(Card("TVD1;s=50;d=7;f1=0", 0), 7);   // no row count: trust d
+  EXPECT_EQ(Card("TVD1;s=50;d=7;f1=0", 0), 7);         // no row count: trust d
   EXPECT_EQ(Card("TVD1;s=50;d=7;f1=0", -1), 7);
 }
 
@@ -52,16 +52,16 @@ TEST(ReadDistributionSummaryTest, RejectsWhatIsNotSound) {
   for (const char* text : {
            "", "TVD", "TVD1", "TVD2;s=1;d=1;f1=1", "tvd1;s=1;d=1;f1=1",
            "TVD1x;s=1;d=1;f1=1", " TVD1;s=1;d=1;f1=1",
-           "TVD1;s=100;d=10",                 // f1 missing
-           "TVD1;s=100;d=10;f1=",             // truncated
-           "TVD1;s=100;d=10;f1=1;d=10",       // repeated
-           "TVD1;s=100;d=-10;f1=1",           // negative
-           "TVD1;s=100;d=1.5;f1=1",           // not plain
+           "TVD1;s=100;d=10",            // f1 missing
+           "TVD1;s=100;d=10;f1=",        // truncated
+           "TVD1;s=100;d=10;f1=1;d=10",  // repeated
+           "TVD1;s=100;d=-10;f1=1",      // negative
+           "TVD1;s=100;d=1.5;f1=1",      // not plain
            "TVD1;s= 100;d=10;f1=1",
            "TVD1;s=1000000000000000000000;d=1;f1=1",  // enormous
-           "TVD1;s=10;d=20;f1=1",             // d above s
-           "TVD1;s=10;d=5;f1=6",              // f1 above d
-           "TVD1;bins;s=10;d=5;f1=1",         // summary cut off by bins
+           "TVD1;s=10;d=20;f1=1",                     // d above s
+           "TVD1;s=10;d=5;f1=6",                      // f1 above d
+           "TVD1;bins;s=10;d=5;f1=1",                 // summary cut off by bins
        }) {
     EXPECT_EQ(ReadDistributionSummary(text), std::nullopt) << text;
   }
@@ -76,8 +76,8 @@ TEST(GetCardTest, NeverNegativeOrNonFinite) {
   for (const std::string& text :
        {std::string("TVD1;s=999999999999999999;d=999999999999999999;f1=1"),
         std::string("TVD1;s=1;d=1;f1=1"), binary, long_text}) {
-    for (double rows : {-1e300, -1.0, 0.0, 0.5, 1.0, 3.0, 1e300, inf, -inf,
-                        std::nan("")}) {
+    for (double rows :
+         {-1e300, -1.0, 0.0, 0.5, 1.0, 3.0, 1e300, inf, -inf, std::nan("")}) {
       const double card = Card(text, rows);
       EXPECT_TRUE(std::isfinite(card)) << rows;
       EXPECT_GE(card, 0.0) << rows;

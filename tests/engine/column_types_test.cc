@@ -1,12 +1,11 @@
 #include "engine/column_types.h"
 
-#include <climits>
-
 #include <gtest/gtest.h>
 
-#include "support/printers.h"
+#include <climits>
 
 #include "shell/memory_desktop_port.h"
+#include "support/printers.h"
 #include "support/temp_dir.h"
 
 namespace tce {
@@ -44,8 +43,9 @@ TEST_F(ColumnTypesTest, UnknownCodesAreLoggedWithTheMaskedValue) {
   settings_.DebugLog = true;
   EXPECT_EQ(NameOf(23 + 1024), "UNKNOWN");
   EXPECT_EQ(NameOf(-1), "UNKNOWN");
-  EXPECT_EQ(LogText(), "Data Type          Unknown datatype=23\r\n"
-                       "Data Type          Unknown datatype=255\r\n");
+  EXPECT_EQ(LogText(),
+            "Data Type          Unknown datatype=23\r\n"
+            "Data Type          Unknown datatype=255\r\n");
 }
 
 int32_t Length(std::string_view name, int32_t catalog_length,
@@ -93,17 +93,17 @@ TEST(ColumnByteLengthTest, VariableTypesUseTheDeclaredMaximum) {
 }
 
 TEST(ColumnByteLengthTest, DecimalLengthComesFromThePrecision) {
-  EXPECT_EQ(Length("DECIMAL", 4098, FixedCompressible), 9);   // (16,2)
+  EXPECT_EQ(Length("DECIMAL", 4098, FixedCompressible), 9);     // (16,2)
   EXPECT_EQ(Length("DECIMAL", 5 * 256, FixedCompressible), 4);  // (5,0)
-  EXPECT_EQ(Length("DECIMAL", 8447, FixedCompressible), 17);  // p = 32
+  EXPECT_EQ(Length("DECIMAL", 8447, FixedCompressible), 17);    // p = 32
   EXPECT_EQ(Length("MONEY", 16 * 256 + 2, FixedCompressible), 9);
 }
 
 TEST(ColumnByteLengthTest, ExtremeCatalogLengthsDoNotOverflow) {
   for (int32_t length : {INT32_MIN, -65536, -1, 0, 32767, 65535, INT32_MAX}) {
     StorageClass storage;
-    for (const char* name : {"VARCHAR", "DECIMAL", "DATETIME", "CHAR",
-                             "LVARCHAR", "UNKNOWN"}) {
+    for (const char* name :
+         {"VARCHAR", "DECIMAL", "DATETIME", "CHAR", "LVARCHAR", "UNKNOWN"}) {
       ColumnByteLength(name, length, storage);  // UBSan watches
     }
   }
@@ -160,7 +160,8 @@ TEST(CardinalityClassOfTest, ComparesExactlyOnFourDecimals) {
   EXPECT_EQ(CardinalityClassOf("INTEGER", c(250)), 3);
   EXPECT_EQ(CardinalityClassOf("INTEGER", c(251)), 4);
   EXPECT_EQ(CardinalityClassOf("INTEGER", c(-1)), 4);
-  for (const char* name : {"CHAR", "NCHAR", "VARCHAR", "NVARCHAR", "LVARCHAR"}) {
+  for (const char* name :
+       {"CHAR", "NCHAR", "VARCHAR", "NVARCHAR", "LVARCHAR"}) {
     EXPECT_EQ(CardinalityClassOf(name, c(1e9)), 1) << name;
     EXPECT_EQ(CardinalityClassOf(name, c(-5)), 1) << name;
   }

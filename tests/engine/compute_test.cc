@@ -1,14 +1,13 @@
 #include "engine/compute.h"
 
+#include <gtest/gtest.h>
+
 #include <cmath>
 #include <string>
 #include <vector>
 
-#include <gtest/gtest.h>
-
-#include "support/printers.h"
-
 #include "shell/memory_desktop_port.h"
+#include "support/printers.h"
 #include "support/temp_dir.h"
 
 namespace tce {
@@ -51,11 +50,14 @@ class ComputeTest : public ::testing::Test {
     return row;
   }
   Fixed4 Compute() { return estimator_.Compute(context_); }
-  Fixed4 Pct(int column) { return context_.TableColumns[column].CompressionPct; }
+  Fixed4 Pct(int column) {
+    return context_.TableColumns[column].CompressionPct;
+  }
   std::string LogText() { return ReadFileBytes(log_.path()); }
   int CountEntries(const std::string& category) {
     const std::string text = LogText();
-    const std::string prefix = category + std::string(19 - category.size(), ' ');
+    const std::string prefix =
+        category + std::string(19 - category.size(), ' ');
     int count = 0;
     for (size_t at = 0; (at = text.find(prefix, at)) != std::string::npos;
          at += prefix.size()) {
@@ -86,12 +88,12 @@ TEST_F(ComputeTest, WorkedExampleGivesItsFigureAndLogLines) {
   EXPECT_EQ(context_.CompressedLength, F(11.1));
   EXPECT_EQ(Pct(0), F(0));
   EXPECT_EQ(Pct(1), F(29));
-  EXPECT_EQ(LogText(), Entry("LENGTH", "FIXED=14 VAR=NONE") +
-                           Entry("LENGTH", "TYPE=INTEGER LEN=4  %=0") +
-                           Entry("LENGTH", "TYPE=CHAR LEN=10  %=29") +
-                           Entry("Row Length",
-                                 "Row Length=14 Compressed Length=11.1") +
-                           Entry("Compute", "Compression=20.7143"));
+  EXPECT_EQ(LogText(),
+            Entry("LENGTH", "FIXED=14 VAR=NONE") +
+                Entry("LENGTH", "TYPE=INTEGER LEN=4  %=0") +
+                Entry("LENGTH", "TYPE=CHAR LEN=10  %=29") +
+                Entry("Row Length", "Row Length=14 Compressed Length=11.1") +
+                Entry("Compute", "Compression=20.7143"));
 }
 
 TEST_F(ComputeTest, VariablePartComesFromHowFullThePagesAre) {
@@ -289,8 +291,8 @@ TEST_F(ComputeTest, AbsurdCatalogValuesNeverBreakTheComputation) {
   settings_.DebugLog = false;
   const double statistics[] = {-1e18, -1, 0, 0.5, 1, 1e6, 9e14, 1e30};
   const int32_t codes[] = {0, 2, 5, 10, 13, 19, 40, 255, -1, 0x7fffffff};
-  const int32_t lengths[] = {INT32_MIN, -32768, -1, 0, 1, 255, 32767, 65536,
-                             INT32_MAX};
+  const int32_t lengths[] = {INT32_MIN, -32768, -1,    0,        1,
+                             255,       32767,  65536, INT32_MAX};
   for (double pages : statistics) {
     for (double rows : statistics) {
       Table(pages, rows, 2048);

@@ -1,9 +1,9 @@
 #include "engine/fixed4.h"
 
+#include <gtest/gtest.h>
+
 #include <cmath>
 #include <limits>
-
-#include <gtest/gtest.h>
 
 #include "support/printers.h"
 

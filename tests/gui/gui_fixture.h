@@ -3,6 +3,8 @@
 #ifndef TCE_TESTS_GUI_GUI_FIXTURE_H_
 #define TCE_TESTS_GUI_GUI_FIXTURE_H_
 
+#include <gtest/gtest.h>
+
 #include <QAbstractButton>
 #include <QApplication>
 #include <QLineEdit>
@@ -14,8 +16,6 @@
 #include <optional>
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "shell/app_state.h"
 #include "support/temp_dir.h"
@@ -38,18 +38,20 @@ class GuiTest : public ::testing::Test {
 
   // Starts the program as main() does (after the test wrote any files).
   void Start() {
-    desktop_.SetBoxHook([this](const std::string& title, const std::string& text) {
-      boxes_.push_back({title, text});
-    });
-    desktop_.SetSaveHook([this](SaveDialog which, const std::optional<std::string>& preset) {
-      save_presets_.push_back({which, preset});
-      std::optional<std::string> answer;
-      if (!save_answers_.empty()) {
-        answer = save_answers_.front();
-        save_answers_.pop_front();
-      }
-      return answer;
-    });
+    desktop_.SetBoxHook(
+        [this](const std::string& title, const std::string& text) {
+          boxes_.push_back({title, text});
+        });
+    desktop_.SetSaveHook(
+        [this](SaveDialog which, const std::optional<std::string>& preset) {
+          save_presets_.push_back({which, preset});
+          std::optional<std::string> answer;
+          if (!save_answers_.empty()) {
+            answer = save_answers_.front();
+            save_answers_.pop_front();
+          }
+          return answer;
+        });
     app_ = std::make_unique<AppState>(desktop_);
     window_ = std::make_unique<ui::FormCompression>(*app_, desktop_);
     window_->on_end_program = [this] { ++ended_; };
@@ -65,7 +67,8 @@ class GuiTest : public ::testing::Test {
   // Clicks a button near its left edge, where its indicator and text are.
   void Click(const char* name) {
     QAbstractButton* button = Get<QAbstractButton>(name);
-    QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(6, button->height() / 2));
+    QTest::mouseClick(button, Qt::LeftButton, {},
+                      QPoint(6, button->height() / 2));
   }
   QTabWidget* Tabs() { return Get<QTabWidget>("TBS"); }
   // "E" or "-" for each tab, then the selected tab.
@@ -84,7 +87,9 @@ class GuiTest : public ::testing::Test {
     for (const auto& box : boxes_) texts.push_back(box.second);
     return texts;
   }
-  std::string LogText() const { return ReadFileBytes(dir_.File("TARVEXCOMPRESS.DBG")); }
+  std::string LogText() const {
+    return ReadFileBytes(dir_.File("TARVEXCOMPRESS.DBG"));
+  }
 
   TempDir dir_;
   std::filesystem::path previous_dir_;

@@ -46,8 +46,9 @@ class ResultsGuiTest : public GuiTest {
   }
   void ClickHeader(QTableView* view, int col) {
     auto* header = view->horizontalHeader();
-    QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
-                      QPoint(header->sectionViewportPosition(col) + 5, header->height() / 2));
+    QTest::mouseClick(
+        header->viewport(), Qt::LeftButton, {},
+        QPoint(header->sectionViewportPosition(col) + 5, header->height() / 2));
   }
 };
 
@@ -80,22 +81,27 @@ TEST_F(ResultsGuiTest, ToolbarOfTheMainWindow) {
   ClickCell(MainGrid(), 0, 0);
   ClickCell(MainGrid(), 1, 0);
   Press(window_.get(), "graph");
-  EXPECT_EQ(Get<QLabel>("TableNameGraph")->text().left(21), "Tables: 2     Compres");
+  EXPECT_EQ(Get<QLabel>("TableNameGraph")->text().left(21),
+            "Tables: 2     Compres");
   Press(window_.get(), "clear");
   EXPECT_EQ(app_->results_grid.Text(1, 0), "o");
   Press(window_.get(), "graph");
-  EXPECT_EQ(Get<QLabel>("TableNameGraph")->text(), "No tables selected for summary");
+  EXPECT_EQ(Get<QLabel>("TableNameGraph")->text(),
+            "No tables selected for summary");
   EXPECT_FALSE(window_->chart().isVisible());
   save_answers_.push_back(dir_.File("results.out"));
   Press(window_.get(), "output");
   ASSERT_EQ(save_presets_.size(), 1u);
   EXPECT_EQ(save_presets_[0].second, "demo.out");
-  EXPECT_EQ(ReadFileBytes(dir_.File("results.out"))
-                .rfind("Schema\tTable\tCount\tPages\tComp Pages\t%Saved\tPage Size\r\n"
-                       "Audit\tConfig_History\t1320\t", 0),
-            0u);
-  EXPECT_EQ(BoxTexts().back(),
-            "File exported (" + dir_.File("results.out") + ")\r\nRecords exported=64");
+  EXPECT_EQ(
+      ReadFileBytes(dir_.File("results.out"))
+          .rfind(
+              "Schema\tTable\tCount\tPages\tComp Pages\t%Saved\tPage Size\r\n"
+              "Audit\tConfig_History\t1320\t",
+              0),
+      0u);
+  EXPECT_EQ(BoxTexts().back(), "File exported (" + dir_.File("results.out") +
+                                   ")\r\nRecords exported=64");
   Press(window_.get(), "exit");
   EXPECT_EQ(ended_, 1);
   EXPECT_FALSE(app_->connection.ConnectionOpen);
@@ -118,7 +124,8 @@ TEST_F(ResultsGuiTest, MagnifyMovesTheResultsToTheLargeWindow) {
   // Its toolbar has no magnify button, and its own exit tooltip.
   QToolBar* bar = large.findChild<QToolBar*>("TB");
   EXPECT_EQ(bar->findChild<QAction*>("magnify"), nullptr);
-  EXPECT_EQ(bar->findChild<QAction*>("exit")->toolTip(), "Exit the application");
+  EXPECT_EQ(bar->findChild<QAction*>("exit")->toolTip(),
+            "Exit the application");
 
   // Clicks and the summary in the large window draw on the main window.
   ClickCell(LargeGrid(), 0, 2);
@@ -158,7 +165,9 @@ TEST_F(ResultsGuiTest, TheGridModelsKeepQtsModelRules) {
   Click("OptRowSize");
   Click("DoContinue_2");
   EXPECT_EQ(main_model->rowCount(), 64);
-  EXPECT_EQ(main_model->headerData(4, Qt::Horizontal, Qt::DisplayRole).toString(), "Size(K)");
+  EXPECT_EQ(
+      main_model->headerData(4, Qt::Horizontal, Qt::DisplayRole).toString(),
+      "Size(K)");
 }
 
 TEST_F(ResultsGuiTest, TheLargeWindowKeepsItsWidthAndAMinimumHeight) {

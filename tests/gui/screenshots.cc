@@ -14,7 +14,8 @@
 
 int main(int argc, char** argv) {
   QApplication application(argc, argv);
-  const QString dir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".");
+  const QString dir =
+      argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".");
   QDir().mkpath(dir);
   tce::ui::QtDesktopPort desktop;
   desktop.SetBoxHook([](const std::string&, const std::string&) {});
@@ -27,14 +28,17 @@ int main(int argc, char** argv) {
     widget->grab().save(dir + "/" + QString::fromLatin1(name));
   };
   save(&window, "panel-disclaimer.png");
-  QTest::mouseClick(window.findChild<QPushButton*>("DoContinue_0"), Qt::LeftButton);
+  QTest::mouseClick(window.findChild<QPushButton*>("DoContinue_0"),
+                    Qt::LeftButton);
   window.findChild<QLineEdit*>("InputDatabase")->setText("demo");
   window.findChild<QLineEdit*>("InputUserid")->setText("admin");
   window.findChild<QLineEdit*>("InputPassword")->setText("secret");
   save(&window, "panel-connection.png");
-  QTest::mouseClick(window.findChild<QPushButton*>("DoContinue_1"), Qt::LeftButton);
+  QTest::mouseClick(window.findChild<QPushButton*>("DoContinue_1"),
+                    Qt::LeftButton);
   save(&window, "panel-options.png");
-  QTest::mouseClick(window.findChild<QPushButton*>("DoContinue_2"), Qt::LeftButton);
+  QTest::mouseClick(window.findChild<QPushButton*>("DoContinue_2"),
+                    Qt::LeftButton);
   // Sort by saving, mark two tables, show one table's details.
   window.GridHeaderClicked(app.results_grid, 6);
   window.GridCellClicked(app.results_grid, 1, 0);

@@ -77,7 +77,8 @@ TEST_F(GuiTest, ARunThatListsNothingStaysOnTheOptions) {
   Get<QPlainTextEdit>("TableSelect")->setPlainText("no_such_table");
   Click("DoContinue_2");
   EXPECT_EQ(TabStates(), "--E- 2");
-  EXPECT_EQ(BoxTexts().back(), "No tables or schemas found meeting your criteria.");
+  EXPECT_EQ(BoxTexts().back(),
+            "No tables or schemas found meeting your criteria.");
   EXPECT_TRUE(app_->settings.SettingsChanged);
   EXPECT_TRUE(Get("DoContinue_2")->isEnabled());
 }
@@ -97,11 +98,12 @@ TEST_F(GuiTest, OptionButtonsChangeOnlyWhatDiffers) {
     bool RunSettings::*field;
     bool value;
   };
-  for (const Case& c : {Case{"StatsIgnore", &RunSettings::IgnoreTablesWithoutStats, true},
-                        Case{"ColumnCard", &RunSettings::UseMaxCardinality, false},
-                        Case{"PCTRow", &RunSettings::EstimatePageCompression, false},
-                        Case{"OptRowSize", &RunSettings::ShowPageSavings, false},
-                        Case{"OptPageSize", &RunSettings::ShowPageSavings, true}}) {
+  for (const Case& c :
+       {Case{"StatsIgnore", &RunSettings::IgnoreTablesWithoutStats, true},
+        Case{"ColumnCard", &RunSettings::UseMaxCardinality, false},
+        Case{"PCTRow", &RunSettings::EstimatePageCompression, false},
+        Case{"OptRowSize", &RunSettings::ShowPageSavings, false},
+        Case{"OptPageSize", &RunSettings::ShowPageSavings, true}}) {
     app_->settings.SettingsChanged = false;
     Click(c.button);
     EXPECT_EQ(app_->settings.*c.field, c.value) << c.button;
@@ -122,7 +124,8 @@ TEST_F(GuiTest, SlidersAndFilterBoxes) {
   QApplication::processEvents();
   EXPECT_EQ(app_->settings.MinCompressionPct, 0);
   EXPECT_EQ(Get<QLabel>("CompValue")->text(), "0");
-  QTest::mouseClick(comp, Qt::LeftButton, {}, QPoint(comp->width() - 2, comp->height() / 2));
+  QTest::mouseClick(comp, Qt::LeftButton, {},
+                    QPoint(comp->width() - 2, comp->height() / 2));
   QApplication::processEvents();
   EXPECT_EQ(app_->settings.MinCompressionPct, comp->value());
   EXPECT_EQ(Get<QLabel>("CompValue")->text(), QString::number(comp->value()));
@@ -151,8 +154,10 @@ TEST_F(GuiTest, TheDebugBoxSwitchesTheLogAtOnce) {
   EXPECT_TRUE(app_->settings.DebugLog);
   EXPECT_FALSE(app_->settings.SettingsChanged && false);
   Click("DoContinue_2");
-  EXPECT_NE(LogText().find("SETTINGS           STATS=FALSE CARDINALITY=MAX COMPRESSION=PAGE"),
-            std::string::npos);
+  EXPECT_NE(
+      LogText().find(
+          "SETTINGS           STATS=FALSE CARDINALITY=MAX COMPRESSION=PAGE"),
+      std::string::npos);
   Click("SetShowDebug");
   EXPECT_FALSE(app_->settings.DebugLog);
   const size_t size = LogText().size();
@@ -181,7 +186,8 @@ TEST_F(GuiTest, WithDebugOnTheLogRecordsTheSessionInOrder) {
       "Panel              Continue button pressed",
       "SETTINGS           STATS=FALSE CARDINALITY=MAX COMPRESSION=PAGE",
       "Query              Reading result set",
-      "Compute            Calculating compression on Owner=Audit Table=Config_History",
+      "Compute            Calculating compression on Owner=Audit "
+      "Table=Config_History",
       "Panel              Displaying Results"};
   size_t at = 0;
   for (const std::string& entry : expected) {
@@ -190,7 +196,8 @@ TEST_F(GuiTest, WithDebugOnTheLogRecordsTheSessionInOrder) {
     at = found + entry.size();
   }
   // "Showing startup screen" comes once from the Load event.
-  EXPECT_EQ(log.find("Showing startup screen", log.find("Showing startup screen") + 1),
+  EXPECT_EQ(log.find("Showing startup screen",
+                     log.find("Showing startup screen") + 1),
             std::string::npos);
   // The first click on the box leaves the log on, the second turns it off.
   Tabs()->setCurrentIndex(kOptionsTab);
@@ -201,11 +208,13 @@ TEST_F(GuiTest, WithDebugOnTheLogRecordsTheSessionInOrder) {
 }
 
 TEST_F(GuiTest, TheMessageFileRenamesTheScreen) {
-  WriteFileBytes(dir_.File("TarvexCompEst.msg"),
-                 "   4  ,  Quit  \r\n1,Estimator\r\n10,\r\n82,Nothing matches ; note\r\n");
+  WriteFileBytes(
+      dir_.File("TarvexCompEst.msg"),
+      "   4  ,  Quit  \r\n1,Estimator\r\n10,\r\n82,Nothing matches ; note\r\n");
   Start();
   EXPECT_EQ(window_->windowTitle(), "Estimator");
-  for (const char* exit : {"ExitAll_0", "ExitAll_1", "ExitAll_2", "ExitAll_3"}) {
+  for (const char* exit :
+       {"ExitAll_0", "ExitAll_1", "ExitAll_2", "ExitAll_3"}) {
     EXPECT_EQ(Get<QAbstractButton>(exit)->text(), "Quit");
   }
   EXPECT_EQ(Tabs()->tabText(0), "");
@@ -259,7 +268,8 @@ TEST_F(GuiTest, InformationLabelsOpenTheirTopics) {
   Start();
   // The help files are beside the program, not in the current directory.
   QTest::mouseClick(Get("InfoCredits"), Qt::LeftButton);
-  EXPECT_EQ(window_->help_window().windowTitle(), "About the Tarvex Compression Estimator");
+  EXPECT_EQ(window_->help_window().windowTitle(),
+            "About the Tarvex Compression Estimator");
   EXPECT_TRUE(window_->help_window().isVisible());
   ConnectTo("demo");
   QTest::mouseClick(Get("InfoTables"), Qt::LeftButton);
@@ -294,23 +304,27 @@ TEST_F(GuiTest, HugeInputsAreTakenCalmly) {
   Get<QPlainTextEdit>("TableSelect")->setPlainText("customer\nstock%");
   Click("DoContinue_2");
   EXPECT_EQ(TabStates(), "--EE 3");
-  EXPECT_EQ(app_->results_grid.Rows(), 1 + 4);  // customer and three stock% tables
+  EXPECT_EQ(app_->results_grid.Rows(),
+            1 + 4);  // customer and three stock% tables
 }
 
 TEST_F(GuiTest, ADatabaseThatBreaksAfterConnectingIsReported) {
   // A copy of the demo server that the test may damage.
   const std::filesystem::path source =
-      std::filesystem::read_symlink("/proc/self/exe").parent_path() / "tvserver";
+      std::filesystem::read_symlink("/proc/self/exe").parent_path() /
+      "tvserver";
   std::filesystem::copy(source, dir_.path() / "server");
   Start();
   ConnectTo((dir_.path() / "server" / "demo.db").string());
   ASSERT_EQ(TabStates(), "--E- 2");
-  WriteFileBytes((dir_.path() / "server" / "demo.db").string(), std::string(8192, 'x'));
+  WriteFileBytes((dir_.path() / "server" / "demo.db").string(),
+                 std::string(8192, 'x'));
   Click("DoContinue_2");
   EXPECT_EQ(TabStates(), "--E- 2");
   ASSERT_GE(boxes_.size(), 2u);
   EXPECT_EQ(boxes_[boxes_.size() - 2].first, "SQL Error");
-  EXPECT_EQ(BoxTexts().back(), "No tables or schemas found meeting your criteria.");
+  EXPECT_EQ(BoxTexts().back(),
+            "No tables or schemas found meeting your criteria.");
   EXPECT_TRUE(Get("DoContinue_2")->isEnabled());
 }
 

@@ -1,9 +1,9 @@
 #include "results/results_actions.h"
 
+#include <gtest/gtest.h>
+
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "analysis/analysis.h"
 #include "support/app_fixture.h"
@@ -24,14 +24,16 @@ class ResultsTest : public ::testing::Test, public AppFixture {
   void Rows(const std::vector<std::vector<std::string>>& rows) {
     GridModel& grid = app.results_grid;
     grid.TruncateRows(1);
-    LayOutResultsGrid(grid, ResultsHeaderLine(app.messages, app.settings, "\t", true));
+    LayOutResultsGrid(
+        grid, ResultsHeaderLine(app.messages, app.settings, "\t", true));
     for (const auto& row : rows) {
       std::string line = "o";
       for (const std::string& cell : row) line += "\t" + cell;
       grid.AddItem(line);
       grid.SetRow(grid.Rows() - 1);
       grid.SetCol(6);
-      grid.SetCellBackColor(CellColour::Rgb(0, 255, static_cast<uint8_t>(grid.Rows())));
+      grid.SetCellBackColor(
+          CellColour::Rgb(0, 255, static_cast<uint8_t>(grid.Rows())));
     }
     grid.SetFixedRows(1);
   }
@@ -44,14 +46,16 @@ class ResultsTest : public ::testing::Test, public AppFixture {
   }
   void Export(const std::string& path) {
     desktop.QueueSaveAnswer(path);
-    ExportResults(app.results_context(), app.results_grid, SaveDialog::kMain, "demo.out");
+    ExportResults(app.results_context(), app.results_grid, SaveDialog::kMain,
+                  "demo.out");
   }
 
   TempDir files_;
 };
 
 TEST_F(ResultsTest, ClickingTheMarkCellTogglesOnlyThatRow) {
-  Rows({{"a", "t1", " 1", " 1", " 1", " 1", " 2048"}, {"a", "t2", " 1", " 1", " 1", " 1", " 2048"}});
+  Rows({{"a", "t1", " 1", " 1", " 1", " 1", " 2048"},
+        {"a", "t2", " 1", " 1", " 1", " 1", " 2048"}});
   OnGridMouseUp(app.results_grid, 2, 0, 2);
   EXPECT_EQ(Column(0), (std::vector<std::string>{"o", kMarkedText}));
   OnGridMouseUp(app.results_grid, 2, 0, 2);
@@ -61,7 +65,8 @@ TEST_F(ResultsTest, ClickingTheMarkCellTogglesOnlyThatRow) {
 }
 
 TEST_F(ResultsTest, TheMarkHeaderMarksAllAndNeverUnmarks) {
-  Rows({{"a", "t1", " 1", " 1", " 1", " 1", " 2048"}, {"a", "t2", " 1", " 1", " 1", " 1", " 2048"}});
+  Rows({{"a", "t1", " 1", " 1", " 1", " 1", " 2048"},
+        {"a", "t2", " 1", " 1", " 1", " 1", " 2048"}});
   OnGridMouseUp(app.results_grid, 1, 0, 1);
   OnGridMouseUp(app.results_grid, 1, 0, 0);
   OnGridMouseUp(app.results_grid, 1, 0, 0);
@@ -80,11 +85,13 @@ TEST_F(ResultsTest, HeaderClicksSortTextAscendingAndNumbersDescending) {
   EXPECT_EQ(Column(2), (std::vector<std::string>{"Zeta", "alpha", "orders"}));
   // Rows move whole, marks and colours included.
   EXPECT_EQ(app.results_grid.Text(1, 1), "a");
-  EXPECT_EQ(app.results_grid.CellAt(1, 6).background, CellColour::Rgb(0, 255, 3));
+  EXPECT_EQ(app.results_grid.CellAt(1, 6).background,
+            CellColour::Rgb(0, 255, 3));
   OnGridMouseUp(app.results_grid, 1, 6, 0);
   EXPECT_EQ(Column(6), (std::vector<std::string>{" 50", " 33", " 12"}));
   OnGridMouseUp(app.results_grid, 1, 3, 0);
-  EXPECT_EQ(Column(3), (std::vector<std::string>{" 500", " 0", "-1"}));  // no stats last
+  EXPECT_EQ(Column(3),
+            (std::vector<std::string>{" 500", " 0", "-1"}));  // no stats last
   OnGridMouseUp(app.results_grid, 1, 1, 0);
   EXPECT_EQ(Column(1), (std::vector<std::string>{"a", "b", "c"}));
 }
@@ -152,8 +159,9 @@ TEST_F(ResultsTest, ExportWritesTheHeaderAndTrimmedCells) {
             "hr\tstaff\t-1\t0\t0\t12\t4096\r\n");
   ASSERT_EQ(desktop.save_requests().size(), 1u);
   EXPECT_EQ(desktop.save_requests()[0].preset, "demo.out");
-  EXPECT_EQ(desktop.box_texts().back(),
-            "File exported (" + files_.File("out.txt") + ")\r\nRecords exported=2");
+  EXPECT_EQ(
+      desktop.box_texts().back(),
+      "File exported (" + files_.File("out.txt") + ")\r\nRecords exported=2");
   // Comma-delimited, sizes in kilobytes, after a sort.
   app.settings.TabDelimited = false;
   app.settings.ShowPageSavings = false;
@@ -171,13 +179,16 @@ TEST_F(ResultsTest, ExportOfAnEmptyGridAndCancel) {
   Export(files_.File("empty.csv"));
   EXPECT_EQ(ReadFileBytes(files_.File("empty.csv")),
             "Schema,Table,Count,Pages,Comp Pages,%Saved,Page Size\r\n");
-  EXPECT_EQ(desktop.box_texts().back().substr(desktop.box_texts().back().find("\r\n")),
+  EXPECT_EQ(desktop.box_texts().back().substr(
+                desktop.box_texts().back().find("\r\n")),
             "\r\nRecords exported=0");
   desktop.ClearBoxes();
-  ExportResults(app.results_context(), app.results_grid, SaveDialog::kLargeResults,
+  ExportResults(app.results_context(), app.results_grid,
+                SaveDialog::kLargeResults,
                 std::nullopt);  // cancelled
   desktop.QueueSaveAnswer("");
-  ExportResults(app.results_context(), app.results_grid, SaveDialog::kLargeResults,
+  ExportResults(app.results_context(), app.results_grid,
+                SaveDialog::kLargeResults,
                 std::nullopt);  // empty name
   EXPECT_TRUE(desktop.boxes().empty());
   EXPECT_EQ(desktop.save_requests().back().preset, std::nullopt);
@@ -189,7 +200,8 @@ TEST_F(ResultsTest, ExportFailuresAreReported) {
   EXPECT_EQ(desktop.box_texts().back(), "No such file or directory");
   // A disk that fills up: the message says so instead of "File exported".
   Export("/dev/full");
-  EXPECT_EQ(desktop.box_texts().back().rfind("File not written completely (/dev/full)", 0),
+  EXPECT_EQ(desktop.box_texts().back().rfind(
+                "File not written completely (/dev/full)", 0),
             0u);
   EXPECT_FALSE(desktop.waiting());
 }
@@ -218,7 +230,9 @@ class DetailsTest : public ResultsTest {
     ASSERT_EQ(app.connection.Connect(server_.DatabasePath("shop"), "", ""), 0);
     ASSERT_TRUE(app.analysis.RunAnalysis());
   }
-  std::vector<std::string> InfoRow(int row) const { return RowTexts(app.table_info, row); }
+  std::vector<std::string> InfoRow(int row) const {
+    return RowTexts(app.table_info, row);
+  }
 
   TestServer server_;
 };
@@ -244,7 +258,8 @@ TEST_F(DetailsTest, NoStatisticsHidesTheChartAndKilobytesChangeTheUnit) {
   ShowTableDetails(app.results_context(), app.results_grid, 1, 2);
   EXPECT_EQ(app.chart.caption, "nostats  (No statistics available)");
   EXPECT_FALSE(app.chart.visible);
-  EXPECT_EQ(InfoRow(1), (std::vector<std::string>{"v", "VARCHAR", "100", "51"}));
+  EXPECT_EQ(InfoRow(1),
+            (std::vector<std::string>{"v", "VARCHAR", "100", "51"}));
   app.settings.ShowPageSavings = false;
   app.results_grid.SetText(2, 4, " 960");
   ShowTableDetails(app.results_context(), app.results_grid, 2, 4);
@@ -257,7 +272,8 @@ TEST_F(DetailsTest, MarkColumnAndFailuresLeaveTheDetails) {
   EXPECT_EQ(app.table_info.Rows(), 1);
   app.connection.PageSizeExpression = "";  // the query cannot run
   ShowTableDetails(app.results_context(), app.results_grid, 2, 2);
-  EXPECT_EQ(desktop.box_texts().back(), "Error retrieving table informationit's");
+  EXPECT_EQ(desktop.box_texts().back(),
+            "Error retrieving table informationit's");
   EXPECT_EQ(app.table_info.Rows(), 1);
   EXPECT_FALSE(desktop.waiting());
 }

@@ -1,8 +1,8 @@
 #include "shell/configuration.h"
 
-#include <filesystem>
-
 #include <gtest/gtest.h>
+
+#include <filesystem>
 
 #include "support/temp_dir.h"
 
@@ -79,7 +79,8 @@ TEST_F(ConfigurationTest, DriverLibraryKeepsItsCase) {
 
 TEST_F(ConfigurationTest, BadFilesAreReadAsFarAsTheyAreSound) {
   std::string binary(4096, '\0');
-  for (size_t i = 0; i < binary.size(); ++i) binary[i] = static_cast<char>(i * 7);
+  for (size_t i = 0; i < binary.size(); ++i)
+    binary[i] = static_cast<char>(i * 7);
   Read(binary + "\nDEBUG=ON\n");
   EXPECT_TRUE(settings_.DebugLog);
   Read(std::string(1 << 20, 'x') + "\r\nSHOWSQL=ON\r\n");  // a 1 MB line

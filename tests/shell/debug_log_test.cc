@@ -1,9 +1,9 @@
 #include "shell/debug_log.h"
 
+#include <gtest/gtest.h>
+
 #include <filesystem>
 #include <string>
-
-#include <gtest/gtest.h>
 
 #include "shell/memory_desktop_port.h"
 #include "support/temp_dir.h"
@@ -17,8 +17,8 @@ using ::tce::testing::TempDir;
 TEST(DebugLogFormatTest, TextStartsInColumnTwenty) {
   EXPECT_EQ(FormatLogEntry("Panel", "Showing startup screen"),
             "Panel" + std::string(14, ' ') + "Showing startup screen\r\n");
-  EXPECT_EQ(FormatLogEntry("-------", ""), "-------" + std::string(12, ' ') +
-                                               "\r\n");
+  EXPECT_EQ(FormatLogEntry("-------", ""),
+            "-------" + std::string(12, ' ') + "\r\n");
   // A category of 19 characters leaves no blank before the text.
   EXPECT_EQ(FormatLogEntry(std::string(19, 'c'), "x"),
             std::string(19, 'c') + "x\r\n");
@@ -70,8 +70,8 @@ TEST(DebugLogTest, DeleteRemovesTheFileAndIgnoresAMissingOne) {
   log.Delete();
   EXPECT_FALSE(std::filesystem::exists(log.path()));
   log.WriteLog("Panel", "b");
-  EXPECT_EQ(ReadFileBytes(log.path()), "Panel" + std::string(14, ' ') +
-                                           "b\r\n");
+  EXPECT_EQ(ReadFileBytes(log.path()),
+            "Panel" + std::string(14, ' ') + "b\r\n");
 }
 
 TEST(ShowMessageTest, ShowsTheTextUnderTheProgramTitle) {
@@ -106,8 +106,8 @@ TEST(ReporterTest, LogWritesOnlyWhileTheSwitchIsOn) {
   reporter.Log("Panel", "on");
   settings.DebugLog = false;
   reporter.Log("Panel", "off again");
-  EXPECT_EQ(ReadFileBytes(log.path()), "Panel" + std::string(14, ' ') +
-                                           "on\r\n");
+  EXPECT_EQ(ReadFileBytes(log.path()),
+            "Panel" + std::string(14, ' ') + "on\r\n");
 }
 
 }  // namespace

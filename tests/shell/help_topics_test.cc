@@ -1,8 +1,8 @@
 #include "shell/help_topics.h"
 
-#include <filesystem>
-
 #include <gtest/gtest.h>
+
+#include <filesystem>
 
 #include "support/temp_dir.h"
 
@@ -14,7 +14,9 @@ using ::tce::testing::WriteFileBytes;
 
 class FakeHelpWindow : public HelpWindow {
  public:
-  void SetCaption(const std::string& caption) override { this->caption = caption; }
+  void SetCaption(const std::string& caption) override {
+    this->caption = caption;
+  }
   void SetText(const std::string& text) override { this->text = text; }
   void Show() override { ++shown; }
 
@@ -72,15 +74,23 @@ TEST_F(HelpTopicTest, ASecondTopicReplacesTheFirstAndFilesAreClosed) {
 }
 
 TEST(HelpTopicFilesTest, EveryTopicBesideTheProgramHasATitleAndABody) {
-  const std::string dir = std::filesystem::read_symlink("/proc/self/exe").parent_path();
-  const char* topics[] = {
-      "TarvexComp-Credits.hlp", "TarvexComp-Compression.hlp", "TarvexComp-Size.hlp",
-      "TarvexComp-StatsLevel.hlp", "TarvexComp-Cardinality.hlp",
-      "TarvexComp-PCTCalculation.hlp", "TarvexComp-SavingsDisplay.hlp",
-      "TarvexComp-Tables.hlp", "TarvexComp-Schemas.hlp", "TarvexComp-Delimiter.hlp",
-      "TarvexComp-Debug.hlp", "TarvexComp-Results.hlp",
-      "TarvexComp-CompressionDetails.hlp", "TarvexComp-TableDetails.hlp",
-      "TarvexComp-LargeResults.hlp"};
+  const std::string dir =
+      std::filesystem::read_symlink("/proc/self/exe").parent_path();
+  const char* topics[] = {"TarvexComp-Credits.hlp",
+                          "TarvexComp-Compression.hlp",
+                          "TarvexComp-Size.hlp",
+                          "TarvexComp-StatsLevel.hlp",
+                          "TarvexComp-Cardinality.hlp",
+                          "TarvexComp-PCTCalculation.hlp",
+                          "TarvexComp-SavingsDisplay.hlp",
+                          "TarvexComp-Tables.hlp",
+                          "TarvexComp-Schemas.hlp",
+                          "TarvexComp-Delimiter.hlp",
+                          "TarvexComp-Debug.hlp",
+                          "TarvexComp-Results.hlp",
+                          "TarvexComp-CompressionDetails.hlp",
+                          "TarvexComp-TableDetails.hlp",
+                          "TarvexComp-LargeResults.hlp"};
   for (const char* topic : topics) {
     FakeHelpWindow window;
     ShowHelpTopic(dir + "/" + topic, window);

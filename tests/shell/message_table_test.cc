@@ -32,7 +32,8 @@ TEST_F(MessageTableTest, HoldsTheBuiltInTexts) {
   EXPECT_EQ(table_[38], "Schemas");
   EXPECT_EQ(table_[70], " (No statistics available)");
   EXPECT_EQ(table_[26].back(), ' ');
-  EXPECT_EQ(table_[11].rfind("Welcome to the Tarvex Compression Estimator.", 0), 0u);
+  EXPECT_EQ(table_[11].rfind("Welcome to the Tarvex Compression Estimator.", 0),
+            0u);
   EXPECT_EQ(table_[0], "");
   EXPECT_EQ(table_[201], "");
 }

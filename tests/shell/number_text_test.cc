@@ -1,9 +1,9 @@
 #include "shell/number_text.h"
 
+#include <gtest/gtest.h>
+
 #include <cmath>
 #include <limits>
-
-#include <gtest/gtest.h>
 
 namespace tce {
 namespace {

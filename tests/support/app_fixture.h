@@ -21,7 +21,8 @@ struct AppFixture {
   // The texts of one grid row.
   static std::vector<std::string> RowTexts(const GridModel& grid, int row) {
     std::vector<std::string> texts;
-    for (int col = 0; col < grid.Cols(); ++col) texts.push_back(grid.Text(row, col));
+    for (int col = 0; col < grid.Cols(); ++col)
+      texts.push_back(grid.Text(row, col));
     return texts;
   }
 

@@ -1,10 +1,11 @@
 #include "support/temp_dir.h"
 
+#include <unistd.h>
+
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
 #include <system_error>
-#include <unistd.h>
 
 namespace tce::testing {
 

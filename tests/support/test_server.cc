@@ -9,7 +9,8 @@ namespace tce::testing {
 
 TestServer::TestServer(const std::string& version, int page_size) {
   std::string error;
-  EXPECT_TRUE(tvcli::CreateServer(dir_.path().string(), version, page_size, &error))
+  EXPECT_TRUE(
+      tvcli::CreateServer(dir_.path().string(), version, page_size, &error))
       << error;
 }
 
