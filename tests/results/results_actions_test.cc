@@ -118,7 +118,11 @@ TEST_F(ResultsTest, SummaryOfTheMarkedTables) {
         {"a", "t2", " 10", " 300", " 140", " 53", " 2048"},
         {"a", "nostats", "-1", " 0", " 0", " 20", " 2048"},
         {"a", "unmarked", " 10", " 999", " 1", " 99", " 2048"}});
-  for (int row : {1, 2, 3}) OnGridMouseUp(app.results_grid, row, 0, row);
+  for (int row : {1, 2}) OnGridMouseUp(app.results_grid, row, 0, row);
+  ShowSummaryChart(app.results_context(), app.results_grid);
+  EXPECT_EQ(app.chart.caption, "Tables: 2     Compression: 50%");
+  // A marked table without statistics is counted but adds nothing.
+  OnGridMouseUp(app.results_grid, 3, 0, 3);
   ShowSummaryChart(app.results_context(), app.results_grid);
   EXPECT_EQ(app.chart.caption, "Tables: 3     Compression: 50%");
   EXPECT_EQ(app.chart.size_label, "Size: 400 Pages");
