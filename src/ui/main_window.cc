@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QFileDialog>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -76,6 +77,16 @@ QPixmap PanelImage(int size) {
   painter.setBrush(QColor(230, 140, 40));
   painter.drawPolygon(arrow);
   return pixmap;
+}
+
+// A window's `SelectFile`: no file-type filter, no default extension, the
+// default title; replacing a file is confirmed as the toolkit does.
+QFileDialog* SaveFileDialog(QWidget* parent) {
+  auto* dialog = new QFileDialog(parent);
+  dialog->setObjectName(QStringLiteral("SelectFile"));
+  dialog->setAcceptMode(QFileDialog::AcceptSave);
+  dialog->setFileMode(QFileDialog::AnyFile);
+  return dialog;
 }
 
 struct HelpTopic {
@@ -420,6 +431,7 @@ QWidget* FormCompression::BuildResultsPage() {
   table_info_ = new GridView(app_.table_info, columns);
   table_info_->setObjectName(QStringLiteral("TableInfo"));
   Place(table_info_, 120, 360, 4215, 2895);
+  desktop_.SetSaveDialog(SaveDialog::kMain, SaveFileDialog(page));
   return page;
 }
 
@@ -655,6 +667,8 @@ SchemaListWindow::SchemaListWindow(AppState& app, FormCompression& main_window)
   info->on_click = [&main_window] {
     main_window.ShowHelp("TarvexComp-LargeResults.hlp");
   };
+  main_window.desktop().SetSaveDialog(SaveDialog::kLargeResults,
+                                      SaveFileDialog(this));
   resize(Px(10000), Px(7125));
 }
 

@@ -38,6 +38,7 @@ class FormCompression : public QWidget, public MainWindowView {
   SchemaListWindow& schema_list() { return *schema_list_; }
   HelpWindowWidget& help_window() { return *help_; }
   BarChart& chart() { return *chart_; }
+  QtDesktopPort& desktop() { return desktop_; }
 
   // Tests replace the end of the program (by default the event loop quits).
   std::function<void()> on_end_program;

@@ -25,17 +25,20 @@ void QtDesktopPort::ShowMessageBox(const std::string& title,
 
 std::optional<std::string> QtDesktopPort::AskSaveFileName(
     SaveDialog which, const std::optional<std::string>& preset) {
-  if (preset) last_names_[which] = *preset;
+  QFileDialog* dialog = dialogs_[which];
+  if (dialog != nullptr && preset) dialog->selectFile(FromBytes(*preset));
   if (save_hook_) {
     std::optional<std::string> answer = save_hook_(which, preset);
-    if (answer) last_names_[which] = *answer;
+    if (answer && dialog != nullptr) dialog->selectFile(FromBytes(*answer));
     return answer;
   }
-  const QString chosen = QFileDialog::getSaveFileName(
-      owner_, QString(), FromBytes(last_names_[which]));
-  if (chosen.isEmpty()) return std::nullopt;
-  last_names_[which] = ToBytes(chosen);
-  return last_names_[which];
+  if (dialog == nullptr) return std::nullopt;
+  const bool waiting = waiting_;
+  if (waiting) QApplication::restoreOverrideCursor();
+  const bool accepted = dialog->exec() == QDialog::Accepted;
+  if (waiting) QApplication::setOverrideCursor(Qt::WaitCursor);
+  if (!accepted || dialog->selectedFiles().isEmpty()) return std::nullopt;
+  return ToBytes(dialog->selectedFiles().constFirst());
 }
 
 void QtDesktopPort::SetWaitCursor(bool waiting) {

@@ -4,6 +4,7 @@
 #ifndef TCE_UI_QT_DESKTOP_PORT_H_
 #define TCE_UI_QT_DESKTOP_PORT_H_
 
+#include <QFileDialog>
 #include <QPointer>
 #include <QWidget>
 #include <functional>
@@ -33,6 +34,11 @@ class QtDesktopPort : public DesktopPort {
 
   // The window that owns boxes and dialogs.
   void SetOwner(QWidget* owner) { owner_ = owner; }
+  // Each window's own save-file dialog (`SelectFile`), which keeps the name
+  // it last held.
+  void SetSaveDialog(SaveDialog which, QFileDialog* dialog) {
+    dialogs_[which] = dialog;
+  }
   // When set, boxes and save dialogs go to the hooks instead of the screen.
   void SetBoxHook(BoxHook hook) { box_hook_ = std::move(hook); }
   void SetSaveHook(SaveHook hook) { save_hook_ = std::move(hook); }
@@ -42,8 +48,7 @@ class QtDesktopPort : public DesktopPort {
   BoxHook box_hook_;
   SaveHook save_hook_;
   bool waiting_ = false;
-  // The name each dialog last held.
-  std::map<SaveDialog, std::string> last_names_;
+  std::map<SaveDialog, QPointer<QFileDialog>> dialogs_;
 };
 
 }  // namespace tce::ui

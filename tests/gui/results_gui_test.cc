@@ -2,6 +2,7 @@
 // them.
 #include <QAbstractItemModelTester>
 #include <QAction>
+#include <QFileDialog>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -133,11 +134,16 @@ TEST_F(ResultsGuiTest, MagnifyMovesTheResultsToTheLargeWindow) {
   ClickCell(LargeGrid(), 2, 0);
   Press(&large, "graph");
   EXPECT_EQ(Get<QLabel>("TableNameGraph")->text().left(9), "Tables: 1");
-  // Its export proposes no name.
+  // Its export proposes no name; its own dialog keeps the last one.
+  save_answers_.push_back(dir_.File("large.out"));
   Press(&large, "output");
   ASSERT_EQ(save_presets_.size(), 1u);
   EXPECT_EQ(save_presets_[0].first, SaveDialog::kLargeResults);
   EXPECT_EQ(save_presets_[0].second, std::nullopt);
+  auto* dialog = large.findChild<QFileDialog*>("SelectFile");
+  ASSERT_NE(dialog, nullptr);
+  EXPECT_NE(window_->findChild<QFileDialog*>("SelectFile"), dialog);
+  EXPECT_TRUE(dialog->selectedFiles().constFirst().endsWith("large.out"));
 
   // A later run fills only the large grid, and brings the window back.
   large.close();
