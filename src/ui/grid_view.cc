@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QHeaderView>
+#include <QMouseEvent>
 #include <QPainter>
 
 #include "ui/qt_text.h"
@@ -152,6 +153,17 @@ GridView::GridView(GridModel& grid, QWidget* parent)
             if (on_header_clicked) on_header_clicked(col);
           });
   ApplyLayout();
+}
+
+void GridView::mouseReleaseEvent(QMouseEvent* event) {
+  QTableView::mouseReleaseEvent(event);
+  if (event->button() == Qt::LeftButton) return;
+  const QModelIndex index = indexAt(event->position().toPoint());
+  if (!index.isValid()) return;
+  setCurrentIndex(index);
+  if (on_other_button_released) {
+    on_other_button_released(model_->ModelRow(index.row()), index.column());
+  }
 }
 
 void GridView::ApplyLayout() {

@@ -61,8 +61,13 @@ class GridView : public QTableView {
   GridView(GridModel& grid, QWidget* parent = nullptr);
 
   std::function<void(int row, int col)> on_cell_clicked;
+  // Another mouse button released on a cell (a release, not a click).
+  std::function<void(int row, int col)> on_other_button_released;
   std::function<void(int col)> on_header_clicked;
   GridTableModel* grid_model() { return model_; }
+
+ protected:
+  void mouseReleaseEvent(QMouseEvent* event) override;
 
  private:
   void ApplyLayout();

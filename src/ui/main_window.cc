@@ -413,6 +413,9 @@ QWidget* FormCompression::BuildResultsPage() {
   results_grid_->on_cell_clicked = [this](int row, int col) {
     GridCellClicked(app_.results_grid, row, col);
   };
+  results_grid_->on_other_button_released = [this](int row, int col) {
+    OnGridMouseUp(app_.results_grid, row, col, row);
+  };
   results_grid_->on_header_clicked = [this](int col) {
     GridHeaderClicked(app_.results_grid, col);
   };
@@ -658,6 +661,9 @@ SchemaListWindow::SchemaListWindow(AppState& app, FormCompression& main_window)
   Place(grid_, 60, 480, 9800, 6615);
   grid_->on_cell_clicked = [&main_window, this](int row, int col) {
     main_window.GridCellClicked(app_.large_grid, row, col);
+  };
+  grid_->on_other_button_released = [this](int row, int col) {
+    OnGridMouseUp(app_.large_grid, row, col, row);
   };
   grid_->on_header_clicked = [&main_window, this](int col) {
     main_window.GridHeaderClicked(app_.large_grid, col);

@@ -60,9 +60,15 @@ TEST_F(ResultsGuiTest, ClickingATableShowsItsDetails) {
   EXPECT_EQ(window_->chart().SizeLabel(), "Size: 448 Pages");
   EXPECT_EQ(app_->table_info.Rows(), 1 + 4);
   EXPECT_EQ(Get<QTableView>("TableInfo")->model()->rowCount(), 4);
-  // The mark column toggles the mark and leaves the details.
+  // The mark column toggles the mark and leaves the details; any button.
   ClickCell(MainGrid(), 3, 0);
   EXPECT_EQ(app_->results_grid.Text(4, 0), "\xfe");
+  const QRect mark = MainGrid()->visualRect(MainGrid()->model()->index(3, 0));
+  QTest::mouseClick(MainGrid()->viewport(), Qt::RightButton, {}, mark.center());
+  EXPECT_EQ(app_->results_grid.Text(4, 0), "o");
+  const QRect other = MainGrid()->visualRect(MainGrid()->model()->index(5, 2));
+  QTest::mouseClick(MainGrid()->viewport(), Qt::RightButton, {},
+                    other.center());
   EXPECT_EQ(Get<QLabel>("TableNameGraph")->text(), "Config_History");
 }
 
