@@ -205,11 +205,15 @@ std::optional<std::string> ReadPassword(const Options& options) {
 
 // A comma-separated list as the options panel would store it.
 std::string FilterList(const std::string& list) {
-  std::string lines = list;
-  std::string crlf;
-  for (char c : lines)
-    crlf += c == ',' ? std::string("\r\n") : std::string(1, c);
-  return JoinFilterLines(crlf);
+  std::string lines;
+  for (char c : list) {
+    if (c == ',') {
+      lines += "\r\n";
+    } else {
+      lines += c;
+    }
+  }
+  return JoinFilterLines(lines);
 }
 
 void ApplyOptions(const Options& options, RunSettings& settings) {

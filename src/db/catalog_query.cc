@@ -1,18 +1,9 @@
 #include "db/catalog_query.h"
 
 #include "shell/number_text.h"
+#include "shell/text_util.h"
 
 namespace tce {
-namespace {
-
-std::string TrimSpacesCopy(std::string_view text) {
-  const size_t first = text.find_first_not_of(' ');
-  if (first == std::string_view::npos) return {};
-  const size_t last = text.find_last_not_of(' ');
-  return std::string(text.substr(first, last - first + 1));
-}
-
-}  // namespace
 
 std::string BuildCatalogQuery(std::string_view owner_clause,
                               std::string_view table_clause,
@@ -64,15 +55,15 @@ std::string BuildFilterClause(std::string_view column, std::string_view list) {
   size_t start = 0;
   while (true) {
     const size_t comma = list.find(',', start);
-    std::string item = TrimSpacesCopy(list.substr(
+    std::string item(TrimSpaces(list.substr(
         start, comma == std::string_view::npos ? std::string_view::npos
-                                               : comma - start));
+                                               : comma - start)));
     bool quoted = false;
     if (item.find_first_of("\"'") != std::string::npos) {
       for (char& c : item) {
         if (c == '"' || c == '\'') c = ' ';
       }
-      item = TrimSpacesCopy(item);
+      item = std::string(TrimSpaces(item));
       quoted = true;
     }
     const bool pattern = !quoted && item.find('%') != std::string::npos;

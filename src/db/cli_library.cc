@@ -3,18 +3,9 @@
 #include <dlfcn.h>
 #include <unistd.h>
 
-#include <climits>
+#include "shell/text_file.h"
 
 namespace tce {
-
-std::string ExecutableDirectory() {
-  char path[PATH_MAX];
-  const ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
-  if (length <= 0) return ".";
-  std::string exe(path, static_cast<size_t>(length));
-  const size_t slash = exe.rfind('/');
-  return slash == std::string::npos ? "." : exe.substr(0, slash);
-}
 
 CliLibrary::CliLibrary(std::string name) : name_(std::move(name)) {
   if (name_.empty()) name_ = ExecutableDirectory() + "/" + kDefaultCliLibrary;

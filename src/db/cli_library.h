@@ -95,9 +95,6 @@ class CliLibrary {
   std::string failure_;
 };
 
-// The folder of the running executable ("." when it cannot be found).
-std::string ExecutableDirectory();
-
 }  // namespace tce
 
 #endif  // TCE_DB_CLI_LIBRARY_H_

@@ -50,7 +50,7 @@ std::string Percent(double ratio) {
 }  // namespace
 
 double CellNumber(const GridModel& grid, int row, int col) {
-  return LeadingNumber(TrimBlanks(grid.Text(row, col)));
+  return LeadingNumber(grid.Text(row, col));
 }
 
 std::string SizeUnitSuffix(const MessageTable& messages,

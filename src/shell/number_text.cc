@@ -52,12 +52,12 @@ double LeadingNumber(std::string_view text) {
       value = value * 10 + (text[i] - '0');
       ++i;
     }
-    if (i > first_digit &&
-        (i == text.size() || text[i] == ',' ||
-         (text[i] != ' ' && text[i] != '.' && text[i] != 'e' &&
-          text[i] != 'E' && text[i] != 'd' && text[i] != 'D' &&
-          (text[i] < '0' || text[i] > '9') && text[i] != '\t' &&
-          text[i] != '\r' && text[i] != '\n'))) {
+    // Only when nothing after the digits could continue the number.
+    const bool ends =
+        i == text.size() ||
+        std::string_view("0123456789. \t\r\neEdD").find(text[i]) ==
+            std::string_view::npos;
+    if (i > first_digit && ends) {
       return negative ? -static_cast<double>(value)
                       : static_cast<double>(value);
     }

@@ -16,15 +16,16 @@ bool IsRegularFile(const std::string& path) {
   return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
-std::string ProgramDirectory() {
+}  // namespace
+
+std::string ExecutableDirectory() {
   char path[PATH_MAX];
   const ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
   if (length <= 0) return ".";
   std::string exe(path, static_cast<size_t>(length));
-  return exe.substr(0, exe.rfind('/'));
+  const size_t slash = exe.rfind('/');
+  return slash == std::string::npos ? "." : exe.substr(0, slash);
 }
-
-}  // namespace
 
 bool ReadTextLines(const std::string& path,
                    const std::function<void(std::string_view)>& line) {
@@ -56,7 +57,7 @@ bool ReadTextLines(const std::string& path,
 
 std::string LocateOptionalFile(const std::string& name) {
   if (IsRegularFile(name)) return name;
-  const std::string beside = ProgramDirectory() + "/" + name;
+  const std::string beside = ExecutableDirectory() + "/" + name;
   if (IsRegularFile(beside)) return beside;
   return name;
 }

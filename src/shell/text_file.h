@@ -16,6 +16,9 @@ namespace tce {
 bool ReadTextLines(const std::string& path,
                    const std::function<void(std::string_view)>& line);
 
+// The folder of the running executable ("." when it cannot be found).
+std::string ExecutableDirectory();
+
 // Where an optional file is looked for: the current directory first, then
 // the program's own directory. Returns the bare name when neither has it.
 std::string LocateOptionalFile(const std::string& name);

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "shell/text_file.h"
 #include "support/app_fixture.h"
 #include "support/test_server.h"
 
@@ -28,9 +29,7 @@ struct Result {
   std::string err;
 };
 
-std::string ProgramDir() {
-  return std::filesystem::read_symlink("/proc/self/exe").parent_path().string();
-}
+std::string ProgramDir() { return ExecutableDirectory(); }
 
 // Runs the batch program with `args`, feeding `input` to its standard input,
 // in the directory `cwd`.

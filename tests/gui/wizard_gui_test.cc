@@ -7,6 +7,7 @@
 #include <QSlider>
 
 #include "gui_fixture.h"
+#include "shell/text_file.h"
 #include "ui/widgets.h"
 
 namespace tce {
@@ -311,8 +312,7 @@ TEST_F(GuiTest, HugeInputsAreTakenCalmly) {
 TEST_F(GuiTest, ADatabaseThatBreaksAfterConnectingIsReported) {
   // A copy of the demo server that the test may damage.
   const std::filesystem::path source =
-      std::filesystem::read_symlink("/proc/self/exe").parent_path() /
-      "tvserver";
+      std::filesystem::path(ExecutableDirectory()) / "tvserver";
   std::filesystem::copy(source, dir_.path() / "server");
   Start();
   ConnectTo((dir_.path() / "server" / "demo.db").string());

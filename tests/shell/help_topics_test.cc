@@ -4,6 +4,7 @@
 
 #include <filesystem>
 
+#include "shell/text_file.h"
 #include "support/temp_dir.h"
 
 namespace tce {
@@ -74,8 +75,7 @@ TEST_F(HelpTopicTest, ASecondTopicReplacesTheFirstAndFilesAreClosed) {
 }
 
 TEST(HelpTopicFilesTest, EveryTopicBesideTheProgramHasATitleAndABody) {
-  const std::string dir =
-      std::filesystem::read_symlink("/proc/self/exe").parent_path();
+  const std::string dir = ExecutableDirectory();
   const char* topics[] = {"TarvexComp-Credits.hlp",
                           "TarvexComp-Compression.hlp",
                           "TarvexComp-Size.hlp",

@@ -5,6 +5,8 @@
 
 #include <climits>
 
+#include "shell/text_file.h"
+
 namespace tce::testing {
 
 TestServer::TestServer(const std::string& version, int page_size) {
@@ -28,10 +30,7 @@ void TestServer::Finish() {
 }
 
 std::string EmbeddedDriverPath() {
-  char path[PATH_MAX];
-  const ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
-  std::string exe(path, length > 0 ? static_cast<size_t>(length) : 0);
-  return exe.substr(0, exe.rfind('/') + 1) + "libtvcli09b.so";
+  return ExecutableDirectory() + "/libtvcli09b.so";
 }
 
 }  // namespace tce::testing
