@@ -4,6 +4,15 @@
 #include <QApplication>
 #include <cstdlib>
 
+// For the leak check of the sanitizer build: Qt's own worker threads can
+// still hold an allocation when the process ends (seen now and then, 152
+// bytes allocated inside QtCore, whose stack cannot be followed further).
+// Only this test program carries the suppression; the core tests are
+// checked in full.
+extern "C" const char* __lsan_default_suppressions() {
+  return "leak:libQt6Core.so\n";
+}
+
 int main(int argc, char** argv) {
   setenv("QT_QPA_PLATFORM", "offscreen", 0);
   QApplication application(argc, argv);
