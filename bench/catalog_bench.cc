@@ -23,10 +23,22 @@
 #include "db/catalog_query.h"
 #include "db/statement.h"
 #include "dialect.h"
-#include "shell/app_state.h"
-#include "shell/memory_desktop_port.h"
+#include "wizard/app_state.h"
 
 namespace {
+
+// The run without windows: nothing to show, no events to process.
+class NoDesktop : public tce::DesktopPort {
+ public:
+  void ShowMessageBox(const std::string&, const std::string&) override {}
+  std::optional<std::string> AskSaveFileName(
+      tce::SaveDialog, const std::optional<std::string>&) override {
+    return std::nullopt;
+  }
+  void SetWaitCursor(bool) override {}
+  void ProcessPendingEvents() override {}
+  void* DialogOwnerWindow() override { return nullptr; }
+};
 
 using Clock = std::chrono::steady_clock;
 
@@ -130,7 +142,7 @@ int TimeSqlite(const std::string& dir, bool read_values) {
 }
 
 int TimeAnalysis(const std::string& dir, int min_pct) {
-  tce::MemoryDesktopPort desktop;
+  NoDesktop desktop;
   tce::AppState app(desktop, "/dev/null");
   app.messages.LoadBuiltInTexts();
   app.BuildStatistics();

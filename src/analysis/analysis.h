@@ -10,11 +10,11 @@
 #include "db/connection.h"
 #include "db/statement.h"
 #include "engine/compute.h"
-#include "results/grid_model.h"
-#include "results/views.h"
-#include "shell/debug_log.h"
-#include "shell/message_table.h"
-#include "shell/run_settings.h"
+#include "model/grid_model.h"
+#include "model/views.h"
+#include "base/debug_log.h"
+#include "base/message_table.h"
+#include "base/run_settings.h"
 
 namespace tce {
 

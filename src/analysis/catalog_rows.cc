@@ -3,7 +3,7 @@
 #include "db/catalog_query.h"
 #include "engine/cardinality.h"
 #include "engine/column_types.h"
-#include "shell/number_text.h"
+#include "base/number_text.h"
 
 namespace tce {
 namespace {

@@ -6,7 +6,7 @@
 
 #include "db/statement.h"
 #include "engine/compute.h"
-#include "shell/debug_log.h"
+#include "base/debug_log.h"
 
 namespace tce {
 

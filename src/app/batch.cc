@@ -15,10 +15,10 @@
 #include <vector>
 
 #include "results/results_actions.h"
-#include "shell/app_state.h"
-#include "shell/number_text.h"
-#include "shell/text_util.h"
-#include "shell/wizard.h"
+#include "wizard/app_state.h"
+#include "base/number_text.h"
+#include "base/text_util.h"
+#include "wizard/wizard.h"
 
 namespace tce {
 namespace {

@@ -1,7 +1,7 @@
 // The Tarvex Compression Estimator's window program. It takes no arguments.
 #include <QApplication>
 
-#include "shell/app_state.h"
+#include "wizard/app_state.h"
 #include "ui/main_window.h"
 #include "ui/qt_desktop_port.h"
 

@@ -1,7 +1,7 @@
 #include "db/catalog_query.h"
 
-#include "shell/number_text.h"
-#include "shell/text_util.h"
+#include "base/number_text.h"
+#include "base/text_util.h"
 
 namespace tce {
 

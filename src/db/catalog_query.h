@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "shell/run_settings.h"
+#include "base/run_settings.h"
 
 namespace tce {
 

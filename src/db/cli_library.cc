@@ -3,7 +3,7 @@
 #include <dlfcn.h>
 #include <unistd.h>
 
-#include "shell/text_file.h"
+#include "base/text_file.h"
 
 namespace tce {
 

@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "db/server_probe.h"
-#include "shell/number_text.h"
+#include "base/number_text.h"
 
 namespace tce {
 namespace {

@@ -10,7 +10,7 @@
 
 #include "db/driver_handles.h"
 #include "db/statement.h"
-#include "shell/debug_log.h"
+#include "base/debug_log.h"
 
 namespace tce {
 

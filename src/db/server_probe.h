@@ -7,7 +7,7 @@
 #include <string>
 
 #include "db/statement.h"
-#include "shell/debug_log.h"
+#include "base/debug_log.h"
 
 namespace tce {
 

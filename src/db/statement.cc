@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <cstring>
 
-#include "shell/number_text.h"
-#include "shell/text_util.h"
+#include "base/number_text.h"
+#include "base/text_util.h"
 
 namespace tce {
 namespace {

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "db/driver_handles.h"
-#include "shell/debug_log.h"
+#include "base/debug_log.h"
 
 namespace tce {
 

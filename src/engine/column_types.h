@@ -8,7 +8,7 @@
 #include <string_view>
 
 #include "engine/fixed4.h"
-#include "shell/debug_log.h"
+#include "base/debug_log.h"
 
 namespace tce {
 

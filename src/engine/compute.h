@@ -12,8 +12,8 @@
 #include "engine/column_types.h"
 #include "engine/fixed4.h"
 #include "engine/type_statistics.h"
-#include "shell/debug_log.h"
-#include "shell/run_settings.h"
+#include "base/debug_log.h"
+#include "base/run_settings.h"
 
 namespace tce {
 

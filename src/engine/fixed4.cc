@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "shell/number_text.h"
+#include "base/number_text.h"
 
 namespace tce {
 namespace {

@@ -13,8 +13,8 @@
 #include "analysis/analysis.h"
 #include "analysis/catalog_rows.h"
 #include "db/catalog_query.h"
-#include "shell/number_text.h"
-#include "shell/text_util.h"
+#include "base/number_text.h"
+#include "base/text_util.h"
 
 namespace tce {
 namespace {

@@ -9,7 +9,7 @@
 #include <QTableView>
 #include <functional>
 
-#include "results/grid_model.h"
+#include "model/grid_model.h"
 
 namespace tce::ui {
 

@@ -20,8 +20,8 @@
 #include <QTabWidget>
 #include <QToolBar>
 
-#include "shell/help_topics.h"
-#include "shell/text_util.h"
+#include "base/help_topics.h"
+#include "base/text_util.h"
 #include "ui/grid_view.h"
 #include "ui/qt_desktop_port.h"
 #include "ui/qt_text.h"

@@ -11,8 +11,8 @@
 #include <memory>
 #include <string>
 
-#include "shell/app_state.h"
-#include "shell/wizard.h"
+#include "wizard/app_state.h"
+#include "wizard/wizard.h"
 
 class QTabWidget;
 class QLabel;

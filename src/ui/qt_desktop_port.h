@@ -12,7 +12,7 @@
 #include <optional>
 #include <string>
 
-#include "shell/desktop_port.h"
+#include "base/desktop_port.h"
 
 namespace tce::ui {
 

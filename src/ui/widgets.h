@@ -8,8 +8,8 @@
 #include <QWidget>
 #include <functional>
 
-#include "results/views.h"
-#include "shell/help_topics.h"
+#include "model/views.h"
+#include "base/help_topics.h"
 
 QT_BEGIN_NAMESPACE
 class QChartView;

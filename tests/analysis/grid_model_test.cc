@@ -1,4 +1,4 @@
-#include "results/grid_model.h"
+#include "model/grid_model.h"
 
 #include <gtest/gtest.h>
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "shell/text_file.h"
+#include "base/text_file.h"
 #include "support/app_fixture.h"
 #include "support/test_server.h"
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "db/catalog_query.h"
-#include "shell/memory_desktop_port.h"
+#include "support/memory_desktop_port.h"
 #include "support/test_server.h"
 
 namespace tce {

@@ -13,7 +13,7 @@
 #include <filesystem>
 #include <string>
 
-#include "shell/memory_desktop_port.h"
+#include "support/memory_desktop_port.h"
 #include "support/test_server.h"
 
 namespace tce {

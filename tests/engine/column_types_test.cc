@@ -4,7 +4,7 @@
 
 #include <climits>
 
-#include "shell/memory_desktop_port.h"
+#include "support/memory_desktop_port.h"
 #include "support/printers.h"
 #include "support/temp_dir.h"
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "shell/memory_desktop_port.h"
+#include "support/memory_desktop_port.h"
 #include "support/printers.h"
 #include "support/temp_dir.h"
 

@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "shell/app_state.h"
+#include "wizard/app_state.h"
 #include "support/temp_dir.h"
 #include "ui/main_window.h"
 #include "ui/qt_desktop_port.h"

@@ -7,7 +7,7 @@
 #include <QTabWidget>
 #include <QTest>
 
-#include "shell/app_state.h"
+#include "wizard/app_state.h"
 #include "ui/grid_view.h"
 #include "ui/main_window.h"
 #include "ui/qt_desktop_port.h"

@@ -7,7 +7,7 @@
 #include <QSlider>
 
 #include "gui_fixture.h"
-#include "shell/text_file.h"
+#include "base/text_file.h"
 #include "ui/widgets.h"
 
 namespace tce {

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "shell/app_state.h"
-#include "shell/memory_desktop_port.h"
+#include "wizard/app_state.h"
+#include "support/memory_desktop_port.h"
 #include "support/temp_dir.h"
 
 namespace tce::testing {

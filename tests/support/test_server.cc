@@ -5,7 +5,7 @@
 
 #include <climits>
 
-#include "shell/text_file.h"
+#include "base/text_file.h"
 
 namespace tce::testing {
 

@@ -1,0 +1,30 @@
+// The optional configuration file "TarvexCompEst.ini": switches the debug
+// log (DEBUG=ON) and the SQL log (SHOWSQL=ON) on before the first window,
+// and may name the SQL/CLI driver library to load (CLILIB=...).
+#ifndef TCE_BASE_CONFIGURATION_H_
+#define TCE_BASE_CONFIGURATION_H_
+
+#include <string>
+
+#include "base/run_settings.h"
+
+namespace tce {
+
+inline constexpr char kConfigurationFileName[] = "TarvexCompEst.ini";
+
+struct Configuration {
+  // The driver library named by CLILIB (a file name or a path), or empty
+  // for the embedded driver beside the program.
+  std::string cli_library;
+};
+
+// Sets LogSQL false, then reads the file at `path`: DEBUG and SHOWSQL set
+// DebugLog and LogSQL (true for the value ON in any case, false for any
+// other), CLILIB names the driver library. A missing or unreadable file,
+// unreadable lines and unknown keys are ignored silently; the last
+// occurrence of a key wins.
+Configuration ReadConfiguration(const std::string& path, RunSettings& settings);
+
+}  // namespace tce
+
+#endif  // TCE_BASE_CONFIGURATION_H_

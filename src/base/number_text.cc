@@ -1,0 +1,140 @@
+#include "base/number_text.h"
+
+#include <cmath>
+#include <cstdio>
+#include <string>
+
+namespace tce {
+
+double RoundHalfEven(double value) {
+  if (!std::isfinite(value)) return value;
+  // Done by hand rather than with nearbyint, which depends on the
+  // process's current rounding mode.
+  double floor_value = std::floor(value);
+  double diff = value - floor_value;
+  if (diff < 0.5) return floor_value;
+  if (diff > 0.5) return floor_value + 1.0;
+  return std::fmod(floor_value, 2.0) == 0.0 ? floor_value : floor_value + 1.0;
+}
+
+std::string FormatNumber(int64_t value) { return std::to_string(value); }
+
+std::string FormatNumber(double value) {
+  if (value == 0.0) return "0";  // also turns -0 into "0"
+  if (std::isfinite(value) && value == std::floor(value) &&
+      std::fabs(value) < 9.2e18) {
+    return std::to_string(static_cast<int64_t>(value));
+  }
+  char buffer[64];
+  std::snprintf(buffer, sizeof buffer, "%.15g", value);
+  return buffer;
+}
+
+std::string WithLeadingBlank(std::string text) {
+  if (!text.empty() && text[0] == '-') return text;
+  return " " + text;
+}
+
+double LeadingNumber(std::string_view text) {
+  // Most catalog values are plain integers: read those directly.
+  {
+    size_t i = 0;
+    while (i < text.size() && text[i] == ' ') ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '-' || text[i] == '+')) {
+      negative = text[i] == '-';
+      ++i;
+    }
+    const size_t first_digit = i;
+    int64_t value = 0;
+    while (i < text.size() && text[i] >= '0' && text[i] <= '9' &&
+           i - first_digit < 15) {
+      value = value * 10 + (text[i] - '0');
+      ++i;
+    }
+    // Only when nothing after the digits could continue the number.
+    const bool ends =
+        i == text.size() ||
+        std::string_view("0123456789. \t\r\neEdD").find(text[i]) ==
+            std::string_view::npos;
+    if (i > first_digit && ends) {
+      return negative ? -static_cast<double>(value)
+                      : static_cast<double>(value);
+    }
+  }
+  // Collect the characters of the number, skipping blanks, then let strtod
+  // convert exactly what was collected.
+  std::string number;
+  size_t i = 0;
+  auto skip_blanks = [&] {
+    while (i < text.size() && (text[i] == ' ' || text[i] == '\t' ||
+                               text[i] == '\r' || text[i] == '\n')) {
+      ++i;
+    }
+  };
+  auto is_digit = [&](size_t at) {
+    return at < text.size() && text[at] >= '0' && text[at] <= '9';
+  };
+  skip_blanks();
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+    number += text[i++];
+  }
+  bool any_digit = false;
+  bool seen_point = false;
+  while (true) {
+    skip_blanks();
+    if (is_digit(i)) {
+      number += text[i++];
+      any_digit = true;
+    } else if (i < text.size() && text[i] == '.' && !seen_point) {
+      number += text[i++];
+      seen_point = true;
+    } else {
+      break;
+    }
+  }
+  if (!any_digit) return 0.0;
+  // An exponent counts only when at least one digit follows it.
+  skip_blanks();
+  if (i < text.size() &&
+      (text[i] == 'E' || text[i] == 'e' || text[i] == 'D' || text[i] == 'd')) {
+    size_t j = i + 1;
+    std::string exponent = "e";
+    while (j < text.size() && text[j] == ' ') ++j;
+    if (j < text.size() && (text[j] == '+' || text[j] == '-')) {
+      exponent += text[j++];
+    }
+    bool exponent_digit = false;
+    while (true) {
+      while (j < text.size() && text[j] == ' ') ++j;
+      if (is_digit(j)) {
+        // Clamp absurd exponents instead of building a huge string.
+        if (exponent.size() < 8) exponent += text[j];
+        ++j;
+        exponent_digit = true;
+      } else {
+        break;
+      }
+    }
+    if (exponent_digit) number += exponent;
+  }
+  return std::strtod(number.c_str(), nullptr);
+}
+
+std::optional<int64_t> RoundToRange(double value, int64_t min, int64_t max) {
+  if (!std::isfinite(value)) return std::nullopt;
+  double rounded = RoundHalfEven(value);
+  if (rounded < static_cast<double>(min) ||
+      rounded > static_cast<double>(max)) {
+    return std::nullopt;
+  }
+  // The bounds compare as doubles; the edge of int64 rounds up to 2^63.
+  if (rounded >= 9223372036854775807.0) return std::nullopt;
+  return static_cast<int64_t>(rounded);
+}
+
+std::optional<int64_t> LenientInteger(std::string_view text) {
+  return RoundToRange(LeadingNumber(text), INT64_MIN, INT64_MAX);
+}
+
+}  // namespace tce

@@ -1,0 +1,47 @@
+// The options of an analysis run, set by the options panel and read by the
+// query builder, the computation and the results views.
+#ifndef TCE_BASE_RUN_SETTINGS_H_
+#define TCE_BASE_RUN_SETTINGS_H_
+
+#include <cstdint>
+#include <string>
+
+namespace tce {
+
+struct RunSettings {
+  // Tables whose estimated saving in percent is below this are not listed
+  // (0 to 100; start-up 0).
+  int16_t MinCompressionPct = 0;
+  // Minimum table size in megabytes for the catalog query (0 to 100; 0).
+  int32_t MinTableSizeMB = 0;
+  // Restricts the query to tables whose row count is above zero (false).
+  bool IgnoreTablesWithoutStats = false;
+  // Cardinality class taken as the maximum over a table's columns of one
+  // type index (true) or per column (false).
+  bool UseMaxCardinality = true;
+  // Page compression percentages (true) or row compression (false).
+  bool EstimatePageCompression = true;
+  // Sizes shown in pages (true) or kilobytes (false).
+  bool ShowPageSavings = true;
+  // Export delimiter: tab (true) or comma (false).
+  bool TabDelimited = true;
+  // Comma-separated owner and table lists, names or "%" patterns (empty).
+  std::string OwnerFilter;
+  std::string TableFilter;
+  // Debug log and statement log switches (false unless configured).
+  bool DebugLog = false;
+  bool LogSQL = false;
+  // Set by every change of a run-relevant field; only a successful
+  // analysis run clears it.
+  bool SettingsChanged = true;
+  // Set once the large-results window has been opened; never cleared.
+  bool LargeResultsShown = false;
+};
+
+// Gives every field but DebugLog and LogSQL (which the configuration file
+// has set by then) its start-up value, SettingsChanged true.
+void ResetToStartupValues(RunSettings& settings);
+
+}  // namespace tce
+
+#endif  // TCE_BASE_RUN_SETTINGS_H_

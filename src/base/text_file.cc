@@ -1,0 +1,75 @@
+#include "base/text_file.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <climits>
+#include <cstdio>
+
+#include "base/text_util.h"
+
+namespace tce {
+namespace {
+
+bool IsRegularFile(const std::string& path) {
+  struct stat info;
+  return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+}  // namespace
+
+std::string ExecutableDirectory() {
+  char path[PATH_MAX];
+  const ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
+  if (length <= 0) return ".";
+  std::string exe(path, static_cast<size_t>(length));
+  const size_t slash = exe.rfind('/');
+  return slash == std::string::npos ? "." : exe.substr(0, slash);
+}
+
+bool ReadTextLines(const std::string& path,
+                   const std::function<void(std::string_view)>& line) {
+  if (!IsRegularFile(path)) return false;
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (file == nullptr) return false;
+  std::string current;
+  char buffer[64 * 1024];
+  size_t count;
+  while ((count = std::fread(buffer, 1, sizeof buffer, file)) > 0) {
+    size_t start = 0;
+    for (size_t i = 0; i < count; ++i) {
+      if (buffer[i] != '\n') continue;
+      current.append(buffer + start, i - start);
+      if (!current.empty() && current.back() == '\r') current.pop_back();
+      line(current);
+      current.clear();
+      start = i + 1;
+    }
+    current.append(buffer + start, count - start);
+  }
+  std::fclose(file);
+  if (!current.empty()) {
+    if (current.back() == '\r') current.pop_back();
+    line(current);
+  }
+  return true;
+}
+
+std::string LocateOptionalFile(const std::string& name) {
+  if (IsRegularFile(name)) return name;
+  const std::string beside = ExecutableDirectory() + "/" + name;
+  if (IsRegularFile(beside)) return beside;
+  return name;
+}
+
+std::string_view StripCommentsAndBlanks(std::string_view line) {
+  line = TrimBlanks(line);
+  if (!line.empty() && line.front() == '*') return {};
+  const size_t semicolon = line.find(';', 1);
+  if (semicolon != std::string_view::npos) {
+    line = TrimBlanks(line.substr(0, semicolon));
+  }
+  return line;
+}
+
+}  // namespace tce

@@ -1,0 +1,31 @@
+// Small text helpers shared by every module: blanks, case, line splitting.
+//
+// Text in this program is bytes (the catalog's and the files' single-byte
+// code page); these helpers never interpret bytes above 127.
+#ifndef TCE_BASE_TEXT_UTIL_H_
+#define TCE_BASE_TEXT_UTIL_H_
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tce {
+
+// Removes leading and trailing blanks (spaces and tabs).
+std::string_view TrimBlanks(std::string_view text);
+std::string_view TrimLeadingBlanks(std::string_view text);
+std::string_view TrimTrailingBlanks(std::string_view text);
+
+// Removes leading and trailing spaces only (the catalog's padding).
+std::string_view TrimSpaces(std::string_view text);
+
+// Upper-cases the ASCII letters a-z; other bytes are kept.
+std::string ToUpperAscii(std::string_view text);
+
+// Splits text into lines ended by LF or CR LF; a last line without a line
+// end is a line too, an empty text has no lines.
+std::vector<std::string_view> SplitLines(std::string_view text);
+
+}  // namespace tce
+
+#endif  // TCE_BASE_TEXT_UTIL_H_

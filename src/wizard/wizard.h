@@ -1,0 +1,90 @@
+// The wizard of the main window: start-up, the four panels' Continue and
+// Exit buttons, the tab control, and the options panel's handlers. It talks
+// to the window only through MainWindowView, so it runs without Qt.
+#ifndef TCE_WIZARD_WIZARD_H_
+#define TCE_WIZARD_WIZARD_H_
+
+#include <string>
+#include <string_view>
+
+#include "wizard/app_state.h"
+
+namespace tce {
+
+enum Tab {
+  kDisclaimerTab = 0,
+  kConnectionTab = 1,
+  kOptionsTab = 2,
+  kResultsTab = 3
+};
+
+// What the wizard needs from the main window. Controls are named as in the
+// window (`InputDatabase`, `CompValue`, `DelimTab` ...).
+class MainWindowView {
+ public:
+  virtual ~MainWindowView() = default;
+  virtual void SetTabEnabled(int tab, bool enabled) = 0;
+  // Selects a tab; the view then calls Wizard::OnTabClick.
+  virtual void SelectTab(int tab) = 0;
+  virtual void SetFocusTo(const std::string& control) = 0;
+  virtual void SetTabStop(const std::string& control, bool on) = 0;
+  virtual void SetCaption(const std::string& control,
+                          const std::string& text) = 0;
+  // The text of a text box, lines ended by CR LF.
+  virtual std::string Text(const std::string& control) = 0;
+  // Puts the message table's screen texts on the controls.
+  virtual void ApplyScreenTexts(const MessageTable& messages) = 0;
+  virtual void SetDisclaimer(const std::string& text) = 0;
+  virtual void ShowWindow() = 0;
+  // Ends the program (after the connection was released).
+  virtual void EndProgram() = 0;
+};
+
+// The comma-separated list of a filter box's non-empty lines, each trimmed
+// (the last one only of trailing blanks, through the whole text's trim).
+std::string JoinFilterLines(std::string_view text);
+
+class Wizard {
+ public:
+  Wizard(AppState& app, MainWindowView& view) : app_(app), view_(view) {}
+
+  // The start-up sequence up to showing the main window.
+  void StartUp();
+  // The main window's Load event.
+  void OnLoad();
+
+  void DoContinue(int index);
+  // Disconnects and ends the program; during a run, once the run has
+  // stopped.
+  void ExitAll(int index);
+  void OnUnload();
+  // A tab was selected, by the user or by the program.
+  void OnTabClick(int tab);
+
+  // Options panel handlers.
+  void OnCompRangeClick(int value);
+  void OnMinTabSizeChange(int value);
+  // An option button was clicked; `selected` is its state afterwards.
+  void OnOptionClick(const std::string& button, bool selected);
+  void OnSchemaSelectChange(const std::string& text);
+  void OnTableSelectChange(const std::string& text);
+  void OnShowDebugClick(bool ticked);
+  void OnShowSqlClick(bool ticked);
+
+  // True while Continue is working (the analysis run yields to events).
+  bool busy() const { return busy_; }
+
+ private:
+  void Continue(int index);
+  void DisclaimerState();
+  void LogPanel(std::string_view text) { app_.reporter.Log("Panel", text); }
+
+  AppState& app_;
+  MainWindowView& view_;
+  bool busy_ = false;
+  bool exit_requested_ = false;
+};
+
+}  // namespace tce
+
+#endif  // TCE_WIZARD_WIZARD_H_
