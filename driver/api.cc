@@ -384,14 +384,34 @@ SQLRETURN Connect(Dbc& dbc, const std::string& connection_string, SQLCHAR* out,
         "28000", -1020,
         "Login refused for user " + user + ": unknown user or wrong password.");
   }
-  if (IsRegularFile(sysmaster)) {
+  // Every server has its system-master database; without it nothing about
+  // the server (its version, its page size) can be answered.
+  std::string attach_error;
+  if (!IsRegularFile(sysmaster)) {
+    attach_error = "no such file";
+  } else {
     sqlite3_stmt* attach = nullptr;
-    if (sqlite3_prepare_v2(db, "ATTACH DATABASE ? AS sysmaster", -1, &attach,
-                           nullptr) == SQLITE_OK) {
+    rc = sqlite3_prepare_v2(db, "ATTACH DATABASE ? AS sysmaster", -1, &attach,
+                            nullptr);
+    if (rc == SQLITE_OK) {
       sqlite3_bind_text(attach, 1, sysmaster.c_str(), -1, SQLITE_TRANSIENT);
-      sqlite3_step(attach);
+      rc =
+          sqlite3_step(attach) == SQLITE_DONE ? SQLITE_OK : sqlite3_errcode(db);
     }
     sqlite3_finalize(attach);
+    // An attached file is read only when first used: a file that is not a
+    // database, or is locked, shows itself here.
+    if (rc == SQLITE_OK) {
+      rc = sqlite3_exec(db, "SELECT count(*) FROM sysmaster.sqlite_master",
+                        nullptr, nullptr, nullptr);
+    }
+    if (rc != SQLITE_OK) attach_error = sqlite3_errmsg(db);
+  }
+  if (!attach_error.empty()) {
+    sqlite3_close(db);
+    return dbc.ServerError("08001", -1014,
+                           "The server's system-master database " + sysmaster +
+                               " cannot be used (" + attach_error + ").");
   }
   dbc.db = db;
   dbc.database = database;

@@ -1,82 +1,80 @@
 // The analysis run: the catalog query's rows grouped into tables, each
 // estimated by Compute, the tables at or above the minimum compression
-// listed in the results grids.
+// made into TableEstimate records. The run owns everything it builds; its
+// result is a value the caller publishes when the run is over.
 #ifndef TCE_ANALYSIS_ANALYSIS_H_
 #define TCE_ANALYSIS_ANALYSIS_H_
 
+#include <memory>
+#include <span>
 #include <string>
-#include <string_view>
 
-#include "db/connection.h"
-#include "db/statement.h"
-#include "engine/compute.h"
-#include "model/grid_model.h"
-#include "model/views.h"
 #include "base/debug_log.h"
-#include "base/message_table.h"
 #include "base/run_settings.h"
+#include "db/connection.h"
+#include "db/status.h"
+#include "engine/compute.h"
+#include "model/results.h"
 
 namespace tce {
 
-// The header of the results: `delimiter` first when `leading`, then the
-// texts of entries 66, 65, 63, 71 or 60, 72 or 61, 62 and 73 joined by the
-// delimiter (the page headers while ShowPageSavings is on).
-std::string ResultsHeaderLine(const MessageTable& messages,
-                              const RunSettings& settings,
-                              std::string_view delimiter, bool leading);
-
-// The colours of the "%Saved" cell.
-CellColour SavingColour(Fixed4 pct);
-
-// Sets up a grid the way the results grids are laid out: the header as
-// row 0, the column alignments and widths, the empty row removed.
-void LayOutResultsGrid(GridModel& grid, const std::string& header);
-
-// What a run reads and fills. All references outlive the Analysis.
-struct AnalysisContext {
-  RunSettings& settings;
-  const MessageTable& messages;
-  StatementLayer& statements;
-  const Connection& connection;  // its PageSizeExpression
-  const Estimator& estimator;
-  EstimateContext& estimate;  // TableColumns and the lengths
-  GridModel& results_grid;    // the main window's TableDetails
-  GridModel& large_grid;      // the large-results window's TableDetails
-  ChartModel& chart;
-  ProgressModel& progress;
-  const Reporter& reporter;
-};
-
-class Analysis {
+// How the run reports progress and learns that it is to stop.
+class RunProgress {
  public:
-  explicit Analysis(AnalysisContext context) : c_(context) {}
-
-  // Runs the estimate when SettingsChanged is set. True when the grids
-  // hold a fresh result or nothing had to be done; false when the query
-  // failed or no table qualified. Refuses (false, nothing touched) while a
-  // run is already in progress: the run yields to pending window events.
-  bool RunAnalysis();
-
-  bool running() const { return running_; }
-  // Asks a run in progress to stop at its next yield, as if the rows had
-  // ended; the tables read so far stay listed.
-  void RequestStop() { stop_requested_ = running_; }
-  // Tables listed by the last run.
-  int tables_emitted() const { return tables_emitted_; }
-  // Whether the last run failed because its query could not be executed.
-  bool query_failed() const { return query_failed_; }
-
- private:
-  void EmptyAndLayOutGrids();
-  void EmitTable(const std::string& owner, const std::string& table);
-  void AppendRow(GridModel& grid, const std::string& line, Fixed4 pct);
-
-  AnalysisContext c_;
-  bool running_ = false;
-  bool stop_requested_ = false;
-  bool query_failed_ = false;
-  int tables_emitted_ = 0;
+  virtual ~RunProgress() = default;
+  // Called before a fetch while the number of listed tables is a multiple
+  // of ten: `tick` (1 to 100, then from 1 again) and the tables listed.
+  // Cheap to call: the windows repaint by elapsed time, not per call.
+  virtual void Update(int tick, int tables_listed) = 0;
+  // Asked before every fetch; true ends the run without a result.
+  virtual bool StopRequested() = 0;
 };
+
+// Receives each listed table with its columns as the run completes it.
+class TableSink {
+ public:
+  virtual ~TableSink() = default;
+  // A failure ends the run as failed.
+  virtual Status OnTable(const TableEstimate& table,
+                         std::span<const CatalogColumnRow> columns) = 0;
+};
+
+enum class RunOutcome {
+  kListed,         // at least one table listed
+  kNothingListed,  // no table qualified
+  kFailed,         // the query could not run, or a fetch failed part-way
+  kStopped,        // stopped on request
+};
+
+struct RunResult {
+  RunOutcome outcome = RunOutcome::kNothingListed;
+  Status status;  // why the run failed
+  // The listed tables. After a failure part-way: the tables completed
+  // before it, with `complete` false. Never null.
+  std::shared_ptr<ResultSet> results;
+};
+
+// What a run reads. All references outlive the call.
+struct RunContext {
+  Connection& connection;  // open, with its PageSizeExpression
+  const RunSettings& settings;
+  const Estimator& estimator;
+  const Logger& logger;
+};
+
+// Runs the estimate with the options of `context.settings`. `progress` and
+// `sink` may be null.
+RunResult RunAnalysis(const RunContext& context, RunProgress* progress,
+                      TableSink* sink);
+
+// The record of one estimated table, or nothing when its saving is below
+// the minimum compression. `columns` are the table's rows, `pct` the
+// saving Compute returned, `estimate` holds its lengths.
+std::optional<TableEstimate> MakeTableEstimate(const std::string& owner,
+                                               const std::string& table,
+                                               const EstimateContext& estimate,
+                                               Fixed4 pct,
+                                               const RunSettings& settings);
 
 }  // namespace tce
 

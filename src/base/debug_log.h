@@ -42,13 +42,13 @@ class DebugLog {
 // The entry exactly as WriteLog appends it.
 std::string FormatLogEntry(std::string_view category, std::string_view text);
 
-// What every routine needs to report: the two switches, the log and the
-// desktop for message boxes. Holds references; the owner outlives it.
-class Reporter {
+// Where the program's diagnostic lines go: the debug log, when its switches
+// are on. The engine and the database layer write through this alone; they
+// never show anything to the user. Holds references; the owner outlives it.
+class Logger {
  public:
-  Reporter(const RunSettings& settings, const DebugLog& log,
-           DesktopPort& desktop)
-      : settings_(settings), log_(log), desktop_(desktop) {}
+  Logger(const RunSettings& settings, const DebugLog& log)
+      : settings_(settings), log_(log) {}
 
   bool debug() const { return settings_.DebugLog; }
   bool log_sql() const { return settings_.LogSQL; }
@@ -62,6 +62,21 @@ class Reporter {
     log_.WriteLog(category, text);
   }
 
+  const DebugLog& log() const { return log_; }
+
+ private:
+  const RunSettings& settings_;
+  const DebugLog& log_;
+};
+
+// What the windows and the command-line tool use to tell the user: the log
+// and the desktop's message boxes.
+class Reporter : public Logger {
+ public:
+  Reporter(const RunSettings& settings, const DebugLog& log,
+           DesktopPort& desktop)
+      : Logger(settings, log), desktop_(desktop) {}
+
   // Logs the text under "Message" when DebugLog is on, then shows it in a
   // modal box titled "Tarvex Compression Estimator" and returns when the
   // user pressed OK.
@@ -72,13 +87,9 @@ class Reporter {
     desktop_.ShowMessageBox(title, text);
   }
 
-  const RunSettings& settings() const { return settings_; }
-  const DebugLog& log() const { return log_; }
   DesktopPort& desktop() const { return desktop_; }
 
  private:
-  const RunSettings& settings_;
-  const DebugLog& log_;
   DesktopPort& desktop_;
 };
 

@@ -1,5 +1,6 @@
-// The options of an analysis run, set by the options panel and read by the
-// query builder, the computation and the results views.
+// The user's options of an analysis run, set by the options panel (or the
+// command line) and read by the query builder, the computation and the
+// results views. Nothing else changes them.
 #ifndef TCE_BASE_RUN_SETTINGS_H_
 #define TCE_BASE_RUN_SETTINGS_H_
 
@@ -31,15 +32,10 @@ struct RunSettings {
   // Debug log and statement log switches (false unless configured).
   bool DebugLog = false;
   bool LogSQL = false;
-  // Set by every change of a run-relevant field; only a successful
-  // analysis run clears it.
-  bool SettingsChanged = true;
-  // Set once the large-results window has been opened; never cleared.
-  bool LargeResultsShown = false;
 };
 
 // Gives every field but DebugLog and LogSQL (which the configuration file
-// has set by then) its start-up value, SettingsChanged true.
+// has set by then) its start-up value.
 void ResetToStartupValues(RunSettings& settings);
 
 }  // namespace tce

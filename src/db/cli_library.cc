@@ -28,15 +28,23 @@ std::string CliLibrary::TakeFailure() {
   return failure;
 }
 
-void* CliLibrary::Resolve(const char* function) {
-  if (!load_attempted_) {
-    load_attempted_ = true;
-    handle_ = dlopen(name_.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (handle_ == nullptr) {
-      const char* error = dlerror();
-      load_error_ = error != nullptr ? error : "cannot load " + name_;
-    }
+void CliLibrary::Load() {
+  if (load_attempted_) return;
+  load_attempted_ = true;
+  handle_ = dlopen(name_.c_str(), RTLD_NOW | RTLD_LOCAL);
+  if (handle_ == nullptr) {
+    const char* error = dlerror();
+    load_error_ = error != nullptr ? error : "cannot load " + name_;
   }
+}
+
+std::string CliLibrary::LoadFailure() {
+  Load();
+  return handle_ == nullptr ? load_error_ : std::string();
+}
+
+void* CliLibrary::Resolve(const char* function) {
+  Load();
   if (handle_ == nullptr) {
     failure_ = load_error_;
     return nullptr;

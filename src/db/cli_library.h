@@ -33,6 +33,9 @@ class CliLibrary {
   // Names another library; only before the first call loads one. Empty
   // means the default library beside the executable.
   void SetName(std::string name);
+  // Loads the library when that was not tried yet; the loader's description
+  // when it cannot be loaded, otherwise empty.
+  std::string LoadFailure();
   // Whether the library exports `function` (loads the library first).
   bool Exports(const char* function);
 
@@ -67,6 +70,7 @@ class CliLibrary {
   // The address of `function`, loading the library at the first call;
   // nullptr with failure_ set when it cannot be had.
   void* Resolve(const char* function);
+  void Load();
 
   enum Function {
     kSQLAllocHandle,

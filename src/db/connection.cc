@@ -4,8 +4,8 @@
 
 #include <cstring>
 
-#include "db/server_probe.h"
 #include "base/number_text.h"
+#include "db/server_probe.h"
 
 namespace tce {
 namespace {
@@ -92,87 +92,130 @@ std::string MaskPassword(std::string_view connection_string) {
   return text.replace(start, end - start, kMaskedPassword);
 }
 
-int16_t Connection::Connect(const std::string& database,
-                            const std::string& user,
-                            const std::string& password) {
+Status Connection::AllocateHandles() {
+  Log("Allocating Database Environment");
+  const std::string unavailable = library_.LoadFailure();
+  if (!unavailable.empty()) {
+    return Status::Failure("Allocation Error: " + unavailable);
+  }
+  Status status = CliHandle::Allocate(library_, SQL_HANDLE_ENV, SQL_NULL_HANDLE,
+                                      SQL_NULL_HENV, SQL_NULL_HDBC, env_);
+  if (status.ok() && library_.Exports("SQLSetEnvAttr")) {
+    // Driver managers want the ODBC version before a connection handle.
+    const SQLRETURN rc =
+        library_.SetEnvAttr(env_.get(), SQL_ATTR_ODBC_VERSION,
+                            reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
+    if (!Succeeded(rc)) {
+      status = CallFailure(library_, "SQLSetEnvAttr", rc, env_.get(),
+                           SQL_NULL_HDBC, SQL_NULL_HSTMT);
+    }
+  }
+  if (!status.ok()) {
+    env_.Free();
+    return status.AddMessage(
+        "SQL CLI Driver Error: Environment handle failure");
+  }
+  Log("Allocating Database Connection");
+  status = CliHandle::Allocate(library_, SQL_HANDLE_DBC, env_.get(), env_.get(),
+                               SQL_NULL_HDBC, dbc_);
+  if (!status.ok()) {
+    env_.Free();
+    return status.AddMessage(
+        "SQL CLI Driver Error: Can't Allocate a connection handle");
+  }
+  return status;
+}
+
+Status Connection::DriverConnect(const std::string& connection_string,
+                                 void* owner_window, std::string& completed) {
+  SQLCHAR out[kCompletedSize + 1];
+  std::memset(out, ' ', kCompletedSize);
+  out[kCompletedSize] = '\0';
+  SQLSMALLINT out_length = 0;
+  std::string in = connection_string;
+  // The driver prompts in a dialog owned by our window. Without a window to
+  // own it the driver completes the string without a dialog: driver
+  // managers refuse a prompt that has no owner window.
+  const SQLRETURN rc = library_.DriverConnect(
+      dbc_.get(), static_cast<SQLHWND>(owner_window),
+      reinterpret_cast<SQLCHAR*>(in.data()), SQL_NTS, out, kCompletedSize,
+      &out_length,
+      owner_window != nullptr ? SQL_DRIVER_PROMPT : SQL_DRIVER_COMPLETE);
+  completed = BufferText(out, kCompletedSize);
+  Log(MaskPassword(completed));
+  if (Succeeded(rc)) return Status();
+  Status status = CallFailure(library_, "SQLDriverConnect", rc, env_.get(),
+                              dbc_.get(), SQL_NULL_HSTMT);
+  status.AddMessage("Can't connect to database. Connect=" +
+                    MaskPassword(completed));
+  Log("Connect RC=" + WithLeadingBlank(std::to_string(rc)) +
+      "Connect String=" + MaskPassword(completed));
+  return status;
+}
+
+Status Connection::Open(const std::string& database, const std::string& user,
+                        const std::string& password, void* owner_window) {
+  Disconnect();  // a second connect releases the first
   DatabaseName = database;
   UserName = user;
   UserPassword = password;
+  PageSizeExpression.clear();
+  Status status = AllocateHandles();
+  if (!status.ok()) return status;
+
   const std::string connection_string =
       ConnectionStringPair("DATABASE", database) +
       ConnectionStringPair("UID", user) + ConnectionStringPair("PWD", password);
-  CliLibrary& cli = handles_.library();
-  Log("Allocating Database Environment");
-  SQLRETURN rc = handles_.AllocEnvironment();
-  const std::string failure = cli.TakeFailure();
-  if (!failure.empty()) {
-    reporter_.ShowMessage("Allocation Error: " + failure);
-    return -1;
-  }
-  if (rc != SQL_SUCCESS) {
-    reporter_.ShowMessage("SQL CLI Driver Error: Environment handle failure");
-    return rc;
-  }
-  Log("Allocating Database Connection");
-  rc = handles_.AllocConnection();
-  if (rc != SQL_SUCCESS) {
-    reporter_.ShowMessage(
-        "SQL CLI Driver Error: Can't Allocate a connection handle");
-    return rc;
-  }
   Log("Connect String=" + MaskPassword(connection_string));
-
-  SQLCHAR completed[kCompletedSize + 1];
-  std::memset(completed, ' ', kCompletedSize);
-  completed[kCompletedSize] = '\0';
-  SQLSMALLINT completed_length = 0;
-  std::string in = connection_string;
-  // The driver prompts in a dialog owned by our window. Without a window to
-  // own it the driver completes the string without a dialog: driver managers
-  // refuse a prompt that has no owner window.
-  void* owner = reporter_.desktop().DialogOwnerWindow();
-  rc = cli.DriverConnect(
-      handles_.ConnectionHandle, static_cast<SQLHWND>(owner),
-      reinterpret_cast<SQLCHAR*>(in.data()), SQL_NTS, completed, kCompletedSize,
-      &completed_length,
-      owner != nullptr ? SQL_DRIVER_PROMPT : SQL_DRIVER_COMPLETE);
-  handles_.LastResultCode = rc;
-  const std::string completed_text = BufferText(completed, kCompletedSize);
-  Log(MaskPassword(completed_text));
-
-  // Success with information is a connection too: it is open and must be
-  // released like any other.
-  if (rc != SQL_SUCCESS && rc != SQL_SUCCESS_WITH_INFO) {
-    // Without a dialog of its own the driver's reason would go unseen.
-    statements_.ReportSqlError();
-    reporter_.ShowBox(kProgramTitle,
-                      "Can't connect to database. Connect=" + completed_text);
-    Log("Connect RC=" + WithLeadingBlank(std::to_string(rc)) +
-        "Connect String=" + MaskPassword(completed_text));
-    PageSizeExpression = ProbeServer(statements_, reporter_);
-    return rc;
+  std::string completed;
+  status = DriverConnect(connection_string, owner_window, completed);
+  if (!status.ok()) {
+    dbc_.Free();
+    env_.Free();
+    return status;
   }
-  if (auto value = ReadConnectionValue(completed_text, "DATABASE="))
+  if (auto value = ReadConnectionValue(completed, "DATABASE="))
     DatabaseName = *value;
-  if (auto value = ReadConnectionValue(completed_text, "UID="))
-    UserName = *value;
-  if (auto value = ReadConnectionValue(completed_text, "PWD="))
+  if (auto value = ReadConnectionValue(completed, "UID=")) UserName = *value;
+  if (auto value = ReadConnectionValue(completed, "PWD="))
     UserPassword = *value;
   Log("Database=" + DatabaseName + " Userid=" + UserName +
       " Password=" + kMaskedPassword);
-  ConnectionOpen = true;
-  PageSizeExpression = ProbeServer(statements_, reporter_);
-  return 0;
+  open_ = true;
+  ++generation_;
+  return Status();
 }
 
-int16_t Connection::Disconnect() {
-  if (ConnectionOpen) {
-    handles_.library().Disconnect(handles_.ConnectionHandle);
-    handles_.FreeConnection();
-    handles_.FreeEnvironment();
+Status Connection::Connect(const std::string& database, const std::string& user,
+                           const std::string& password, void* owner_window) {
+  Status status = Open(database, user, password, owner_window);
+  if (!status.ok()) {
+    // The probe has no connection to ask; it says so in its own words.
+    const ProbeResult probe = ProbeServer(*this);
+    for (const std::string& message : probe.status.messages())
+      status.AddMessage(message);
+    return status;
   }
-  ConnectionOpen = false;
-  return 0;
+  // Without the page size no estimate can be made: a connection whose probe
+  // failed is of no use and is closed again.
+  ProbeResult probe = ProbeServer(*this);
+  if (!probe.status.ok()) {
+    Disconnect();
+    return probe.status;
+  }
+  PageSizeExpression = probe.expression;
+  return Status();
+}
+
+void Connection::Disconnect() {
+  if (open_) {
+    library_.Disconnect(dbc_.get());
+    library_.TakeFailure();
+    open_ = false;
+    ++generation_;
+  }
+  dbc_.Free();
+  env_.Free();
 }
 
 }  // namespace tce

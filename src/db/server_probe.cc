@@ -1,38 +1,94 @@
 #include "db/server_probe.h"
 
-namespace tce {
+#include <cstdint>
 
-std::string ProbeServer(StatementLayer& statements, const Reporter& reporter) {
-  auto fail = [&](const char* shown, const char* logged) {
-    reporter.ShowMessage(shown);
-    reporter.Log("PAGESIZE", logged);
-    return std::string();
+#include "db/statement.h"
+
+namespace tce {
+namespace {
+
+constexpr int64_t kLargestPageSize = 1 << 30;
+
+// The page size as plain decimal text when `text` is a positive whole number
+// (digits only, within reason), otherwise nullopt.
+std::optional<std::string> PositiveWholeNumber(const std::string& text) {
+  if (text.empty() || text.size() > 10) return std::nullopt;
+  int64_t value = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return std::nullopt;
+    value = value * 10 + (c - '0');
+  }
+  if (value <= 0 || value > kLargestPageSize) return std::nullopt;
+  return std::to_string(value);
+}
+
+// Runs a one-row query; `value` is its first column, `has_row` whether a
+// row came.
+Status QueryOneValue(Connection& connection, const char* sql, bool& has_row,
+                     std::string& value) {
+  Statement statement(connection);
+  Status status = statement.ExecuteStatement(sql);
+  if (!status.ok()) return status;
+  status = statement.FetchRow(has_row, true);
+  if (status.ok() && has_row) value = statement.StatementResult(1);
+  return status;
+}
+
+}  // namespace
+
+ProbeResult ProbeServer(Connection& connection) {
+  const Logger& logger = connection.logger();
+  auto fail = [&](Status status, const char* shown, const char* logged) {
+    logger.Log("PAGESIZE", logged);
+    status.AddMessage(shown);
+    return ProbeResult{std::move(status), ""};
   };
-  if (!statements.ExecuteStatement("SELECT OWNER FROM SYSMASTER:SYSTABLES "
-                                   "WHERE TABNAME=' SMIVERSION'") ||
-      !statements.FetchRow(true)) {
-    return fail("Unable to get SMIVERSION from SYSMASTER:SYSTABLES table",
+  if (!connection.ConnectionOpen()) {
+    return fail(Status(),
+                "Unable to get SMIVERSION from SYSMASTER:SYSTABLES table",
                 "Can't get SMIVERSION from SYSMASTER:SYSTABLES");
   }
-  const std::string version = statements.StatementResult(1);
-  reporter.Log("PAGESIZE", "Version=" + version);
-  if (version != "7.31" && version != "9.40") {
-    const std::string expression = "T.PAGESIZE";
-    reporter.Log("PAGESIZE", "PAGESIZE=" + expression);
-    return expression;
+  bool has_row = false;
+  std::string version;
+  Status status = QueryOneValue(
+      connection,
+      "SELECT OWNER FROM SYSMASTER:SYSTABLES WHERE TABNAME=' SMIVERSION'",
+      has_row, version);
+  if (!status.ok() || !has_row) {
+    return fail(std::move(status),
+                "Unable to get SMIVERSION from SYSMASTER:SYSTABLES table",
+                "Can't get SMIVERSION from SYSMASTER:SYSTABLES");
   }
-  if (!statements.ExecuteStatement(
-          "SELECT SH_PAGESIZE FROM SYSMASTER:SYSSHMVALS")) {
-    return fail("Unable to get SH_PAGESIZE from SYSMASTER:SYSHVALS table",
+  logger.Log("PAGESIZE", "Version=" + version);
+  if (version != "7.31" && version != "9.40") {
+    logger.Log("PAGESIZE", "PAGESIZE=T.PAGESIZE");
+    return {Status(), "T.PAGESIZE"};
+  }
+  Statement statement(connection);
+  status = statement.ExecuteStatement(
+      "SELECT SH_PAGESIZE FROM SYSMASTER:SYSSHMVALS");
+  if (!status.ok()) {
+    return fail(std::move(status),
+                "Unable to get SH_PAGESIZE from SYSMASTER:SYSHVALS table",
                 "Can't get SH_PAGESIZE from SYSMASTER:SYSHVALS table");
   }
-  if (!statements.FetchRow(true)) {
-    return fail("Unable to get SH_PAGESIZE from SYSMASTER:SYSHMVALS table",
+  status = statement.FetchRow(has_row, true);
+  if (!status.ok() || !has_row) {
+    return fail(std::move(status),
+                "Unable to get SH_PAGESIZE from SYSMASTER:SYSHMVALS table",
                 "Can't get SH_PAGESIZE from SYSMASTER:SYSHMVALS table");
   }
-  const std::string expression = statements.StatementResult(1);
-  reporter.Log("PAGESIZE", "PAGESIZE=" + expression);
-  return expression;
+  const std::string value = statement.StatementResult(1);
+  const std::optional<std::string> page_size = PositiveWholeNumber(value);
+  if (!page_size) {
+    const std::string message = "The server's page size \"" + value +
+                                "\" (SYSMASTER:SYSSHMVALS) is not a positive "
+                                "whole number of bytes.";
+    logger.Log("PAGESIZE", message);
+    return {Status::Failure(message), ""};
+  }
+  logger.Log("PAGESIZE", "PAGESIZE=" + *page_size);
+  return {Status(), *page_size};
 }
 
 }  // namespace tce

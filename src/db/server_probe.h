@@ -6,14 +6,20 @@
 
 #include <string>
 
-#include "db/statement.h"
-#include "base/debug_log.h"
+#include "db/connection.h"
+#include "db/status.h"
 
 namespace tce {
 
-// "T.PAGESIZE", the server-wide page size's text, or empty when the probe
-// fails (after showing why).
-std::string ProbeServer(StatementLayer& statements, const Reporter& reporter);
+struct ProbeResult {
+  Status status;           // why the probe failed, with the message to show
+  std::string expression;  // "T.PAGESIZE" or the page size; empty on failure
+};
+
+// Runs the version query and, for versions 7.31 and 9.40, the page-size
+// query. A server-wide page size is accepted only as a positive whole
+// number; anything else fails the probe with a message naming the value.
+ProbeResult ProbeServer(Connection& connection);
 
 }  // namespace tce
 

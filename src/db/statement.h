@@ -1,6 +1,8 @@
-// Statement execution: one statement at a time, its result columns bound as
-// character data into one fixed result buffer, rows handed out as trimmed
-// texts, and driver errors shown to the user.
+// Statement execution: a statement prepared and executed on the
+// connection, its result columns bound as character data into the
+// statement's own fixed result buffer, rows handed out as trimmed texts.
+// Each Statement owns its handle: it is dropped when the rows end, when a
+// call fails, on CloseStatement or when the object goes.
 #ifndef TCE_DB_STATEMENT_H_
 #define TCE_DB_STATEMENT_H_
 
@@ -8,12 +10,14 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "db/driver_handles.h"
-#include "base/debug_log.h"
+#include "db/connection.h"
+#include "db/handles.h"
+#include "db/status.h"
 
 namespace tce {
 
@@ -32,67 +36,64 @@ struct ColumnSlot {
 
 // Turns the layout markers of the program's SQL texts into spaces (for
 // execution) or into CR LF for "~" and a tab for "^" (for the log). A
-// leading "~" is dropped and leading spaces are removed.
+// leading "~" is dropped and leading spaces are removed. Markers inside
+// string literals ('...', with '' for a quote) are text and stay.
 std::string ResolveSqlMarkers(std::string_view sql, bool for_execution);
 
-class StatementLayer {
+class Statement {
  public:
-  StatementLayer(DriverHandles& handles, const Reporter& reporter)
-      : handles_(handles), reporter_(reporter) {}
-  StatementLayer(const StatementLayer&) = delete;
-  StatementLayer& operator=(const StatementLayer&) = delete;
+  // A statement on `connection`, which must stay open while it is used.
+  explicit Statement(const Connection& connection);
+  ~Statement() { CloseStatement(); }
+  Statement(const Statement&) = delete;
+  Statement& operator=(const Statement&) = delete;
 
   // Prepares and executes the statement and binds its first 20 result
-  // columns. True when rows can be fetched; false otherwise (a driver error
-  // during execution or binding has been shown to the user).
-  bool ExecuteStatement(std::string_view sql);
+  // columns. On failure the statement is closed and the status says which
+  // call failed and why (statements that bind more than the buffer holds:
+  // "Row too large to return").
+  Status ExecuteStatement(std::string_view sql);
 
-  // Fetches the next row into StatementResult. False when there is none
-  // or the driver failed (its error shown through ReportSqlError); the
-  // statement is then closed. With
-  // `close_after_row` the statement is closed right after the row.
-  bool FetchRow(bool close_after_row);
+  // Fetches the next row into StatementResult. `has_row` false with an ok
+  // status: the rows have ended. Either way, and on failure, the statement
+  // is then closed; with `close_after_row` it is closed after the row too.
+  Status FetchRow(bool& has_row, bool close_after_row = false);
 
-  // Drops the statement handle and commits on the connection; returns 0.
-  int CloseStatement();
-
-  // Reads the driver's error, strips three bracketed prefixes, drops the
-  // statement, shows the text in a box titled "SQL Error" and returns it.
-  // When the driver has no error text, returns (and logs) a text saying so.
-  std::string ReportSqlError();
-
-  // The value in one column slot, up to its zero byte, LF as CR LF.
-  std::string SlotText(const ColumnSlot& slot) const;
+  // Drops the statement handle and commits on the connection.
+  void CloseStatement();
+  bool open() const { return static_cast<bool>(handle_); }
 
   // Entry `n` (1 to 20) of the current row; entries beyond the result's
   // columns keep what they held before.
   const std::string& StatementResult(int n) const { return result_[n]; }
   int16_t ResultColumnCount() const { return result_column_count_; }
   const std::vector<ColumnSlot>& ColumnSlots() const { return slots_; }
-  // The last driver result recorded here.
-  int32_t LastResultCode() const { return handles_.LastResultCode; }
+  // The value in one column slot as the last fetch left it, LF as CR LF.
+  std::string SlotText(const ColumnSlot& slot) const;
 
  private:
-  // SlotText into `text`, trimmed of spaces when `trim` is set.
-  void SlotTextInto(const ColumnSlot& slot, bool trim, std::string& text) const;
+  Status Prepare(const std::string& text);
+  Status BindColumns();
+  // The failure of `call`, with the driver's diagnostic; closes the
+  // statement after reading it.
+  Status Fail(const char* call, SQLRETURN rc, const char* log_text = nullptr);
   // Whether the statement's last error says the driver lacks the option.
   bool OptionNotSupported();
-  void LogIfDebug(std::string_view category, std::string_view text) const {
-    reporter_.Log(category, text);
-  }
+  void SlotTextInto(int column, bool trim, std::string& text) const;
 
-  DriverHandles& handles_;
-  const Reporter& reporter_;
+  const Connection& connection_;
+  uint64_t generation_ = 0;  // the connection's, when the handle was made
+  CliHandle handle_;
   // Room beyond the 32000 bytes for the slot that crosses the limit, which
-  // is bound before the limit is noticed and never fetched into.
-  std::array<unsigned char, kResultBufferSize + kMaxColumnSize + kSlotPadding>
-      buffer_{};
-  size_t bound_end_ = 0;           // bytes of the buffer covered by the slots
+  // is bound before the limit is noticed and never fetched into. On the
+  // heap, so that the bound addresses stay put.
+  using Buffer = std::array<unsigned char,
+                            kResultBufferSize + kMaxColumnSize + kSlotPadding>;
+  std::unique_ptr<Buffer> buffer_;
   std::vector<ColumnSlot> slots_;  // index c - 1
   std::array<SQLLEN, kMaxResultColumns> indicators_{};
   std::array<std::string, kMaxResultColumns + 1> result_;  // 1-based
   int16_t result_column_count_ = 0;
-  bool statement_allocated_ = false;
 };
 
 }  // namespace tce

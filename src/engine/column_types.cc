@@ -17,7 +17,7 @@ bool IsCharacterType(std::string_view name) {
 
 }  // namespace
 
-std::string TypeNameFromCode(int32_t type_code, const Reporter& reporter) {
+std::string TypeNameFromCode(int32_t type_code, const Logger& reporter) {
   // The catalog's type codes; the low 8 bits carry the type.
   struct Code {
     int code;

@@ -17,7 +17,7 @@ CatalogColumnRow& ColumnList::Append() {
 }
 
 Fixed4 EstimateVariableLength(Fixed4 row_count, Fixed4 pages_used,
-                              int16_t page_size, Fixed4 fixed_part) {
+                              int32_t page_size, Fixed4 fixed_part) {
   if (row_count <= Fixed4()) return Fixed4();
   const Fixed4 size = Fixed4::FromInt(page_size);
   const Fixed4 half = Fixed4::FromRaw(Fixed4::kScale / 2);

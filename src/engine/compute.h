@@ -9,11 +9,11 @@
 #include <string>
 #include <vector>
 
+#include "base/debug_log.h"
+#include "base/run_settings.h"
 #include "engine/column_types.h"
 #include "engine/fixed4.h"
 #include "engine/type_statistics.h"
-#include "base/debug_log.h"
-#include "base/run_settings.h"
 
 namespace tce {
 
@@ -27,7 +27,7 @@ struct CatalogColumnRow {
   std::string Distribution;  // the first distribution chunk, or empty
   Fixed4 Cardinality;
   Fixed4 CompressionPct;      // written by Compute
-  int16_t PageSize = 0;       // bytes
+  int32_t PageSize = 0;       // bytes
   int16_t ColumnStorage = 0;  // a StorageClass; other values count nothing
 };
 
@@ -70,7 +70,7 @@ struct EstimateContext {
 class Estimator {
  public:
   Estimator(const TypeStatisticsTable& statistics, const RunSettings& settings,
-            const Reporter& reporter)
+            const Logger& reporter)
       : statistics_(statistics), settings_(settings), reporter_(reporter) {}
 
   // Estimates the table in context.TableColumns: writes every column's
@@ -87,14 +87,14 @@ class Estimator {
  private:
   const TypeStatisticsTable& statistics_;
   const RunSettings& settings_;
-  const Reporter& reporter_;
+  const Logger& reporter_;
 };
 
 // The average variable-length bytes per row from how full the pages are:
 // the last page counts as half full, 28 bytes per page and 4 per row are
 // overhead. 0 when the row count is not above zero.
 Fixed4 EstimateVariableLength(Fixed4 row_count, Fixed4 pages_used,
-                              int16_t page_size, Fixed4 fixed_part);
+                              int32_t page_size, Fixed4 fixed_part);
 
 }  // namespace tce
 

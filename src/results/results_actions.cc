@@ -3,25 +3,19 @@
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
-#include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <numeric>
+#include <set>
 #include <system_error>
-#include <vector>
 
-#include "analysis/analysis.h"
 #include "analysis/catalog_rows.h"
-#include "db/catalog_query.h"
 #include "base/number_text.h"
 #include "base/text_util.h"
+#include "db/catalog_query.h"
+#include "db/statement.h"
 
 namespace tce {
 namespace {
-
-bool IsMarked(const GridModel& grid, int row) {
-  return grid.Text(row, 0) != kUnmarkedText;
-}
 
 // An SQL string literal's content: single quotes doubled.
 std::string QuoteLiteral(std::string_view text) {
@@ -33,7 +27,6 @@ std::string QuoteLiteral(std::string_view text) {
   return quoted;
 }
 
-// Configures the two-bar chart.
 void SetBars(ChartModel& chart, std::string size_label, double size,
              std::string compressed_label, double compressed) {
   chart.size_label = std::move(size_label);
@@ -47,56 +40,26 @@ std::string Percent(double ratio) {
   return FormatNumber(RoundHalfEven(ratio * 100.0)) + "%";
 }
 
+// A total as a whole number, held at the ends of the 64-bit range.
+int64_t SaturatingWhole(double value) {
+  if (std::isnan(value)) return 0;
+  if (value >= 9.2e18) return INT64_MAX;
+  if (value <= -9.2e18) return INT64_MIN;
+  return static_cast<int64_t>(RoundHalfEven(value));
+}
+
 }  // namespace
 
-double CellNumber(const GridModel& grid, int row, int col) {
-  return LeadingNumber(grid.Text(row, col));
-}
-
-std::string SizeUnitSuffix(const MessageTable& messages,
-                           const RunSettings& settings) {
-  return settings.ShowPageSavings ? " " + messages[71] : " K";
-}
-
-void OnGridMouseUp(GridModel& grid, int row, int col, int mouse_row) {
+void OnGridMouseUp(ResultsGrid& grid, int row, int col, int mouse_row) {
   if (mouse_row != 0) {
-    if (col == 0 && row > 0 && row < grid.Rows()) {
-      grid.SetText(row, 0, IsMarked(grid, row) ? kUnmarkedText : kMarkedText);
-    }
+    if (col == 0) grid.ToggleMark(row);
     return;
   }
   if (col != 0) {
-    SortByColumn(grid, col);
-    return;
-  }
-  if (grid.Rows() <= 1) return;
-  grid.BeginBatch();
-  for (int r = 1; r < grid.Rows(); ++r) grid.SetText(r, 0, kMarkedText);
-  grid.EndBatch();
-}
-
-void SortByColumn(GridModel& grid, int col) {
-  const int last = grid.Rows() - 1;
-  if (last < 2 || col < 1 || col >= grid.Cols()) return;
-  std::vector<int> order(static_cast<size_t>(last));
-  std::iota(order.begin(), order.end(), 1);
-  if (col < 3) {
-    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
-      return grid.Text(a, col) < grid.Text(b, col);  // byte order: case counts
-    });
+    grid.SortBy(col);
   } else {
-    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
-      return CellNumber(grid, a, col) > CellNumber(grid, b, col);
-    });
+    grid.MarkAll();
   }
-  grid.ReorderRows(1, order);
-}
-
-void ClearMarks(GridModel& grid) {
-  if (grid.Rows() <= 1) return;
-  grid.BeginBatch();
-  for (int r = 1; r < grid.Rows(); ++r) grid.SetText(r, 0, kUnmarkedText);
-  grid.EndBatch();
 }
 
 ToolbarAction ToolbarActionOf(const std::string& key) {
@@ -108,87 +71,104 @@ ToolbarAction ToolbarActionOf(const std::string& key) {
   return ToolbarAction::kNone;
 }
 
-void ShowTableDetails(const ResultsContext& c, const GridModel& grid, int row,
+std::string SizeUnitSuffix(const MessageTable& messages, SizeUnit unit) {
+  return unit == SizeUnit::kPages ? " " + messages[71] : " K";
+}
+
+void ShowStatus(const Reporter& reporter, const Status& status) {
+  if (status.ok()) return;
+  if (status.driver_failure()) {
+    reporter.ShowBox("SQL Error", status.DriverText());
+  }
+  for (const std::string& message : status.messages()) {
+    reporter.ShowMessage(message);
+  }
+}
+
+void ShowTableDetails(const ResultsContext& c, const ResultsGrid& grid, int row,
                       int col) {
-  if (col == 0 || row == 0 || row >= grid.Rows()) return;
-  const std::string unit = SizeUnitSuffix(c.messages, c.settings);
-  const std::string table(TrimBlanks(grid.Text(row, 2)));
-  if (CellNumber(grid, row, 3) < 0) {
-    c.chart.caption = grid.Text(row, 2) + " " + c.messages[70];
+  if (col == 0 || row < 1 || row > grid.RowCount()) return;
+  const TableEstimate& shown = grid.Row(row);
+  const std::string unit = SizeUnitSuffix(c.messages, grid.results().unit);
+  if (shown.row_count < Fixed4()) {
+    c.chart.caption = shown.table + " " + c.messages[70];
     c.chart.visible = false;
   } else {
-    c.chart.caption = grid.Text(row, 2);
-    SetBars(c.chart,
-            "Size: " + std::string(TrimBlanks(grid.Text(row, 4))) + unit,
-            CellNumber(grid, row, 4),
-            "Compressed: " + std::string(TrimBlanks(grid.Text(row, 5))) + unit,
-            CellNumber(grid, row, 5));
+    c.chart.caption = shown.table;
+    SetBars(c.chart, "Size: " + FormatNumber(shown.size) + unit, shown.size,
+            "Compressed: " + FormatNumber(shown.compressed) + unit,
+            shown.compressed);
     c.chart.visible = true;
   }
   c.chart.Changed();
+  c.details.Clear();
 
-  GridModel& info = c.table_info;
-  info.BeginBatch();
-  info.SetFixedRows(0);
-  info.TruncateRows(1);
-  info.EndBatch();
-
-  const std::string owner(TrimBlanks(grid.Text(row, 1)));
   DesktopPort& desktop = c.reporter.desktop();
   desktop.SetWaitCursor(true);
-  if (!ReadTableColumns(c, owner, table)) {
-    c.reporter.ShowMessage(c.messages[83] + table);
-    desktop.SetWaitCursor(false);
+  EstimateContext estimate;
+  const Status status = ReadTableColumns(c, shown.owner, shown.table, estimate);
+  desktop.SetWaitCursor(false);
+  if (!status.ok()) {
+    ShowStatus(c.reporter, status);
+    c.reporter.ShowMessage(c.messages[83] + shown.table);
     return;
   }
-  const ColumnList& columns = c.estimate.TableColumns;
-  if (columns.ColumnCount() > 0) {
-    info.BeginBatch();
-    for (int i = 0; i < columns.ColumnCount(); ++i) {
-      const CatalogColumnRow& column = columns[i];
-      info.AddItem(column.ColumnName + "\t" + column.TypeName + "\t" +
-                       std::to_string(column.ByteLength) + "\t" +
-                       column.CompressionPct.ToText(),
-                   i + 1);
-    }
-    info.SetFixedRows(1);
-    info.EndBatch();
-  }
-  desktop.SetWaitCursor(false);
+  c.details.SetLines(ColumnDetails(estimate));
 }
 
-bool ReadTableColumns(const ResultsContext& c, const std::string& owner,
-                      const std::string& table) {
+Status ReadTableColumns(const ResultsContext& c, const std::string& owner,
+                        const std::string& table, EstimateContext& estimate) {
   // Quotes in a name are doubled so that the name stays one literal.
   const std::string query =
       BuildCatalogQuery("T.OWNER = '" + QuoteLiteral(owner) + "'",
                         "T.TABNAME = '" + QuoteLiteral(table) + "'",
                         c.connection.PageSizeExpression, c.settings);
-  if (!c.statements.ExecuteStatement(query)) return false;
-  ColumnList& columns = c.estimate.TableColumns;
+  Statement statement(c.connection);
+  Status status = statement.ExecuteStatement(query);
+  if (!status.ok()) return status;
+  ColumnList& columns = estimate.TableColumns;
   columns.Clear();
-  while (c.statements.FetchRow(false)) {
-    FillColumnRow(c.statements, columns.Append(), c.reporter);
+  while (true) {
+    bool has_row = false;
+    status = statement.FetchRow(has_row);
+    if (!status.ok()) return status;
+    if (!has_row) break;
+    FillColumnRow(statement, columns.Append(), c.connection.logger());
   }
-  c.estimator.Compute(c.estimate);
-  return true;
+  c.estimator.Compute(estimate);
+  return Status();
 }
 
-void ShowSummaryChart(const ResultsContext& c, const GridModel& grid) {
-  const std::string unit = SizeUnitSuffix(c.messages, c.settings);
+std::vector<ColumnDetail> ColumnDetails(const EstimateContext& estimate) {
+  std::vector<ColumnDetail> lines;
+  for (const CatalogColumnRow& column : estimate.TableColumns.columns()) {
+    ColumnDetail line;
+    line.name = column.ColumnName;
+    line.type = column.TypeName;
+    line.bytes = column.ByteLength;
+    line.pct = column.CompressionPct;
+    line.rows = column.RowCount;
+    lines.push_back(std::move(line));
+  }
+  return lines;
+}
+
+void ShowSummaryChart(const ResultsContext& c, const ResultsGrid& grid) {
+  const SizeUnit unit = grid.results().unit;
   int32_t marked = 0;
-  int64_t total_size = 0;
-  int64_t total_compressed = 0;
-  for (int row = 1; row < grid.Rows(); ++row) {
-    if (!IsMarked(grid, row)) continue;
+  double size_pages = 0, compressed_pages = 0;
+  double size_bytes = 0, compressed_bytes = 0;
+  std::set<int32_t> page_sizes;
+  for (int row = 1; row <= grid.RowCount(); ++row) {
+    if (!grid.Marked(row)) continue;
     ++marked;
-    const double count = RoundHalfEven(CellNumber(grid, row, 3));
-    if (count > 0) {
-      total_size +=
-          static_cast<int64_t>(RoundHalfEven(CellNumber(grid, row, 4)));
-      total_compressed +=
-          static_cast<int64_t>(RoundHalfEven(CellNumber(grid, row, 5)));
-    }
+    const TableEstimate& table = grid.Row(row);
+    if (RoundHalfEven(table.row_count.ToDouble()) <= 0) continue;
+    size_pages += table.size;
+    compressed_pages += table.compressed;
+    size_bytes += SizeInBytes(table, unit);
+    compressed_bytes += CompressedInBytes(table, unit);
+    page_sizes.insert(table.page_size);
   }
   if (marked == 0) {
     c.chart.caption = "No tables selected for summary";
@@ -196,22 +176,87 @@ void ShowSummaryChart(const ResultsContext& c, const GridModel& grid) {
     c.chart.Changed();
     return;
   }
+  // Pages of different sizes cannot be added up: then the totals are shown
+  // in kilobytes, and the caption says so.
+  const bool in_pages = unit == SizeUnit::kPages && page_sizes.size() <= 1;
+  const int64_t total_size = in_pages ? SaturatingWhole(size_pages)
+                                      : SaturatingWhole(size_bytes / 1024);
+  const int64_t total_compressed =
+      in_pages ? SaturatingWhole(compressed_pages)
+               : SaturatingWhole(compressed_bytes / 1024);
+  const std::string suffix =
+      in_pages ? SizeUnitSuffix(c.messages, unit) : std::string(" K");
   // With nothing to divide by, the caption keeps what it showed.
-  if (total_size != 0) {
-    c.chart.caption =
-        "Tables: " + std::to_string(marked) + "     Compression: " +
-        Percent(static_cast<double>(total_size - total_compressed) /
-                static_cast<double>(total_size));
+  if (size_bytes > 0) {
+    c.chart.caption = "Tables: " + std::to_string(marked) +
+                      "     Compression: " +
+                      Percent((size_bytes - compressed_bytes) / size_bytes);
+    if (unit == SizeUnit::kPages && !in_pages) {
+      c.chart.caption += "     (in K: the page sizes differ)";
+    }
   }
-  SetBars(c.chart, "Size: " + std::to_string(total_size) + unit,
+  SetBars(c.chart, "Size: " + std::to_string(total_size) + suffix,
           static_cast<double>(total_size),
-          "Compressed: " + std::to_string(total_compressed) + unit,
+          "Compressed: " + std::to_string(total_compressed) + suffix,
           static_cast<double>(total_compressed));
   c.chart.visible = true;
   c.chart.Changed();
 }
 
-void ExportResults(const ResultsContext& c, const GridModel& grid,
+std::string ExportField(std::string_view text, char delimiter) {
+  if (text.find_first_of(std::string{delimiter, '"', '\r', '\n'}) ==
+      std::string_view::npos) {
+    return std::string(text);
+  }
+  std::string quoted = "\"";
+  for (char c : text) {
+    quoted += c;
+    if (c == '"') quoted += '"';
+  }
+  return quoted + "\"";
+}
+
+std::string ExportHeaderLine(const MessageTable& messages, SizeUnit unit,
+                             char delimiter) {
+  std::string line;
+  bool first = true;
+  for (const std::string& text : ResultsHeaderTexts(messages, unit)) {
+    if (!first) line += delimiter;
+    first = false;
+    line += ExportField(text, delimiter);
+  }
+  return line;
+}
+
+std::string ExportLine(const TableEstimate& table, char delimiter) {
+  std::string line = ExportField(table.owner, delimiter);
+  line += delimiter;
+  line += ExportField(table.table, delimiter);
+  for (int col = 3; col <= 7; ++col) {
+    line += delimiter;
+    // The grid's number without its leading blank.
+    line += TrimBlanks(GridCellText(table, col));
+  }
+  return line;
+}
+
+bool WriteExportLines(std::FILE* file, const ResultsGrid& grid,
+                      bool tab_delimited, const MessageTable& messages) {
+  const char delimiter = tab_delimited ? '\t' : ',';
+  bool ok = true;
+  auto write_line = [&](std::string line) {
+    line += "\r\n";
+    if (std::fwrite(line.data(), 1, line.size(), file) != line.size())
+      ok = false;
+  };
+  write_line(ExportHeaderLine(messages, grid.results().unit, delimiter));
+  for (int row = 1; row <= grid.RowCount(); ++row) {
+    write_line(ExportLine(grid.Row(row), delimiter));
+  }
+  return ok;
+}
+
+void ExportResults(const ResultsContext& c, const ResultsGrid& grid,
                    SaveDialog which,
                    const std::optional<std::string>& proposed_name) {
   DesktopPort& desktop = c.reporter.desktop();
@@ -224,49 +269,27 @@ void ExportResults(const ResultsContext& c, const GridModel& grid,
     return;
   }
   desktop.SetWaitCursor(true);
-  bool failed = !WriteExportLines(file, grid, c.settings, c.messages);
+  bool failed =
+      !WriteExportLines(file, grid, c.settings.TabDelimited, c.messages);
   if (std::fflush(file) != 0) failed = true;
   if (std::fclose(file) != 0) failed = true;
   desktop.SetWaitCursor(false);
-  // A file that could not be written whole is reported as such, not as an
-  // export.
-  const int data_rows = std::max(grid.Rows() - 1, 0);
   std::error_code ignored;
   const std::string full_name =
       std::filesystem::absolute(*chosen, ignored).string();
+  // A file that could not be written whole is reported as such, not as an
+  // export.
   if (failed) {
     c.reporter.ShowMessage("File not written completely (" + full_name +
                            ")\r\nThe disk may be full or the file unwritable.");
     return;
   }
-  c.reporter.ShowMessage("File exported (" + full_name +
-                         ")\r\nRecords exported=" + std::to_string(data_rows));
+  c.reporter.ShowMessage(
+      "File exported (" + full_name +
+      ")\r\nRecords exported=" + std::to_string(grid.RowCount()));
 }
 
-bool WriteExportLines(std::FILE* file, const GridModel& grid,
-                      const RunSettings& settings,
-                      const MessageTable& messages) {
-  const std::string delimiter = settings.TabDelimited ? "\t" : ",";
-  bool ok = true;
-  auto write_line = [&](const std::string& line) {
-    const std::string bytes = line + "\r\n";
-    if (std::fwrite(bytes.data(), 1, bytes.size(), file) != bytes.size())
-      ok = false;
-  };
-  write_line(ResultsHeaderLine(messages, settings, delimiter, false));
-  for (int row = 1; row < grid.Rows(); ++row) {
-    std::string line;
-    for (int col = 1; col <= 7; ++col) {
-      if (col > 1) line += delimiter;
-      line += TrimBlanks(grid.Text(row, col));
-    }
-    write_line(line);
-  }
-  return ok;
-}
-
-SchemaListSize SchemaListResize(int width, int height) {
-  (void)width;
+SchemaListSize SchemaListResize(int height) {
   const int fixed_height = std::max(height, 2000);
   return {10000, fixed_height, fixed_height - 1000};
 }

@@ -7,90 +7,88 @@
 #define TCE_RESULTS_RESULTS_ACTIONS_H_
 
 #include <cstdio>
+#include <optional>
 #include <string>
+#include <string_view>
 
-#include "db/connection.h"
-#include "db/statement.h"
-#include "engine/compute.h"
-#include "model/grid_model.h"
-#include "model/views.h"
 #include "base/debug_log.h"
 #include "base/message_table.h"
 #include "base/run_settings.h"
+#include "db/connection.h"
+#include "engine/compute.h"
+#include "model/details.h"
+#include "model/results.h"
+#include "model/views.h"
 
 namespace tce {
 
-inline constexpr char kUnmarkedText[] = "o";
-inline constexpr char kMarkedText[] = "\xfe";  // the ticked box, code 254
-
 // The mouse was released on the grid: R and C are the current row and
 // column after the click, M the row under the mouse. A data row's mark
-// cell toggles; a header click sorts by its column (text ascending and
-// case-sensitive for columns 1 and 2, numbers descending for 3 to 7) or,
-// on the mark column, marks every row.
-void OnGridMouseUp(GridModel& grid, int current_row, int current_col,
+// cell toggles; a header click sorts by its column or, on the mark column,
+// marks every row.
+void OnGridMouseUp(ResultsGrid& grid, int current_row, int current_col,
                    int mouse_row);
-
-// Sorts the data rows by one column, whole rows moving with their marks and
-// colours; the sort is stable.
-void SortByColumn(GridModel& grid, int col);
-
-// Unmarks every data row.
-void ClearMarks(GridModel& grid);
 
 // The toolbar buttons, by their exact (case-sensitive) keys.
 enum class ToolbarAction { kNone, kGraph, kClear, kOutput, kMagnify, kExit };
 ToolbarAction ToolbarActionOf(const std::string& key);
 
-// The value of a cell as the readers take it: trimmed, its leading number.
-double CellNumber(const GridModel& grid, int row, int col);
-
 // " Pages" (entry 71 after a blank) or " K".
-std::string SizeUnitSuffix(const MessageTable& messages,
-                           const RunSettings& settings);
+std::string SizeUnitSuffix(const MessageTable& messages, SizeUnit unit);
 
 // What the details, the summary and the export read and write.
 struct ResultsContext {
   const RunSettings& settings;
   const MessageTable& messages;
-  StatementLayer& statements;
-  const Connection& connection;
+  Connection& connection;
   const Estimator& estimator;
-  EstimateContext& estimate;
-  GridModel& table_info;  // the main window's per-column grid
+  DetailsModel& details;  // the main window's per-column grid
   ChartModel& chart;      // the main window's chart and caption
   const Reporter& reporter;
 };
 
+// Shows a failed status the way the windows do: the driver's text in a box
+// titled "SQL Error", then each of the program's messages.
+void ShowStatus(const Reporter& reporter, const Status& status);
+
 // A click on a results grid: shows the clicked table's chart, caption and
 // columns. Nothing happens on the mark column or on the header row.
-void ShowTableDetails(const ResultsContext& context, const GridModel& grid,
+void ShowTableDetails(const ResultsContext& context, const ResultsGrid& grid,
                       int current_row, int current_col);
+
+// Reads one table's columns from the catalog into `estimate` (its own
+// column list) and computes their savings.
+Status ReadTableColumns(const ResultsContext& context, const std::string& owner,
+                        const std::string& table, EstimateContext& estimate);
+
+// The column lines the details grid shows for an estimated table.
+std::vector<ColumnDetail> ColumnDetails(const EstimateContext& estimate);
 
 // The "graph" button: the marked rows' totals in the chart, with the
 // number of tables and their overall saving in the caption.
-void ShowSummaryChart(const ResultsContext& context, const GridModel& grid);
+void ShowSummaryChart(const ResultsContext& context, const ResultsGrid& grid);
 
 // The "output" button: asks for a file through the save dialog `which`
-// (the main window's proposes `proposed_name`) and writes the grid's header
-// and rows, tab- or comma-delimited, CR LF, cells trimmed, no mark column.
-// The completion message names the file and the row count, or says that
-// writing failed.
-void ExportResults(const ResultsContext& context, const GridModel& grid,
+// (the main window's proposes `proposed_name`) and writes the grid's
+// header and rows. The completion message names the file and the row
+// count, or says that writing failed.
+void ExportResults(const ResultsContext& context, const ResultsGrid& grid,
                    SaveDialog which,
                    const std::optional<std::string>& proposed_name);
 
-// Writes the export's lines for a grid (header, then rows 1 to the last)
-// to an open file; false when any write failed.
-bool WriteExportLines(std::FILE* file, const GridModel& grid,
-                      const RunSettings& settings,
-                      const MessageTable& messages);
+// One field of an export line: as it is, or in double quotes with inner
+// quotes doubled when it holds the delimiter, a quote, CR or LF.
+std::string ExportField(std::string_view text, char delimiter);
+// The export's line (without its line end) for one table.
+std::string ExportLine(const TableEstimate& table, char delimiter);
+// The export's header line (without its line end).
+std::string ExportHeaderLine(const MessageTable& messages, SizeUnit unit,
+                             char delimiter);
 
-// Reads one table's columns from the catalog into the context's column
-// list and computes their savings; false when the query cannot run (the
-// driver's error has been shown).
-bool ReadTableColumns(const ResultsContext& context, const std::string& owner,
-                      const std::string& table);
+// Writes the export's lines for a grid (header, then rows 1 to the last,
+// each ended by CR LF) to an open file; false when any write failed.
+bool WriteExportLines(std::FILE* file, const ResultsGrid& grid,
+                      bool tab_delimited, const MessageTable& messages);
 
 // The large-results window's size rule, in twips: the width is fixed at
 // 10000, the height at least 2000; the grid is 1000 less than the window.
@@ -99,7 +97,7 @@ struct SchemaListSize {
   int height;
   int grid_height;
 };
-SchemaListSize SchemaListResize(int width, int height);
+SchemaListSize SchemaListResize(int height);
 
 }  // namespace tce
 

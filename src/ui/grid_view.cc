@@ -5,107 +5,154 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+#include "base/number_text.h"
 #include "ui/qt_text.h"
 
 namespace tce::ui {
 namespace {
 
-constexpr char kMarkFont[] = "Wingdings";
-constexpr char kUnmarked[] = "o";
+constexpr Qt::Alignment kResultAlignments[kResultColumns] = {
+    Qt::AlignHCenter, Qt::AlignLeft,  Qt::AlignLeft,  Qt::AlignRight,
+    Qt::AlignRight,   Qt::AlignRight, Qt::AlignRight, Qt::AlignRight};
 
-Qt::Alignment ToQt(ColumnAlignment alignment) {
-  switch (alignment) {
-    case ColumnAlignment::kCentre:
-      return Qt::AlignHCenter | Qt::AlignVCenter;
-    case ColumnAlignment::kRight:
-      return Qt::AlignRight | Qt::AlignVCenter;
+QColor SavingColour(SavingClass saving) {
+  switch (saving) {
+    case SavingClass::kLow:
+      return QColor(255, 0, 0);
+    case SavingClass::kMedium:
+      return QColor(255, 255, 0);
     default:
-      return Qt::AlignLeft | Qt::AlignVCenter;
+      return QColor(0, 255, 0);
   }
 }
 
 }  // namespace
 
-GridTableModel::GridTableModel(GridModel& grid, QObject* parent)
-    : QAbstractTableModel(parent), grid_(grid) {
+ResultsTableModel::ResultsTableModel(ResultsGrid& grid,
+                                     const MessageTable& messages,
+                                     QObject* parent)
+    : QAbstractTableModel(parent), grid_(grid), messages_(messages) {
   grid_.AddObserver(this);
 }
 
-GridTableModel::~GridTableModel() { grid_.RemoveObserver(this); }
+ResultsTableModel::~ResultsTableModel() { grid_.RemoveObserver(this); }
 
-int GridTableModel::rowCount(const QModelIndex& parent) const {
-  return parent.isValid() ? 0 : grid_.Rows() - HeaderRows();
+int ResultsTableModel::rowCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : grid_.RowCount();
 }
 
-int GridTableModel::columnCount(const QModelIndex& parent) const {
-  return parent.isValid() ? 0 : grid_.Cols();
+int ResultsTableModel::columnCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : kResultColumns;
 }
 
-QVariant GridTableModel::data(const QModelIndex& index, int role) const {
-  if (!index.isValid()) return {};
-  const GridModel::Cell& cell =
-      grid_.CellAt(ModelRow(index.row()), index.column());
+QVariant ResultsTableModel::data(const QModelIndex& index, int role) const {
+  if (!index.isValid() || index.row() >= grid_.RowCount()) return {};
+  const int row = index.row() + 1;
+  const int col = index.column();
   switch (role) {
     case Qt::DisplayRole:
-      return cell.font == kMarkFont ? QVariant()
-                                    : QVariant(FromBytes(cell.text));
-    case Qt::EditRole:
-      return FromBytes(cell.text);
-    case kFontNameRole:
-      return QString::fromStdString(cell.font);
+      return col == 0 ? QVariant()
+                      : QVariant(FromBytes(GridCellText(grid_.Row(row), col)));
+    case kMarkRole:
+      return col == 0 ? QVariant(grid_.Marked(row)) : QVariant();
     case Qt::BackgroundRole:
-      switch (cell.background.kind) {
-        case CellColour::kButtonFace:
-          return QApplication::palette().button();
-        case CellColour::kRgb:
-          return QColor(cell.background.red, cell.background.green,
-                        cell.background.blue);
-        default:
-          return {};
-      }
+      if (col == 0) return QApplication::palette().button();
+      if (col == 6) return SavingColour(SavingClassOf(grid_.Row(row).pct));
+      return {};
     case Qt::TextAlignmentRole:
-      return static_cast<int>(ToQt(grid_.ColAlignment(index.column())));
+      return static_cast<int>(kResultAlignments[col] | Qt::AlignVCenter);
     default:
       return {};
   }
 }
 
-QVariant GridTableModel::headerData(int section, Qt::Orientation orientation,
-                                    int role) const {
-  if (orientation != Qt::Horizontal) return {};
+QVariant ResultsTableModel::headerData(int section, Qt::Orientation orientation,
+                                       int role) const {
+  if (orientation != Qt::Horizontal || section < 0 ||
+      section >= kResultColumns) {
+    return {};
+  }
   if (role == Qt::DisplayRole) {
-    return HeaderRows() > 0 ? FromBytes(grid_.Text(0, section)) : QString();
+    if (section == 0) return QString();
+    return FromBytes(
+        ResultsHeaderTexts(messages_, grid_.results().unit)[section - 1]);
   }
   if (role == Qt::TextAlignmentRole) {
-    return static_cast<int>(ToQt(grid_.ColAlignment(section)));
+    return static_cast<int>(kResultAlignments[section] | Qt::AlignVCenter);
   }
   return {};
 }
 
-void GridTableModel::GridReset() {
+void ResultsTableModel::GridReset() {
   beginResetModel();
   endResetModel();
+  headerDataChanged(Qt::Horizontal, 0, kResultColumns - 1);
   if (on_reset) on_reset();
 }
 
-void GridTableModel::GridRowsAppended(int, int) {
-  // The model has changed already; the view reads it afresh.
-  GridReset();
+void ResultsTableModel::MarksChanged(int first, int last) {
+  emit dataChanged(index(first - 1, 0), index(last - 1, 0), {kMarkRole});
 }
 
-void GridTableModel::GridRowsChanged(int first, int last) {
-  const int top = std::max(first - HeaderRows(), 0);
-  const int bottom = last - HeaderRows();
-  if (bottom < top) {
-    headerDataChanged(Qt::Horizontal, 0, grid_.Cols() - 1);
-    return;
+DetailsTableModel::DetailsTableModel(DetailsModel& details, QObject* parent)
+    : QAbstractTableModel(parent), details_(details) {}
+
+int DetailsTableModel::rowCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : static_cast<int>(details_.lines().size());
+}
+
+int DetailsTableModel::columnCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : DetailsModel::kColumns;
+}
+
+QVariant DetailsTableModel::data(const QModelIndex& index, int role) const {
+  if (!index.isValid() ||
+      index.row() >= static_cast<int>(details_.lines().size())) {
+    return {};
   }
-  emit dataChanged(index(top, 0), index(bottom, grid_.Cols() - 1));
+  const ColumnDetail& line = details_.lines()[static_cast<size_t>(index.row())];
+  if (role == Qt::DisplayRole) {
+    switch (index.column()) {
+      case 0:
+        return FromBytes(line.name);
+      case 1:
+        return FromBytes(line.type);
+      case 2:
+        return QString::number(line.bytes);
+      case 3:
+        return QString::fromStdString(line.pct.ToText());
+      default:
+        return {};
+    }
+  }
+  if (role == Qt::TextAlignmentRole) {
+    return static_cast<int>(
+        Qt::AlignVCenter |
+        (index.column() >= 2 ? Qt::AlignRight : Qt::AlignLeft));
+  }
+  return {};
+}
+
+QVariant DetailsTableModel::headerData(int section, Qt::Orientation orientation,
+                                       int role) const {
+  if (orientation != Qt::Horizontal || section < 0 ||
+      section >= DetailsModel::kColumns || role != Qt::DisplayRole) {
+    return {};
+  }
+  return FromBytes(details_.HeaderText(section));
+}
+
+void DetailsTableModel::Refresh() {
+  beginResetModel();
+  endResetModel();
+  headerDataChanged(Qt::Horizontal, 0, DetailsModel::kColumns - 1);
+  if (on_reset) on_reset();
 }
 
 void MarkDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
                          const QModelIndex& index) const {
-  if (index.data(kFontNameRole).toString() != QLatin1String(kMarkFont)) {
+  const QVariant mark = index.data(kMarkRole);
+  if (!mark.isValid()) {
     QStyledItemDelegate::paint(painter, option, index);
     return;
   }
@@ -124,16 +171,15 @@ void MarkDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
                    option.rect.y() + (option.rect.height() - height) / 2, width,
                    height);
   box.state = QStyle::State_Enabled |
-              (index.data(Qt::EditRole).toString() == QLatin1String(kUnmarked)
-                   ? QStyle::State_Off
-                   : QStyle::State_On);
+              (mark.toBool() ? QStyle::State_On : QStyle::State_Off);
   style->drawPrimitive(QStyle::PE_IndicatorCheckBox, &box, painter,
                        option.widget);
 }
 
-GridView::GridView(GridModel& grid, QWidget* parent)
-    : QTableView(parent), model_(new GridTableModel(grid, this)) {
-  setModel(model_);
+GridView::GridView(QAbstractTableModel* model, std::vector<int> widths_twips,
+                   QWidget* parent)
+    : QTableView(parent) {
+  setModel(model);
   setItemDelegate(new MarkDelegate(this));
   verticalHeader()->hide();
   verticalHeader()->setDefaultSectionSize(Px(255));
@@ -143,17 +189,43 @@ GridView::GridView(GridModel& grid, QWidget* parent)
   setSelectionBehavior(QAbstractItemView::SelectItems);
   setEditTriggers(QAbstractItemView::NoEditTriggers);
   setWordWrap(false);
-  model_->on_reset = [this] { ApplyLayout(); };
+  for (int twips : widths_twips) widths_.push_back(Px(twips));
   connect(this, &QTableView::clicked, this, [this](const QModelIndex& index) {
-    if (on_cell_clicked)
-      on_cell_clicked(model_->ModelRow(index.row()), index.column());
+    if (on_cell_clicked) on_cell_clicked(index.row() + 1, index.column());
   });
   connect(horizontalHeader(), &QHeaderView::sectionClicked, this,
           [this](int col) {
             if (on_header_clicked) on_header_clicked(col);
           });
-  ApplyLayout();
+  // A width the user dragged is kept through sorts, marks and new runs.
+  connect(
+      horizontalHeader(), &QHeaderView::sectionResized, this,
+      [this](int col, int, int size) {
+        if (!resetting_ && col >= 0 && col < static_cast<int>(widths_.size()))
+          widths_[static_cast<size_t>(col)] = size;
+      });
+  // What the header does to its sections while the model resets is not the
+  // user's doing.
+  connect(model, &QAbstractItemModel::modelAboutToBeReset, this,
+          [this] { resetting_ = true; });
+  AfterReset();
 }
+
+void GridView::AfterReset() {
+  resetting_ = true;
+  for (size_t col = 0; col < widths_.size(); ++col) {
+    setColumnWidth(static_cast<int>(col), widths_[col]);
+  }
+  resetting_ = false;
+}
+
+void GridView::SetColumnWidthTwips(int col, int twips) {
+  if (col < 0 || col >= static_cast<int>(widths_.size())) return;
+  widths_[static_cast<size_t>(col)] = Px(twips);
+  setColumnWidth(col, widths_[static_cast<size_t>(col)]);
+}
+
+void GridView::SetVisibleFromModel(bool visible) { setVisible(visible); }
 
 void GridView::mouseReleaseEvent(QMouseEvent* event) {
   QTableView::mouseReleaseEvent(event);
@@ -162,16 +234,8 @@ void GridView::mouseReleaseEvent(QMouseEvent* event) {
   if (!index.isValid()) return;
   setCurrentIndex(index);
   if (on_other_button_released) {
-    on_other_button_released(model_->ModelRow(index.row()), index.column());
+    on_other_button_released(index.row() + 1, index.column());
   }
-}
-
-void GridView::ApplyLayout() {
-  const GridModel& grid = model_->grid();
-  for (int col = 0; col < grid.Cols(); ++col)
-    setColumnWidth(col, Px(grid.ColWidth(col)));
-  horizontalHeader()->setVisible(model_->HeaderRows() > 0);
-  setVisible(grid.Visible());
 }
 
 }  // namespace tce::ui

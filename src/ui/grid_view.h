@@ -1,6 +1,6 @@
-// A results grid on screen: a QTableView over a GridModel. Row 0 of the
-// model is the header while the grid has a fixed row; mark cells (font
-// "Wingdings" in the model) are drawn as check boxes.
+// The grids on screen: Qt table models that adapt the plain models (a
+// results grid, the per-column details), and a QTableView that reports
+// clicks in the models' numbering. The adapters hold no data of their own.
 #ifndef TCE_UI_GRID_VIEW_H_
 #define TCE_UI_GRID_VIEW_H_
 
@@ -8,15 +8,25 @@
 #include <QStyledItemDelegate>
 #include <QTableView>
 #include <functional>
+#include <vector>
 
-#include "model/grid_model.h"
+#include "base/message_table.h"
+#include "model/details.h"
+#include "model/results.h"
 
 namespace tce::ui {
 
-class GridTableModel : public QAbstractTableModel, public GridObserver {
+// The role that says whether a mark cell is ticked.
+inline constexpr int kMarkRole = Qt::UserRole + 1;
+
+// A results grid: column 0 the mark, 1 to 7 the cells of GridCellText,
+// headers from the message table in the result's unit.
+class ResultsTableModel : public QAbstractTableModel,
+                          public ResultsGridObserver {
  public:
-  explicit GridTableModel(GridModel& grid, QObject* parent = nullptr);
-  ~GridTableModel() override;
+  ResultsTableModel(ResultsGrid& grid, const MessageTable& messages,
+                    QObject* parent = nullptr);
+  ~ResultsTableModel() override;
 
   int rowCount(const QModelIndex& parent = QModelIndex()) const override;
   int columnCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -24,25 +34,39 @@ class GridTableModel : public QAbstractTableModel, public GridObserver {
   QVariant headerData(int section, Qt::Orientation orientation,
                       int role) const override;
 
-  // The model row of a view row, and back.
-  int ModelRow(int view_row) const { return view_row + HeaderRows(); }
-  int HeaderRows() const {
-    return grid_.FixedRows() > 0 && grid_.Rows() > 0 ? 1 : 0;
-  }
-  GridModel& grid() { return grid_; }
+  ResultsGrid& grid() { return grid_; }
 
   void GridReset() override;
-  void GridRowsAppended(int first, int count) override;
-  void GridRowsChanged(int first, int last) override;
+  void MarksChanged(int first, int last) override;
 
   // Called after every reset, to lay the view out again.
   std::function<void()> on_reset;
 
  private:
-  GridModel& grid_;
+  ResultsGrid& grid_;
+  const MessageTable& messages_;
 };
 
-// Draws the mark cells as unticked ("o") or ticked boxes.
+// The per-column grid `TableInfo`.
+class DetailsTableModel : public QAbstractTableModel {
+ public:
+  DetailsTableModel(DetailsModel& details, QObject* parent = nullptr);
+
+  int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+  int columnCount(const QModelIndex& parent = QModelIndex()) const override;
+  QVariant data(const QModelIndex& index, int role) const override;
+  QVariant headerData(int section, Qt::Orientation orientation,
+                      int role) const override;
+
+  // Re-reads the model (its lines or header changed).
+  void Refresh();
+  std::function<void()> on_reset;
+
+ private:
+  DetailsModel& details_;
+};
+
+// Draws the mark cells as unticked or ticked boxes.
 class MarkDelegate : public QStyledItemDelegate {
  public:
   using QStyledItemDelegate::QStyledItemDelegate;
@@ -50,29 +74,32 @@ class MarkDelegate : public QStyledItemDelegate {
              const QModelIndex& index) const override;
 };
 
-// The role that carries a cell's font name from the model.
-inline constexpr int kFontNameRole = Qt::UserRole + 1;
-
-// A QTableView showing a GridModel, with its column widths, alignments and
-// visibility; `clicked(model_row, col)` and `header_clicked(col)` report
-// clicks in the model's numbering.
+// A QTableView over one of the models above. Rows are reported in the
+// grid's numbering (data rows from 1, the header 0); column widths are
+// twips until the user drags them, then they stay as the user left them.
 class GridView : public QTableView {
  public:
-  GridView(GridModel& grid, QWidget* parent = nullptr);
+  GridView(QAbstractTableModel* model, std::vector<int> widths_twips,
+           QWidget* parent = nullptr);
 
+  // A click on a data cell.
   std::function<void(int row, int col)> on_cell_clicked;
-  // Another mouse button released on a cell (a release, not a click).
+  // Another mouse button released on a data cell.
   std::function<void(int row, int col)> on_other_button_released;
   std::function<void(int col)> on_header_clicked;
-  GridTableModel* grid_model() { return model_; }
+
+  // Lays the view out after its model was reset, keeping the widths.
+  void AfterReset();
+  void SetVisibleFromModel(bool visible);
+  // Sets a column's width as the program designs it.
+  void SetColumnWidthTwips(int col, int twips);
 
  protected:
   void mouseReleaseEvent(QMouseEvent* event) override;
 
  private:
-  void ApplyLayout();
-
-  GridTableModel* model_;
+  std::vector<int> widths_;  // pixels, the user's once dragged
+  bool resetting_ = false;
 };
 
 }  // namespace tce::ui

@@ -6,6 +6,7 @@
 #include <QCloseEvent>
 #include <QFileDialog>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -194,8 +195,7 @@ void FormCompression::AddFurniture(QWidget* page, int index,
   copyright->setStyleSheet(QStringLiteral("color: #666666;"));
   auto* exit = Make<QPushButton>(("ExitAll_" + n).c_str(), page);
   Place(exit, index == kResultsTab ? 240 : 10800, 6600, 1320, 420);
-  connect(exit, &QPushButton::clicked, this,
-          [this, index] { wizard_.ExitAll(index); });
+  connect(exit, &QPushButton::clicked, this, [this] { wizard_.ExitAll(); });
   if (with_continue) {
     auto* next = Make<QPushButton>(("DoContinue_" + n).c_str(), page);
     Place(next, 9360, 6600, 1320, 420);
@@ -298,8 +298,10 @@ QWidget* FormCompression::BuildOptionsPage() {
       frame("tab3MinimumCompression", "Minimum Compression (%)", 120, 240, 2880,
             960, "InfoCompression");
   QSlider* comp_range = slider(compression, "CompRange", "CompValue");
-  // Taken on mouse clicks only: the release reports the value.
-  comp_range->installEventFilter(this);
+  // Every way the slider moves (mouse, keys, wheel) sets the option, so
+  // that the label always shows what the next run uses.
+  connect(comp_range, &QSlider::valueChanged, this,
+          [this](int value) { wizard_.OnCompRangeChange(value); });
   QGroupBox* size = frame("tab3MinSize", "Minimum Table Size (M)", 3060, 240,
                           2880, 960, "InfoTableSize");
   QSlider* min_size = slider(size, "MinTabSize", "MinTabSizeText");
@@ -404,21 +406,11 @@ QWidget* FormCompression::BuildResultsPage() {
                              3015, "InfoResults", "TarvexComp-Results.hlp");
   QToolBar* bar = ResultsToolbar(schemas, true, "Close Application",
                                  [this](const std::string& key) {
-                                   ToolbarPressed(key, app_.results_grid, true);
+                                   wizard_.OnToolbar(key, app_.results_grid);
                                  });
   Place(bar, 120, 180, 2055, 390);
-  results_grid_ = new GridView(app_.results_grid, schemas);
-  results_grid_->setObjectName(QStringLiteral("TableDetails"));
+  results_grid_ = MakeResultsView(app_.results_grid, schemas);
   Place(results_grid_, 120, 600, 9855, 2295);
-  results_grid_->on_cell_clicked = [this](int row, int col) {
-    GridCellClicked(app_.results_grid, row, col);
-  };
-  results_grid_->on_other_button_released = [this](int row, int col) {
-    OnGridMouseUp(app_.results_grid, row, col, row);
-  };
-  results_grid_->on_header_clicked = [this](int col) {
-    GridHeaderClicked(app_.results_grid, col);
-  };
 
   QGroupBox* details =
       Frame("tab4CompressionDetails", "Compression Details", page, 2040, 3540,
@@ -431,7 +423,10 @@ QWidget* FormCompression::BuildResultsPage() {
   QGroupBox* columns =
       Frame("tab4Details", "Table Details", page, 7680, 3540, 4440, 3375,
             "InfoTableDetails", "TarvexComp-TableDetails.hlp");
-  table_info_ = new GridView(app_.table_info, columns);
+  auto* details_model = new DetailsTableModel(app_.details, this);
+  table_info_ = new GridView(details_model, {1300, 1150, 700, 700}, columns);
+  app_.details.on_change = [details_model] { details_model->Refresh(); };
+  details_model->on_reset = [this] { table_info_->AfterReset(); };
   table_info_->setObjectName(QStringLiteral("TableInfo"));
   Place(table_info_, 120, 360, 4215, 2895);
   desktop_.SetSaveDialog(SaveDialog::kMain, SaveFileDialog(page));
@@ -450,62 +445,58 @@ void FormCompression::Continue(int index) {
   if (options != nullptr) options->setEnabled(true);
   // The results always have a visible home: the large-results window comes
   // back when a run finishes after it was closed.
-  if (index == kOptionsTab && app_.settings.LargeResultsShown &&
+  if (index == kOptionsTab && app_.window_state.LargeResultsShown &&
       tabs_->currentIndex() == kResultsTab) {
     schema_list_->show();
     schema_list_->raise();
   }
 }
 
-void FormCompression::ToolbarPressed(const std::string& key, GridModel& grid,
-                                     bool main_window) {
-  const ResultsContext context = app_.results_context();
-  switch (ToolbarActionOf(key)) {
-    case ToolbarAction::kGraph:
-      ShowSummaryChart(context, grid);
-      break;
-    case ToolbarAction::kClear:
-      ClearMarks(grid);
-      break;
-    case ToolbarAction::kOutput:
-      if (main_window) {
-        ExportResults(
-            context, grid, SaveDialog::kMain,
-            std::string(TrimBlanks(app_.connection.DatabaseName)) + ".out");
-      } else {
-        ExportResults(context, grid, SaveDialog::kLargeResults, std::nullopt);
-      }
-      break;
-    case ToolbarAction::kMagnify:
-      if (main_window) Magnify();
-      break;
-    case ToolbarAction::kExit:
-      wizard_.ExitAll(kResultsTab);
-      break;
-    case ToolbarAction::kNone:
-      break;
-  }
+GridView* FormCompression::MakeResultsView(ResultsGrid& grid, QWidget* parent) {
+  auto* model = new ResultsTableModel(grid, app_.messages, parent);
+  auto* view = new GridView(
+      model, {400, 1500, 1500, 1400, 1400, 1400, 900, 900}, parent);
+  view->setObjectName(QStringLiteral("TableDetails"));
+  view->horizontalHeader()->setSortIndicatorShown(false);
+  model->on_reset = [view, &grid] {
+    view->AfterReset();
+    QHeaderView* header = view->horizontalHeader();
+    header->setSortIndicatorShown(grid.sort_column() > 0);
+    if (grid.sort_column() > 0) {
+      header->setSortIndicator(grid.sort_column(), grid.sort_descending()
+                                                       ? Qt::DescendingOrder
+                                                       : Qt::AscendingOrder);
+    }
+    view->setVisible(grid.visible());
+  };
+  view->on_cell_clicked = [this, &grid](int row, int col) {
+    wizard_.OnGridMouseUp(grid, row, col, row);
+    wizard_.OnGridClick(grid, row, col);
+  };
+  view->on_other_button_released = [this, &grid](int row, int col) {
+    wizard_.OnGridMouseUp(grid, row, col, row);
+  };
+  view->on_header_clicked = [this, &grid](int col) {
+    wizard_.OnGridMouseUp(grid, grid.RowCount() > 0 ? 1 : 0, col, 0);
+  };
+  return view;
 }
 
-void FormCompression::GridCellClicked(GridModel& grid, int row, int col) {
-  OnGridMouseUp(grid, row, col, row);
-  ShowTableDetails(app_.results_context(), grid, row, col);
-}
-
-void FormCompression::GridHeaderClicked(GridModel& grid, int col) {
-  OnGridMouseUp(grid, grid.Rows() > 1 ? 1 : 0, col, 0);
-}
-
-void FormCompression::Magnify() {
+void FormCompression::ShowLargeResults() {
   if (QWidget* frame = Find("tab4Schemas")) frame->hide();
   if (QWidget* frame = Find("tab4CompressionDetails"))
     Place(frame, 2040, 480, 5535, 6500);
   Place(chart_, 120, 600, 5295, 5670);
   if (QWidget* frame = Find("tab4Details")) Place(frame, 7680, 480, 4440, 6500);
   Place(table_info_, 120, 360, 4215, 6150);
-  app_.settings.LargeResultsShown = true;
   schema_list_->show();
   schema_list_->raise();
+}
+
+void FormCompression::SetRunControlsEnabled(bool enabled) {
+  if (QWidget* button = Find("DoContinue_2")) button->setEnabled(enabled);
+  if (QWidget* options = Find("tab3CompressOptions"))
+    options->setEnabled(enabled);
 }
 
 void FormCompression::ShowHelp(const std::string& topic_file) {
@@ -580,8 +571,8 @@ void FormCompression::ApplyScreenTexts(const MessageTable& messages) {
         tabs_->setTabText(text.index, FromBytes(entry));
         break;
       case ScreenTextTarget::kGridHeader:
-        app_.table_info.SetText(0, text.index, entry);
-        app_.table_info.SetColWidth(text.index, text.width_twips);
+        app_.details.SetHeader(text.index, entry, text.width_twips);
+        table_info_->SetColumnWidthTwips(text.index, text.width_twips);
         break;
       case ScreenTextTarget::kCaption:
         if (text.index >= 0) {
@@ -634,18 +625,6 @@ void FormCompression::closeEvent(QCloseEvent* event) {
   }
 }
 
-bool FormCompression::eventFilter(QObject* watched, QEvent* event) {
-  if (event->type() == QEvent::MouseButtonRelease &&
-      watched->objectName() == QLatin1String("CompRange")) {
-    // The slider has moved by the time the release arrives.
-    auto* slider = static_cast<QSlider*>(watched);
-    QMetaObject::invokeMethod(
-        this, [this, slider] { wizard_.OnCompRangeClick(slider->value()); },
-        Qt::QueuedConnection);
-  }
-  return QWidget::eventFilter(watched, event);
-}
-
 SchemaListWindow::SchemaListWindow(AppState& app, FormCompression& main_window)
     : app_(app) {
   setObjectName(QStringLiteral("SchemaList"));
@@ -653,21 +632,11 @@ SchemaListWindow::SchemaListWindow(AppState& app, FormCompression& main_window)
   QToolBar* bar =
       ResultsToolbar(this, false, "Exit the application",
                      [&main_window, this](const std::string& key) {
-                       main_window.ToolbarPressed(key, app_.large_grid, false);
+                       main_window.wizard().OnToolbar(key, app_.large_grid);
                      });
   Place(bar, 60, 60, 1695, 390);
-  grid_ = new GridView(app_.large_grid, this);
-  grid_->setObjectName(QStringLiteral("TableDetails"));
+  grid_ = main_window.MakeResultsView(app_.large_grid, this);
   Place(grid_, 60, 480, 9800, 6615);
-  grid_->on_cell_clicked = [&main_window, this](int row, int col) {
-    main_window.GridCellClicked(app_.large_grid, row, col);
-  };
-  grid_->on_other_button_released = [this](int row, int col) {
-    OnGridMouseUp(app_.large_grid, row, col, row);
-  };
-  grid_->on_header_clicked = [&main_window, this](int col) {
-    main_window.GridHeaderClicked(app_.large_grid, col);
-  };
   auto* info = new InfoLabel(QStringLiteral("InfoCompression"), this);
   info->move(Px(9600), 0);
   info->on_click = [&main_window] {
@@ -685,8 +654,7 @@ void SchemaListWindow::resizeEvent(QResizeEvent* event) {
   const int dpi_width = Px(10000);
   const double twips_per_pixel = 10000.0 / dpi_width;
   const SchemaListSize size =
-      SchemaListResize(static_cast<int>(width() * twips_per_pixel + 0.5),
-                       static_cast<int>(height() * twips_per_pixel + 0.5));
+      SchemaListResize(static_cast<int>(height() * twips_per_pixel + 0.5));
   if (width() != Px(size.width) || height() != Px(size.height)) {
     resize(Px(size.width), Px(size.height));
   }

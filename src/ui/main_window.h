@@ -53,18 +53,16 @@ class FormCompression : public QWidget, public MainWindowView {
   void ApplyScreenTexts(const MessageTable& messages) override;
   void SetDisclaimer(const std::string& text) override;
   void ShowWindow() override;
+  void SetRunControlsEnabled(bool enabled) override;
+  void ShowLargeResults() override;
   void EndProgram() override;
 
-  // The results toolbar's and grid's handlers, shared with SchemaList.
-  void ToolbarPressed(const std::string& key, GridModel& grid,
-                      bool main_window);
-  void GridCellClicked(GridModel& grid, int row, int col);
-  void GridHeaderClicked(GridModel& grid, int col);
+  // A results grid's view with its handlers, for either window.
+  GridView* MakeResultsView(ResultsGrid& grid, QWidget* parent);
   void ShowHelp(const std::string& topic_file);
 
  protected:
   void closeEvent(QCloseEvent* event) override;
-  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   QWidget* BuildDisclaimerPage();
@@ -77,7 +75,6 @@ class FormCompression : public QWidget, public MainWindowView {
                    const char* info_name = nullptr,
                    const char* topic = nullptr);
   void Continue(int index);
-  void Magnify();
   void RefreshChart();
   void RefreshProgress();
   QWidget* Find(const std::string& name) const;

@@ -9,16 +9,8 @@ AppState::AppState(DesktopPort& desktop_port, std::string log_path)
     : desktop(desktop_port),
       log(std::move(log_path)),
       reporter(settings, log, desktop_port),
-      handles(library),
-      statements(handles, reporter),
-      connection(handles, statements, reporter),
-      estimator(statistics, settings, reporter),
-      results_grid(8),
-      large_grid(8),
-      table_info(4, 1, 1),
-      analysis(AnalysisContext{settings, messages, statements, connection,
-                               estimator, estimate, results_grid, large_grid,
-                               chart, progress, reporter}) {}
+      connection(library, reporter),
+      estimator(statistics, settings, reporter) {}
 
 void AppState::LoadConfiguration() {
   settings.DebugLog = false;

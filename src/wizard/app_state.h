@@ -1,28 +1,46 @@
-// The program's process-wide state in one object: settings, texts, the
-// statistics table, the log, the driver and its connection, the estimator,
-// the results models and the analysis run. The windows and the batch tool
-// each own one and pass parts of it by reference.
+// The program's state in one object, kept in three kinds that are changed
+// apart: the user's options (RunSettings, changed by the options panel),
+// the state of runs (RunState, changed by the options panel and the run),
+// and the windows' state (WindowState). Beside them: the texts, the
+// statistics table, the log, the driver and its connection, the estimator
+// and the models the windows render. The windows and the command-line tool
+// each own one.
 #ifndef TCE_WIZARD_APP_STATE_H_
 #define TCE_WIZARD_APP_STATE_H_
 
 #include <string>
 
-#include "analysis/analysis.h"
-#include "db/cli_library.h"
-#include "db/connection.h"
-#include "db/driver_handles.h"
-#include "db/statement.h"
-#include "engine/compute.h"
-#include "engine/type_statistics.h"
-#include "model/grid_model.h"
-#include "results/results_actions.h"
-#include "model/views.h"
 #include "base/debug_log.h"
 #include "base/desktop_port.h"
 #include "base/message_table.h"
 #include "base/run_settings.h"
+#include "db/cli_library.h"
+#include "db/connection.h"
+#include "engine/compute.h"
+#include "engine/type_statistics.h"
+#include "model/details.h"
+#include "model/results.h"
+#include "model/views.h"
+#include "results/results_actions.h"
 
 namespace tce {
+
+// Whether the options changed since the last successful run, and whether a
+// run is in progress.
+struct RunState {
+  // Set by every change of a run-relevant option; only a run that listed
+  // tables clears it.
+  bool SettingsChanged = true;
+  bool running = false;
+  // Set by Exit during a run: the run stops at its next fetch.
+  bool stop_requested = false;
+};
+
+// What the windows show beside the panels.
+struct WindowState {
+  // Set by "magnify"; the large-results window is then the results' home.
+  bool LargeResultsShown = false;
+};
 
 class AppState {
  public:
@@ -43,29 +61,28 @@ class AppState {
 
   // What the results' actions read and write.
   ResultsContext results_context() {
-    return ResultsContext{settings,   messages,  statements,
-                          connection, estimator, estimate,
-                          table_info, chart,     reporter};
+    return ResultsContext{settings, messages, connection, estimator,
+                          details,  chart,    reporter};
   }
 
   DesktopPort& desktop;
   RunSettings settings;
+  RunState run_state;
+  WindowState window_state;
   MessageTable messages;
   TypeStatisticsTable statistics;
   DebugLog log;
   Reporter reporter;
   CliLibrary library;
-  DriverHandles handles;
-  StatementLayer statements;
   Connection connection;
   Estimator estimator;
-  EstimateContext estimate;
-  GridModel results_grid;  // FormCompression.TableDetails
-  GridModel large_grid;    // SchemaList.TableDetails
-  GridModel table_info;    // FormCompression.TableInfo
+
+  // The models the windows render.
+  ResultsGrid results_grid;  // FormCompression.TableDetails
+  ResultsGrid large_grid;    // SchemaList.TableDetails
+  DetailsModel details;      // FormCompression.TableInfo
   ChartModel chart;
   ProgressModel progress;
-  Analysis analysis;
 };
 
 }  // namespace tce

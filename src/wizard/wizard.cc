@@ -1,5 +1,6 @@
 #include "wizard/wizard.h"
 
+#include "analysis/analysis.h"
 #include "base/help_topics.h"
 #include "base/text_util.h"
 
@@ -7,13 +8,56 @@ namespace tce {
 namespace {
 
 // Clears a flag when the scope ends.
-class BusyScope {
+class FlagScope {
  public:
-  explicit BusyScope(bool& flag) : flag_(flag) { flag_ = true; }
-  ~BusyScope() { flag_ = false; }
+  explicit FlagScope(bool& flag) : flag_(flag) { flag_ = true; }
+  ~FlagScope() { flag_ = false; }
 
  private:
   bool& flag_;
+};
+
+// The run's progress in the windows: the values are kept as the run gives
+// them, and pushed to the progress model (which repaints) and window events
+// given a turn only when `interval` has passed, and once more at the start.
+class WindowProgress : public RunProgress {
+ public:
+  WindowProgress(AppState& app, std::chrono::milliseconds interval)
+      : app_(app), interval_(interval) {}
+
+  void Update(int tick, int tables_listed) override {
+    tick_ = tick;
+    listed_ = tables_listed;
+    dirty_ = true;
+  }
+  bool StopRequested() override {
+    // The clock is read every few rows only; rows come in microseconds.
+    if (interval_.count() == 0 || ++calls_ % 32 == 0 || first_) {
+      const auto now = std::chrono::steady_clock::now();
+      if (first_ || now - last_ >= interval_) {
+        first_ = false;
+        last_ = now;
+        Push();
+        app_.desktop.ProcessPendingEvents();
+      }
+    }
+    return app_.run_state.stop_requested;
+  }
+  void Push() {
+    if (!dirty_) return;
+    dirty_ = false;
+    app_.progress.Set(tick_, "Records: " + std::to_string(listed_));
+  }
+
+ private:
+  AppState& app_;
+  std::chrono::milliseconds interval_;
+  std::chrono::steady_clock::time_point last_;
+  unsigned calls_ = 0;
+  bool first_ = true;
+  bool dirty_ = false;
+  int tick_ = 0;
+  int listed_ = 0;
 };
 
 }  // namespace
@@ -48,10 +92,11 @@ void Wizard::StartUp() {
   app_.LoadMessages();
   view_.ApplyScreenTexts(app_.messages);
   OnLoad();
-  DisclaimerState();
   app_.BuildStatistics();
   view_.SetDisclaimer(DisclaimerText());
   ResetToStartupValues(app_.settings);
+  app_.run_state = RunState{};
+  app_.window_state = WindowState{};
   view_.SetTabStop("DelimTab", false);
   view_.SetTabStop("OptRowSize", false);
   view_.ShowWindow();
@@ -65,16 +110,13 @@ void Wizard::OnLoad() {
 void Wizard::DoContinue(int index) {
   if (busy_) return;  // Continue is disabled while a step runs
   {
-    BusyScope busy(busy_);
+    FlagScope busy(busy_);
     Continue(index);
   }
-  if (exit_requested_) ExitAll(index);
+  if (exit_requested_) ExitAll();
 }
 
 void Wizard::Continue(int index) {
-  const std::string pending = app_.library.TakeFailure();
-  if (!pending.empty())
-    app_.reporter.ShowBox(kProgramTitle, "Error=" + pending);
   LogPanel("Continue button pressed");
   switch (index) {
     case kDisclaimerTab:
@@ -84,59 +126,133 @@ void Wizard::Continue(int index) {
       view_.SetFocusTo("InputDatabase");
       LogPanel("Showing connection panel");
       break;
-    case kConnectionTab: {
-      LogPanel("Connect button pressed");
-      const std::string database(TrimBlanks(view_.Text("InputDatabase")));
-      const std::string user(TrimBlanks(view_.Text("InputUserid")));
-      const std::string password(TrimBlanks(view_.Text("InputPassword")));
-      if (app_.connection.Connect(database, user, password) != 0) {
-        app_.reporter.ShowMessage("Connection failed.");
-        break;
-      }
-      app_.desktop.SetWaitCursor(false);
-      view_.SetTabEnabled(kConnectionTab, false);
-      view_.SetTabEnabled(kOptionsTab, true);
-      view_.SetTabEnabled(kResultsTab, true);
-      view_.SelectTab(kOptionsTab);
-      view_.SetFocusTo("TBS");
+    case kConnectionTab:
+      ConnectStep();
       break;
-    }
-    case kOptionsTab: {
-      const RunSettings& s = app_.settings;
-      if (app_.reporter.debug()) {
-        app_.reporter.WriteLog(
-            "SETTINGS",
-            std::string("STATS=") +
-                (s.IgnoreTablesWithoutStats ? "TRUE " : "FALSE ") +
-                "CARDINALITY=" + (s.UseMaxCardinality ? "MAX " : "SINGLE ") +
-                "COMPRESSION=" + (s.EstimatePageCompression ? "PAGE" : "ROW "));
-      }
-      if (app_.analysis.RunAnalysis()) {
-        LogPanel("Displaying Results");
-        view_.SetTabEnabled(kResultsTab, true);
-        view_.SelectTab(kResultsTab);
-      } else {
-        app_.reporter.ShowMessage(app_.messages[82]);
-      }
+    case kOptionsTab:
+      AnalysisStepOfContinue();
       break;
-    }
     default:
       break;
   }
 }
 
-void Wizard::ExitAll(int /*index*/) {
+void Wizard::ConnectStep() {
+  LogPanel("Connect button pressed");
+  const std::string database(TrimBlanks(view_.Text("InputDatabase")));
+  const std::string user(TrimBlanks(view_.Text("InputUserid")));
+  const std::string password(TrimBlanks(view_.Text("InputPassword")));
+  app_.desktop.SetWaitCursor(true);
+  const Status status = app_.connection.Connect(
+      database, user, password, app_.desktop.DialogOwnerWindow());
+  app_.desktop.SetWaitCursor(false);
+  if (!status.ok()) {
+    ShowStatus(app_.reporter, status);
+    app_.reporter.ShowMessage("Connection failed.");
+    return;
+  }
+  view_.SetTabEnabled(kConnectionTab, false);
+  view_.SetTabEnabled(kOptionsTab, true);
+  view_.SetTabEnabled(kResultsTab, true);
+  view_.SelectTab(kOptionsTab);
+  view_.SetFocusTo("TBS");
+}
+
+void Wizard::AnalysisStepOfContinue() {
+  const RunSettings& s = app_.settings;
+  if (app_.reporter.debug()) {
+    app_.reporter.WriteLog(
+        "SETTINGS",
+        std::string("STATS=") +
+            (s.IgnoreTablesWithoutStats ? "TRUE " : "FALSE ") +
+            "CARDINALITY=" + (s.UseMaxCardinality ? "MAX " : "SINGLE ") +
+            "COMPRESSION=" + (s.EstimatePageCompression ? "PAGE" : "ROW "));
+  }
+  switch (RunAnalysis()) {
+    case AnalysisStep::kShown:
+      LogPanel("Displaying Results");
+      view_.SetTabEnabled(kResultsTab, true);
+      view_.SelectTab(kResultsTab);
+      break;
+    case AnalysisStep::kNothingListed:
+      app_.reporter.ShowMessage(app_.messages[82]);
+      break;
+    case AnalysisStep::kFailed:   // the failure has been shown
+    case AnalysisStep::kStopped:  // the program is ending
+      break;
+  }
+}
+
+void Wizard::Publish(std::shared_ptr<const ResultSet> results) {
+  // Nothing on the results tab may show a table of an earlier run.
+  app_.details.Clear();
+  app_.chart.visible = false;
+  app_.chart.caption.clear();
+  app_.chart.Changed();
+  app_.results_grid.Show(results);
+  app_.large_grid.Show(std::move(results));
+}
+
+Wizard::AnalysisStep Wizard::RunAnalysis() {
+  if (!app_.run_state.SettingsChanged) return AnalysisStep::kShown;
+  FlagScope running(app_.run_state.running);
+  app_.run_state.stop_requested = false;
+  view_.SetRunControlsEnabled(false);
+  app_.desktop.SetWaitCursor(true);
+  // While the run works its grids are hidden: the run owns the results.
+  ResultsGrid& shown =
+      app_.window_state.LargeResultsShown ? app_.large_grid : app_.results_grid;
+  shown.SetVisible(false);
+
+  WindowProgress progress(app_, progress_interval_);
+  const RunResult result = tce::RunAnalysis(
+      {app_.connection, app_.settings, app_.estimator, app_.reporter},
+      &progress, nullptr);
+  progress.Push();
+  AnalysisStep step = AnalysisStep::kShown;
+  std::string progress_text;
+  switch (result.outcome) {
+    case RunOutcome::kListed:
+      Publish(result.results);
+      app_.run_state.SettingsChanged = false;
+      break;
+    case RunOutcome::kNothingListed:
+      Publish(result.results);
+      step = AnalysisStep::kNothingListed;
+      break;
+    case RunOutcome::kFailed:
+      // The tables completed before a failure stay listed; the run is to be
+      // repeated, and the progress line says that it did not complete.
+      if (!result.results->tables.empty()) {
+        Publish(result.results);
+        progress_text =
+            "Run incomplete: " + std::to_string(result.results->tables.size()) +
+            " tables listed before the error.";
+      }
+      step = AnalysisStep::kFailed;
+      break;
+    case RunOutcome::kStopped:
+      step = AnalysisStep::kStopped;
+      break;
+  }
+  shown.SetVisible(true);
+  app_.progress.Set(0, progress_text);
+  app_.desktop.SetWaitCursor(false);
+  if (step == AnalysisStep::kFailed) ShowStatus(app_.reporter, result.status);
+  view_.SetRunControlsEnabled(true);
+  return step;
+}
+
+void Wizard::ExitAll() {
   if (busy_) {
     // The run still uses the connection: stop it, and exit when it returns.
     exit_requested_ = true;
-    app_.analysis.RequestStop();
+    app_.run_state.stop_requested = true;
     return;
   }
   app_.connection.Disconnect();
   view_.EndProgram();
 }
-
-void Wizard::OnUnload() { ExitAll(0); }
 
 void Wizard::OnTabClick(int tab) {
   if (tab != kOptionsTab) return;
@@ -148,11 +264,11 @@ void Wizard::OnTabClick(int tab) {
   view_.SetTabEnabled(kResultsTab, false);
 }
 
-void Wizard::OnCompRangeClick(int value) {
+void Wizard::OnCompRangeChange(int value) {
   view_.SetCaption("CompValue", std::to_string(value));
   if (value != app_.settings.MinCompressionPct) {
     app_.settings.MinCompressionPct = static_cast<int16_t>(value);
-    app_.settings.SettingsChanged = true;
+    app_.run_state.SettingsChanged = true;
   }
 }
 
@@ -160,7 +276,7 @@ void Wizard::OnMinTabSizeChange(int value) {
   view_.SetCaption("MinTabSizeText", std::to_string(value) + " M");
   if (value != app_.settings.MinTableSizeMB) {
     app_.settings.MinTableSizeMB = value;
-    app_.settings.SettingsChanged = true;
+    app_.run_state.SettingsChanged = true;
   }
 }
 
@@ -190,7 +306,7 @@ void Wizard::OnOptionClick(const std::string& button, bool selected) {
     if (button != option.button) continue;
     if (selected && s.*option.field != option.value) {
       s.*option.field = option.value;
-      if (option.run_relevant) s.SettingsChanged = true;
+      if (option.run_relevant) app_.run_state.SettingsChanged = true;
     }
     view_.SetTabStop(button, false);
     return;
@@ -200,17 +316,63 @@ void Wizard::OnOptionClick(const std::string& button, bool selected) {
 void Wizard::OnSchemaSelectChange(const std::string& text) {
   if (text == app_.settings.OwnerFilter) return;
   app_.settings.OwnerFilter = JoinFilterLines(text);
-  app_.settings.SettingsChanged = true;
+  app_.run_state.SettingsChanged = true;
 }
 
 void Wizard::OnTableSelectChange(const std::string& text) {
   if (text == app_.settings.TableFilter) return;
   app_.settings.TableFilter = JoinFilterLines(text);
-  app_.settings.SettingsChanged = true;
+  app_.run_state.SettingsChanged = true;
 }
 
 void Wizard::OnShowDebugClick(bool ticked) { app_.settings.DebugLog = ticked; }
 
 void Wizard::OnShowSqlClick(bool ticked) { app_.settings.LogSQL = ticked; }
+
+void Wizard::OnToolbar(const std::string& key, ResultsGrid& grid) {
+  const ToolbarAction action = ToolbarActionOf(key);
+  if (action == ToolbarAction::kExit) {
+    ExitAll();
+    return;
+  }
+  if (app_.run_state.running) return;
+  const bool main_window = &grid == &app_.results_grid;
+  const ResultsContext context = app_.results_context();
+  switch (action) {
+    case ToolbarAction::kGraph:
+      ShowSummaryChart(context, grid);
+      break;
+    case ToolbarAction::kClear:
+      grid.ClearMarks();
+      break;
+    case ToolbarAction::kOutput:
+      if (main_window) {
+        ExportResults(
+            context, grid, SaveDialog::kMain,
+            std::string(TrimBlanks(app_.connection.DatabaseName)) + ".out");
+      } else {
+        ExportResults(context, grid, SaveDialog::kLargeResults, std::nullopt);
+      }
+      break;
+    case ToolbarAction::kMagnify:
+      if (!main_window) break;
+      app_.window_state.LargeResultsShown = true;
+      view_.ShowLargeResults();
+      break;
+    case ToolbarAction::kExit:
+    case ToolbarAction::kNone:
+      break;
+  }
+}
+
+void Wizard::OnGridClick(ResultsGrid& grid, int row, int col) {
+  if (app_.run_state.running) return;
+  ShowTableDetails(app_.results_context(), grid, row, col);
+}
+
+void Wizard::OnGridMouseUp(ResultsGrid& grid, int row, int col, int mouse_row) {
+  if (app_.run_state.running) return;
+  tce::OnGridMouseUp(grid, row, col, mouse_row);
+}
 
 }  // namespace tce

@@ -1,9 +1,11 @@
 // The wizard of the main window: start-up, the four panels' Continue and
-// Exit buttons, the tab control, and the options panel's handlers. It talks
-// to the window only through MainWindowView, so it runs without Qt.
+// Exit buttons, the tab control, the options panel's handlers and the
+// results' events. It talks to the window only through MainWindowView and
+// the models of AppState, so it runs without Qt.
 #ifndef TCE_WIZARD_WIZARD_H_
 #define TCE_WIZARD_WIZARD_H_
 
+#include <chrono>
 #include <string>
 #include <string_view>
 
@@ -36,6 +38,11 @@ class MainWindowView {
   virtual void ApplyScreenTexts(const MessageTable& messages) = 0;
   virtual void SetDisclaimer(const std::string& text) = 0;
   virtual void ShowWindow() = 0;
+  // Whether the controls that start or change a run can be used.
+  virtual void SetRunControlsEnabled(bool enabled) = 0;
+  // Gives the results' room to the chart and the details and shows the
+  // large-results window.
+  virtual void ShowLargeResults() = 0;
   // Ends the program (after the connection was released).
   virtual void EndProgram() = 0;
 };
@@ -56,13 +63,13 @@ class Wizard {
   void DoContinue(int index);
   // Disconnects and ends the program; during a run, once the run has
   // stopped.
-  void ExitAll(int index);
-  void OnUnload();
+  void ExitAll();
+  void OnUnload() { ExitAll(); }
   // A tab was selected, by the user or by the program.
   void OnTabClick(int tab);
 
   // Options panel handlers.
-  void OnCompRangeClick(int value);
+  void OnCompRangeChange(int value);
   void OnMinTabSizeChange(int value);
   // An option button was clicked; `selected` is its state afterwards.
   void OnOptionClick(const std::string& button, bool selected);
@@ -71,11 +78,28 @@ class Wizard {
   void OnShowDebugClick(bool ticked);
   void OnShowSqlClick(bool ticked);
 
+  // The results' events, on the main window's grid or the large one's.
+  // While a run works they are refused: the run owns the results.
+  void OnToolbar(const std::string& key, ResultsGrid& grid);
+  void OnGridClick(ResultsGrid& grid, int row, int col);
+  void OnGridMouseUp(ResultsGrid& grid, int row, int col, int mouse_row);
+
   // True while Continue is working (the analysis run yields to events).
   bool busy() const { return busy_; }
+  // How often a run repaints its progress and lets window events run.
+  void set_progress_interval(std::chrono::milliseconds interval) {
+    progress_interval_ = interval;
+  }
 
  private:
+  // The outcome of Continue on the options panel.
+  enum class AnalysisStep { kShown, kNothingListed, kFailed, kStopped };
+
   void Continue(int index);
+  void ConnectStep();
+  void AnalysisStepOfContinue();
+  AnalysisStep RunAnalysis();
+  void Publish(std::shared_ptr<const ResultSet> results);
   void DisclaimerState();
   void LogPanel(std::string_view text) { app_.reporter.Log("Panel", text); }
 
@@ -83,6 +107,7 @@ class Wizard {
   MainWindowView& view_;
   bool busy_ = false;
   bool exit_requested_ = false;
+  std::chrono::milliseconds progress_interval_{100};
 };
 
 }  // namespace tce

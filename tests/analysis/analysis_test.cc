@@ -1,7 +1,7 @@
+// The analysis run through the embedded driver on catalogs the tests build.
 #include "analysis/analysis.h"
 
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 
 #include <string>
 #include <vector>
@@ -14,19 +14,45 @@ namespace tce {
 namespace {
 
 using ::tce::testing::AppFixture;
+using ::tce::testing::Row;
 using ::tce::testing::TestServer;
-using Row = std::vector<std::string>;
 
-// Type codes and catalog lengths of the columns the tests use.
-constexpr int kChar = 0, kInteger = 2, kVarchar = 13;
+// Type codes of the columns the tests use.
+constexpr int kChar = 0, kInteger = 2;
+
+// Records what the run reports, and stops it when asked to.
+class RecordingProgress : public RunProgress {
+ public:
+  void Update(int tick, int listed) override {
+    updates.push_back({tick, listed});
+  }
+  bool StopRequested() override { return ++fetches > stop_after; }
+
+  std::vector<std::pair<int, int>> updates;
+  int fetches = 0;
+  int stop_after = 1 << 30;
+};
+
+// Keeps each listed table's column count; can refuse a table.
+class RecordingSink : public TableSink {
+ public:
+  Status OnTable(const TableEstimate& table,
+                 std::span<const CatalogColumnRow> columns) override {
+    column_counts.push_back(static_cast<int>(columns.size()));
+    if (table.table == refuse) return Status::Failure("disk full");
+    return Status();
+  }
+  std::vector<int> column_counts;
+  std::string refuse;
+};
 
 class AnalysisTest : public ::testing::Test, public AppFixture {
  protected:
   // Finishes the catalog and connects to it.
   void Connect() {
     server_.Finish();
-    ASSERT_EQ(app.connection.Connect(server_.DatabasePath("shop"), "", ""), 0)
-        << ::testing::PrintToString(desktop.box_texts());
+    const Status status = AppFixture::Connect(server_.DatabasePath("shop"));
+    ASSERT_TRUE(status.ok()) << status.ToString();
   }
   tvcli::DatabaseBuilder& Db() { return *db_; }
   // A table of one CHAR(10) column: saves 29 % (page) or 40 % (row).
@@ -43,35 +69,33 @@ class AnalysisTest : public ::testing::Test, public AppFixture {
     Db().AddDistribution(t, id, "TVD1;s=" + std::to_string(rows) + ";d=5;f1=0");
     Db().AddColumn(t, "c", kChar, 10);
   }
-  Row GridRow(int row) const { return RowTexts(app.results_grid, row); }
-  int CountSqlStatements() const {
-    int count = 0;
-    const std::string log = LogText();
-    const std::string query = "SQL\r\nSELECT T.OWNER";
-    for (size_t at = log.find(query); at != std::string::npos;
-         at = log.find(query, at + 1)) {
-      ++count;
-    }
-    return count;
+  std::vector<Row> Listed(const RunResult& result) const {
+    return Cells(*result.results);
+  }
+  // Makes the catalog's column rows of table `tabid` fail when read.
+  void BreakTable(int tabid) {
+    Db().Execute(
+        "ALTER TABLE syscolumns RENAME TO real_syscolumns;"
+        "CREATE VIEW syscolumns AS SELECT tabid, colno, colname, coltype, "
+        "CASE WHEN tabid = " +
+        std::to_string(tabid) +
+        " THEN abs(-9223372036854775808) ELSE collength END "
+        "AS collength FROM real_syscolumns;");
   }
 
   TestServer server_;
   tvcli::DatabaseBuilder* db_ = &server_.Database("shop");
 };
 
-TEST_F(AnalysisTest, NoRowsLeavesTheHeaderAndAsksForAnotherRun) {
+TEST_F(AnalysisTest, NoRowsListsNothing) {
   Char10Table("o", "t", 10, 100);
   Connect();
   app.settings.TableFilter = "nosuch";
-  EXPECT_FALSE(app.analysis.RunAnalysis());
-  EXPECT_TRUE(app.settings.SettingsChanged);
-  EXPECT_EQ(app.results_grid.Rows(), 1);
-  EXPECT_EQ(GridRow(0), (Row{"", "Schema", "Table", "Count", "Pages",
-                             "Comp Pages", "%Saved", "Page Size"}));
-  EXPECT_TRUE(app.results_grid.Visible());
-  EXPECT_EQ(app.progress.value, 0);
-  EXPECT_EQ(app.progress.text, "");
-  EXPECT_FALSE(desktop.waiting());
+  const RunResult result = RunEstimate();
+  EXPECT_EQ(result.outcome, RunOutcome::kNothingListed);
+  EXPECT_TRUE(result.status.ok());
+  EXPECT_TRUE(result.results->tables.empty());
+  EXPECT_TRUE(result.results->complete);
 }
 
 TEST_F(AnalysisTest, OneTableOfThreeColumnsIsComputedOnceAfterItsLastRow) {
@@ -81,13 +105,14 @@ TEST_F(AnalysisTest, OneTableOfThreeColumnsIsComputedOnceAfterItsLastRow) {
   Db().AddColumn(t, "c", kChar, 10);
   Connect();
   app.settings.DebugLog = true;
-  ASSERT_TRUE(app.analysis.RunAnalysis());
-  EXPECT_EQ(app.estimate.TableColumns.ColumnCount(), 3);
-  EXPECT_FALSE(app.settings.SettingsChanged);
+  RecordingSink sink;
+  const RunResult result = RunEstimate(nullptr, &sink);
+  ASSERT_EQ(result.outcome, RunOutcome::kListed);
+  EXPECT_EQ(sink.column_counts, std::vector<int>{3});
   // CHAR [n=3][s=10] = 64 %.
-  EXPECT_EQ(GridRow(1), (Row{"o", "acct", "orders", " 5000", " 100", " 36",
-                             " 64", " 4096"}));
-  EXPECT_EQ(app.results_grid.FixedRows(), 1);
+  EXPECT_EQ(Listed(result),
+            (std::vector<Row>{
+                {"acct", "orders", " 5000", " 100", " 36", " 64", " 4096"}}));
   const std::string log = LogText();
   EXPECT_NE(log.find("Query              Reading result set\r\n"),
             std::string::npos);
@@ -109,11 +134,37 @@ TEST_F(AnalysisTest, OwnersAndCaseSeparateTables) {
   Char10Table("a", "same", 10, 10);
   Char10Table("a", "Same", 10, 10);
   Connect();
-  ASSERT_TRUE(app.analysis.RunAnalysis());
-  ASSERT_EQ(app.results_grid.Rows(), 4);
-  EXPECT_EQ(GridRow(1)[1] + "." + GridRow(1)[2], "a.Same");
-  EXPECT_EQ(GridRow(2)[1] + "." + GridRow(2)[2], "a.same");
-  EXPECT_EQ(GridRow(3)[1] + "." + GridRow(3)[2], "b.same");
+  const RunResult result = RunEstimate();
+  ASSERT_EQ(result.results->tables.size(), 3u);
+  std::vector<std::string> names;
+  for (const TableEstimate& t : result.results->tables)
+    names.push_back(t.owner + "." + t.table);
+  EXPECT_EQ(names, (std::vector<std::string>{"a.Same", "a.same", "b.same"}));
+}
+
+TEST_F(AnalysisTest, TablesWithoutAnOwnerAreListedToo) {
+  const int empty = Db().AddTable("", "nameless", 10, 10, 2048);
+  Db().AddColumn(empty, "c", kChar, 10);
+  // A NULL owner arrives as empty text as well.
+  const int other = Db().AddTable("", "other", 10, 10, 2048);
+  Db().AddColumn(other, "c", kChar, 10);
+  Char10Table("o", "t", 10, 10);
+  Connect();
+  const RunResult result = RunEstimate();
+  ASSERT_EQ(result.results->tables.size(), 3u);
+  EXPECT_EQ(result.results->tables[0].owner, "");
+  EXPECT_EQ(result.results->tables[1].owner, "");
+  EXPECT_EQ(result.results->tables[2].table, "t");
+}
+
+TEST_F(AnalysisTest, NamesAreKeptWhateverTheyHold) {
+  Char10Table("o\twith tab", "a,b\"c\nd", 10, 10);
+  Connect();
+  const RunResult result = RunEstimate();
+  ASSERT_EQ(result.results->tables.size(), 1u);
+  EXPECT_EQ(result.results->tables[0].owner, "o\twith tab");
+  // The driver hands a line feed over as CR LF.
+  EXPECT_EQ(result.results->tables[0].table, "a,b\"c\r\nd");
 }
 
 TEST_F(AnalysisTest, TheMinimumCompressionKeepsTablesAtItAndDropsThoseBelow) {
@@ -121,17 +172,13 @@ TEST_F(AnalysisTest, TheMinimumCompressionKeepsTablesAtItAndDropsThoseBelow) {
   WorkedExampleTable("o", "below", 10, 10);  // 20.7143 %
   Connect();
   app.settings.MinCompressionPct = 29;
-  ASSERT_TRUE(app.analysis.RunAnalysis());
-  ASSERT_EQ(app.results_grid.Rows(), 2);
-  EXPECT_EQ(GridRow(1)[2], "at29");
-  EXPECT_EQ(app.analysis.tables_emitted(), 1);
+  RunResult result = RunEstimate();
+  ASSERT_EQ(result.results->tables.size(), 1u);
+  EXPECT_EQ(result.results->tables[0].table, "at29");
   app.settings.MinCompressionPct = 30;
-  app.settings.SettingsChanged = true;
-  EXPECT_FALSE(app.analysis.RunAnalysis());
+  EXPECT_EQ(RunEstimate().outcome, RunOutcome::kNothingListed);
   app.settings.MinCompressionPct = 21;
-  app.settings.SettingsChanged = true;
-  ASSERT_TRUE(app.analysis.RunAnalysis());
-  EXPECT_EQ(app.results_grid.Rows(), 2);
+  EXPECT_EQ(RunEstimate().results->tables.size(), 1u);
 }
 
 TEST_F(AnalysisTest, SizesInPagesWithTheZeroToOneRule) {
@@ -139,24 +186,24 @@ TEST_F(AnalysisTest, SizesInPagesWithTheZeroToOneRule) {
   Char10Table("o", "tiny", 1, 3);        // floor(0.71) = 0 shows as 1
   Char10Table("o", "empty", 0, 3);       // no pages: stays 0
   Connect();
-  ASSERT_TRUE(app.analysis.RunAnalysis());
-  EXPECT_EQ(GridRow(1),
-            (Row{"o", "o", "big", " 50000", " 1000", " 710", " 29", " 2048"}));
-  EXPECT_EQ(GridRow(2),
-            (Row{"o", "o", "empty", " 3", " 0", " 0", " 29", " 2048"}));
-  EXPECT_EQ(GridRow(3),
-            (Row{"o", "o", "tiny", " 3", " 1", " 1", " 29", " 2048"}));
+  const RunResult result = RunEstimate();
+  EXPECT_EQ(result.results->unit, SizeUnit::kPages);
+  EXPECT_EQ(
+      Listed(result),
+      (std::vector<Row>{{"o", "big", " 50000", " 1000", " 710", " 29", " 2048"},
+                        {"o", "empty", " 3", " 0", " 0", " 29", " 2048"},
+                        {"o", "tiny", " 3", " 1", " 1", " 29", " 2048"}}));
 }
 
 TEST_F(AnalysisTest, SizesInKilobytesFromTheRowLengths) {
   WorkedExampleTable("o", "t", 100, 10240);  // 14 and 11.1 bytes a row
   Connect();
   app.settings.ShowPageSavings = false;
-  ASSERT_TRUE(app.analysis.RunAnalysis());
-  EXPECT_EQ(GridRow(0)[4], "Size(K)");
-  EXPECT_EQ(GridRow(0)[5], "Comp(K)");
-  EXPECT_EQ(GridRow(1),
-            (Row{"o", "o", "t", " 10240", " 140", " 111", " 20", " 2048"}));
+  const RunResult result = RunEstimate();
+  EXPECT_EQ(result.results->unit, SizeUnit::kKilobytes);
+  EXPECT_EQ(
+      Listed(result),
+      (std::vector<Row>{{"o", "t", " 10240", " 140", " 111", " 20", " 2048"}}));
 }
 
 TEST_F(AnalysisTest, TablesWithoutStatisticsShowNoSize) {
@@ -165,134 +212,126 @@ TEST_F(AnalysisTest, TablesWithoutStatisticsShowNoSize) {
   Connect();
   for (bool pages : {true, false}) {
     app.settings.ShowPageSavings = pages;
-    app.settings.SettingsChanged = true;
-    ASSERT_TRUE(app.analysis.RunAnalysis());
-    EXPECT_EQ(GridRow(1),
-              (Row{"o", "o", "negative", "-1", " 0", " 0", " 29", " 2048"}));
-    EXPECT_EQ(GridRow(2),
-              (Row{"o", "o", "zero", " 0", " 0", " 0", " 29", " 2048"}));
+    EXPECT_EQ(
+        Listed(RunEstimate()),
+        (std::vector<Row>{{"o", "negative", "-1", " 0", " 0", " 29", " 2048"},
+                          {"o", "zero", " 0", " 0", " 0", " 29", " 2048"}}));
   }
   app.settings.IgnoreTablesWithoutStats = true;
-  app.settings.SettingsChanged = true;
-  EXPECT_FALSE(app.analysis.RunAnalysis());
+  EXPECT_EQ(RunEstimate().outcome, RunOutcome::kNothingListed);
 }
 
-TEST_F(AnalysisTest, RowsCarryTheirMarkAndSavingColour) {
-  Char10Table("o", "t", 10, 10);
-  Connect();
-  ASSERT_TRUE(app.analysis.RunAnalysis());
-  const GridModel& grid = app.results_grid;
-  EXPECT_EQ(grid.CellAt(1, 0).font, "Wingdings");
-  EXPECT_EQ(grid.CellAt(1, 0).background, CellColour::ButtonFace());
-  EXPECT_EQ(grid.CellAt(1, 6).background, CellColour::Rgb(255, 255, 0));
-  EXPECT_EQ(grid.ColWidth(1), 1500);
-  EXPECT_EQ(grid.ColAlignment(0), ColumnAlignment::kCentre);
-  EXPECT_EQ(grid.ColAlignment(2), ColumnAlignment::kLeft);
-  EXPECT_EQ(grid.ColAlignment(7), ColumnAlignment::kRight);
-  // The large-results grid holds the same rows, formats included.
-  EXPECT_EQ(RowTexts(app.large_grid, 1), GridRow(1));
-  EXPECT_EQ(app.large_grid.CellAt(1, 6).background,
-            CellColour::Rgb(255, 255, 0));
+TEST(SavingClassTest, Thresholds) {
+  EXPECT_EQ(SavingClassOf(Fixed4::FromDouble(19.99)), SavingClass::kLow);
+  EXPECT_EQ(SavingClassOf(Fixed4::FromDouble(20)), SavingClass::kMedium);
+  EXPECT_EQ(SavingClassOf(Fixed4::FromDouble(49.99)), SavingClass::kMedium);
+  EXPECT_EQ(SavingClassOf(Fixed4::FromDouble(50)), SavingClass::kHigh);
+  EXPECT_EQ(SavingClassOf(Fixed4::FromDouble(-5)), SavingClass::kLow);
 }
 
-TEST(SavingColourTest, Thresholds) {
-  EXPECT_EQ(SavingColour(Fixed4::FromDouble(19.99)),
-            CellColour::Rgb(255, 0, 0));
-  EXPECT_EQ(SavingColour(Fixed4::FromDouble(20)), CellColour::Rgb(255, 255, 0));
-  EXPECT_EQ(SavingColour(Fixed4::FromDouble(49.99)),
-            CellColour::Rgb(255, 255, 0));
-  EXPECT_EQ(SavingColour(Fixed4::FromDouble(50)), CellColour::Rgb(0, 255, 0));
-  EXPECT_EQ(SavingColour(Fixed4::FromDouble(-5)), CellColour::Rgb(255, 0, 0));
-}
-
-TEST_F(AnalysisTest, UnchangedSettingsDoNotQueryAgain) {
-  Char10Table("o", "t", 10, 10);
-  Connect();
-  app.settings.LogSQL = true;
-  ASSERT_TRUE(app.analysis.RunAnalysis());
-  app.results_grid.SetText(1, 2, "kept");
-  EXPECT_TRUE(app.analysis.RunAnalysis());
-  EXPECT_EQ(GridRow(1)[2], "kept");
-  EXPECT_EQ(CountSqlStatements(), 1);
-}
-
-TEST_F(AnalysisTest, AfterMagnifyOnlyTheLargeGridIsFilled) {
-  Char10Table("o", "first", 10, 10);
-  Connect();
-  ASSERT_TRUE(app.analysis.RunAnalysis());
-  app.settings.LargeResultsShown = true;
-  app.settings.SettingsChanged = true;
-  app.settings.ShowPageSavings = false;
-  ASSERT_TRUE(app.analysis.RunAnalysis());
-  EXPECT_EQ(GridRow(0)[4], "Pages");  // the main grid keeps the old run
-  EXPECT_EQ(RowTexts(app.large_grid, 0)[4], "Size(K)");
-  EXPECT_EQ(app.large_grid.Rows(), 2);
-  EXPECT_TRUE(app.large_grid.Visible());
-}
-
-TEST_F(AnalysisTest, AFailedQueryLeavesTheGridsAlone) {
-  Char10Table("o", "t", 10, 10);
-  Connect();
-  ASSERT_TRUE(app.analysis.RunAnalysis());
-  app.connection.PageSizeExpression = "";  // as after a failed probe
-  app.settings.SettingsChanged = true;
-  app.settings.DebugLog = true;
-  EXPECT_FALSE(app.analysis.RunAnalysis());
-  EXPECT_EQ(app.results_grid.Rows(), 2);
-  EXPECT_TRUE(app.settings.SettingsChanged);
-  ASSERT_FALSE(desktop.boxes().empty());
-  EXPECT_EQ(desktop.boxes().back().title, "SQL Error");
-  EXPECT_NE(LogText().find("Query              Error retrieving records"),
-            std::string::npos);
-  EXPECT_FALSE(desktop.waiting());
-}
-
-TEST_F(AnalysisTest, ProgressRepaintsAndYieldsWhileReading) {
+TEST_F(AnalysisTest, ProgressTicksWhileTheListedCountIsAMultipleOfTen) {
   for (int i = 0; i < 25; ++i)
     Char10Table("o", "t" + std::to_string(100 + i), 10, 10);
   Connect();
-  std::vector<std::string> texts;
-  app.progress.on_change = [&] { texts.push_back(app.progress.text); };
-  ASSERT_TRUE(app.analysis.RunAnalysis());
-  EXPECT_EQ(texts.front(), "Records: 0");
-  EXPECT_NE(std::find(texts.begin(), texts.end(), "Records: 10"), texts.end());
-  EXPECT_NE(std::find(texts.begin(), texts.end(), "Records: 20"), texts.end());
-  EXPECT_EQ(std::find(texts.begin(), texts.end(), "Records: 5"), texts.end());
-  EXPECT_EQ(texts.back(), "");
-  EXPECT_GT(desktop.pending_event_calls(), 0);
-  EXPECT_EQ(desktop.cursor_changes(), (std::vector<bool>{true, false}));
+  RecordingProgress progress;
+  ASSERT_EQ(RunEstimate(&progress).outcome, RunOutcome::kListed);
+  ASSERT_FALSE(progress.updates.empty());
+  EXPECT_EQ(progress.updates.front(), std::make_pair(1, 0));
+  std::vector<int> listed;
+  for (const auto& update : progress.updates) listed.push_back(update.second);
+  EXPECT_NE(std::find(listed.begin(), listed.end(), 10), listed.end());
+  EXPECT_NE(std::find(listed.begin(), listed.end(), 20), listed.end());
+  EXPECT_EQ(std::find(listed.begin(), listed.end(), 5), listed.end());
+  // One tick per fetch while the count stays on a multiple of ten.
+  for (size_t i = 1; i < progress.updates.size(); ++i) {
+    EXPECT_EQ(progress.updates[i].first,
+              progress.updates[i - 1].first % 100 + 1);
+  }
+  // The stop question comes before every fetch: 25 rows and the end.
+  EXPECT_EQ(progress.fetches, 26);
 }
 
-TEST_F(AnalysisTest, ASecondRunCannotStartWhileOneYields) {
+TEST_F(AnalysisTest, AStoppedRunListsNothing) {
   for (int i = 0; i < 5; ++i) Char10Table("o", "t" + std::to_string(i), 10, 10);
   Connect();
-  int refused = 0;
-  desktop.OnPendingEvents([&] {
-    app.settings.SettingsChanged = true;
-    if (!app.analysis.RunAnalysis()) ++refused;
-  });
-  ASSERT_TRUE(app.analysis.RunAnalysis());
-  EXPECT_GT(refused, 0);
-  EXPECT_EQ(app.results_grid.Rows(), 6);
+  RecordingProgress progress;
+  progress.stop_after = 3;
+  const RunResult result = RunEstimate(&progress);
+  EXPECT_EQ(result.outcome, RunOutcome::kStopped);
+  EXPECT_TRUE(result.status.ok());
+  // The connection is free again.
+  EXPECT_EQ(RunEstimate().outcome, RunOutcome::kListed);
 }
 
-TEST_F(AnalysisTest, ADriverErrorWhileFetchingIsShownAndTheTablesReadStay) {
+TEST_F(AnalysisTest, AFetchFailurePartWayFailsTheRun) {
   Char10Table("a", "good", 10, 10);
   Char10Table("b", "alsogood", 10, 10);
   Char10Table("c", "bad", 10, 10);
-  // The catalog's columns become a view that fails on the third table's row.
-  Db().Execute(
-      "ALTER TABLE syscolumns RENAME TO real_syscolumns;"
-      "CREATE VIEW syscolumns AS SELECT tabid, colno, colname, coltype, "
-      "CASE WHEN tabid = 3 THEN abs(-9223372036854775808) ELSE collength END "
-      "AS collength FROM real_syscolumns;");
+  Char10Table("d", "after", 10, 10);
+  BreakTable(3);
   Connect();
-  EXPECT_TRUE(app.analysis.RunAnalysis());
-  ASSERT_EQ(desktop.boxes().size(), 1u)
-      << ::testing::PrintToString(desktop.box_texts());
-  EXPECT_EQ(desktop.boxes()[0].title, "SQL Error");
-  EXPECT_NE(desktop.boxes()[0].text.find("overflow"), std::string::npos);
-  EXPECT_EQ(app.results_grid.Rows(), 3);  // the two tables read before it
+  RecordingSink sink;
+  const RunResult result = RunEstimate(nullptr, &sink);
+  EXPECT_EQ(result.outcome, RunOutcome::kFailed);
+  EXPECT_EQ(result.status.call(), "SQLFetch");
+  EXPECT_NE(result.status.DriverText().find("overflow"), std::string::npos);
+  // The tables completed before the failure. "alsogood" is not one of them:
+  // the failed row might have been another of its columns.
+  EXPECT_FALSE(result.results->complete);
+  ASSERT_EQ(result.results->tables.size(), 1u);
+  EXPECT_EQ(result.results->tables[0].table, "good");
+  EXPECT_EQ(sink.column_counts.size(), 1u);
+}
+
+TEST_F(AnalysisTest, AFailureOnTheFirstFetchIsAFailureNotAnEmptyList) {
+  Char10Table("a", "bad", 10, 10);
+  BreakTable(1);
+  Connect();
+  const RunResult result = RunEstimate();
+  EXPECT_EQ(result.outcome, RunOutcome::kFailed);
+  EXPECT_FALSE(result.status.ok());
+  EXPECT_TRUE(result.results->tables.empty());
+}
+
+TEST_F(AnalysisTest, AQueryThatCannotRunFails) {
+  Char10Table("o", "t", 10, 10);
+  Connect();
+  app.settings.DebugLog = true;
+  app.connection.PageSizeExpression = "T.NOSUCHCOLUMN";
+  const RunResult result = RunEstimate();
+  EXPECT_EQ(result.outcome, RunOutcome::kFailed);
+  EXPECT_TRUE(result.status.driver_failure());
+  EXPECT_NE(LogText().find("Query              Error retrieving records"),
+            std::string::npos);
+}
+
+TEST_F(AnalysisTest, WithoutAPageSizeTheRunSaysWhyInsteadOfSendingBadSql) {
+  Char10Table("o", "t", 10, 10);
+  Connect();
+  app.connection.PageSizeExpression = "";
+  app.settings.LogSQL = true;
+  const RunResult result = RunEstimate();
+  EXPECT_EQ(result.outcome, RunOutcome::kFailed);
+  EXPECT_FALSE(result.status.driver_failure());
+  ASSERT_EQ(result.status.messages().size(), 1u);
+  EXPECT_NE(result.status.messages()[0].find("page size is not known"),
+            std::string::npos);
+  EXPECT_EQ(LogText().find("SELECT"), std::string::npos);  // nothing sent
+}
+
+TEST_F(AnalysisTest, ASinkFailureEndsTheRun) {
+  Char10Table("a", "one", 10, 10);
+  Char10Table("b", "two", 10, 10);
+  Char10Table("c", "three", 10, 10);
+  Connect();
+  RecordingSink sink;
+  sink.refuse = "two";
+  const RunResult result = RunEstimate(nullptr, &sink);
+  EXPECT_EQ(result.outcome, RunOutcome::kFailed);
+  EXPECT_EQ(result.status.ToString(), "disk full");
+  EXPECT_EQ(sink.column_counts.size(), 2u);
+  // The statement was closed: the connection runs the next query.
+  EXPECT_EQ(RunEstimate().outcome, RunOutcome::kListed);
 }
 
 }  // namespace

@@ -15,7 +15,7 @@ namespace tce {
 namespace {
 
 using ::tce::testing::AppFixture;
-using Row = std::vector<std::string>;
+using ::tce::testing::Row;
 
 struct Mode {
   bool max_cardinality;
@@ -26,18 +26,16 @@ class DemoCatalogTest : public ::testing::TestWithParam<Mode>,
                         public AppFixture {
  protected:
   void SetUp() override {
-    ASSERT_EQ(app.connection.Connect("demo", "", ""), 0);
+    ASSERT_TRUE(Connect("demo").ok());
     app.settings.UseMaxCardinality = GetParam().max_cardinality;
     app.settings.EstimatePageCompression = GetParam().page_compression;
-    ASSERT_TRUE(app.analysis.RunAnalysis());
+    result_ = RunEstimate();
+    ASSERT_EQ(result_.outcome, RunOutcome::kListed);
   }
   // The grid row of owner.table.
   Row Find(const std::string& owner, const std::string& table) const {
-    for (int row = 1; row < app.results_grid.Rows(); ++row) {
-      if (app.results_grid.Text(row, 1) == owner &&
-          app.results_grid.Text(row, 2) == table) {
-        return RowTexts(app.results_grid, row);
-      }
+    for (const TableEstimate& listed : result_.results->tables) {
+      if (listed.owner == owner && listed.table == table) return Cells(listed);
     }
     return {};
   }
@@ -49,18 +47,19 @@ class DemoCatalogTest : public ::testing::TestWithParam<Mode>,
     return m.max_cardinality ? (m.page_compression ? mp : mr)
                              : (m.page_compression ? cp : cr);
   }
+
+  RunResult result_;
 };
 
 TEST_P(DemoCatalogTest, ListsEveryTableInOwnerAndTableOrder) {
-  EXPECT_EQ(app.results_grid.Rows(), 1 + 64);
-  EXPECT_EQ(app.results_grid.Text(1, 1), "Audit");
-  for (int row = 2; row < app.results_grid.Rows(); ++row) {
-    const auto before = std::make_pair(app.results_grid.Text(row - 1, 1),
-                                       app.results_grid.Text(row - 1, 2));
-    const auto now = std::make_pair(app.results_grid.Text(row, 1),
-                                    app.results_grid.Text(row, 2));
-    EXPECT_LT(before, now);
+  const std::vector<TableEstimate>& tables = result_.results->tables;
+  ASSERT_EQ(tables.size(), 64u);
+  EXPECT_EQ(tables[0].owner, "Audit");
+  for (size_t i = 1; i < tables.size(); ++i) {
+    EXPECT_LT(std::make_pair(tables[i - 1].owner, tables[i - 1].table),
+              std::make_pair(tables[i].owner, tables[i].table));
   }
+  EXPECT_TRUE(result_.results->complete);
 }
 
 // inventory.uom_conversion, 1 page, 7 rows, page size 2048: from_unit
@@ -70,7 +69,7 @@ TEST_P(DemoCatalogTest, ListsEveryTableInOwnerAndTableOrder) {
 // [1][3] = 0/0: 0 %. One page less a small saving floors to 0 pages: 1.
 TEST_P(DemoCatalogTest, OnlyFixedLengthColumns) {
   EXPECT_EQ(Find("inventory", "uom_conversion"),
-            (Row{"o", "inventory", "uom_conversion", " 7", " 1", " 1",
+            (Row{"inventory", "uom_conversion", " 7", " 1", " 1",
                  Pick(" 5", " 10", " 0", " 0"), " 2048"}));
 }
 
@@ -83,7 +82,7 @@ TEST_P(DemoCatalogTest, OnlyFixedLengthColumns) {
 // 43.7143 % or 47.1429 %, in both cardinality modes.
 TEST_P(DemoCatalogTest, VariableLengthColumns) {
   EXPECT_EQ(Find("finance", "currency"),
-            (Row{"o", "finance", "currency", " 6", " 1", " 1",
+            (Row{"finance", "currency", " 6", " 1", " 1",
                  Pick(" 43", " 47", " 43", " 47"), " 2048"}));
 }
 
@@ -97,7 +96,7 @@ TEST_P(DemoCatalogTest, VariableLengthColumns) {
 // 54.8388, 50.7885, 54.7731 %. No statistics: sizes 0.
 TEST_P(DemoCatalogTest, NoStatistics) {
   EXPECT_EQ(Find("sales", "quote"),
-            (Row{"o", "sales", "quote", " 0", " 0", " 0",
+            (Row{"sales", "quote", " 0", " 0", " 0",
                  Pick(" 50", " 54", " 50", " 54"), " 4096"}));
 }
 
@@ -109,7 +108,7 @@ TEST_P(DemoCatalogTest, NoStatistics) {
 // = 8316. Per column INTEGER [1][4][4] = 0: 0 %, all 15524 pages.
 TEST_P(DemoCatalogTest, MoreThanTenColumnsOfOneType) {
   EXPECT_EQ(Find("inventory", "stock_snapshot"),
-            (Row{"o", "inventory", "stock_snapshot", " 1732032", " 15524",
+            (Row{"inventory", "stock_snapshot", " 1732032", " 15524",
                  Pick(" 8316", " 8316", " 15524", " 15524"),
                  Pick(" 46", " 46", " 0", " 0"), " 8192"}));
 }
@@ -127,13 +126,14 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(DemoCatalogBytesTest, SizesInKilobytes) {
   AppFixture fixture;
   AppState& app = fixture.app;
-  ASSERT_EQ(app.connection.Connect("demo", "", ""), 0);
+  ASSERT_TRUE(fixture.Connect("demo").ok());
   app.settings.ShowPageSavings = false;
   app.settings.TableFilter = "stock_snapshot";
-  ASSERT_TRUE(app.analysis.RunAnalysis());
-  EXPECT_EQ(AppFixture::RowTexts(app.results_grid, 1),
-            (Row{"o", "inventory", "stock_snapshot", " 1732032", " 94720",
-                 " 50743", " 46", " 8192"}));
+  const RunResult result = fixture.RunEstimate();
+  ASSERT_EQ(result.results->tables.size(), 1u);
+  EXPECT_EQ(AppFixture::Cells(result.results->tables[0]),
+            (Row{"inventory", "stock_snapshot", " 1732032", " 94720", " 50743",
+                 " 46", " 8192"}));
 }
 
 }  // namespace

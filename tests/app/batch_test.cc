@@ -82,9 +82,11 @@ Result RunBatchProcess(const std::vector<std::string>& args,
 std::string WindowsExport(const std::function<void(RunSettings&)>& settings) {
   AppFixture fixture;
   AppState& app = fixture.app;
-  EXPECT_EQ(app.connection.Connect("demo", "", ""), 0);
+  EXPECT_TRUE(fixture.Connect("demo").ok());
   settings(app.settings);
-  EXPECT_TRUE(app.analysis.RunAnalysis());
+  const RunResult result = fixture.RunEstimate();
+  EXPECT_EQ(result.outcome, RunOutcome::kListed);
+  app.results_grid.Show(result.results);
   TempDir dir;
   fixture.desktop.QueueSaveAnswer(dir.File("export.out"));
   ExportResults(app.results_context(), app.results_grid, SaveDialog::kMain,
@@ -193,14 +195,16 @@ TEST(BatchTest, ExitStatuses) {
   EXPECT_NE(result.err.find("Connection failed."), std::string::npos);
   EXPECT_NE(result.err.find("SQL Error: Database nosuchdb does not exist"),
             std::string::npos);
-  // A server without its system-master file: the query cannot run.
+  // A server without its system-master file cannot be used.
   TestServer server;
   auto& db = server.Database("broken");
   db.AddColumn(db.AddTable("o", "t", 1, 1, 2048), "c", 0, 10);
   server.Finish();
   std::filesystem::remove(server.dir().File("sysmaster.db"));
   result = RunBatchProcess({"--database", server.DatabasePath("broken")});
-  EXPECT_EQ(result.status, 3) << result.err;
+  EXPECT_EQ(result.status, 2) << result.err;
+  EXPECT_NE(result.err.find("sysmaster.db cannot be used"), std::string::npos)
+      << result.err;
   for (const auto& args : std::vector<std::vector<std::string>>{
            {},
            {"--database"},
@@ -213,6 +217,43 @@ TEST(BatchTest, ExitStatuses) {
     EXPECT_NE(result.err.find("usage: tarvex-compest-batch"),
               std::string::npos);
   }
+}
+
+TEST(BatchTest, AFailedRunWritesNothingAndExitsThree) {
+  TestServer server;
+  auto& db = server.Database("broken");
+  for (const char* name : {"a", "b", "c", "d"}) {
+    db.AddColumn(db.AddTable("o", name, 1, 1, 2048), "c", 0, 10);
+  }
+  // The third table's column rows fail when they are read.
+  db.Execute(
+      "ALTER TABLE syscolumns RENAME TO real_syscolumns;"
+      "CREATE VIEW syscolumns AS SELECT tabid, colno, colname, coltype, "
+      "CASE WHEN tabid = 3 THEN abs(-9223372036854775808) ELSE collength END "
+      "AS collength FROM real_syscolumns;");
+  server.Finish();
+  TempDir dir;
+  WriteFileBytes(dir.File("out.txt"), "yesterday's estimate\r\n");
+  for (const std::vector<std::string>& extra :
+       std::vector<std::vector<std::string>>{
+           {}, {"--columns"}, {"--json", "--columns"}}) {
+    std::vector<std::string> args = {"--database",
+                                     server.DatabasePath("broken")};
+    args.insert(args.end(), extra.begin(), extra.end());
+    Result result = RunBatchProcess(args);
+    EXPECT_EQ(result.status, 3) << result.err;
+    EXPECT_EQ(result.out, "");
+    EXPECT_NE(result.err.find("SQL Error: "), std::string::npos) << result.err;
+    EXPECT_NE(result.err.find("overflow"), std::string::npos);
+    args.insert(args.end(), {"--output", dir.File("out.txt")});
+    result = RunBatchProcess(args);
+    EXPECT_EQ(result.status, 3);
+    EXPECT_EQ(ReadFileBytes(dir.File("out.txt")), "yesterday's estimate\r\n");
+  }
+  // No temporary file is left behind.
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()),
+                          std::filesystem::directory_iterator()),
+            1);
 }
 
 TEST(BatchTest, PasswordsFromAFileOrStandardInput) {
@@ -232,8 +273,22 @@ TEST(BatchTest, PasswordsFromAFileOrStandardInput) {
   std::vector<std::string> with_file = base;
   with_file.insert(with_file.end(), {"--password-file", dir.File("pw")});
   EXPECT_EQ(RunBatchProcess(with_file, "wrong\n").status, 0);  // the file wins
-  with_file.back() = dir.File("missing");
-  EXPECT_EQ(RunBatchProcess(with_file).status, 64);
+  // A password file that is missing, a folder, or holds a NUL byte is
+  // refused before any connection.
+  for (const std::string& bad : {dir.File("missing"), dir.path().string()}) {
+    with_file.back() = bad;
+    const Result refused = RunBatchProcess(with_file);
+    EXPECT_EQ(refused.status, 2) << bad;
+    EXPECT_NE(refused.err.find("cannot read the password file"),
+              std::string::npos)
+        << refused.err;
+    EXPECT_EQ(refused.err.find("Login refused"), std::string::npos);
+  }
+  WriteFileBytes(dir.File("nul"), std::string("pa;ss word\0anything\n", 20));
+  with_file.back() = dir.File("nul");
+  const Result nul = RunBatchProcess(with_file);
+  EXPECT_EQ(nul.status, 2);
+  EXPECT_NE(nul.err.find("NUL byte"), std::string::npos) << nul.err;
 }
 
 TEST(BatchTest, OutputFileAndConfiguration) {

@@ -15,8 +15,6 @@ void ExpectStartupValues(const RunSettings& s) {
   EXPECT_TRUE(s.TabDelimited);
   EXPECT_EQ(s.OwnerFilter, "");
   EXPECT_EQ(s.TableFilter, "");
-  EXPECT_TRUE(s.SettingsChanged);
-  EXPECT_FALSE(s.LargeResultsShown);
 }
 
 TEST(RunSettingsTest, StartsWithTheStartupValuesAndBothLogsOff) {
@@ -32,8 +30,6 @@ TEST(RunSettingsTest, ResetKeepsTheConfiguredLogSwitches) {
   settings.LogSQL = true;
   settings.MinCompressionPct = 40;
   settings.OwnerFilter = "A,B";
-  settings.SettingsChanged = false;
-  settings.LargeResultsShown = true;
   ResetToStartupValues(settings);
   ExpectStartupValues(settings);
   EXPECT_TRUE(settings.DebugLog);

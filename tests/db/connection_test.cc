@@ -9,7 +9,8 @@
 #include <vector>
 
 #include "db/catalog_query.h"
-#include "support/memory_desktop_port.h"
+#include "db/server_probe.h"
+#include "db/statement.h"
 #include "support/test_server.h"
 
 namespace tce {
@@ -46,31 +47,31 @@ class ConnectionTest : public ::testing::Test {
     return server.DatabasePath("sales");
   }
   std::string LogText() { return ReadFileBytes(log_.path()); }
-  std::vector<std::string> Boxes() { return desktop_.box_texts(); }
+  // Connects; the status's whole text when it failed.
+  Status Connect(const std::string& database, const std::string& user,
+                 const std::string& password) {
+    return connection_.Connect(database, user, password, nullptr);
+  }
 
   TempDir log_dir_;
   RunSettings settings_;
   DebugLog log_{log_dir_.File("t.dbg")};
-  MemoryDesktopPort desktop_;
-  Reporter reporter_{settings_, log_, desktop_};
+  Logger logger_{settings_, log_};
   CliLibrary library_;
-  DriverHandles handles_{library_};
-  StatementLayer statements_{handles_, reporter_};
-  Connection connection_{handles_, statements_, reporter_};
+  Connection connection_{library_, logger_};
 };
 
 TEST_F(ConnectionTest, ConnectsReadsBackAndProbes) {
   TestServer server("11.70", 2048);
   Build(server);
   settings_.DebugLog = true;
-  ASSERT_EQ(connection_.Connect(Path(server), "alice", "right"), 0)
-      << ::testing::PrintToString(Boxes());
-  EXPECT_TRUE(connection_.ConnectionOpen);
+  const Status status = Connect(Path(server), "alice", "right");
+  ASSERT_TRUE(status.ok()) << status.ToString();
+  EXPECT_TRUE(connection_.ConnectionOpen());
   EXPECT_EQ(connection_.DatabaseName, Path(server));
   EXPECT_EQ(connection_.UserName, "alice");
   EXPECT_EQ(connection_.UserPassword, "right");
   EXPECT_EQ(connection_.PageSizeExpression, "T.PAGESIZE");
-  EXPECT_TRUE(Boxes().empty());
   const std::string c = "TarvexConnect      ";
   const std::string p = "PAGESIZE           ";
   const std::string sent =
@@ -82,70 +83,73 @@ TEST_F(ConnectionTest, ConnectsReadsBackAndProbes) {
                            " Userid=alice Password=********\r\n" + p +
                            "Version=11.70\r\n" + p + "PAGESIZE=T.PAGESIZE\r\n");
   EXPECT_EQ(LogText().find("right"), std::string::npos);  // never in clear
-  EXPECT_EQ(connection_.Disconnect(), 0);
-  EXPECT_FALSE(connection_.ConnectionOpen);
+  connection_.Disconnect();
+  EXPECT_FALSE(connection_.ConnectionOpen());
 }
 
 TEST_F(ConnectionTest, PasswordsWithSeparatorsAndEmptyPasswordsWork) {
   TestServer server;
   Build(server);
-  ASSERT_EQ(connection_.Connect(Path(server), "bob", "a;b}c"), 0);
+  ASSERT_TRUE(Connect(Path(server), "bob", "a;b}c").ok());
   EXPECT_EQ(connection_.UserPassword, "a;b}c");
-  connection_.Disconnect();
-  ASSERT_EQ(connection_.Connect(Path(server), "carol", ""), 0);
+  // A second connect releases the first.
+  ASSERT_TRUE(Connect(Path(server), "carol", "").ok());
   EXPECT_EQ(connection_.UserPassword, "");
   EXPECT_EQ(ConnectionStringPair("PWD", ""), "PWD=;");
   EXPECT_EQ(ConnectionStringPair("PWD", "plain"), "PWD=plain;");
   EXPECT_EQ(ConnectionStringPair("PWD", "a;b}"), "PWD={a;b}}};");
 }
 
-TEST_F(ConnectionTest, AWrongPasswordFailsAfterTheDriversMessage) {
+TEST_F(ConnectionTest, AWrongPasswordFailsWithTheDriversMessage) {
   TestServer server;
   Build(server);
   settings_.DebugLog = true;
-  EXPECT_NE(connection_.Connect(Path(server), "alice", "Wr0ngPass"), 0);
-  EXPECT_FALSE(connection_.ConnectionOpen);
-  ASSERT_EQ(desktop_.boxes().size(), 3u) << ::testing::PrintToString(Boxes());
-  EXPECT_EQ(desktop_.boxes()[0].title, "SQL Error");
-  EXPECT_EQ(Boxes()[0],
+  const Status status = Connect(Path(server), "alice", "Wr0ngPass");
+  ASSERT_FALSE(status.ok());
+  EXPECT_FALSE(connection_.ConnectionOpen());
+  EXPECT_EQ(connection_.connection_handle(), nullptr);  // freed
+  EXPECT_EQ(connection_.environment_handle(), nullptr);
+  EXPECT_EQ(status.call(), "SQLDriverConnect");
+  EXPECT_EQ(status.diagnostic().sqlstate, "28000");
+  EXPECT_EQ(status.DriverText(),
             "Login refused for user alice: unknown user or wrong password.");
-  EXPECT_EQ(desktop_.boxes()[1].title, "Tarvex Compression Estimator");
-  EXPECT_EQ(Boxes()[1], "Can't connect to database. Connect=");
-  EXPECT_EQ(Boxes()[2],
-            "Unable to get SMIVERSION from SYSMASTER:SYSTABLES table");
+  EXPECT_EQ(status.messages(),
+            (std::vector<std::string>{
+                "Can't connect to database. Connect=",
+                "Unable to get SMIVERSION from SYSMASTER:SYSTABLES table"}));
   EXPECT_EQ(connection_.PageSizeExpression, "");
   EXPECT_NE(LogText().find("Connect RC=-1Connect String="), std::string::npos);
-  EXPECT_EQ(LogText().find("Wr0ngPass"), std::string::npos);
-  // The failed attempt's messages were not logged as "Message" but the probe's
-  // was.
-  EXPECT_NE(LogText().find("Message            Unable to get SMIVERSION"),
+  EXPECT_NE(LogText().find("PAGESIZE           Can't get SMIVERSION"),
             std::string::npos);
+  EXPECT_EQ(LogText().find("Wr0ngPass"), std::string::npos);
+  // The next attempt starts afresh.
+  EXPECT_TRUE(Connect(Path(server), "alice", "right").ok());
 }
 
 TEST_F(ConnectionTest, OldServersUseTheServerWidePageSize) {
   for (const char* version : {"9.40", "7.31"}) {
     TestServer server(version, 2048);
     Build(server);
-    ASSERT_EQ(connection_.Connect(Path(server), "alice", "right"), 0);
+    ASSERT_TRUE(Connect(Path(server), "alice", "right").ok());
     EXPECT_EQ(connection_.PageSizeExpression, "2048") << version;
     connection_.Disconnect();
   }
   // Blanks around the version still match, after the fetch trims them.
   TestServer padded(" 9.40 ", 4096);
   Build(padded);
-  ASSERT_EQ(connection_.Connect(Path(padded), "alice", "right"), 0);
+  ASSERT_TRUE(Connect(Path(padded), "alice", "right").ok());
   EXPECT_EQ(connection_.PageSizeExpression, "4096");
   connection_.Disconnect();
   // Any other version uses the catalog column without a second query.
   TestServer later("9.50", 4096);
   Build(later);
   settings_.LogSQL = true;
-  ASSERT_EQ(connection_.Connect(Path(later), "alice", "right"), 0);
+  ASSERT_TRUE(Connect(Path(later), "alice", "right").ok());
   EXPECT_EQ(connection_.PageSizeExpression, "T.PAGESIZE");
   EXPECT_EQ(LogText().find("SH_PAGESIZE"), std::string::npos);
 }
 
-TEST_F(ConnectionTest, FailedProbesLeaveTheExpressionEmpty) {
+TEST_F(ConnectionTest, AFailedProbeFailsTheConnection) {
   struct Case {
     const char* version;
     const char* breakage;
@@ -163,30 +167,53 @@ TEST_F(ConnectionTest, FailedProbesLeaveTheExpressionEmpty) {
     TestServer server(c.version, 2048);
     Build(server);
     Sqlite(server.dir().File("sysmaster.db"), c.breakage);
-    desktop_.ClearBoxes();
-    EXPECT_EQ(connection_.Connect(Path(server), "alice", "right"), 0);
+    const Status status = Connect(Path(server), "alice", "right");
+    ASSERT_FALSE(status.ok()) << c.breakage;
+    EXPECT_FALSE(connection_.ConnectionOpen());
     EXPECT_EQ(connection_.PageSizeExpression, "");
-    ASSERT_FALSE(Boxes().empty());
-    EXPECT_EQ(Boxes().back(), c.message) << c.breakage;
-    connection_.Disconnect();
+    ASSERT_FALSE(status.messages().empty());
+    EXPECT_EQ(status.messages().back(), c.message) << c.breakage;
   }
 }
 
-TEST_F(ConnectionTest, ServerWithoutSysmasterConnectsButCannotBeProbed) {
+TEST_F(ConnectionTest, APageSizeMustBeAPositiveWholeNumber) {
+  for (const char* value : {"(SELECT 4096)", "abc", "0", "-2048", "2048.5", "",
+                            "99999999999", "4096 OR 1=1"}) {
+    TestServer server("9.40", 2048);
+    Build(server);
+    Sqlite(server.dir().File("sysmaster.db"),
+           std::string("UPDATE sysshmvals SET sh_pagesize = '") + value + "'");
+    const Status status = Connect(Path(server), "alice", "right");
+    ASSERT_FALSE(status.ok()) << value;
+    EXPECT_FALSE(connection_.ConnectionOpen());
+    ASSERT_EQ(status.messages().size(), 1u);
+    EXPECT_NE(status.messages()[0].find(std::string("\"") + value + "\""),
+              std::string::npos)
+        << status.messages()[0];
+  }
+  TestServer server("9.40", 2048);
+  Build(server);
+  Sqlite(server.dir().File("sysmaster.db"),
+         "UPDATE sysshmvals SET sh_pagesize = '  04096 '");
+  ASSERT_TRUE(Connect(Path(server), "alice", "right").ok());
+  EXPECT_EQ(connection_.PageSizeExpression, "4096");
+}
+
+TEST_F(ConnectionTest, ServerWithoutSysmasterCannotBeUsed) {
   TestServer server;
   Build(server);
   std::remove(server.dir().File("sysmaster.db").c_str());
-  EXPECT_EQ(connection_.Connect(Path(server), "alice", "right"), 0);
+  const Status status = Connect(Path(server), "alice", "right");
+  EXPECT_FALSE(status.ok());
+  EXPECT_FALSE(connection_.ConnectionOpen());
   EXPECT_EQ(connection_.PageSizeExpression, "");
-  ASSERT_EQ(Boxes().size(), 2u);
-  EXPECT_EQ(desktop_.boxes()[0].title, "SQL Error");
-  EXPECT_EQ(Boxes()[1],
-            "Unable to get SMIVERSION from SYSMASTER:SYSTABLES table");
+  EXPECT_NE(status.ToString().find("sysmaster.db"), std::string::npos)
+      << status.ToString();
 }
 
 TEST_F(ConnectionTest, DatabaseNamesComeBackInTheServersSpelling) {
-  ASSERT_EQ(connection_.Connect("DEMO", "", ""), 0)
-      << ::testing::PrintToString(Boxes());
+  const Status status = Connect("DEMO", "", "");
+  ASSERT_TRUE(status.ok()) << status.ToString();
   EXPECT_EQ(connection_.DatabaseName, "demo");
   EXPECT_EQ(connection_.PageSizeExpression, "T.PAGESIZE");
 }
@@ -198,40 +225,64 @@ TEST_F(ConnectionTest, HostileFieldsNeverReachAnotherDatabase) {
        {"nosuch;DATABASE=" + Path(server), "{" + Path(server) + "}",
         Path(server) + "'", std::string(5000, 'x'), std::string("d\xe9mo\xff"),
         std::string("="), std::string("")}) {
-    desktop_.ClearBoxes();
-    EXPECT_NE(connection_.Connect(database, "alice", "right"), 0) << database;
-    EXPECT_FALSE(connection_.ConnectionOpen);
-    EXPECT_FALSE(Boxes().empty());
+    const Status status = Connect(database, "alice", "right");
+    EXPECT_FALSE(status.ok()) << database;
+    EXPECT_FALSE(connection_.ConnectionOpen());
+    EXPECT_FALSE(status.DriverText().empty());
   }
   // Odd user names and passwords are refused by the catalog's users, not
   // misread as other keys.
   for (const std::string& user :
        {std::string("alice;UID=bob"), std::string("alice}"),
         std::string(3000, 'u'), std::string("\x01\x02")}) {
-    EXPECT_NE(connection_.Connect(Path(server), user, "right"), 0) << user;
+    EXPECT_FALSE(Connect(Path(server), user, "right").ok()) << user;
   }
-  EXPECT_NE(connection_.Connect(Path(server), "alice", "right;PWD=x"), 0);
+  EXPECT_FALSE(Connect(Path(server), "alice", "right;PWD=x").ok());
 }
 
 TEST_F(ConnectionTest, DisconnectWithoutAConnectionCallsNothing) {
   CliLibrary missing("/nonexistent/libnothing.so");
-  DriverHandles handles(missing);
-  StatementLayer statements(handles, reporter_);
-  Connection connection(handles, statements, reporter_);
-  EXPECT_EQ(connection.Disconnect(), 0);
+  Connection connection(missing, logger_);
+  connection.Disconnect();
   EXPECT_TRUE(missing.failure().empty());  // no call was even tried
 }
 
 TEST_F(ConnectionTest, AMissingDriverLibraryIsAnAllocationError) {
   CliLibrary missing("/nonexistent/libnothing.so");
-  DriverHandles handles(missing);
-  StatementLayer statements(handles, reporter_);
-  Connection connection(handles, statements, reporter_);
-  EXPECT_NE(connection.Connect("demo", "", ""), 0);
-  ASSERT_EQ(Boxes().size(), 1u);
-  EXPECT_EQ(Boxes()[0].rfind("Allocation Error: /nonexistent/libnothing.so", 0),
+  Connection connection(missing, logger_);
+  const Status status = connection.Connect("demo", "", "", nullptr);
+  ASSERT_FALSE(status.ok());
+  EXPECT_FALSE(status.driver_failure());
+  ASSERT_FALSE(status.messages().empty());
+  EXPECT_EQ(status.messages()[0].rfind(
+                "Allocation Error: /nonexistent/libnothing.so", 0),
             0u)
-      << Boxes()[0];
+      << status.messages()[0];
+}
+
+TEST(StatusTest, SaysWhichCallFailedAndWhy) {
+  EXPECT_TRUE(Status().ok());
+  Status failure = Status::DriverFailure("SQLExecute", SQL_ERROR,
+                                         {"42S02", 7, "Table x is missing."});
+  failure.AddMessage("Error retrieving records");
+  EXPECT_FALSE(failure.ok());
+  EXPECT_TRUE(failure.driver_failure());
+  EXPECT_EQ(failure.ToString(),
+            "SQLExecute returned SQL_ERROR (SQLSTATE 42S02, native 7): Table x "
+            "is missing.; Error retrieving records");
+  // A driver that says nothing still gets a message that names the call.
+  const Status silent =
+      Status::DriverFailure("SQLFetch", SQL_INVALID_HANDLE, {});
+  EXPECT_EQ(silent.DriverText(),
+            "The driver's SQLFetch returned SQL_INVALID_HANDLE without saying "
+            "why.");
+  const Status own = Status::Failure("Row too large to return");
+  EXPECT_FALSE(own.driver_failure());
+  EXPECT_EQ(own.DriverText(), "");
+  EXPECT_EQ(own.ToString(), "Row too large to return");
+  EXPECT_TRUE(Succeeded(SQL_SUCCESS_WITH_INFO));
+  EXPECT_FALSE(Succeeded(SQL_NO_DATA));
+  EXPECT_FALSE(Succeeded(SQL_INVALID_HANDLE));
 }
 
 TEST(ConnectionStringTest, ReadsValuesBackAndMasksPasswords) {
@@ -255,14 +306,17 @@ class CatalogQueryRunTest : public ConnectionTest {
   std::vector<std::vector<std::string>> Rows(
       const std::string& owner_clause = "",
       const std::string& table_clause = "") {
-    EXPECT_TRUE(statements_.ExecuteStatement(
-        BuildCatalogQuery(owner_clause, table_clause,
-                          connection_.PageSizeExpression, settings_)));
+    Statement statement(connection_);
+    EXPECT_TRUE(statement
+                    .ExecuteStatement(BuildCatalogQuery(
+                        owner_clause, table_clause,
+                        connection_.PageSizeExpression, settings_))
+                    .ok());
     std::vector<std::vector<std::string>> rows;
-    while (statements_.FetchRow(false)) {
+    bool has_row = false;
+    while (statement.FetchRow(has_row).ok() && has_row) {
       std::vector<std::string> row;
-      for (int c = 1; c <= 9; ++c)
-        row.push_back(statements_.StatementResult(c));
+      for (int c = 1; c <= 9; ++c) row.push_back(statement.StatementResult(c));
       rows.push_back(row);
     }
     return rows;
@@ -270,7 +324,7 @@ class CatalogQueryRunTest : public ConnectionTest {
 };
 
 TEST_F(CatalogQueryRunTest, OneRowPerColumnOrderedByOwnerAndTable) {
-  ASSERT_EQ(connection_.Connect("demo", "", ""), 0);
+  ASSERT_TRUE(Connect("demo", "", "").ok());
   const auto rows = Rows();
   EXPECT_EQ(rows.size(), 418u);  // every column of the demo catalog
   for (size_t i = 1; i < rows.size(); ++i) {
@@ -287,7 +341,7 @@ TEST_F(CatalogQueryRunTest, OneRowPerColumnOrderedByOwnerAndTable) {
 }
 
 TEST_F(CatalogQueryRunTest, FiltersAndSettingsNarrowTheResult) {
-  ASSERT_EQ(connection_.Connect("demo", "", ""), 0);
+  ASSERT_TRUE(Connect("demo", "", "").ok());
   auto rows = Rows(BuildFilterClause("T.OWNER", "hr"),
                    BuildFilterClause("T.TABNAME", "pay%,job"));
   std::set<std::string> tables;
@@ -306,12 +360,11 @@ TEST_F(CatalogQueryRunTest, FiltersAndSettingsNarrowTheResult) {
 }
 
 TEST_F(CatalogQueryRunTest, OldServerReturnsItsConstantPageSize) {
-  ASSERT_EQ(
-      connection_.Connect(testing::EmbeddedDriverPath().substr(
-                              0, testing::EmbeddedDriverPath().rfind('/')) +
-                              "/tvserver-940/stores.db",
-                          "", ""),
-      0);
+  ASSERT_TRUE(Connect(testing::EmbeddedDriverPath().substr(
+                          0, testing::EmbeddedDriverPath().rfind('/')) +
+                          "/tvserver-940/stores.db",
+                      "", "")
+                  .ok());
   EXPECT_EQ(connection_.PageSizeExpression, "2048");
   const auto rows = Rows();
   ASSERT_EQ(rows.size(), 30u);

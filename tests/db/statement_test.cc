@@ -13,7 +13,6 @@
 #include <filesystem>
 #include <string>
 
-#include "support/memory_desktop_port.h"
 #include "support/test_server.h"
 
 namespace tce {
@@ -77,29 +76,32 @@ class StatementTest : public ::testing::TestWithParam<Backend> {
     } else {
       library_ = std::make_unique<CliLibrary>();  // beside the executable
     }
-    handles_ = std::make_unique<DriverHandles>(*library_);
-    statements_ = std::make_unique<StatementLayer>(*handles_, reporter_);
-    ASSERT_EQ(handles_->AllocEnvironment(), SQL_SUCCESS) << library_->failure();
-    ASSERT_EQ(handles_->AllocConnection(), SQL_SUCCESS);
-    std::string in = "DATABASE=" + server_.DatabasePath("t") + ";UID=;PWD=;";
-    SQLCHAR out[256];
-    SQLSMALLINT length;
-    const SQLRETURN rc =
-        library_->DriverConnect(handles_->ConnectionHandle, nullptr,
-                                reinterpret_cast<SQLCHAR*>(in.data()), SQL_NTS,
-                                out, 255, &length, SQL_DRIVER_COMPLETE);
-    ASSERT_TRUE(rc == SQL_SUCCESS || rc == SQL_SUCCESS_WITH_INFO) << rc;
+    connection_ = std::make_unique<Connection>(*library_, logger_);
+    const Status status =
+        connection_->Open(server_.DatabasePath("t"), "", "", nullptr);
+    ASSERT_TRUE(status.ok()) << status.ToString();
+    statement_ = std::make_unique<Statement>(*connection_);
   }
   void TearDown() override {
-    if (library_ && handles_) {
-      library_->Disconnect(handles_->ConnectionHandle);
-      handles_->FreeConnection();
-      handles_->FreeEnvironment();
-    }
+    statement_.reset();
+    connection_.reset();
+  }
+
+  // Executes; true when it worked.
+  bool Execute(const std::string& sql) {
+    last_ = statement_->ExecuteStatement(sql);
+    return last_.ok();
+  }
+  // Fetches; true when a row came (a failure fails the test).
+  bool Fetch(bool close_after_row = false) {
+    bool has_row = false;
+    const Status status = statement_->FetchRow(has_row, close_after_row);
+    EXPECT_TRUE(status.ok()) << status.ToString();
+    return has_row;
   }
 
   bool embedded() const { return GetParam() == Backend::kEmbedded; }
-  std::string Result(int n) const { return statements_->StatementResult(n); }
+  std::string Result(int n) const { return statement_->StatementResult(n); }
   std::string LogText() const { return ReadFileBytes(log_.path()); }
 
   TestServer server_;
@@ -107,111 +109,123 @@ class StatementTest : public ::testing::TestWithParam<Backend> {
   TempDir log_dir_;
   RunSettings settings_;
   DebugLog log_{log_dir_.File("t.dbg")};
-  MemoryDesktopPort desktop_;
-  Reporter reporter_{settings_, log_, desktop_};
+  Logger logger_{settings_, log_};
   std::unique_ptr<CliLibrary> library_;
-  std::unique_ptr<DriverHandles> handles_;
-  std::unique_ptr<StatementLayer> statements_;
+  std::unique_ptr<Connection> connection_;
+  std::unique_ptr<Statement> statement_;
+  Status last_;
 };
 
 TEST_P(StatementTest, MarkersRunAsOneLineAndLogAsSeveral) {
   settings_.LogSQL = true;
-  ASSERT_TRUE(
-      statements_->ExecuteStatement("~SELECT n, v ~FROM vals^WHERE n = 1"));
-  ASSERT_TRUE(statements_->FetchRow(false));
+  ASSERT_TRUE(Execute("~SELECT n, v ~FROM vals^WHERE n = 1"));
+  ASSERT_TRUE(Fetch());
   EXPECT_EQ(Result(1), "1");
   EXPECT_EQ(Result(2), "plain");
-  EXPECT_FALSE(statements_->FetchRow(false));
+  EXPECT_FALSE(Fetch());
+  EXPECT_FALSE(statement_->open());
   EXPECT_EQ(LogText(), "SQL\r\nSELECT n, v \r\nFROM vals\tWHERE n = 1\r\n");
+}
+
+TEST_P(StatementTest, MarkersInsideLiteralsAreText) {
+  ASSERT_TRUE(Execute("SELECT 'tilde~x^y', 'it''s~' ~FROM vals WHERE n = 1"));
+  ASSERT_TRUE(Fetch(true));
+  EXPECT_EQ(Result(1), "tilde~x^y");
+  EXPECT_EQ(Result(2), "it's~");
 }
 
 TEST_P(StatementTest, OnlyTheFirstTwentyColumnsAreBound) {
   settings_.DebugLog = true;
-  ASSERT_TRUE(statements_->ExecuteStatement("SELECT * FROM wide"));
-  EXPECT_EQ(statements_->ResultColumnCount(), 20);
-  ASSERT_TRUE(statements_->FetchRow(true));
+  ASSERT_TRUE(Execute("SELECT * FROM wide"));
+  EXPECT_EQ(statement_->ResultColumnCount(), 20);
+  ASSERT_TRUE(Fetch(true));
   EXPECT_EQ(Result(1), "1");
   EXPECT_EQ(Result(20), "20");
   EXPECT_NE(LogText().find("Too many columns returned"), std::string::npos);
 }
 
 TEST_P(StatementTest, LongColumnsAreBoundWithACappedSlotAndCut) {
-  ASSERT_TRUE(statements_->ExecuteStatement("SELECT c FROM big"));
-  ASSERT_EQ(statements_->ColumnSlots().size(), 1u);
-  EXPECT_EQ(statements_->ColumnSlots()[0].offset, 1);
-  EXPECT_EQ(statements_->ColumnSlots()[0].length, 4016);
-  ASSERT_TRUE(statements_->FetchRow(true));
+  ASSERT_TRUE(Execute("SELECT c FROM big"));
+  ASSERT_EQ(statement_->ColumnSlots().size(), 1u);
+  EXPECT_EQ(statement_->ColumnSlots()[0].offset, 1);
+  EXPECT_EQ(statement_->ColumnSlots()[0].length, 4016);
+  ASSERT_TRUE(Fetch(true));
   EXPECT_EQ(Result(1), std::string(4015, 'x'));
-  EXPECT_TRUE(desktop_.boxes().empty());
 }
 
 TEST_P(StatementTest, SlotsPastTheBufferEndWithRowTooLarge) {
   settings_.DebugLog = true;
-  EXPECT_FALSE(statements_->ExecuteStatement("SELECT * FROM huge"));
-  ASSERT_EQ(desktop_.boxes().size(), 1u);
-  EXPECT_EQ(desktop_.boxes()[0].text, "Row too large to return");
-  EXPECT_EQ(desktop_.boxes()[0].title, "Tarvex Compression Estimator");
+  EXPECT_FALSE(Execute("SELECT * FROM huge"));
+  EXPECT_FALSE(last_.driver_failure());
+  EXPECT_EQ(last_.messages(),
+            std::vector<std::string>{"Row too large to return"});
   EXPECT_NE(LogText().find("Message            Row too large to return"),
             std::string::npos);
   // The statement was closed: the next one runs normally.
-  ASSERT_TRUE(statements_->ExecuteStatement("SELECT n FROM vals"));
-  EXPECT_TRUE(statements_->FetchRow(false));
+  EXPECT_FALSE(statement_->open());
+  ASSERT_TRUE(Execute("SELECT n FROM vals"));
+  EXPECT_TRUE(Fetch());
 }
 
 TEST_P(StatementTest, NullsBlanksAndLineFeedsArriveAsText) {
-  ASSERT_TRUE(
-      statements_->ExecuteStatement("SELECT n, v FROM vals ORDER BY n"));
+  ASSERT_TRUE(Execute("SELECT n, v FROM vals ORDER BY n"));
   std::vector<std::string> values;
-  while (statements_->FetchRow(false)) values.push_back(Result(2));
+  while (Fetch()) values.push_back(Result(2));
   EXPECT_EQ(values,
             (std::vector<std::string>{"plain", "", "", "a\r\nb", "padded"}));
 }
 
 TEST_P(StatementTest, EntriesBeyondTheColumnsKeepTheirValues) {
-  ASSERT_TRUE(
-      statements_->ExecuteStatement("SELECT n, v FROM vals WHERE n = 1"));
-  ASSERT_TRUE(statements_->FetchRow(true));
-  ASSERT_TRUE(statements_->ExecuteStatement("SELECT n FROM vals WHERE n = 5"));
-  ASSERT_TRUE(statements_->FetchRow(true));
+  ASSERT_TRUE(Execute("SELECT n, v FROM vals WHERE n = 1"));
+  ASSERT_TRUE(Fetch(true));
+  ASSERT_TRUE(Execute("SELECT n FROM vals WHERE n = 5"));
+  ASSERT_TRUE(Fetch(true));
   EXPECT_EQ(Result(1), "5");
   EXPECT_EQ(Result(2), "plain");
-  // The statement was closed after the row.
-  EXPECT_FALSE(statements_->FetchRow(false));
+  // The statement was closed after the row: fetching again is a failure.
+  bool has_row = true;
+  EXPECT_FALSE(statement_->FetchRow(has_row).ok());
+  EXPECT_FALSE(has_row);
 }
 
 TEST_P(StatementTest, EmptyTextsAreNotSent) {
   settings_.LogSQL = true;
-  EXPECT_FALSE(statements_->ExecuteStatement("  ~ ^ "));
-  EXPECT_FALSE(statements_->ExecuteStatement(""));
-  EXPECT_TRUE(desktop_.boxes().empty());
+  EXPECT_FALSE(Execute("  ~ ^ "));
+  EXPECT_FALSE(last_.driver_failure());
+  EXPECT_FALSE(Execute(""));
+  EXPECT_FALSE(statement_->open());
 }
 
-TEST_P(StatementTest, ExecutionErrorsReachTheUserWithoutPrefixes) {
+TEST_P(StatementTest, ExecutionErrorsCarryTheDriversTextWithoutPrefixes) {
   settings_.DebugLog = true;
   // Fails when the statement runs, for every driver.
-  EXPECT_FALSE(
-      statements_->ExecuteStatement("SELECT abs(-9223372036854775808)"));
-  ASSERT_EQ(desktop_.boxes().size(), 1u);
-  EXPECT_EQ(desktop_.boxes()[0].title, "SQL Error");
-  const std::string text = desktop_.boxes()[0].text;
+  EXPECT_FALSE(Execute("SELECT abs(-9223372036854775808)"));
+  ASSERT_TRUE(last_.driver_failure());
+  EXPECT_EQ(last_.call(), "SQLExecute");
+  EXPECT_EQ(last_.rc(), SQL_ERROR);
+  const std::string text = last_.DriverText();
   EXPECT_NE(text.find("overflow"), std::string::npos) << text;
   EXPECT_NE(text.front(), ' ');
+  EXPECT_FALSE(last_.diagnostic().sqlstate.empty());
   // The embedded driver's three prefixes are gone; a message with fewer
-  // (the SQLite ODBC driver's "[SQLite]...") is shown whole.
+  // (the SQLite ODBC driver's "[SQLite]...") is kept whole.
   if (embedded()) {
     EXPECT_NE(text.front(), '[');
   }
   EXPECT_NE(LogText().find("SQL Error          " + text), std::string::npos);
+  EXPECT_FALSE(statement_->open());
 }
 
-TEST_P(StatementTest, NoErrorToReportIsSaidSo) {
-  settings_.DebugLog = true;
-  EXPECT_EQ(statements_->ReportSqlError(),
-            "Error retrieving SQL Error information rc= 100");
-  EXPECT_TRUE(desktop_.boxes().empty());
-  EXPECT_NE(LogText().find("SQL Error          Error retrieving SQL Error "
-                           "information rc= 100"),
-            std::string::npos);
+TEST_P(StatementTest, ADisconnectTakesTheStatementWithIt) {
+  ASSERT_TRUE(Execute("SELECT n FROM vals"));
+  ASSERT_TRUE(Fetch());
+  connection_->Disconnect();
+  // The handle went with the connection; it is not freed a second time.
+  statement_->CloseStatement();
+  EXPECT_FALSE(statement_->open());
+  EXPECT_FALSE(Execute("SELECT 1"));
+  EXPECT_EQ(last_.messages(), std::vector<std::string>{
+                                  "There is no connection to the database."});
 }
 
 INSTANTIATE_TEST_SUITE_P(Drivers, StatementTest,
@@ -225,38 +239,30 @@ INSTANTIATE_TEST_SUITE_P(Drivers, StatementTest,
 class EmbeddedStatementTest : public StatementTest {};
 
 TEST_P(EmbeddedStatementTest, DriverMessagesLoseTheirThreeBracketedPrefixes) {
-  EXPECT_FALSE(statements_->ExecuteStatement("SELECT * FROM nosuch"));
-  ASSERT_EQ(desktop_.boxes().size(), 1u);
-  EXPECT_EQ(desktop_.boxes()[0].text,
+  EXPECT_FALSE(Execute("SELECT * FROM nosuch"));
+  EXPECT_EQ(last_.DriverText(),
             "Table nosuch does not exist in this database.");
-  EXPECT_EQ(desktop_.boxes()[0].title, "SQL Error");
+  EXPECT_EQ(last_.diagnostic().sqlstate, "42S02");
 }
 
 TEST_P(EmbeddedStatementTest, DistributionColumnsGetA256ByteSlot) {
-  ASSERT_TRUE(statements_->ExecuteStatement(
+  ASSERT_TRUE(Execute(
       "SELECT T.OWNER, X.ENCDAT FROM SYSTABLES T LEFT JOIN SYSDISTRIB X "
       "ON X.TABID = T.TABID"));
-  ASSERT_EQ(statements_->ColumnSlots().size(), 2u);
-  EXPECT_EQ(statements_->ColumnSlots()[0].length, 32 + 16);
-  EXPECT_EQ(statements_->ColumnSlots()[1].offset, 1 + 48);
-  EXPECT_EQ(statements_->ColumnSlots()[1].length, 256 + 16);
+  ASSERT_EQ(statement_->ColumnSlots().size(), 2u);
+  EXPECT_EQ(statement_->ColumnSlots()[0].length, 32 + 16);
+  EXPECT_EQ(statement_->ColumnSlots()[1].offset, 1 + 48);
+  EXPECT_EQ(statement_->ColumnSlots()[1].length, 256 + 16);
 }
 
-TEST_P(EmbeddedStatementTest, StatementsWithoutColumnsAreClosed) {
+TEST_P(EmbeddedStatementTest, StatementsWithoutColumnsFailAndAreClosed) {
   settings_.DebugLog = true;
-  EXPECT_FALSE(statements_->ExecuteStatement("BEGIN"));
+  EXPECT_FALSE(Execute("BEGIN"));
+  EXPECT_FALSE(last_.messages().empty());
   EXPECT_NE(LogText().find("SQL\r\nNo columns returned\r\n"),
             std::string::npos);
-  EXPECT_TRUE(statements_->ExecuteStatement("SELECT 1"));
-}
-
-TEST_P(EmbeddedStatementTest, NoConnectionMeansNoStatement) {
-  settings_.DebugLog = true;
-  library_->Disconnect(handles_->ConnectionHandle);
-  EXPECT_FALSE(statements_->ExecuteStatement("SELECT 1"));
-  EXPECT_NE(LogText().find("SQL\r\nSQL statement allocation error\r\n"),
-            std::string::npos);
-  EXPECT_TRUE(desktop_.boxes().empty());
+  EXPECT_FALSE(statement_->open());
+  EXPECT_TRUE(Execute("SELECT 1"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Drivers, EmbeddedStatementTest,
@@ -271,6 +277,13 @@ TEST(ResolveSqlMarkersTest, ResolvesForExecutionAndForTheLog) {
   EXPECT_EQ(ResolveSqlMarkers("~SELECT 1~   FROM T~ORDER BY 1", false),
             "SELECT 1\r\n   FROM T\r\nORDER BY 1");
   EXPECT_EQ(ResolveSqlMarkers("", true), "");
+}
+
+TEST(ResolveSqlMarkersTest, LiteralsKeepTheirMarkers) {
+  EXPECT_EQ(ResolveSqlMarkers("~A = 'x~y^z'~B", true), "A = 'x~y^z' B");
+  EXPECT_EQ(ResolveSqlMarkers("A = 'it''s ~'~B", false), "A = 'it''s ~'\r\nB");
+  EXPECT_EQ(ResolveSqlMarkers("A LIKE 'a~%'^~B = ''~C", true),
+            "A LIKE 'a~%'  B = '' C");
 }
 
 TEST(CliLibraryTest, AMissingLibraryIsARuntimeFailure) {

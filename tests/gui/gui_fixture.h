@@ -17,10 +17,10 @@
 #include <string>
 #include <vector>
 
-#include "wizard/app_state.h"
 #include "support/temp_dir.h"
 #include "ui/main_window.h"
 #include "ui/qt_desktop_port.h"
+#include "wizard/app_state.h"
 
 namespace tce::testing {
 
@@ -55,6 +55,9 @@ class GuiTest : public ::testing::Test {
     app_ = std::make_unique<AppState>(desktop_);
     window_ = std::make_unique<ui::FormCompression>(*app_, desktop_);
     window_->on_end_program = [this] { ++ended_; };
+    // Every fetch repaints and lets events run, so that tests can act
+    // during a run.
+    window_->wizard().set_progress_interval(std::chrono::milliseconds(0));
     window_->wizard().StartUp();
   }
 

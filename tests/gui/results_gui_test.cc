@@ -58,14 +58,14 @@ TEST_F(ResultsGuiTest, ClickingATableShowsItsDetails) {
   EXPECT_EQ(Get<QLabel>("TableNameGraph")->text(), "Config_History");
   EXPECT_TRUE(window_->chart().isVisible());
   EXPECT_EQ(window_->chart().SizeLabel(), "Size: 448 Pages");
-  EXPECT_EQ(app_->table_info.Rows(), 1 + 4);
+  EXPECT_EQ(app_->details.lines().size(), 4u);
   EXPECT_EQ(Get<QTableView>("TableInfo")->model()->rowCount(), 4);
   // The mark column toggles the mark and leaves the details; any button.
   ClickCell(MainGrid(), 3, 0);
-  EXPECT_EQ(app_->results_grid.Text(4, 0), "\xfe");
+  EXPECT_TRUE(app_->results_grid.Marked(4));
   const QRect mark = MainGrid()->visualRect(MainGrid()->model()->index(3, 0));
   QTest::mouseClick(MainGrid()->viewport(), Qt::RightButton, {}, mark.center());
-  EXPECT_EQ(app_->results_grid.Text(4, 0), "o");
+  EXPECT_FALSE(app_->results_grid.Marked(4));
   const QRect other = MainGrid()->visualRect(MainGrid()->model()->index(5, 2));
   QTest::mouseClick(MainGrid()->viewport(), Qt::RightButton, {},
                     other.center());
@@ -73,14 +73,24 @@ TEST_F(ResultsGuiTest, ClickingATableShowsItsDetails) {
 }
 
 TEST_F(ResultsGuiTest, HeaderClicksSortAndMarkAll) {
+  const ResultsGrid& grid = app_->results_grid;
   ClickHeader(MainGrid(), 6);
-  for (int row = 2; row < app_->results_grid.Rows(); ++row) {
-    EXPECT_GE(std::stod(app_->results_grid.Text(row - 1, 6)),
-              std::stod(app_->results_grid.Text(row, 6)));
+  for (int row = 2; row <= grid.RowCount(); ++row) {
+    EXPECT_GE(grid.Row(row - 1).SavedPct(), grid.Row(row).SavedPct());
   }
+  auto* header = MainGrid()->horizontalHeader();
+  EXPECT_TRUE(header->isSortIndicatorShown());
+  EXPECT_EQ(header->sortIndicatorSection(), 6);
+  EXPECT_EQ(header->sortIndicatorOrder(), Qt::DescendingOrder);
+  // A second click reverses the order.
+  ClickHeader(MainGrid(), 6);
+  for (int row = 2; row <= grid.RowCount(); ++row) {
+    EXPECT_LE(grid.Row(row - 1).SavedPct(), grid.Row(row).SavedPct());
+  }
+  EXPECT_EQ(header->sortIndicatorOrder(), Qt::AscendingOrder);
   ClickHeader(MainGrid(), 0);
-  for (int row = 1; row < app_->results_grid.Rows(); ++row) {
-    ASSERT_EQ(app_->results_grid.Text(row, 0), "\xfe");
+  for (int row = 1; row <= grid.RowCount(); ++row) {
+    ASSERT_TRUE(grid.Marked(row));
   }
 }
 
@@ -91,7 +101,7 @@ TEST_F(ResultsGuiTest, ToolbarOfTheMainWindow) {
   EXPECT_EQ(Get<QLabel>("TableNameGraph")->text().left(21),
             "Tables: 2     Compres");
   Press(window_.get(), "clear");
-  EXPECT_EQ(app_->results_grid.Text(1, 0), "o");
+  EXPECT_FALSE(app_->results_grid.Marked(1));
   Press(window_.get(), "graph");
   EXPECT_EQ(Get<QLabel>("TableNameGraph")->text(),
             "No tables selected for summary");
@@ -111,14 +121,14 @@ TEST_F(ResultsGuiTest, ToolbarOfTheMainWindow) {
                                    ")\r\nRecords exported=64");
   Press(window_.get(), "exit");
   EXPECT_EQ(ended_, 1);
-  EXPECT_FALSE(app_->connection.ConnectionOpen);
+  EXPECT_FALSE(app_->connection.ConnectionOpen());
 }
 
 TEST_F(ResultsGuiTest, MagnifyMovesTheResultsToTheLargeWindow) {
   QWidget* details = Get("tab4CompressionDetails");
   const int old_height = details->height();
   Press(window_.get(), "magnify");
-  EXPECT_TRUE(app_->settings.LargeResultsShown);
+  EXPECT_TRUE(app_->window_state.LargeResultsShown);
   EXPECT_FALSE(Get("tab4Schemas")->isVisible());
   EXPECT_EQ(details->y(), ui::Px(480));
   EXPECT_EQ(details->height(), ui::Px(6500));
@@ -151,22 +161,24 @@ TEST_F(ResultsGuiTest, MagnifyMovesTheResultsToTheLargeWindow) {
   EXPECT_NE(window_->findChild<QFileDialog*>("SelectFile"), dialog);
   EXPECT_TRUE(dialog->selectedFiles().constFirst().endsWith("large.out"));
 
-  // A later run fills only the large grid, and brings the window back.
+  // A later run lists its tables in the large window and brings it back.
   large.close();
-  app_->results_grid.SetText(1, 2, "old");
   Tabs()->setCurrentIndex(kOptionsTab);
   Click("OptRowSize");
   Click("DoContinue_2");
-  EXPECT_EQ(app_->results_grid.Text(1, 2), "old");
-  EXPECT_EQ(app_->large_grid.Text(0, 4), "Size(K)");
+  EXPECT_EQ(LargeGrid()
+                ->model()
+                ->headerData(4, Qt::Horizontal, Qt::DisplayRole)
+                .toString(),
+            "Size(K)");
   EXPECT_TRUE(large.isVisible());
 }
 
 TEST_F(ResultsGuiTest, TheGridModelsKeepQtsModelRules) {
-  auto* main_model = static_cast<ui::GridView*>(MainGrid())->grid_model();
+  auto* main_model = MainGrid()->model();
   QAbstractItemModelTester main_tester(
       main_model, QAbstractItemModelTester::FailureReportingMode::Fatal);
-  auto* info_model = Get<ui::GridView>("TableInfo")->grid_model();
+  auto* info_model = Get<QTableView>("TableInfo")->model();
   QAbstractItemModelTester info_tester(
       info_model, QAbstractItemModelTester::FailureReportingMode::Fatal);
   ClickHeader(MainGrid(), 3);

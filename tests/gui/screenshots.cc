@@ -7,10 +7,10 @@
 #include <QTabWidget>
 #include <QTest>
 
-#include "wizard/app_state.h"
 #include "ui/grid_view.h"
 #include "ui/main_window.h"
 #include "ui/qt_desktop_port.h"
+#include "wizard/app_state.h"
 
 int main(int argc, char** argv) {
   QApplication application(argc, argv);
@@ -40,14 +40,16 @@ int main(int argc, char** argv) {
   QTest::mouseClick(window.findChild<QPushButton*>("DoContinue_2"),
                     Qt::LeftButton);
   // Sort by saving, mark two tables, show one table's details.
-  window.GridHeaderClicked(app.results_grid, 6);
-  window.GridCellClicked(app.results_grid, 1, 0);
-  window.GridCellClicked(app.results_grid, 2, 0);
-  window.GridCellClicked(app.results_grid, 3, 2);
+  tce::Wizard& wizard = window.wizard();
+  wizard.OnGridMouseUp(app.results_grid, 1, 6, 0);
+  wizard.OnGridMouseUp(app.results_grid, 1, 0, 1);
+  wizard.OnGridMouseUp(app.results_grid, 2, 0, 2);
+  wizard.OnGridClick(app.results_grid, 3, 2);
   save(&window, "panel-results.png");
-  window.ToolbarPressed("magnify", app.results_grid, true);
-  for (int row : {2, 3, 5, 8}) window.GridCellClicked(app.large_grid, row, 0);
-  window.ToolbarPressed("graph", app.large_grid, false);
+  wizard.OnToolbar("magnify", app.results_grid);
+  for (int row : {2, 3, 5, 8})
+    wizard.OnGridMouseUp(app.large_grid, row, 0, row);
+  wizard.OnToolbar("graph", app.large_grid);
   save(&window, "panel-results-magnified.png");
   save(&window.schema_list(), "large-results.png");
   return 0;

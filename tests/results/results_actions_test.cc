@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "analysis/analysis.h"
+#include "base/number_text.h"
 #include "support/app_fixture.h"
 #include "support/test_server.h"
 
@@ -17,30 +18,35 @@ using ::tce::testing::ReadFileBytes;
 using ::tce::testing::TempDir;
 using ::tce::testing::TestServer;
 
-// A results grid as the analysis run lays it out, with these rows
-// (owner, table, count, size, compressed, saving, page size).
+// A results grid showing these tables (owner, table, count, size,
+// compressed, saving, page size).
 class ResultsTest : public ::testing::Test, public AppFixture {
  protected:
-  void Rows(const std::vector<std::vector<std::string>>& rows) {
-    GridModel& grid = app.results_grid;
-    grid.TruncateRows(1);
-    LayOutResultsGrid(
-        grid, ResultsHeaderLine(app.messages, app.settings, "\t", true));
+  void Rows(const std::vector<std::vector<std::string>>& rows,
+            SizeUnit unit = SizeUnit::kPages) {
+    auto results = std::make_shared<ResultSet>();
+    results->unit = unit;
     for (const auto& row : rows) {
-      std::string line = "o";
-      for (const std::string& cell : row) line += "\t" + cell;
-      grid.AddItem(line);
-      grid.SetRow(grid.Rows() - 1);
-      grid.SetCol(6);
-      grid.SetCellBackColor(
-          CellColour::Rgb(0, 255, static_cast<uint8_t>(grid.Rows())));
+      TableEstimate t;
+      t.owner = row[0];
+      t.table = row[1];
+      t.row_count = Fixed4::FromDouble(LeadingNumber(row[2]));
+      t.size = LeadingNumber(row[3]);
+      t.compressed = LeadingNumber(row[4]);
+      t.pct = Fixed4::FromDouble(LeadingNumber(row[5]));
+      t.page_size = static_cast<int32_t>(LeadingNumber(row[6]));
+      results->tables.push_back(t);
     }
-    grid.SetFixedRows(1);
+    app.results_grid.Show(std::move(results));
   }
+  // The texts of one column of the grid, in view order ("o" or "x" for
+  // the marks).
   std::vector<std::string> Column(int col) const {
     std::vector<std::string> cells;
-    for (int row = 1; row < app.results_grid.Rows(); ++row) {
-      cells.push_back(app.results_grid.Text(row, col));
+    const ResultsGrid& grid = app.results_grid;
+    for (int row = 1; row <= grid.RowCount(); ++row) {
+      cells.push_back(col == 0 ? (grid.Marked(row) ? "x" : "o")
+                               : GridCellText(grid.Row(row), col));
     }
     return cells;
   }
@@ -57,7 +63,7 @@ TEST_F(ResultsTest, ClickingTheMarkCellTogglesOnlyThatRow) {
   Rows({{"a", "t1", " 1", " 1", " 1", " 1", " 2048"},
         {"a", "t2", " 1", " 1", " 1", " 1", " 2048"}});
   OnGridMouseUp(app.results_grid, 2, 0, 2);
-  EXPECT_EQ(Column(0), (std::vector<std::string>{"o", kMarkedText}));
+  EXPECT_EQ(Column(0), (std::vector<std::string>{"o", "x"}));
   OnGridMouseUp(app.results_grid, 2, 0, 2);
   EXPECT_EQ(Column(0), (std::vector<std::string>{"o", "o"}));
   OnGridMouseUp(app.results_grid, 1, 3, 1);  // another column: nothing
@@ -70,10 +76,10 @@ TEST_F(ResultsTest, TheMarkHeaderMarksAllAndNeverUnmarks) {
   OnGridMouseUp(app.results_grid, 1, 0, 1);
   OnGridMouseUp(app.results_grid, 1, 0, 0);
   OnGridMouseUp(app.results_grid, 1, 0, 0);
-  EXPECT_EQ(Column(0), (std::vector<std::string>{kMarkedText, kMarkedText}));
-  ClearMarks(app.results_grid);
+  EXPECT_EQ(Column(0), (std::vector<std::string>{"x", "x"}));
+  app.results_grid.ClearMarks();
   EXPECT_EQ(Column(0), (std::vector<std::string>{"o", "o"}));
-  ClearMarks(app.results_grid);  // already clear: nothing changes
+  app.results_grid.ClearMarks();  // already clear: nothing changes
   EXPECT_EQ(Column(0), (std::vector<std::string>{"o", "o"}));
 }
 
@@ -83,10 +89,8 @@ TEST_F(ResultsTest, HeaderClicksSortTextAscendingAndNumbersDescending) {
         {"c", "alpha", " 0", " 30", " 20", " 33", " 2048"}});
   OnGridMouseUp(app.results_grid, 1, 2, 0);
   EXPECT_EQ(Column(2), (std::vector<std::string>{"Zeta", "alpha", "orders"}));
-  // Rows move whole, marks and colours included.
-  EXPECT_EQ(app.results_grid.Text(1, 1), "a");
-  EXPECT_EQ(app.results_grid.CellAt(1, 6).background,
-            CellColour::Rgb(0, 255, 3));
+  // Rows move whole.
+  EXPECT_EQ(Column(1), (std::vector<std::string>{"a", "c", "b"}));
   OnGridMouseUp(app.results_grid, 1, 6, 0);
   EXPECT_EQ(Column(6), (std::vector<std::string>{" 50", " 33", " 12"}));
   OnGridMouseUp(app.results_grid, 1, 3, 0);
@@ -100,8 +104,8 @@ TEST_F(ResultsTest, ActionsOnAnEmptyGridDoNothing) {
   Rows({});
   OnGridMouseUp(app.results_grid, 0, 0, 0);
   OnGridMouseUp(app.results_grid, 0, 3, 0);
-  ClearMarks(app.results_grid);
-  EXPECT_EQ(app.results_grid.Rows(), 1);
+  app.results_grid.ClearMarks();
+  EXPECT_EQ(app.results_grid.RowCount(), 0);
   ShowTableDetails(app.results_context(), app.results_grid, 0, 2);
   EXPECT_EQ(app.chart.caption, "");
 }
@@ -131,20 +135,62 @@ TEST_F(ResultsTest, SummaryOfTheMarkedTables) {
   EXPECT_TRUE(app.chart.visible);
 }
 
+TEST_F(ResultsTest, SummaryPercentagesRoundHalvesToEven) {
+  Rows({{"a", "t1", " 10", " 200", " 175", " 12", " 2048"}});  // 12.5 %
+  OnGridMouseUp(app.results_grid, 1, 0, 0);
+  ShowSummaryChart(app.results_context(), app.results_grid);
+  EXPECT_EQ(app.chart.caption, "Tables: 1     Compression: 12%");
+  Rows({{"a", "t1", " 10", " 200", " 125", " 37", " 2048"}});  // 37.5 %
+  OnGridMouseUp(app.results_grid, 1, 0, 0);
+  ShowSummaryChart(app.results_context(), app.results_grid);
+  EXPECT_EQ(app.chart.caption, "Tables: 1     Compression: 38%");
+}
+
+TEST_F(ResultsTest, SummaryOfDifferentPageSizesSumsBytes) {
+  // 100 pages of 2 kB, 10 of 8 kB and 10 of 16 kB: 200 + 80 + 160 kB; the
+  // compressed 50 + 10 + 10 pages: 100 + 80 + 160 kB.
+  Rows({{"a", "two", " 10", " 100", " 50", " 50", " 2048"},
+        {"a", "eight", " 10", " 10", " 10", " 0", " 8192"},
+        {"a", "sixteen", " 10", " 10", " 10", " 0", " 16384"}});
+  OnGridMouseUp(app.results_grid, 1, 0, 0);
+  ShowSummaryChart(app.results_context(), app.results_grid);
+  EXPECT_EQ(app.chart.size_label, "Size: 440 K");
+  EXPECT_EQ(app.chart.compressed_label, "Compressed: 340 K");
+  EXPECT_EQ(app.chart.caption,
+            "Tables: 3     Compression: 23%     (in K: the page sizes differ)");
+  // One page size: pages, as before.
+  app.results_grid.ClearMarks();
+  OnGridMouseUp(app.results_grid, 2, 0, 2);
+  OnGridMouseUp(app.results_grid, 3, 0, 3);
+  app.results_grid.ToggleMark(3);
+  ShowSummaryChart(app.results_context(), app.results_grid);
+  EXPECT_EQ(app.chart.size_label, "Size: 10 Pages");
+}
+
+TEST_F(ResultsTest, SummaryTotalsSaturate) {
+  Rows({{"a", "t1", " 10", " 9e18", " 1e18", " 88", " 2048"},
+        {"a", "t2", " 10", " 9e18", " 1e18", " 88", " 2048"}});
+  OnGridMouseUp(app.results_grid, 1, 0, 0);
+  ShowSummaryChart(app.results_context(), app.results_grid);
+  EXPECT_EQ(app.chart.size_label,
+            "Size: " + std::to_string(INT64_MAX) + " Pages");
+  EXPECT_EQ(app.chart.caption, "Tables: 2     Compression: 89%");
+}
+
 TEST_F(ResultsTest, SummaryEdgeCases) {
   Rows({{"a", "t1", " 10", " 100", " 130", " -30", " 2048"},
-        {"a", "t2", "-1", " 0", " 0", " 20", " 2048"}});
+        {"a", "t2", "-1", " 0", " 0", " 20", " 2048"}},
+       SizeUnit::kKilobytes);
   ShowSummaryChart(app.results_context(), app.results_grid);
   EXPECT_EQ(app.chart.caption, "No tables selected for summary");
   EXPECT_FALSE(app.chart.visible);
   OnGridMouseUp(app.results_grid, 1, 0, 1);
-  app.settings.ShowPageSavings = false;
   ShowSummaryChart(app.results_context(), app.results_grid);
   EXPECT_EQ(app.chart.caption, "Tables: 1     Compression: -30%");
   EXPECT_EQ(app.chart.size_label, "Size: 100 K");
   // Only a table without statistics marked: nothing to divide by, the
   // caption stays, the chart shows the zero totals.
-  ClearMarks(app.results_grid);
+  app.results_grid.ClearMarks();
   OnGridMouseUp(app.results_grid, 2, 0, 2);
   ShowSummaryChart(app.results_context(), app.results_grid);
   EXPECT_EQ(app.chart.caption, "Tables: 1     Compression: -30%");
@@ -166,15 +212,44 @@ TEST_F(ResultsTest, ExportWritesTheHeaderAndTrimmedCells) {
   EXPECT_EQ(
       desktop.box_texts().back(),
       "File exported (" + files_.File("out.txt") + ")\r\nRecords exported=2");
-  // Comma-delimited, sizes in kilobytes, after a sort.
+  // Comma-delimited, after a sort.
   app.settings.TabDelimited = false;
-  app.settings.ShowPageSavings = false;
   OnGridMouseUp(app.results_grid, 1, 1, 0);
   Export(files_.File("out.csv"));
   EXPECT_EQ(ReadFileBytes(files_.File("out.csv")),
-            "Schema,Table,Count,Size(K),Comp(K),%Saved,Page Size\r\n"
+            "Schema,Table,Count,Pages,Comp Pages,%Saved,Page Size\r\n"
             "hr,staff,-1,0,0,12,4096\r\n"
             "sales,orders,500,10,5,50,2048\r\n");
+}
+
+TEST_F(ResultsTest, TheExportHeaderFollowsTheResultNotTheOptionsSinceChanged) {
+  Rows({{"a", "t", " 1", " 10", " 5", " 50", " 2048"}}, SizeUnit::kKilobytes);
+  app.settings.ShowPageSavings = true;  // changed after the run
+  Export(files_.File("out.txt"));
+  EXPECT_EQ(ReadFileBytes(files_.File("out.txt")).substr(0, 41),
+            "Schema\tTable\tCount\tSize(K)\tComp(K)\t%Saved");
+}
+
+TEST_F(ResultsTest, NamesHoldingTheDelimiterQuotesOrLineEndsAreQuoted) {
+  Rows({{"o,1", "say \"hi\"", " 1", " 1", " 1", " 1", " 2048"},
+        {"o\t2", "line\r\nend", " 1", " 1", " 1", " 1", " 2048"},
+        {"plain", "name", " 1", " 1", " 1", " 1", " 2048"}});
+  app.settings.TabDelimited = false;
+  Export(files_.File("out.csv"));
+  EXPECT_EQ(ReadFileBytes(files_.File("out.csv")),
+            "Schema,Table,Count,Pages,Comp Pages,%Saved,Page Size\r\n"
+            "\"o,1\",\"say \"\"hi\"\"\",1,1,1,1,2048\r\n"
+            "o\t2,\"line\r\nend\",1,1,1,1,2048\r\n"
+            "plain,name,1,1,1,1,2048\r\n");
+  app.settings.TabDelimited = true;
+  Export(files_.File("out.txt"));
+  EXPECT_EQ(ReadFileBytes(files_.File("out.txt")),
+            "Schema\tTable\tCount\tPages\tComp Pages\t%Saved\tPage Size\r\n"
+            "o,1\t\"say \"\"hi\"\"\"\t1\t1\t1\t1\t2048\r\n"
+            "\"o\t2\"\t\"line\r\nend\"\t1\t1\t1\t1\t2048\r\n"
+            "plain\tname\t1\t1\t1\t1\t2048\r\n");
+  EXPECT_EQ(ExportField("", ','), "");
+  EXPECT_EQ(ExportField("\"", ','), "\"\"\"\"");
 }
 
 TEST_F(ResultsTest, ExportOfAnEmptyGridAndCancel) {
@@ -211,12 +286,11 @@ TEST_F(ResultsTest, ExportFailuresAreReported) {
 }
 
 TEST(SchemaListResizeTest, WidthIsFixedAndHeightHasAMinimum) {
-  EXPECT_EQ(SchemaListResize(8000, 7125).width, 10000);
-  EXPECT_EQ(SchemaListResize(12000, 7125).width, 10000);
-  const SchemaListSize small = SchemaListResize(10000, 1500);
+  EXPECT_EQ(SchemaListResize(7125).width, 10000);
+  const SchemaListSize small = SchemaListResize(1500);
   EXPECT_EQ(small.height, 2000);
   EXPECT_EQ(small.grid_height, 1000);
-  EXPECT_EQ(SchemaListResize(10000, 9000).grid_height, 8000);
+  EXPECT_EQ(SchemaListResize(9000).grid_height, 8000);
 }
 
 // Table details read the catalog again for the clicked table.
@@ -230,32 +304,49 @@ class DetailsTest : public ResultsTest {
     db.AddColumn(t, "name", 0, 10);
     const int n = db.AddTable("o", "nostats", 40, -1, 2048);
     db.AddColumn(n, "v", 13, 100);
+    const int m = db.AddTable("o", "tilde~x^y", 40, 10, 2048);
+    db.AddColumn(m, "w", 0, 4);
     server_.Finish();
-    ASSERT_EQ(app.connection.Connect(server_.DatabasePath("shop"), "", ""), 0);
-    ASSERT_TRUE(app.analysis.RunAnalysis());
+    ASSERT_TRUE(Connect(server_.DatabasePath("shop")).ok());
+    Publish();
+  }
+  void Publish() {
+    const RunResult result = RunEstimate();
+    ASSERT_EQ(result.outcome, RunOutcome::kListed);
+    app.results_grid.Show(result.results);
   }
   std::vector<std::string> InfoRow(int row) const {
-    return RowTexts(app.table_info, row);
+    const ColumnDetail& line =
+        app.details.lines()[static_cast<size_t>(row - 1)];
+    return {line.name, line.type, std::to_string(line.bytes),
+            line.pct.ToText()};
   }
+  int InfoRows() const { return static_cast<int>(app.details.lines().size()); }
 
   TestServer server_;
 };
 
 TEST_F(DetailsTest, ShowsTheChartAndTheColumnsOfTheClickedTable) {
-  ASSERT_EQ(app.results_grid.Text(2, 2), "it's");
-  ShowTableDetails(app.results_context(), app.results_grid, 2, 3);
+  ASSERT_EQ(app.results_grid.Row(3).table, "it's");
+  ShowTableDetails(app.results_context(), app.results_grid, 3, 3);
   EXPECT_EQ(app.chart.caption, "it's");
   EXPECT_TRUE(app.chart.visible);
   EXPECT_EQ(app.chart.size_label, "Size: 120 Pages");
   EXPECT_EQ(app.chart.compressed_label, "Compressed: 95 Pages");
   EXPECT_EQ(app.chart.size_value, 120);
-  ASSERT_EQ(app.table_info.Rows(), 3);
-  EXPECT_EQ(app.table_info.FixedRows(), 1);
+  ASSERT_EQ(InfoRows(), 2);
   EXPECT_EQ(InfoRow(1), (std::vector<std::string>{"id", "INTEGER", "4", "0"}));
   EXPECT_EQ(InfoRow(2), (std::vector<std::string>{"name", "CHAR", "10", "29"}));
   // The same row again gives the same lines, nothing kept from before.
-  ShowTableDetails(app.results_context(), app.results_grid, 2, 1);
-  EXPECT_EQ(app.table_info.Rows(), 3);
+  ShowTableDetails(app.results_context(), app.results_grid, 3, 1);
+  EXPECT_EQ(InfoRows(), 2);
+}
+
+TEST_F(DetailsTest, NamesWithMarkupCharactersGetTheirColumns) {
+  ASSERT_EQ(app.results_grid.Row(2).table, "tilde~x^y");
+  ShowTableDetails(app.results_context(), app.results_grid, 2, 2);
+  ASSERT_EQ(InfoRows(), 1);
+  EXPECT_EQ(InfoRow(1)[0], "w");
 }
 
 TEST_F(DetailsTest, NoStatisticsHidesTheChartAndKilobytesChangeTheUnit) {
@@ -265,20 +356,21 @@ TEST_F(DetailsTest, NoStatisticsHidesTheChartAndKilobytesChangeTheUnit) {
   EXPECT_EQ(InfoRow(1),
             (std::vector<std::string>{"v", "VARCHAR", "100", "51"}));
   app.settings.ShowPageSavings = false;
-  app.results_grid.SetText(2, 4, " 960");
-  ShowTableDetails(app.results_context(), app.results_grid, 2, 4);
-  EXPECT_EQ(app.chart.size_label, "Size: 960 K");
+  Publish();
+  ShowTableDetails(app.results_context(), app.results_grid, 3, 4);
+  EXPECT_EQ(app.chart.size_label.substr(app.chart.size_label.size() - 2), " K");
 }
 
 TEST_F(DetailsTest, MarkColumnAndFailuresLeaveTheDetails) {
-  ShowTableDetails(app.results_context(), app.results_grid, 2, 0);
+  ShowTableDetails(app.results_context(), app.results_grid, 3, 0);
   EXPECT_EQ(app.chart.caption, "");
-  EXPECT_EQ(app.table_info.Rows(), 1);
+  EXPECT_EQ(InfoRows(), 0);
   app.connection.PageSizeExpression = "";  // the query cannot run
-  ShowTableDetails(app.results_context(), app.results_grid, 2, 2);
+  ShowTableDetails(app.results_context(), app.results_grid, 3, 2);
+  EXPECT_EQ(desktop.boxes().front().title, "SQL Error");
   EXPECT_EQ(desktop.box_texts().back(),
             "Error retrieving table informationit's");
-  EXPECT_EQ(app.table_info.Rows(), 1);
+  EXPECT_EQ(InfoRows(), 0);
   EXPECT_FALSE(desktop.waiting());
 }
 

@@ -1,16 +1,20 @@
 // An AppState on the in-memory desktop, its debug log in a temporary
-// folder, with the built-in texts and the statistics table loaded.
+// folder, with the built-in texts and the statistics table loaded, and
+// helpers to connect and run the analysis.
 #ifndef TCE_TESTS_SUPPORT_APP_FIXTURE_H_
 #define TCE_TESTS_SUPPORT_APP_FIXTURE_H_
 
 #include <string>
 #include <vector>
 
-#include "wizard/app_state.h"
+#include "analysis/analysis.h"
 #include "support/memory_desktop_port.h"
 #include "support/temp_dir.h"
+#include "wizard/app_state.h"
 
 namespace tce::testing {
+
+using Row = std::vector<std::string>;
 
 struct AppFixture {
   AppFixture() {
@@ -18,12 +22,31 @@ struct AppFixture {
     app.BuildStatistics();
   }
   std::string LogText() const { return ReadFileBytes(app.log.path()); }
-  // The texts of one grid row.
-  static std::vector<std::string> RowTexts(const GridModel& grid, int row) {
-    std::vector<std::string> texts;
-    for (int col = 0; col < grid.Cols(); ++col)
-      texts.push_back(grid.Text(row, col));
-    return texts;
+
+  Status Connect(const std::string& database, const std::string& user = "",
+                 const std::string& password = "") {
+    return app.connection.Connect(database, user, password, nullptr);
+  }
+  // Runs the analysis with the app's settings.
+  RunResult RunEstimate(RunProgress* progress = nullptr,
+                        TableSink* sink = nullptr) {
+    return RunAnalysis(
+        {app.connection, app.settings, app.estimator, app.reporter}, progress,
+        sink);
+  }
+
+  // The seven cell texts of a listed table, as the grid shows them.
+  static Row Cells(const TableEstimate& table) {
+    Row cells;
+    for (int col = 1; col < kResultColumns; ++col)
+      cells.push_back(GridCellText(table, col));
+    return cells;
+  }
+  static std::vector<Row> Cells(const ResultSet& results) {
+    std::vector<Row> rows;
+    for (const TableEstimate& table : results.tables)
+      rows.push_back(Cells(table));
+    return rows;
   }
 
   TempDir log_dir;

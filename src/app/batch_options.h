@@ -1,0 +1,43 @@
+// The command-line tool's arguments.
+#ifndef TCE_APP_BATCH_OPTIONS_H_
+#define TCE_APP_BATCH_OPTIONS_H_
+
+#include <optional>
+#include <string>
+
+namespace tce {
+
+struct BatchOptions {
+  std::string database;
+  std::string user;
+  std::optional<std::string> password_file;
+  int min_compression = 0;
+  int min_size = 0;
+  bool ignore_no_stats = false;
+  bool column_cardinality = false;
+  bool row = false;
+  bool bytes = false;
+  bool comma = false;
+  std::string owners;
+  std::string tables;
+  bool columns = false;
+  bool json = false;
+  bool summary = false;
+  std::optional<std::string> output;
+  // --help or --version was answered: nothing else to do.
+  bool exit_now = false;
+};
+
+// The usage text that --help prints.
+extern const char kBatchUsageText[];
+
+// Parses the arguments; nullopt (after a message on standard error) on a
+// usage error. --help and --version print their text and set exit_now.
+std::optional<BatchOptions> ParseBatchArguments(int argc, char** argv);
+
+// A comma-separated list as the options panel would store it.
+std::string FilterList(const std::string& list);
+
+}  // namespace tce
+
+#endif  // TCE_APP_BATCH_OPTIONS_H_

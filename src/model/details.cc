@@ -1,0 +1,17 @@
+#include "model/details.h"
+
+namespace tce {
+
+void DetailsModel::SetHeader(int col, std::string text, int width_twips) {
+  if (col < 0 || col >= kColumns) return;
+  header_[col] = std::move(text);
+  widths_[col] = width_twips;
+  if (on_change) on_change();
+}
+
+void DetailsModel::SetLines(std::vector<ColumnDetail> lines) {
+  lines_ = std::move(lines);
+  if (on_change) on_change();
+}
+
+}  // namespace tce
