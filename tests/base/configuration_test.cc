@@ -94,12 +94,20 @@ TEST_F(ConfigurationTest, BadFilesAreReadAsFarAsTheyAreSound) {
   EXPECT_FALSE(settings.DebugLog);
 }
 
-TEST_F(ConfigurationTest, ALargeFileIsReadToTheEnd) {
+TEST_F(ConfigurationTest, AFileOfSeveralReadBuffersIsReadToTheEnd) {
+  // The reader takes 64 kB at a time; lines cross the buffers' ends.
   std::string big;
-  big.reserve(50u << 20);
-  while (big.size() < (50u << 20)) big += "* filler line of a large file\r\n";
+  while (big.size() < 3 * 65536 + 17) big += "* filler line of a file\r\n";
   Read(big + "DEBUG=ON");
   EXPECT_TRUE(settings_.DebugLog);
+  Read(std::string(65535, '*') + "\r\nSHOWSQL=ON\r\n");  // CR LF split
+  EXPECT_TRUE(settings_.LogSQL);
+}
+
+TEST_F(ConfigurationTest, ALastLineEndingInALoneCarriageReturnCounts) {
+  Read("SHOWSQL=ON\r\nDEBUG=ON\r");
+  EXPECT_TRUE(settings_.DebugLog);
+  EXPECT_TRUE(settings_.LogSQL);
 }
 
 }  // namespace

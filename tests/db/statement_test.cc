@@ -52,6 +52,9 @@ class StatementTest : public ::testing::TestWithParam<Backend> {
         "INSERT INTO big VALUES (printf('%.5000c', 'x'));"
         "CREATE TABLE huge (a CHAR(4000), b CHAR(4000), c CHAR(4000), "
         "d CHAR(4000), e CHAR(4000), f CHAR(4000), g CHAR(4000), h CHAR(4000));"
+        "CREATE TABLE fits (a CHAR(4000), b CHAR(4000), c CHAR(4000), "
+        "d CHAR(4000), e CHAR(4000), f CHAR(4000), g CHAR(4000), "
+        "x CHAR(3870), y CHAR(3871));"
         "CREATE TABLE vals (n INTEGER, v VARCHAR(20));"
         "INSERT INTO vals VALUES (1, 'plain'), (2, NULL), (3, '    '), "
         "(4, 'a' || char(10) || 'b'), (5, '  padded  ');");
@@ -165,6 +168,17 @@ TEST_P(StatementTest, SlotsPastTheBufferEndWithRowTooLarge) {
   EXPECT_FALSE(statement_->open());
   ASSERT_TRUE(Execute("SELECT n FROM vals"));
   EXPECT_TRUE(Fetch());
+}
+
+TEST_P(StatementTest, TheBufferHoldsSlotsUpToItsLastByte) {
+  // Seven slots of 4016 bytes from byte 1 end at 28112; an eighth of
+  // 3886 bytes ends the slots at byte 31998, one of 3887 at 31999, so that
+  // the next slot would start at byte 32000.
+  ASSERT_TRUE(Execute("SELECT a, b, c, d, e, f, g, x FROM fits"));
+  EXPECT_EQ(statement_->ColumnSlots().back().length, 3886);
+  EXPECT_FALSE(Execute("SELECT a, b, c, d, e, f, g, y FROM fits"));
+  EXPECT_EQ(last_.messages(),
+            std::vector<std::string>{"Row too large to return"});
 }
 
 TEST_P(StatementTest, NullsBlanksAndLineFeedsArriveAsText) {

@@ -37,6 +37,8 @@ TEST(GetCardTest, SampledDistributionUsesDuj1WithinItsBounds) {
   EXPECT_DOUBLE_EQ(Card("TVD1;s=1000;d=1000;f1=1000", 100000), 100000);
   // No singletons: the sample saw every value.
   EXPECT_DOUBLE_EQ(Card("TVD1;s=1000;d=12;f1=0", 100000), 12);
+  // Every sampled value seen once, f1 = d: 1000 * 200 / (800 + 2).
+  EXPECT_DOUBLE_EQ(Card("TVD1;s=1000;d=200;f1=200", 100000), 200000.0 / 802.0);
   // An empty sample knows nothing.
   EXPECT_EQ(Card("TVD1;s=0;d=0;f1=0", 500), 500);
 }

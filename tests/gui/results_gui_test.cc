@@ -174,6 +174,45 @@ TEST_F(ResultsGuiTest, MagnifyMovesTheResultsToTheLargeWindow) {
   EXPECT_TRUE(large.isVisible());
 }
 
+TEST_F(ResultsGuiTest, TheLargeWindowCannotTouchARunInProgress) {
+  Press(window_.get(), "magnify");
+  ui::SchemaListWindow& large = window_->schema_list();
+  ClickCell(LargeGrid(), 0, 2);
+  const auto before = app_->large_grid.shared_results();
+  auto repaint = app_->progress.on_change;
+  int acted = 0;
+  bool grid_hidden = true;
+  app_->progress.on_change = [&] {
+    repaint();
+    if (app_->progress.text != "Records: 10" || acted > 0) return;
+    ++acted;
+    grid_hidden = !LargeGrid()->isVisible();
+    // Whatever the user does with the large window meanwhile.
+    ClickHeader(LargeGrid(), 3);
+    ClickCell(LargeGrid(), 1, 2);
+    save_answers_.push_back(dir_.File("during.out"));
+    Press(&large, "output");
+    Press(&large, "graph");
+  };
+  Tabs()->setCurrentIndex(kOptionsTab);
+  Click("PCTRow");
+  Click("DoContinue_2");
+  app_->progress.on_change = repaint;
+  EXPECT_EQ(acted, 1);
+  EXPECT_TRUE(grid_hidden);
+  EXPECT_TRUE(save_presets_.empty());
+  EXPECT_FALSE(std::filesystem::exists(dir_.File("during.out")));
+  // The run completed whole, and the details of the old run are gone.
+  EXPECT_NE(app_->large_grid.shared_results(), before);
+  EXPECT_EQ(app_->large_grid.RowCount(), 64);
+  EXPECT_TRUE(app_->large_grid.results().complete);
+  EXPECT_EQ(app_->large_grid.sort_column(), 0);
+  EXPECT_TRUE(app_->details.lines().empty());
+  EXPECT_EQ(Get<QLabel>("TableNameGraph")->text(), "");
+  EXPECT_TRUE(LargeGrid()->isVisible());
+  EXPECT_TRUE(BoxTexts().empty()) << ::testing::PrintToString(BoxTexts());
+}
+
 TEST_F(ResultsGuiTest, TheGridModelsKeepQtsModelRules) {
   auto* main_model = MainGrid()->model();
   QAbstractItemModelTester main_tester(

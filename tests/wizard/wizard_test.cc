@@ -270,6 +270,8 @@ TEST_F(WizardTest, SlidersSetTheirOptionsWhicheverWayTheyMove) {
   wizard_.OnShowDebugClick(true);
   wizard_.OnShowSqlClick(true);
   EXPECT_FALSE(app.settings.TabDelimited);
+  wizard_.OnOptionClick("DelimTab", true);
+  EXPECT_TRUE(app.settings.TabDelimited);
   EXPECT_TRUE(app.settings.DebugLog && app.settings.LogSQL);
   EXPECT_FALSE(app.run_state.SettingsChanged);
   EXPECT_FALSE(view_.tab_stops["DelimComma"]);
