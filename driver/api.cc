@@ -15,7 +15,7 @@
 #include <string>
 #include <system_error>
 
-#include "connection_string.h"
+#include "base/connection_string.h"
 #include "dialect.h"
 #include "handles.h"
 #include "server_layout.h"
@@ -320,7 +320,7 @@ void FreeStatement(Stmt* stmt) {
 
 SQLRETURN Connect(Dbc& dbc, const std::string& connection_string, SQLCHAR* out,
                   SQLSMALLINT out_max, SQLSMALLINT* out_length) {
-  auto pairs = ParseConnectionString(connection_string);
+  auto pairs = tce::ParseConnectionString(connection_string);
   std::string database =
       pairs.count("DATABASE") ? pairs["DATABASE"] : pairs["DB"];
   const std::string user = pairs["UID"];
@@ -425,9 +425,10 @@ SQLRETURN Connect(Dbc& dbc, const std::string& connection_string, SQLCHAR* out,
   }
   dbc.qualifier = qualifier;
 
-  const std::string completed = ConnectionPair("DATABASE", database) +
-                                ConnectionPair("UID", user) +
-                                ConnectionPair("PWD", password);
+  const std::string completed =
+      tce::ConnectionStringPair("DATABASE", database) +
+      tce::ConnectionStringPair("UID", user) +
+      tce::ConnectionStringPair("PWD", password);
   if (out_length != nullptr) {
     *out_length =
         static_cast<SQLSMALLINT>(std::min<size_t>(completed.size(), 32767));

@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "base/connection_string.h"
 #include "base/number_text.h"
 #include "db/server_probe.h"
 
@@ -22,75 +23,6 @@ std::string BufferText(const SQLCHAR* buffer, size_t size) {
 }
 
 }  // namespace
-
-std::string ConnectionStringPair(std::string_view key, std::string_view value) {
-  const bool braces =
-      value.find_first_of(";{}") != std::string_view::npos ||
-      (!value.empty() && (value.front() == ' ' || value.back() == ' '));
-  std::string pair(key);
-  pair += '=';
-  if (braces) {
-    pair += '{';
-    for (char c : value) {
-      pair += c;
-      if (c == '}') pair += '}';
-    }
-    pair += '}';
-  } else {
-    pair += value;
-  }
-  pair += ';';
-  return pair;
-}
-
-std::optional<std::string> ReadConnectionValue(std::string_view completed,
-                                               std::string_view key) {
-  const size_t found = completed.find(key);
-  if (found == std::string_view::npos) return std::nullopt;
-  size_t at = found + key.size();
-  if (at < completed.size() && completed[at] == '{') {
-    std::string value;
-    for (++at; at < completed.size(); ++at) {
-      if (completed[at] != '}') {
-        value += completed[at];
-      } else if (at + 1 < completed.size() && completed[at + 1] == '}') {
-        value += '}';
-        ++at;
-      } else {
-        return value;
-      }
-    }
-    return std::nullopt;  // no closing brace
-  }
-  const size_t end = completed.find(';', at);
-  if (end == std::string_view::npos) return std::nullopt;
-  return std::string(completed.substr(at, end - at));
-}
-
-std::string MaskPassword(std::string_view connection_string) {
-  std::string text(connection_string);
-  const size_t found = text.find("PWD=");
-  if (found == std::string::npos) return text;
-  const size_t start = found + 4;
-  size_t end;
-  if (start < text.size() && text[start] == '{') {
-    end = start + 1;
-    while (end < text.size()) {
-      if (text[end] == '}' && end + 1 < text.size() && text[end + 1] == '}') {
-        end += 2;
-      } else if (text[end] == '}') {
-        ++end;
-        break;
-      } else {
-        ++end;
-      }
-    }
-  } else {
-    end = text.find(';', start);
-    if (end == std::string::npos) end = text.size();
-  }
-  return text.replace(start, end - start, kMaskedPassword);
-}
 
 Status Connection::AllocateHandles() {
   Log("Allocating Database Environment");
@@ -174,11 +106,10 @@ Status Connection::Open(const std::string& database, const std::string& user,
     env_.Free();
     return status;
   }
-  if (auto value = ReadConnectionValue(completed, "DATABASE="))
+  if (auto value = ReadConnectionValue(completed, "DATABASE"))
     DatabaseName = *value;
-  if (auto value = ReadConnectionValue(completed, "UID=")) UserName = *value;
-  if (auto value = ReadConnectionValue(completed, "PWD="))
-    UserPassword = *value;
+  if (auto value = ReadConnectionValue(completed, "UID")) UserName = *value;
+  if (auto value = ReadConnectionValue(completed, "PWD")) UserPassword = *value;
   Log("Database=" + DatabaseName + " Userid=" + UserName +
       " Password=" + kMaskedPassword);
   open_ = true;

@@ -17,20 +17,6 @@
 
 namespace tce {
 
-// "KEY=value;" as sent to the driver: the value in braces (with "}"
-// doubled) when it holds ";", "{" or "}" or begins or ends with a blank;
-// otherwise exactly as given.
-std::string ConnectionStringPair(std::string_view key, std::string_view value);
-
-// The value after the first `key` (for example "UID=") of a completed
-// connection string, up to the next ";" or, for a braced value, its closing
-// brace; nullopt when the key is missing or its value has no end.
-std::optional<std::string> ReadConnectionValue(std::string_view completed,
-                                               std::string_view key);
-
-// The connection string with the value of PWD= replaced by ********.
-std::string MaskPassword(std::string_view connection_string);
-
 class Connection {
  public:
   Connection(CliLibrary& library, const Logger& logger)

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "connection_string.h"
 #include "sha256.h"
 
 namespace tvcli {
@@ -30,19 +29,6 @@ TEST(DialectTest, DivisionIsExact) {
   // An unterminated literal or comment is copied as it is.
   EXPECT_EQ(TranslateStatement("SELECT 'a/b", "s"), "SELECT 'a/b");
   EXPECT_EQ(TranslateStatement("SELECT /* a/b", "s"), "SELECT /* a/b");
-}
-
-TEST(ConnectionStringTest, ParsesPlainAndBracedValues) {
-  auto pairs = ParseConnectionString(
-      "database = sales ;uid=bob;PWD={a;b}}c};x=1;Uid=eve");
-  EXPECT_EQ(pairs["DATABASE"], "sales");
-  EXPECT_EQ(pairs["PWD"], "a;b}c");
-  EXPECT_EQ(pairs["UID"], "eve");  // the last occurrence wins
-  EXPECT_EQ(ParseConnectionString("garbage").size(), 0u);
-  EXPECT_EQ(ParseConnectionString("PWD={unclosed")["PWD"], "unclosed");
-  EXPECT_EQ(ConnectionPair("PWD", "a;b}"), "PWD={a;b}}};");
-  EXPECT_EQ(ConnectionPair("PWD", " x"), "PWD={ x};");
-  EXPECT_EQ(ConnectionPair("PWD", ""), "PWD=;");
 }
 
 TEST(Sha256Test, MatchesKnownDigests) {
