@@ -1,5 +1,10 @@
 #include "base/configuration.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+
 #include "base/text_file.h"
 #include "base/text_util.h"
 
@@ -27,6 +32,20 @@ Configuration ReadConfiguration(const std::string& path,
     }
   });
   return configuration;
+}
+
+bool MayNameALibrary(const std::string& path) {
+  struct stat file {};
+  if (stat(path.c_str(), &file) != 0 || !S_ISREG(file.st_mode)) return false;
+  if (file.st_uid != geteuid() || (file.st_mode & (S_IWGRP | S_IWOTH)) != 0)
+    return false;
+  std::error_code error;
+  const std::filesystem::path folder =
+      std::filesystem::absolute(path, error).parent_path();
+  struct stat dir {};
+  if (stat(folder.c_str(), &dir) != 0) return false;
+  const bool others_write = (dir.st_mode & (S_IWGRP | S_IWOTH)) != 0;
+  return !others_write || (dir.st_mode & S_ISVTX) != 0;
 }
 
 }  // namespace tce

@@ -25,6 +25,13 @@ struct Configuration {
 // occurrence of a key wins.
 Configuration ReadConfiguration(const std::string& path, RunSettings& settings);
 
+// Whether the configuration file at `path` may name a library to load: it
+// belongs to the user running the program, and neither it nor its folder
+// can be changed by others (a folder with the sticky bit keeps others from
+// replacing it). A file that others can write could make the program load
+// their code.
+bool MayNameALibrary(const std::string& path);
+
 }  // namespace tce
 
 #endif  // TCE_BASE_CONFIGURATION_H_

@@ -5,6 +5,7 @@
 
 #include <climits>
 #include <cstdio>
+#include <filesystem>
 
 #include "base/text_util.h"
 
@@ -60,6 +61,14 @@ std::string LocateOptionalFile(const std::string& name) {
   const std::string beside = ExecutableDirectory() + "/" + name;
   if (IsRegularFile(beside)) return beside;
   return name;
+}
+
+bool IsBesideTheProgram(const std::string& path) {
+  std::error_code error;
+  const auto folder =
+      std::filesystem::weakly_canonical(path, error).parent_path();
+  return !error && folder == std::filesystem::weakly_canonical(
+                                 ExecutableDirectory(), error);
 }
 
 std::string_view StripCommentsAndBlanks(std::string_view line) {

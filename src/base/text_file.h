@@ -23,6 +23,9 @@ std::string ExecutableDirectory();
 // the program's own directory. Returns the bare name when neither has it.
 std::string LocateOptionalFile(const std::string& name);
 
+// Whether `path` is a file in the program's own folder.
+bool IsBesideTheProgram(const std::string& path);
+
 // The shared line syntax of the configuration and message files: the line
 // trimmed; empty for a comment line (first character "*"); cut at the first
 // ";" from the second character on (a trailing comment), trimmed again.

@@ -1,5 +1,7 @@
 #include "wizard/app_state.h"
 
+#include <cstdio>
+
 #include "base/configuration.h"
 #include "base/text_file.h"
 
@@ -14,10 +16,22 @@ AppState::AppState(DesktopPort& desktop_port, std::string log_path)
 
 void AppState::LoadConfiguration() {
   settings.DebugLog = false;
-  const Configuration configuration =
-      ReadConfiguration(LocateOptionalFile(kConfigurationFileName), settings);
-  library.SetName(configuration.cli_library);
+  const std::string path = LocateOptionalFile(kConfigurationFileName);
+  const Configuration configuration = ReadConfiguration(path, settings);
   if (settings.DebugLog) log.Delete();
+  // A file beside the program is trusted as the program is; one elsewhere
+  // names a library only when no one else could have written it.
+  if (!configuration.cli_library.empty() && !IsBesideTheProgram(path) &&
+      !MayNameALibrary(path)) {
+    const std::string warning =
+        path + ": CLILIB=" + configuration.cli_library +
+        " is ignored: the file is not yours alone (it or its folder can be "
+        "changed by others).";
+    std::fprintf(stderr, "%s\n", warning.c_str());
+    reporter.Log("Configuration", warning);
+  } else {
+    library.SetName(configuration.cli_library);
+  }
 }
 
 void AppState::LoadMessages() {

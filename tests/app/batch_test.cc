@@ -291,6 +291,30 @@ TEST(BatchTest, PasswordsFromAFileOrStandardInput) {
   EXPECT_NE(nul.err.find("NUL byte"), std::string::npos) << nul.err;
 }
 
+TEST(BatchTest, AConfigurationOthersCanWriteLoadsNoLibrary) {
+  TempDir dir;
+  WriteFileBytes(dir.File("TarvexCompEst.ini"),
+                 "DEBUG=ON\r\nCLILIB=/nonexistent/planted.so\r\n");
+  std::filesystem::permissions(dir.File("TarvexCompEst.ini"),
+                               std::filesystem::perms(0666));
+  Result result = RunBatchProcess(
+      {"--database", "demo", "--tables", "currency"}, "", dir.path().string());
+  EXPECT_EQ(result.status, 0) << result.err;  // the embedded driver ran
+  EXPECT_NE(result.err.find("CLILIB=/nonexistent/planted.so is ignored"),
+            std::string::npos)
+      << result.err;
+  EXPECT_NE(ReadFileBytes(dir.File("TARVEXCOMPRESS.DBG")).find("is ignored"),
+            std::string::npos);
+  // The user's own file, that only the user can write, is obeyed.
+  std::filesystem::permissions(dir.File("TarvexCompEst.ini"),
+                               std::filesystem::perms(0644));
+  result = RunBatchProcess({"--database", "demo"}, "", dir.path().string());
+  EXPECT_EQ(result.status, 2);
+  EXPECT_NE(result.err.find("Allocation Error: /nonexistent/planted.so"),
+            std::string::npos)
+      << result.err;
+}
+
 TEST(BatchTest, OutputFileAndConfiguration) {
   TempDir dir;
   WriteFileBytes(dir.File("TarvexCompEst.ini"), "DEBUG=ON\r\n");

@@ -110,5 +110,24 @@ TEST_F(ConfigurationTest, ALastLineEndingInALoneCarriageReturnCounts) {
   EXPECT_TRUE(settings_.LogSQL);
 }
 
+TEST_F(ConfigurationTest, OnlyAFileOfTheUsersOwnMayNameALibrary) {
+  Read("CLILIB=libodbc.so.2\r\n");
+  std::filesystem::permissions(path_, std::filesystem::perms(0644));
+  std::filesystem::permissions(dir_.path(), std::filesystem::perms(0755));
+  EXPECT_TRUE(MayNameALibrary(path_));
+  std::filesystem::permissions(path_, std::filesystem::perms(0664));
+  EXPECT_FALSE(MayNameALibrary(path_));  // the group may write it
+  std::filesystem::permissions(path_, std::filesystem::perms(0646));
+  EXPECT_FALSE(MayNameALibrary(path_));
+  std::filesystem::permissions(path_, std::filesystem::perms(0600));
+  std::filesystem::permissions(dir_.path(), std::filesystem::perms(0777));
+  EXPECT_FALSE(MayNameALibrary(path_));  // others may replace it
+  std::filesystem::permissions(dir_.path(), std::filesystem::perms(01777));
+  EXPECT_TRUE(MayNameALibrary(path_));  // unless the folder is sticky
+  std::filesystem::permissions(dir_.path(), std::filesystem::perms(0755));
+  EXPECT_FALSE(MayNameALibrary(dir_.File("missing.ini")));
+  EXPECT_FALSE(MayNameALibrary(dir_.path().string()));
+}
+
 }  // namespace
 }  // namespace tce
