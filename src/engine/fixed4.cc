@@ -38,12 +38,25 @@ Fixed4 Fixed4::FromInt(int64_t whole) {
 
 std::optional<Fixed4> Fixed4::TryFromDouble(double value) {
   if (!std::isfinite(value)) return std::nullopt;
-  double scaled = RoundHalfEven(value * kScale);
-  // 2^63 is the first double beyond the range.
-  if (scaled >= 9223372036854775808.0 || scaled < -9223372036854775808.0) {
-    return std::nullopt;
+  // The exact binary value is m * 2^e; m * 10000 * 2^e is rounded to a
+  // whole number of ten-thousandths, halves to even, with no rounding on
+  // the way (multiplying by 10000 in double would round first).
+  int exponent = 0;
+  const double fraction = std::frexp(value, &exponent);
+  const Wide mantissa = static_cast<Wide>(std::ldexp(fraction, 53));
+  const int shift = exponent - 53;
+  const Wide scaled = mantissa * kScale;
+  Wide raw;
+  if (shift >= 0) {
+    if (shift > 62) return std::nullopt;
+    raw = scaled << shift;
+  } else if (shift < -120) {
+    raw = 0;  // far below half a ten-thousandth
+  } else {
+    raw = DivideHalfEven(scaled, static_cast<Wide>(1) << -shift);
   }
-  return FromRaw(static_cast<int64_t>(scaled));
+  if (raw > INT64_MAX || raw < INT64_MIN) return std::nullopt;
+  return FromRaw(static_cast<int64_t>(raw));
 }
 
 Fixed4 Fixed4::FromDouble(double value) {
