@@ -1,5 +1,6 @@
 #include "analysis/analysis.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "analysis/catalog_rows.h"
@@ -47,6 +48,8 @@ std::optional<TableEstimate> MakeTableEstimate(const std::string& owner,
                                                const EstimateContext& estimate,
                                                Fixed4 pct,
                                                const RunSettings& settings) {
+  // A saving is a share of the table: never below nothing, never above all.
+  pct = std::clamp(pct, Fixed4(), Fixed4::FromInt(100));
   if (pct < Fixed4::FromInt(settings.MinCompressionPct)) return std::nullopt;
   const CatalogColumnRow& first = estimate.TableColumns[0];
   TableEstimate record;
@@ -68,6 +71,7 @@ std::optional<TableEstimate> MakeTableEstimate(const std::string& owner,
           std::floor(estimate.CompressedLength.ToDouble() * kilobytes);
     }
     if (record.compressed == 0 && record.size > 0) record.compressed = 1;
+    record.compressed = std::min(record.compressed, record.size);
   }
   return record;
 }

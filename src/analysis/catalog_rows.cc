@@ -8,9 +8,22 @@
 namespace tce {
 namespace {
 
-// The leading numeric part of a catalog value as Fixed4, when it fits.
-std::optional<Fixed4> FixedValue(const std::string& text) {
-  return Fixed4::TryFromDouble(LeadingNumber(text));
+constexpr int32_t kSmallestPageSize = 512;
+constexpr int32_t kLargestPageSize = 65536;
+
+// The leading numeric part of a catalog value as Fixed4; a value beyond
+// Fixed4's range is held at its end, with a log entry.
+Fixed4 FixedValue(const std::string& text, const char* what, bool log,
+                  const Logger& logger) {
+  const double value = LeadingNumber(text);
+  if (std::optional<Fixed4> fixed = Fixed4::TryFromDouble(value)) return *fixed;
+  const Fixed4 held = Fixed4::FromDouble(value);
+  if (log)
+    logger.Log("Catalog", std::string(what) + " " + text +
+                              " is beyond the numbers the estimate can hold; "
+                              "taken as " +
+                              held.ToText());
+  return held;
 }
 
 std::optional<int64_t> IntegerValue(const std::string& text, int64_t min,
@@ -18,24 +31,49 @@ std::optional<int64_t> IntegerValue(const std::string& text, int64_t min,
   return RoundToRange(LeadingNumber(text), min, max);
 }
 
+// A table whose page count or page size cannot be real counts as a table
+// without statistics: no sizes, no estimate from how full its pages are.
+void CheckTableStatistics(CatalogColumnRow& row, const Statement& statement,
+                          bool first_of_table, const Logger& logger) {
+  const bool pages_real = row.PagesUsed >= Fixed4();
+  const bool page_size_real =
+      row.PageSize >= kSmallestPageSize && row.PageSize <= kLargestPageSize;
+  if (pages_real && page_size_real) return;
+  if (first_of_table && logger.debug()) {
+    logger.WriteLog(
+        "Catalog",
+        "Table " + statement.StatementResult(kOwnerColumn) + "." +
+            statement.StatementResult(kTableColumn) + ": " +
+            (pages_real
+                 ? "page size " + statement.StatementResult(kPageSizeColumn)
+                 : "pages used " +
+                       statement.StatementResult(kPagesUsedColumn)) +
+            " cannot be real; the table counts as one without statistics");
+  }
+  if (row.RowCount > Fixed4()) row.RowCount = Fixed4();
+  if (!pages_real) row.PagesUsed = Fixed4();
+}
+
 }  // namespace
 
 void FillColumnRow(const Statement& statement, CatalogColumnRow& row,
-                   const Logger& logger) {
+                   const Logger& logger, bool first_of_table) {
   // A reused slot must not carry a previous table's values into this one.
-  row.PagesUsed = row.RowCount = row.Cardinality = row.CompressionPct =
-      Fixed4();
+  row.CompressionPct = Fixed4();
   row.TypeName.clear();
   row.ByteLength = 0;
   row.PageSize = 0;
   row.ColumnStorage = 0;
 
-  if (auto pages = FixedValue(statement.StatementResult(kPagesUsedColumn))) {
-    row.PagesUsed = *pages;
+  row.PagesUsed = FixedValue(statement.StatementResult(kPagesUsedColumn),
+                             "Pages used", first_of_table, logger);
+  row.RowCount = FixedValue(statement.StatementResult(kRowCountColumn),
+                            "Row count", first_of_table, logger);
+  if (auto page_size = IntegerValue(statement.StatementResult(kPageSizeColumn),
+                                    INT32_MIN, INT32_MAX)) {
+    row.PageSize = static_cast<int32_t>(*page_size);
   }
-  if (auto rows = FixedValue(statement.StatementResult(kRowCountColumn))) {
-    row.RowCount = *rows;
-  }
+  CheckTableStatistics(row, statement, first_of_table, logger);
   row.ColumnName = statement.StatementResult(kColumnNameColumn);
   if (auto code = IntegerValue(statement.StatementResult(kTypeCodeColumn),
                                INT32_MIN, INT32_MAX)) {
@@ -48,12 +86,15 @@ void FillColumnRow(const Statement& statement, CatalogColumnRow& row,
         ColumnByteLength(row.TypeName, static_cast<int32_t>(*length), storage);
     row.ColumnStorage = storage;
   }
+  if (row.ByteLength < 0) {
+    // No column takes less than nothing; it counts as taking nothing.
+    logger.Log("Catalog", "Column " + row.ColumnName + ": length " +
+                              statement.StatementResult(kLengthColumn) +
+                              " cannot be real; it counts as 0 bytes");
+    row.ByteLength = 0;
+  }
   row.Distribution = statement.StatementResult(kDistributionColumn);
   row.Cardinality = CardinalityOf(row.Distribution, row.RowCount);
-  if (auto page_size = IntegerValue(statement.StatementResult(kPageSizeColumn),
-                                    INT32_MIN, INT32_MAX)) {
-    row.PageSize = static_cast<int32_t>(*page_size);
-  }
 }
 
 Status TableReader::Next(std::string& owner, std::string& table,
@@ -78,7 +119,8 @@ Status TableReader::Next(std::string& owner, std::string& table,
         step = Step::kTable;
         return Status();
       }
-      FillColumnRow(statement_, columns.Append(), logger_);
+      const bool first = columns.ColumnCount() == 0;
+      FillColumnRow(statement_, columns.Append(), logger_, first);
     }
     if (!before_fetch()) {
       statement_.CloseStatement();

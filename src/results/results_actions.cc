@@ -133,7 +133,8 @@ Status ReadTableColumns(const ResultsContext& c, const std::string& owner,
     status = statement.FetchRow(has_row);
     if (!status.ok()) return status;
     if (!has_row) break;
-    FillColumnRow(statement, columns.Append(), c.connection.logger());
+    const bool first = columns.ColumnCount() == 0;
+    FillColumnRow(statement, columns.Append(), c.connection.logger(), first);
   }
   c.estimator.Compute(estimate);
   return Status();

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -219,6 +221,90 @@ TEST_F(AnalysisTest, TablesWithoutStatisticsShowNoSize) {
   }
   app.settings.IgnoreTablesWithoutStats = true;
   EXPECT_EQ(RunEstimate().outcome, RunOutcome::kNothingListed);
+}
+
+TEST_F(AnalysisTest, CatalogValuesThatCannotBeRealAreMadeHarmless) {
+  // CHAR(-8) beside CHAR(10): the impossible column counts as 0 bytes.
+  const int lengths = Db().AddTable("o", "lengths", 10, 100, 2048);
+  Db().AddColumn(lengths, "bad", kChar, -8);
+  Db().AddColumn(lengths, "good", kChar, 10);
+  Char10Table("o", "negative_pages", -100, 5000);
+  Char10Table("o", "huge_rows", 10, 0);
+  Db().Execute("UPDATE systables SET nrows = 1e16 WHERE tabname = 'huge_rows'");
+  const int big_page = Db().AddTable("o", "page_70000", 10, 100, 70000);
+  Db().AddColumn(big_page, "c", kChar, 10);
+  const int tiny_page = Db().AddTable("o", "page_256", 10, 100, 256);
+  Db().AddColumn(tiny_page, "c", kChar, 10);
+  const int large_page = Db().AddTable("o", "page_65536", 10, 100, 65536);
+  Db().AddColumn(large_page, "c", kChar, 10);
+  Connect();
+  app.settings.DebugLog = true;
+  const RunResult result = RunEstimate();
+  std::map<std::string, Row> rows;
+  for (const TableEstimate& t : result.results->tables)
+    rows[t.table] = Cells(t);
+  // CHAR(10) alone at n = 2: saves what CHAR [2][10] gives.
+  EXPECT_EQ(rows["lengths"][3], " 10");
+  EXPECT_GE(std::stod(rows["lengths"][5]), 0);
+  EXPECT_LE(std::stod(rows["lengths"][5]), 100);
+  // No statistics: no sizes.
+  EXPECT_EQ(rows["negative_pages"],
+            (Row{"o", "negative_pages", " 0", " 0", " 0", " 29", " 2048"}));
+  EXPECT_EQ(rows["page_70000"][2], " 0");
+  EXPECT_EQ(rows["page_70000"][6], " 70000");
+  EXPECT_EQ(rows["page_256"][3], " 0");
+  // 65536 is a page size a server may have, shown as it is.
+  EXPECT_EQ(rows["page_65536"],
+            (Row{"o", "page_65536", " 100", " 10", " 7", " 29", " 65536"}));
+  // A row count beyond the range is held at its end, not taken as 0.
+  EXPECT_EQ(rows["huge_rows"][2], " 922337203685477.5807");
+  const std::string log = LogText();
+  EXPECT_NE(log.find("Column bad: length -8 cannot be real"),
+            std::string::npos);
+  EXPECT_NE(log.find("Table o.negative_pages: pages used -100 cannot be real"),
+            std::string::npos);
+  EXPECT_NE(log.find("Table o.page_256: page size 256 cannot be real"),
+            std::string::npos);
+  EXPECT_NE(log.find("Row count 10000000000000000 is beyond"),
+            std::string::npos)
+      << log;
+}
+
+TEST_F(AnalysisTest, RandomAbsurdCatalogsGiveSavingsBetweenNothingAndAll) {
+  std::mt19937 random(11);
+  const int codes[] = {0, 1, 2, 3, 5, 7, 8, 10, 13, 14, 16, 19, 40, 52, 77};
+  const long long extremes[] = {-1LL << 40, -32768, -1,    0,     1,
+                                3,          255,    32767, 65535, 1LL << 40};
+  for (int t = 0; t < 150; ++t) {
+    auto pick = [&] { return extremes[random() % std::size(extremes)]; };
+    const int tabid = Db().AddTable("o", "t" + std::to_string(t), pick(),
+                                    pick(), static_cast<int>(pick() % 70000));
+    const int columns = 1 + static_cast<int>(random() % 14);
+    for (int c = 0; c < columns; ++c) {
+      const int colno = Db().AddColumn(tabid, "c" + std::to_string(c),
+                                       codes[random() % std::size(codes)],
+                                       static_cast<int>(pick() % 70000));
+      if (random() % 2) {
+        Db().AddDistribution(tabid, colno,
+                             "TVD1;s=" + std::to_string(random() % 1000) +
+                                 ";d=" + std::to_string(random() % 100) +
+                                 ";f1=" + std::to_string(random() % 50));
+      }
+    }
+  }
+  Connect();
+  for (bool pages : {true, false}) {
+    app.settings.ShowPageSavings = pages;
+    const RunResult result = RunEstimate();
+    ASSERT_EQ(result.results->tables.size(), 150u);
+    for (const TableEstimate& table : result.results->tables) {
+      EXPECT_GE(table.pct, Fixed4()) << table.table;
+      EXPECT_LE(table.pct, Fixed4::FromInt(100)) << table.table;
+      EXPECT_GE(table.size, 0) << table.table;
+      EXPECT_GE(table.compressed, 0) << table.table;
+      EXPECT_LE(table.compressed, table.size) << table.table;
+    }
+  }
 }
 
 TEST(SavingClassTest, Thresholds) {
