@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
+#include <cstdint>
 #include <cstdlib>
 #include <map>
 #include <sstream>
@@ -19,11 +21,17 @@ std::string Lower(std::string text) {
   return text;
 }
 
+// The catalog keeps lengths as 16-bit values; type arguments beyond this
+// cannot describe a column.
+constexpr long long kSmallestArgument = -32768;
+constexpr long long kLargestArgument = 65535;
+
 bool ToNumber(const std::string& text, long long* value) {
   if (text.empty()) return false;
   char* end = nullptr;
+  errno = 0;
   *value = std::strtoll(text.c_str(), &end, 10);
-  return end != nullptr && *end == '\0';
+  return end != nullptr && *end == '\0' && errno != ERANGE;
 }
 
 // "name(a,b)" -> name, arguments.
@@ -40,7 +48,10 @@ void SplitArguments(const std::string& text, std::string* name,
   std::string item;
   while (std::getline(inner, item, ',')) {
     long long value = 0;
-    if (!ToNumber(item, &value)) *ok = false;
+    if (!ToNumber(item, &value) || value < kSmallestArgument ||
+        value > kLargestArgument) {
+      *ok = false;
+    }
     arguments->push_back(value);
   }
 }
@@ -59,7 +70,8 @@ const std::map<std::string, Qualifier>& Qualifiers() {
 }
 
 // "year to second", "day(5) to fraction(3)": the catalog length.
-bool TimeLength(const std::string& from, const std::string& to, int* length) {
+bool TimeLength(const std::string& from, const std::string& to,
+                long long* length) {
   std::string from_name, to_name;
   std::vector<long long> from_args, to_args;
   bool ok = true;
@@ -71,17 +83,16 @@ bool TimeLength(const std::string& from, const std::string& to, int* length) {
       first->second.code > last->second.code) {
     return false;
   }
-  int digits =
-      from_args.empty() ? first->second.digits : static_cast<int>(from_args[0]);
+  long long digits = from_args.empty() ? first->second.digits : from_args[0];
   for (const auto& [name, qualifier] : Qualifiers()) {
     if (qualifier.code > first->second.code &&
         qualifier.code <= last->second.code && name != "fraction") {
       digits += qualifier.digits;
     }
   }
-  int end_code = last->second.code;
+  long long end_code = last->second.code;
   if (to_name == "fraction") {
-    const int fraction = to_args.empty() ? 3 : static_cast<int>(to_args[0]);
+    const long long fraction = to_args.empty() ? 3 : to_args[0];
     digits += fraction;
     end_code = 10 + fraction;
   }
@@ -92,7 +103,9 @@ bool TimeLength(const std::string& from, const std::string& to, int* length) {
 }  // namespace
 
 bool ParseColumnType(const std::string& type_text, int* type_code,
-                     int* catalog_length) {
+                     int* catalog_length_out) {
+  long long length = 0;
+  long long* catalog_length = &length;
   std::istringstream words(Lower(type_text));
   std::string head;
   words >> head;
@@ -102,8 +115,7 @@ bool ParseColumnType(const std::string& type_text, int* type_code,
   SplitArguments(head, &name, &args, &ok);
   if (!ok) return false;
   auto arg = [&](size_t i, long long fallback) {
-    return i < args.size() ? static_cast<int>(args[i])
-                           : static_cast<int>(fallback);
+    return i < args.size() ? args[i] : fallback;
   };
   struct Simple {
     int code;
@@ -123,8 +135,9 @@ bool ParseColumnType(const std::string& type_text, int* type_code,
     *catalog_length = arg(0, 1);
   } else if (name == "varchar" || name == "nvarchar") {
     *type_code = name == "varchar" ? 13 : 16;
-    const int max = arg(0, 1);
-    const int min = arg(1, 0);
+    const long long max = arg(0, 1);
+    const long long min = arg(1, 0);
+    if (max < 0 || max > 255 || min < 0 || min > 255) return false;
     // The low byte holds the maximum, the high byte the reserved minimum; a
     // high byte of 128 or more makes the 16-bit value negative.
     *catalog_length =
@@ -144,18 +157,21 @@ bool ParseColumnType(const std::string& type_text, int* type_code,
     *catalog_length = arg(0, 0);
   } else if (name == "code") {
     if (args.size() != 2) return false;
-    *type_code = arg(0, 0);
+    *type_code = static_cast<int>(arg(0, 0));
     *catalog_length = arg(1, 0);
   } else if (name == "datetime" || name == "interval") {
     std::string from, to_word, to;
     if (!(words >> from >> to_word >> to) || to_word != "to") return false;
     *type_code = name == "datetime" ? 10 : 14;
-    return TimeLength(from, to, catalog_length);
+    if (!TimeLength(from, to, catalog_length)) return false;
   } else {
     return false;
   }
   std::string rest;
-  return !(words >> rest);
+  if (words >> rest) return false;
+  if (length < kSmallestArgument || length > kLargestArgument) return false;
+  *catalog_length_out = static_cast<int>(length);
+  return true;
 }
 
 bool ParseServerDefinition(const std::string& text, ServerDefinition* server,
@@ -182,6 +198,7 @@ bool ParseServerDefinition(const std::string& text, ServerDefinition* server,
           !ToNumber(tokens[3], &value)) {
         return fail("expected: server <version> pagesize <bytes>");
       }
+      if (value < 0 || value > INT32_MAX) return fail("page size out of range");
       server->version = tokens[1];
       server->page_size = static_cast<int>(value);
     } else if (keyword == "database") {
@@ -209,13 +226,15 @@ bool ParseServerDefinition(const std::string& text, ServerDefinition* server,
           continue;
         }
         if (!ToNumber(tokens[i + 1], &value))
-          return fail("bad number " + tokens[i + 1]);
+          return fail("bad or out-of-range number " + tokens[i + 1]);
         if (key == "pages")
           table.pages = value;
         else if (key == "rows")
           table.rows = value;
-        else if (key == "pagesize")
+        else if (key == "pagesize" && value >= INT32_MIN && value <= INT32_MAX)
           table.page_size = static_cast<int>(value);
+        else if (key == "pagesize")
+          return fail("page size out of range: " + tokens[i + 1]);
         else
           return fail("unknown table setting " + tokens[i]);
       }
@@ -244,7 +263,8 @@ bool ParseServerDefinition(const std::string& text, ServerDefinition* server,
         type += (type.empty() ? "" : " ") + tokens[i];
       }
       if (!ParseColumnType(type, &column.type_code, &column.catalog_length)) {
-        return fail("unknown column type '" + type + "'");
+        return fail("unknown column type, or a number out of range, in '" +
+                    type + "'");
       }
       if (not_null) column.type_code += kNotNullFlag;
       if (i < tokens.size()) {
@@ -252,7 +272,7 @@ bool ParseServerDefinition(const std::string& text, ServerDefinition* server,
         std::vector<long long> numbers;
         for (size_t j = i + 1; j < tokens.size(); ++j) {
           if (!ToNumber(tokens[j], &value) || value < 0)
-            return fail("bad number " + tokens[j]);
+            return fail("bad or out-of-range number " + tokens[j]);
           numbers.push_back(value);
         }
         long long s = 0, d = 0, f1 = 0;

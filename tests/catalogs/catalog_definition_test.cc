@@ -70,5 +70,35 @@ TEST(ParseServerDefinitionTest, NamesTheLineOfAnError) {
   EXPECT_EQ(error.rfind("line 3:", 0), 0u) << error;
 }
 
+TEST(ParseServerDefinitionTest, RefusesNumbersOutOfRangeWithTheLine) {
+  for (const char* type :
+       {"decimal(99999999)", "varchar(1,99999999)", "varchar(300)",
+        "char(70000)", "datetime year(2147483647) to second",
+        "interval day to fraction(2147483647)", "code(1,99999999999999999999)",
+        "set(-99999)"}) {
+    ServerDefinition server;
+    std::string error;
+    EXPECT_FALSE(ParseServerDefinition(
+        std::string("database d\ntable o.t rows 5\n  c ") + type + "\n",
+        &server, &error))
+        << type;
+    EXPECT_EQ(error.rfind("line 3:", 0), 0u) << error;
+  }
+  ServerDefinition server;
+  std::string error;
+  EXPECT_FALSE(ParseServerDefinition(
+      "database d\ntable o.t rows 99999999999999999999\n", &server, &error));
+  EXPECT_EQ(error.rfind("line 2:", 0), 0u) << error;
+  EXPECT_FALSE(ParseServerDefinition("server 9.40 pagesize 9999999999\n",
+                                     &server, &error));
+  EXPECT_EQ(error.rfind("line 1:", 0), 0u) << error;
+  // The largest that still fit are taken.
+  int code = 0, length = 0;
+  EXPECT_TRUE(ParseColumnType("varchar(255,255)", &code, &length));
+  EXPECT_EQ(length, -1);
+  EXPECT_TRUE(ParseColumnType("char(32767)", &code, &length));
+  EXPECT_EQ(length, 32767);
+}
+
 }  // namespace
 }  // namespace tce::catalogs
