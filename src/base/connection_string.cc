@@ -51,9 +51,11 @@ std::vector<ConnectionField> SplitConnectionString(std::string_view text) {
           break;
         }
       }
-      field.value_end = i;
+      // Whatever follows the closing brace up to the ";" belongs to the
+      // pair too (and is masked with it).
       const size_t end = text.find(';', i);
       field.terminated = end != std::string_view::npos;
+      field.value_end = field.terminated ? end : text.size();
       i = field.terminated ? end + 1 : text.size();
     } else {
       const size_t end = text.find(';', i);

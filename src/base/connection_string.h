@@ -17,8 +17,8 @@ struct ConnectionField {
   std::string key;         // as written, blanks around it dropped
   std::string value;       // braces and doubled "}" undone; blanks dropped when
                            // not braced
-  size_t value_begin = 0;  // the value's text, braces included
-  size_t value_end = 0;
+  size_t value_begin = 0;  // the value's text, braces included, up to
+  size_t value_end = 0;    // the ";" that ends the pair
   bool terminated = false;  // a ";" ends the pair
 };
 

@@ -42,6 +42,8 @@ TEST(ConnectionStringTest, MasksEveryPasswordKeyAndNothingElse) {
   EXPECT_EQ(MaskPassword("PWD=secret;X=1"), "PWD=********;X=1");
   EXPECT_EQ(MaskPassword("PWD=cut"), "PWD=********");
   EXPECT_EQ(MaskPassword("UID=u;"), "UID=u;");
+  // What trails a closing brace is masked with it.
+  EXPECT_EQ(MaskPassword("PWD={abc}def;UID=u;"), "PWD=********;UID=u;");
   EXPECT_EQ(MaskPassword("Pwd=S3cr3t;password = {x};Password=y"),
             "Pwd=********;password = ********;Password=********");
   // A database path or user id holding "PWD=" is not what gets masked.
@@ -74,10 +76,11 @@ TEST(ConnectionStringTest, MaskingHidesAnyPassword) {
                      ConnectionStringPair("UID", user) +
                      ConnectionStringPair("PWD", "another one"));
     EXPECT_EQ(masked, other) << database << "|" << user << "|" << password;
-    // The other fields, as sent, may hold the password's text themselves.
+    // The other fields, as sent, and the text around the password may hold
+    // the password's text themselves.
     const std::string rest = ConnectionStringPair("DATABASE", database) +
                              ConnectionStringPair("UID", user);
-    if (rest.find(password) == std::string::npos) {
+    if ((rest + "PWD=********;").find(password) == std::string::npos) {
       EXPECT_EQ(masked.find(password), std::string::npos) << masked;
     }
   }
