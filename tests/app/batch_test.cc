@@ -1,10 +1,13 @@
 // tarvex-compest-batch run as a user runs it: a process, its output and its
 // exit status.
 #include <gtest/gtest.h>
+#include <pty.h>
 #include <sys/wait.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <array>
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -313,6 +316,40 @@ TEST(BatchTest, AConfigurationOthersCanWriteLoadsNoLibrary) {
   EXPECT_NE(result.err.find("Allocation Error: /nonexistent/planted.so"),
             std::string::npos)
       << result.err;
+}
+
+// The prompt on a terminal: echo is off while it waits, and on again when
+// the program is interrupted there.
+TEST(BatchTest, ASignalAtThePasswordPromptRestoresTheTerminal) {
+  for (int signal_number : {SIGINT, SIGTERM, SIGHUP}) {
+    int master = -1;
+    const pid_t pid = forkpty(&master, nullptr, nullptr, nullptr);
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+      const std::string program = ProgramDir() + "/tarvex-compest-batch";
+      execl(program.c_str(), program.c_str(), "--database", "demo",
+            static_cast<char*>(nullptr));
+      _exit(127);
+    }
+    std::string seen;
+    char buffer[256];
+    while (seen.find("Password: ") == std::string::npos) {
+      const ssize_t n = read(master, buffer, sizeof buffer);
+      ASSERT_GT(n, 0) << seen;
+      seen.append(buffer, static_cast<size_t>(n));
+    }
+    termios during{};
+    ASSERT_EQ(tcgetattr(master, &during), 0);
+    EXPECT_EQ(during.c_lflag & ECHO, 0u);
+    kill(pid, signal_number);
+    int status = 0;
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    EXPECT_TRUE(WIFSIGNALED(status));
+    termios after{};
+    ASSERT_EQ(tcgetattr(master, &after), 0);
+    EXPECT_NE(after.c_lflag & ECHO, 0u) << "signal " << signal_number;
+    close(master);
+  }
 }
 
 TEST(BatchTest, OutputFileAndConfiguration) {

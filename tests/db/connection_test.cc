@@ -212,16 +212,27 @@ TEST_F(ConnectionTest, APageSizeMustBeAPositiveWholeNumber) {
   EXPECT_EQ(connection_.PageSizeExpression, "4096");
 }
 
-TEST_F(ConnectionTest, ServerWithoutSysmasterCannotBeUsed) {
-  TestServer server;
-  Build(server);
-  std::remove(server.dir().File("sysmaster.db").c_str());
-  const Status status = Connect(Path(server), "alice", "right");
-  EXPECT_FALSE(status.ok());
-  EXPECT_FALSE(connection_.ConnectionOpen());
-  EXPECT_EQ(connection_.PageSizeExpression, "");
-  EXPECT_NE(status.ToString().find("sysmaster.db"), std::string::npos)
-      << status.ToString();
+TEST_F(ConnectionTest, AServerWhoseSystemMasterCannotBeAttachedIsRefused) {
+  for (const char* breakage : {"missing", "not a database", "a folder"}) {
+    TestServer server;
+    Build(server);
+    const std::string sysmaster = server.dir().File("sysmaster.db");
+    std::filesystem::remove(sysmaster);
+    if (std::string(breakage) == "not a database") {
+      ::tce::testing::WriteFileBytes(sysmaster, std::string(4096, 'x'));
+    } else if (std::string(breakage) == "a folder") {
+      std::filesystem::create_directory(sysmaster);
+    }
+    const Status status = Connect(Path(server), "alice", "right");
+    ASSERT_FALSE(status.ok()) << breakage;
+    EXPECT_FALSE(connection_.ConnectionOpen());
+    // The driver says so at connect time, naming the file.
+    EXPECT_EQ(status.call(), "SQLDriverConnect") << breakage;
+    EXPECT_EQ(status.diagnostic().sqlstate, "08001");
+    EXPECT_NE(status.DriverText().find(sysmaster + " cannot be used"),
+              std::string::npos)
+        << status.DriverText();
+  }
 }
 
 TEST_F(ConnectionTest, DatabaseNamesComeBackInTheServersSpelling) {
