@@ -171,6 +171,25 @@ int TimeAnalysis(const std::string& dir, int min_pct) {
   return 0;
 }
 
+// Only the rows through the driver and the statement layer.
+int TimeFetch(const std::string& dir) {
+  NoDesktop desktop;
+  tce::AppState app(desktop, "/dev/null");
+  if (!app.connection.Connect(dir + "/bench.db", "", "", nullptr).ok()) return 1;
+  double best = 1e30;
+  for (int run = 0; run < 3; ++run) {
+    const auto start = Clock::now();
+    tce::Statement statement(app.connection);
+    statement.ExecuteStatement(tce::BuildCatalogQuery("", "", "T.PAGESIZE", app.settings));
+    bool has_row = true;
+    long rows = 0;
+    while (statement.FetchRow(has_row).ok() && has_row) ++rows;
+    best = std::min(best, std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+  }
+  std::printf("fetch best_ms=%.1f\n", best);
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -182,6 +201,7 @@ int main(int argc, char** argv) {
   }
   if (mode == "sqlite" && !dir.empty()) return TimeSqlite(dir, false);
   if (mode == "sqlite-read" && !dir.empty()) return TimeSqlite(dir, true);
+  if (mode == "fetch" && !dir.empty()) return TimeFetch(dir);
   if (mode == "analysis" && !dir.empty()) {
     return TimeAnalysis(dir, argc > 3 ? std::atoi(argv[3]) : 0);
   }

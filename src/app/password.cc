@@ -78,9 +78,9 @@ bool ReadFromFile(const std::string& file, std::string& password) {
 }
 
 bool ReadFromTerminal(std::string& password) {
-  std::fprintf(stderr, "Password: ");
-  std::fflush(stderr);
   if (tcgetattr(STDIN_FILENO, &g_saved_terminal) != 0) {
+    std::fprintf(stderr, "Password: ");
+    std::fflush(stderr);
     std::string line;
     return ReadFirstLine(STDIN_FILENO, line) &&
            Accept(line, "standard input", password);
@@ -95,6 +95,9 @@ bool ReadFromTerminal(std::string& password) {
   quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO);
   g_echo_off = 1;
   tcsetattr(STDIN_FILENO, TCSAFLUSH, &quiet);
+  // The prompt comes once echo is off, so that nothing typed shows.
+  std::fprintf(stderr, "Password: ");
+  std::fflush(stderr);
   std::string line;
   const bool read_ok = ReadFirstLine(STDIN_FILENO, line);
   tcsetattr(STDIN_FILENO, TCSAFLUSH, &g_saved_terminal);
