@@ -1,23 +1,37 @@
-// Times the analysis run on a large generated catalog against SQLite alone
-// running the same catalog query.
+// Times the analysis run on large generated catalogs against SQLite alone,
+// and the command-line tool as a user runs it.
 //
 //   catalog_bench generate DIR [TABLES] [COLUMNS_PER_TABLE]
-//   catalog_bench sqlite DIR        SQLite C API: execute and step all rows
-//   catalog_bench sqlite-read DIR   the same, reading every column's text
+//   catalog_bench compare DIR [RUNS]
+//       SQLite's C API executing the catalog query and reading every
+//       value, against the analysis run through the driver library into
+//       the grids, interleaved in one process; best of RUNS (7) each
 //   catalog_bench analysis DIR [MIN_PCT]
-//                                   RunAnalysis through the driver library
+//       the analysis run alone, best of three, with the peak memory
+//   catalog_bench batch DIR PROGRAM [RUNS]
+//       tarvex-compest-batch: --columns against the plain run, and with
+//       standard error on a terminal against redirected; interleaved
+//   catalog_bench batch-memory DIR PROGRAM
+//       the peak memory of tarvex-compest-batch --columns
 //
-// Each timed mode prints the best of three runs in milliseconds and the
-// process's peak resident memory.
+// Results are printed as "NAME VALUE" lines; ratios as "ratio NAME VALUE".
+#include <fcntl.h>
+#include <poll.h>
+#include <pty.h>
 #include <sqlite3.h>
 #include <sys/resource.h>
+#include <sys/wait.h>
+#include <time.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "analysis/analysis.h"
 #include "catalog_builder.h"
@@ -42,6 +56,37 @@ class NoDesktop : public tce::DesktopPort {
 };
 
 using Clock = std::chrono::steady_clock;
+
+double Millis(Clock::time_point start) {
+  return std::chrono::duration<double, std::milli>(Clock::now() - start)
+      .count();
+}
+
+// The CPU time this thread has used, in milliseconds: less sensitive than
+// the wall clock to what else a shared machine is doing.
+double ThreadCpuMillis() {
+  timespec now{};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+  return now.tv_sec * 1e3 + now.tv_nsec / 1e6;
+}
+
+// Wall and CPU milliseconds of one call.
+struct Timing {
+  double wall = 1e30;
+  double cpu = 1e30;
+  void Best(const Timing& other) {
+    wall = std::min(wall, other.wall);
+    cpu = std::min(cpu, other.cpu);
+  }
+};
+
+template <typename F>
+Timing Time(F&& f) {
+  const auto start = Clock::now();
+  const double cpu = ThreadCpuMillis();
+  f();
+  return {Millis(start), ThreadCpuMillis() - cpu};
+}
 
 long PeakRssKb() {
   rusage usage{};
@@ -103,91 +148,179 @@ std::string CatalogQuery() {
       "bench");
 }
 
-// `read_values`: also fetch every column's text, as any consumer of the
-// rows must; without it SQLite may skip reading the joined rows' columns.
-int TimeSqlite(const std::string& dir, bool read_values) {
+// SQLite alone: executes the query and reads every value of every row, as
+// any consumer of the rows must.
+double RunSqlite(sqlite3* db, const std::string& sql, long* rows) {
+  const auto start = Clock::now();
+  sqlite3_stmt* vm = nullptr;
+  sqlite3_prepare_v2(db, sql.c_str(), -1, &vm, nullptr);
+  *rows = 0;
+  const int columns = sqlite3_column_count(vm);
+  size_t bytes = 0;
+  while (sqlite3_step(vm) == SQLITE_ROW) {
+    ++*rows;
+    for (int c = 0; c < columns; ++c) {
+      sqlite3_column_text(vm, c);
+      bytes += static_cast<size_t>(sqlite3_column_bytes(vm, c));
+    }
+  }
+  if (bytes == 1) std::printf(" ");  // keep the reads
+  sqlite3_finalize(vm);
+  return Millis(start);
+}
+
+// The analysis run into both grids, as the windows hold its result.
+double RunAnalysisOnce(tce::AppState& app, size_t* listed) {
+  const auto start = Clock::now();
+  const tce::RunResult result = tce::RunAnalysis(
+      {app.connection, app.settings, app.estimator, app.reporter}, nullptr,
+      nullptr);
+  app.results_grid.Show(result.results);
+  app.large_grid.Show(result.results);
+  *listed = result.results->tables.size();
+  return Millis(start);
+}
+
+bool OpenApp(tce::AppState& app, const std::string& dir) {
+  app.messages.LoadBuiltInTexts();
+  app.BuildStatistics();
+  const tce::Status status =
+      app.connection.Connect(dir + "/bench.db", "", "", nullptr);
+  if (!status.ok()) std::fprintf(stderr, "%s\n", status.ToString().c_str());
+  return status.ok();
+}
+
+int Compare(const std::string& dir, int runs) {
   sqlite3* db = nullptr;
   if (sqlite3_open_v2((dir + "/bench.db").c_str(), &db, SQLITE_OPEN_READONLY,
                       nullptr) != SQLITE_OK) {
-    std::fprintf(stderr, "cannot open %s/bench.db\n", dir.c_str());
     return 1;
   }
+  NoDesktop desktop;
+  tce::AppState app(desktop, "/dev/null");
+  if (!OpenApp(app, dir)) return 1;
   const std::string sql = CatalogQuery();
-  double best = 1e30;
+  Timing sqlite, analysis;
   long rows = 0;
-  for (int run = 0; run < 3; ++run) {
-    const auto start = Clock::now();
-    sqlite3_stmt* vm = nullptr;
-    sqlite3_prepare_v2(db, sql.c_str(), -1, &vm, nullptr);
-    rows = 0;
-    const int columns = sqlite3_column_count(vm);
-    size_t bytes = 0;
-    while (sqlite3_step(vm) == SQLITE_ROW) {
-      ++rows;
-      if (!read_values) continue;
-      for (int c = 0; c < columns; ++c) {
-        sqlite3_column_text(vm, c);
-        bytes += static_cast<size_t>(sqlite3_column_bytes(vm, c));
-      }
-    }
-    if (bytes == 1) std::printf(" ");  // keep the reads
-    sqlite3_finalize(vm);
-    best = std::min(
-        best, std::chrono::duration<double, std::milli>(Clock::now() - start)
-                  .count());
+  size_t listed = 0;
+  for (int run = 0; run < runs; ++run) {
+    sqlite.Best(Time([&] { RunSqlite(db, sql, &rows); }));
+    analysis.Best(Time([&] { RunAnalysisOnce(app, &listed); }));
   }
   sqlite3_close(db);
-  std::printf("sqlite%s rows=%ld best_ms=%.1f peak_rss_kb=%ld\n",
-              read_values ? "+read" : "     ", rows, best, PeakRssKb());
+  std::printf("sqlite-read-ms %.1f (cpu %.1f; %ld rows)\n", sqlite.wall,
+              sqlite.cpu, rows);
+  std::printf("analysis-ms %.1f (cpu %.1f; %zu tables)\n", analysis.wall,
+              analysis.cpu, listed);
+  std::printf("ratio analysis-vs-sqlite-read %.2f\n",
+              analysis.wall / sqlite.wall);
+  std::printf("ratio analysis-vs-sqlite-read-cpu %.2f\n",
+              analysis.cpu / sqlite.cpu);
   return 0;
 }
 
 int TimeAnalysis(const std::string& dir, int min_pct) {
   NoDesktop desktop;
   tce::AppState app(desktop, "/dev/null");
-  app.messages.LoadBuiltInTexts();
-  app.BuildStatistics();
-  if (!app.connection.Connect(dir + "/bench.db", "", "", nullptr).ok()) {
-    std::fprintf(stderr, "cannot connect\n");
-    return 1;
-  }
+  if (!OpenApp(app, dir)) return 1;
   app.settings.MinCompressionPct = static_cast<int16_t>(min_pct);
   double best = 1e30;
   size_t listed = 0;
   for (int run = 0; run < 3; ++run) {
-    const auto start = Clock::now();
-    const tce::RunResult result = tce::RunAnalysis(
-        {app.connection, app.settings, app.estimator, app.reporter}, nullptr,
-        nullptr);
-    app.results_grid.Show(result.results);
-    app.large_grid.Show(result.results);
-    listed = result.results->tables.size();
-    best = std::min(
-        best, std::chrono::duration<double, std::milli>(Clock::now() - start)
-                  .count());
+    best = std::min(best, RunAnalysisOnce(app, &listed));
   }
   std::printf("analysis tables_listed=%zu best_ms=%.1f peak_rss_kb=%ld\n",
               listed, best, PeakRssKb());
   return 0;
 }
 
-// Only the rows through the driver and the statement layer.
-int TimeFetch(const std::string& dir) {
-  NoDesktop desktop;
-  tce::AppState app(desktop, "/dev/null");
-  if (!app.connection.Connect(dir + "/bench.db", "", "", nullptr).ok()) return 1;
-  double best = 1e30;
-  for (int run = 0; run < 3; ++run) {
-    const auto start = Clock::now();
-    tce::Statement statement(app.connection);
-    statement.ExecuteStatement(tce::BuildCatalogQuery("", "", "T.PAGESIZE", app.settings));
-    bool has_row = true;
-    long rows = 0;
-    while (statement.FetchRow(has_row).ok() && has_row) ++rows;
-    best = std::min(best, std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+struct ProcessRun {
+  double ms = 0;
+  long peak_kb = 0;
+  int status = -1;
+};
+
+// Runs the program with standard input and output on /dev/null, and
+// standard error on a terminal when `terminal`, else on /dev/null.
+ProcessRun RunProcess(const std::vector<std::string>& args, bool terminal) {
+  int master = -1, slave = -1;
+  if (terminal && openpty(&master, &slave, nullptr, nullptr, nullptr) != 0) {
+    return {};
   }
-  std::printf("fetch best_ms=%.1f\n", best);
+  const auto start = Clock::now();
+  const pid_t pid = fork();
+  if (pid == 0) {
+    const int null = open("/dev/null", O_RDWR);
+    dup2(null, 0);
+    dup2(null, 1);
+    dup2(terminal ? slave : null, 2);
+    std::vector<char*> argv;
+    for (const std::string& arg : args)
+      argv.push_back(const_cast<char*>(arg.c_str()));
+    argv.push_back(nullptr);
+    execv(argv[0], argv.data());
+    _exit(127);
+  }
+  if (terminal) close(slave);
+  ProcessRun run;
+  rusage usage{};
+  while (true) {
+    if (terminal) {
+      // What the program writes to its terminal is read and dropped.
+      pollfd fd{master, POLLIN, 0};
+      if (poll(&fd, 1, 50) > 0) {
+        char buffer[4096];
+        if (read(master, buffer, sizeof buffer) < 0) {
+        }
+      }
+    }
+    const pid_t done = wait4(pid, &run.status, terminal ? WNOHANG : 0, &usage);
+    if (done == pid) break;
+  }
+  run.ms = Millis(start);
+  run.peak_kb = usage.ru_maxrss;
+  if (terminal) close(master);
+  return run;
+}
+
+int Batch(const std::string& dir, const std::string& program, int runs) {
+  const std::vector<std::string> plain = {program, "--database",
+                                          dir + "/bench.db"};
+  std::vector<std::string> columns = plain;
+  columns.push_back("--columns");
+  std::vector<std::string> listing_nothing = plain;
+  listing_nothing.insert(listing_nothing.end(), {"--min-compression", "100"});
+  double best_plain = 1e30, best_columns = 1e30;
+  double best_terminal = 1e30, best_redirected = 1e30;
+  for (int run = 0; run < runs; ++run) {
+    best_plain = std::min(best_plain, RunProcess(plain, false).ms);
+    best_columns = std::min(best_columns, RunProcess(columns, false).ms);
+    best_redirected =
+        std::min(best_redirected, RunProcess(listing_nothing, false).ms);
+    best_terminal =
+        std::min(best_terminal, RunProcess(listing_nothing, true).ms);
+  }
+  std::printf("batch-ms %.1f\nbatch-columns-ms %.1f\n", best_plain,
+              best_columns);
+  std::printf(
+      "batch-min100-redirected-ms %.1f\nbatch-min100-terminal-ms %.1f\n",
+      best_redirected, best_terminal);
+  std::printf("ratio columns-vs-plain %.2f\n", best_columns / best_plain);
+  std::printf("ratio terminal-vs-redirected %.2f\n",
+              best_terminal / best_redirected);
   return 0;
+}
+
+int BatchMemory(const std::string& dir, const std::string& program,
+                const std::string& label) {
+  const ProcessRun plain =
+      RunProcess({program, "--database", dir + "/bench.db"}, false);
+  const ProcessRun columns = RunProcess(
+      {program, "--database", dir + "/bench.db", "--columns"}, false);
+  std::printf("peak-mb batch-%s %.0f\n", label.c_str(), plain.peak_kb / 1024.0);
+  std::printf("peak-mb batch-columns-%s %.0f\n", label.c_str(),
+              columns.peak_kb / 1024.0);
+  return plain.status == 0 && columns.status == 0 ? 0 : 1;
 }
 
 }  // namespace
@@ -195,21 +328,23 @@ int TimeFetch(const std::string& dir) {
 int main(int argc, char** argv) {
   const std::string mode = argc > 1 ? argv[1] : "";
   const std::string dir = argc > 2 ? argv[2] : "";
+  auto number = [&](int index, int fallback) {
+    return argc > index ? std::atoi(argv[index]) : fallback;
+  };
   if (mode == "generate" && !dir.empty()) {
-    return Generate(dir, argc > 3 ? std::atoi(argv[3]) : 20000,
-                    argc > 4 ? std::atoi(argv[4]) : 20);
+    return Generate(dir, number(3, 20000), number(4, 20));
   }
-  if (mode == "sqlite" && !dir.empty()) return TimeSqlite(dir, false);
-  if (mode == "sqlite-read" && !dir.empty()) return TimeSqlite(dir, true);
-  if (mode == "fetch" && !dir.empty()) return TimeFetch(dir);
-  if (mode == "analysis" && !dir.empty()) {
-    return TimeAnalysis(dir, argc > 3 ? std::atoi(argv[3]) : 0);
-  }
-  std::fprintf(
-      stderr,
-      "usage: catalog_bench generate DIR [TABLES] [COLUMNS_PER_TABLE]\n"
-      "       catalog_bench sqlite DIR\n"
-      "       catalog_bench sqlite-read DIR\n"
-      "       catalog_bench analysis DIR [MIN_PCT]\n");
+  if (mode == "compare" && !dir.empty()) return Compare(dir, number(3, 7));
+  if (mode == "analysis" && !dir.empty())
+    return TimeAnalysis(dir, number(3, 0));
+  if (mode == "batch" && argc > 3) return Batch(dir, argv[3], number(4, 5));
+  if (mode == "batch-memory" && argc > 4)
+    return BatchMemory(dir, argv[3], argv[4]);
+  std::fprintf(stderr,
+               "usage: catalog_bench generate DIR [TABLES] [COLUMNS]\n"
+               "       catalog_bench compare DIR [RUNS]\n"
+               "       catalog_bench analysis DIR [MIN_PCT]\n"
+               "       catalog_bench batch DIR PROGRAM [RUNS]\n"
+               "       catalog_bench batch-memory DIR PROGRAM LABEL\n");
   return 64;
 }

@@ -1,21 +1,32 @@
 #!/usr/bin/env bash
-# Generates the 20,000-table catalog and times SQLite alone against the
-# analysis run. Usage: bench/run.sh [BUILD_DIR]  (default: build-bench,
+# Generates catalogs of 20,000 and 100,000 tables (20 columns each) and
+# measures the analysis against SQLite alone, the windows with and without
+# progress, the command-line tool, the time to the first window and the
+# peak memory. Ends with one "ratio NAME VALUE" or "peak-mb NAME VALUE"
+# line per target. Usage: bench/run.sh [BUILD_DIR]  (default: build-bench,
 # configured as a release build).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 BUILD=${1:-build-bench}
 cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTCE_BUILD_TESTS=OFF >/dev/null
-cmake --build "$BUILD" --target catalog_bench tvcli09b >/dev/null
+cmake --build "$BUILD" --target catalog_bench windows_bench tvcli09b tarvex-compest-batch >/dev/null
 BENCH="$BUILD/bin/catalog_bench"
+WINDOWS="$BUILD/bin/windows_bench"
+BATCH="$(pwd)/$BUILD/bin/tarvex-compest-batch"
+export QT_QPA_PLATFORM=offscreen
 DATA=$(mktemp -d)
+OUT="$DATA/results.txt"
 trap 'rm -rf "$DATA"' EXIT
 "$BENCH" generate "$DATA/large" 20000 20
-"$BENCH" generate "$DATA/small" 5000 20
+"$BENCH" generate "$DATA/huge" 100000 20
+
 echo "-- 20,000 tables, 400,000 columns"
-"$BENCH" sqlite "$DATA/large"
-"$BENCH" sqlite-read "$DATA/large"
-"$BENCH" analysis "$DATA/large"
-echo "-- listing nothing (minimum 100 %): memory beside the grid rows"
-"$BENCH" analysis "$DATA/small" 100
-"$BENCH" analysis "$DATA/large" 100
+"$BENCH" compare "$DATA/large" 15 | tee -a "$OUT"
+"$WINDOWS" "$DATA/large" 3 2>/dev/null | tee -a "$OUT"
+"$BENCH" batch "$DATA/large" "$BATCH" 5 | tee -a "$OUT"
+echo "-- 100,000 tables, 2,000,000 columns: peak memory"
+"$BENCH" analysis "$DATA/huge" | tee -a "$OUT"
+"$WINDOWS" "$DATA/huge" memory 100k 2>/dev/null | tee -a "$OUT"
+"$BENCH" batch-memory "$DATA/huge" "$BATCH" 100k | tee -a "$OUT"
+echo "-- targets"
+grep -E '^(ratio|peak-mb|startup-ms) ' "$OUT"

@@ -709,7 +709,7 @@ TVCLI_EXPORT SQLRETURN SQL_API SQLBindCol(SQLHSTMT handle, SQLUSMALLINT column,
 TVCLI_EXPORT SQLRETURN SQL_API SQLFetch(SQLHSTMT handle) {
   Stmt* stmt = As<Stmt>(handle, Kind::kStmt);
   if (stmt == nullptr) return SQL_INVALID_HANDLE;
-  stmt->diags.clear();
+  if (!stmt->diags.empty()) stmt->diags.clear();
   if (!stmt->executed)
     return stmt->ClientError("24000", "Invalid cursor state.");
   if (!stmt->row_pending) {

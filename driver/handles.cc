@@ -1,5 +1,6 @@
 #include "handles.h"
 
+#include <atomic>
 #include <mutex>
 #include <unordered_map>
 
@@ -16,6 +17,11 @@ std::unordered_map<void*, Handle*>& Registry() {
   return *registry;
 }
 
+// The handle found last: a fetch loop asks for the same statement row
+// after row, and is answered without the lock. Cleared when that handle
+// goes.
+std::atomic<Handle*> g_last_found{nullptr};
+
 }  // namespace
 
 void Register(Handle* handle) {
@@ -26,13 +32,18 @@ void Register(Handle* handle) {
 void Unregister(Handle* handle) {
   std::lock_guard<std::mutex> lock(RegistryMutex());
   Registry().erase(handle);
+  Handle* expected = handle;
+  g_last_found.compare_exchange_strong(expected, nullptr);
 }
 
 Handle* Lookup(void* handle, Kind kind) {
   if (handle == nullptr) return nullptr;
+  Handle* last = g_last_found.load(std::memory_order_acquire);
+  if (last == handle) return last->kind == kind ? last : nullptr;
   std::lock_guard<std::mutex> lock(RegistryMutex());
   auto it = Registry().find(handle);
   if (it == Registry().end() || it->second->kind != kind) return nullptr;
+  g_last_found.store(it->second, std::memory_order_release);
   return it->second;
 }
 

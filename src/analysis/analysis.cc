@@ -105,6 +105,7 @@ RunResult RunAnalysis(const RunContext& c, RunProgress* progress,
     return fail(std::move(status));
   }
   c.logger.Log("Query", "Reading result set");
+  if (progress != nullptr) progress->Started();
 
   TableReader reader(statement, c.logger);
   ProgressTicker ticker(progress);

@@ -22,6 +22,9 @@ namespace tce {
 class RunProgress {
  public:
   virtual ~RunProgress() = default;
+  // The query runs and its rows are about to be read: what an earlier run
+  // listed can go.
+  virtual void Started() {}
   // Called before a fetch while the number of listed tables is a multiple
   // of ten: `tick` (1 to 100, then from 1 again) and the tables listed.
   // Cheap to call: the windows repaint by elapsed time, not per call.

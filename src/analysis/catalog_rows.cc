@@ -13,33 +13,42 @@ constexpr int32_t kLargestPageSize = 65536;
 
 // The leading numeric part of a catalog value as Fixed4; a value beyond
 // Fixed4's range is held at its end, with a log entry.
-Fixed4 FixedValue(const std::string& text, const char* what, bool log,
+Fixed4 FixedValue(const std::string& text, const char* what,
                   const Logger& logger) {
+  // 15 digits always fit: the common case needs no conversion from double.
+  constexpr int64_t kLargestWhole = INT64_MAX / Fixed4::kScale;
+  if (const std::optional<int64_t> plain = PlainInteger(text);
+      plain && *plain <= kLargestWhole && *plain >= -kLargestWhole) {
+    return Fixed4::FromInt(*plain);
+  }
   const double value = LeadingNumber(text);
   if (std::optional<Fixed4> fixed = Fixed4::TryFromDouble(value)) return *fixed;
   const Fixed4 held = Fixed4::FromDouble(value);
-  if (log)
-    logger.Log("Catalog", std::string(what) + " " + text +
-                              " is beyond the numbers the estimate can hold; "
-                              "taken as " +
-                              held.ToText());
+  logger.Log("Catalog", std::string(what) + " " + text +
+                            " is beyond the numbers the estimate can hold; "
+                            "taken as " +
+                            held.ToText());
   return held;
 }
 
 std::optional<int64_t> IntegerValue(const std::string& text, int64_t min,
                                     int64_t max) {
+  if (const std::optional<int64_t> plain = PlainInteger(text)) {
+    if (*plain < min || *plain > max) return std::nullopt;
+    return plain;
+  }
   return RoundToRange(LeadingNumber(text), min, max);
 }
 
 // A table whose page count or page size cannot be real counts as a table
 // without statistics: no sizes, no estimate from how full its pages are.
 void CheckTableStatistics(CatalogColumnRow& row, const Statement& statement,
-                          bool first_of_table, const Logger& logger) {
+                          const Logger& logger) {
   const bool pages_real = row.PagesUsed >= Fixed4();
   const bool page_size_real =
       row.PageSize >= kSmallestPageSize && row.PageSize <= kLargestPageSize;
   if (pages_real && page_size_real) return;
-  if (first_of_table && logger.debug()) {
+  if (logger.debug()) {
     logger.WriteLog(
         "Catalog",
         "Table " + statement.StatementResult(kOwnerColumn) + "." +
@@ -57,7 +66,7 @@ void CheckTableStatistics(CatalogColumnRow& row, const Statement& statement,
 }  // namespace
 
 void FillColumnRow(const Statement& statement, CatalogColumnRow& row,
-                   const Logger& logger, bool first_of_table) {
+                   const Logger& logger, const CatalogColumnRow* first) {
   // A reused slot must not carry a previous table's values into this one.
   row.CompressionPct = Fixed4();
   row.TypeName.clear();
@@ -65,15 +74,22 @@ void FillColumnRow(const Statement& statement, CatalogColumnRow& row,
   row.PageSize = 0;
   row.ColumnStorage = 0;
 
-  row.PagesUsed = FixedValue(statement.StatementResult(kPagesUsedColumn),
-                             "Pages used", first_of_table, logger);
-  row.RowCount = FixedValue(statement.StatementResult(kRowCountColumn),
-                            "Row count", first_of_table, logger);
-  if (auto page_size = IntegerValue(statement.StatementResult(kPageSizeColumn),
-                                    INT32_MIN, INT32_MAX)) {
-    row.PageSize = static_cast<int32_t>(*page_size);
+  if (first != nullptr) {
+    // The table's own values are the same on each of its rows.
+    row.PagesUsed = first->PagesUsed;
+    row.RowCount = first->RowCount;
+    row.PageSize = first->PageSize;
+  } else {
+    row.PagesUsed = FixedValue(statement.StatementResult(kPagesUsedColumn),
+                               "Pages used", logger);
+    row.RowCount = FixedValue(statement.StatementResult(kRowCountColumn),
+                              "Row count", logger);
+    if (auto page_size = IntegerValue(
+            statement.StatementResult(kPageSizeColumn), INT32_MIN, INT32_MAX)) {
+      row.PageSize = static_cast<int32_t>(*page_size);
+    }
+    CheckTableStatistics(row, statement, logger);
   }
-  CheckTableStatistics(row, statement, first_of_table, logger);
   row.ColumnName = statement.StatementResult(kColumnNameColumn);
   if (auto code = IntegerValue(statement.StatementResult(kTypeCodeColumn),
                                INT32_MIN, INT32_MAX)) {
@@ -119,8 +135,11 @@ Status TableReader::Next(std::string& owner, std::string& table,
         step = Step::kTable;
         return Status();
       }
-      const bool first = columns.ColumnCount() == 0;
-      FillColumnRow(statement_, columns.Append(), logger_, first);
+      // Appended first: a new slot may move the ones before it.
+      CatalogColumnRow& row = columns.Append();
+      const CatalogColumnRow* first =
+          columns.ColumnCount() == 1 ? nullptr : &columns[0];
+      FillColumnRow(statement_, row, logger_, first);
     }
     if (!before_fetch()) {
       statement_.CloseStatement();

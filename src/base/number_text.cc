@@ -1,5 +1,6 @@
 #include "base/number_text.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <string>
@@ -35,32 +36,31 @@ std::string WithLeadingBlank(std::string text) {
   return " " + text;
 }
 
+std::optional<int64_t> PlainInteger(std::string_view text) {
+  const char* p = text.data();
+  const char* end = p + text.size();
+  while (p < end && *p == ' ') ++p;
+  bool negative = false;
+  if (p < end && (*p == '-' || *p == '+')) negative = *p++ == '-';
+  const char* first_digit = p;
+  const char* last = std::min(end, first_digit + 15);
+  int64_t value = 0;
+  for (; p < last && static_cast<unsigned char>(*p - '0') < 10; ++p) {
+    value = value * 10 + (*p - '0');
+  }
+  if (p == first_digit) return std::nullopt;
+  // Only when nothing after the digits could continue the number.
+  if (p < end && std::string_view("0123456789. \t\r\neEdD").find(*p) !=
+                     std::string_view::npos) {
+    return std::nullopt;
+  }
+  return negative ? -value : value;
+}
+
 double LeadingNumber(std::string_view text) {
   // Most catalog values are plain integers: read those directly.
-  {
-    size_t i = 0;
-    while (i < text.size() && text[i] == ' ') ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '-' || text[i] == '+')) {
-      negative = text[i] == '-';
-      ++i;
-    }
-    const size_t first_digit = i;
-    int64_t value = 0;
-    while (i < text.size() && text[i] >= '0' && text[i] <= '9' &&
-           i - first_digit < 15) {
-      value = value * 10 + (text[i] - '0');
-      ++i;
-    }
-    // Only when nothing after the digits could continue the number.
-    const bool ends =
-        i == text.size() ||
-        std::string_view("0123456789. \t\r\neEdD").find(text[i]) ==
-            std::string_view::npos;
-    if (i > first_digit && ends) {
-      return negative ? -static_cast<double>(value)
-                      : static_cast<double>(value);
-    }
+  if (const std::optional<int64_t> plain = PlainInteger(text)) {
+    return static_cast<double>(*plain);
   }
   // Collect the characters of the number, skipping blanks, then let strtod
   // convert exactly what was collected.

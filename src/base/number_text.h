@@ -33,6 +33,12 @@ std::string WithLeadingBlank(std::string text);
 // be infinite when the exponent is out of range.
 double LeadingNumber(std::string_view text);
 
+// The value of a text that is a plain whole number of at most 15 digits
+// (blanks before it, a sign, digits, and nothing after them that could
+// continue a number), or nullopt; LeadingNumber of such a text is exactly
+// this value.
+std::optional<int64_t> PlainInteger(std::string_view text);
+
 // LeadingNumber rounded half to even and converted to a 64-bit integer;
 // nullopt when the value does not fit.
 std::optional<int64_t> LenientInteger(std::string_view text);

@@ -8,6 +8,26 @@
 #include "base/text_util.h"
 
 namespace tce {
+namespace {
+
+bool IsNumericType(SQLSMALLINT type) {
+  switch (type) {
+    case SQL_NUMERIC:
+    case SQL_DECIMAL:
+    case SQL_INTEGER:
+    case SQL_SMALLINT:
+    case SQL_FLOAT:
+    case SQL_REAL:
+    case SQL_DOUBLE:
+    case SQL_BIGINT:
+    case SQL_TINYINT:
+      return true;
+    default:
+      return false;
+  }
+}
+
+}  // namespace
 
 std::string ResolveSqlMarkers(std::string_view sql, bool for_execution) {
   if (!sql.empty() && sql.front() == '~') sql.remove_prefix(1);
@@ -117,7 +137,8 @@ Status Statement::BindColumns() {
     if (type == kDistributionType) size = kDistributionSize;
     if (size > static_cast<SQLULEN>(kMaxColumnSize)) size = kMaxColumnSize;
     const ColumnSlot slot{static_cast<int16_t>(running_offset),
-                          static_cast<int16_t>(size + kSlotPadding)};
+                          static_cast<int16_t>(size + kSlotPadding),
+                          IsNumericType(type)};
     slots_.push_back(slot);
     rc = cli.BindCol(handle_.get(), c, SQL_C_CHAR,
                      buffer_->data() + slot.offset - 1, slot.length,
@@ -183,11 +204,19 @@ void Statement::SlotTextInto(int column, bool trim, std::string& text) const {
   }
   const char* begin =
       reinterpret_cast<const char*>(buffer_->data()) + slot.offset - 1;
-  // The driver cuts a longer value to the slot less its zero byte.
+  // The driver cuts a longer value to the slot less its zero byte; the
+  // indicator gives the length, and a number's text needs no other look.
   size_t length = static_cast<size_t>(slot.length - 1);
   if (indicator >= 0) length = std::min(length, static_cast<size_t>(indicator));
-  if (const void* zero = std::memchr(begin, '\0', length)) {
-    length = static_cast<size_t>(static_cast<const char*>(zero) - begin);
+  if (slot.numeric && indicator >= 0) {
+    text.assign(begin, length);
+    return;
+  }
+  // Without a length from the driver the value ends at its zero byte.
+  if (indicator < 0 || static_cast<size_t>(indicator) > length) {
+    if (const void* zero = std::memchr(begin, '\0', length)) {
+      length = static_cast<size_t>(static_cast<const char*>(zero) - begin);
+    }
   }
   const char* stop = begin + length;
   if (trim) {

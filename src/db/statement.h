@@ -32,6 +32,7 @@ inline constexpr SQLSMALLINT kDistributionType = -101;
 struct ColumnSlot {
   int16_t offset = 0;  // number of the slot's first byte, counted from 1
   int16_t length = 0;  // bytes reserved
+  bool numeric = false;  // a number's text: no zero bytes or line feeds
 };
 
 // Turns the layout markers of the program's SQL texts into spaces (for

@@ -24,27 +24,29 @@ std::optional<DistributionSummary> ReadDistributionSummary(
     std::string_view text) {
   constexpr std::string_view kMagic = "TVD1";
   if (text.substr(0, kMagic.size()) != kMagic) return std::nullopt;
-  text.remove_prefix(kMagic.size());
-  if (!text.empty() && text.front() != ';') return std::nullopt;
+  const char* p = text.data() + kMagic.size();
+  const char* const end = text.data() + text.size();
+  if (p < end && *p != ';') return std::nullopt;
 
   std::optional<uint64_t> s, d, f1;
-  while (!text.empty()) {
-    text.remove_prefix(1);  // the ";" before the field
-    const size_t end = std::min(text.find(';'), text.size());
-    const std::string_view field = text.substr(0, end);
-    text.remove_prefix(end);
-    if (field.empty()) continue;
-    const size_t equals = field.find('=');
+  while (p < end) {
+    ++p;  // the ";" before the field
+    const char* field = p;
+    while (p < end && *p != ';' && *p != '=') ++p;
+    if (p == field && (p == end || *p == ';')) continue;  // an empty field
     // Past the summary (bins, or a chunk cut short): stop reading here.
-    if (equals == std::string_view::npos) break;
-    const std::string_view key = field.substr(0, equals);
-    std::optional<uint64_t>* slot = key == "s"    ? &s
-                                    : key == "d"  ? &d
-                                    : key == "f1" ? &f1
-                                                  : nullptr;
+    if (p == end || *p != '=') break;
+    const std::string_view key(field, static_cast<size_t>(p - field));
+    const char* value = ++p;
+    while (p < end && *p != ';') ++p;
+    std::optional<uint64_t>* slot = nullptr;
+    if (key.size() == 1 && key[0] == 's') slot = &s;
+    if (key.size() == 1 && key[0] == 'd') slot = &d;
+    if (key.size() == 2 && key[0] == 'f' && key[1] == '1') slot = &f1;
     if (slot == nullptr) continue;               // a field of a later format
     if (slot->has_value()) return std::nullopt;  // repeated
-    *slot = PlainNumber(field.substr(equals + 1));
+    *slot =
+        PlainNumber(std::string_view(value, static_cast<size_t>(p - value)));
     if (!slot->has_value()) return std::nullopt;
   }
   if (!s || !d || !f1 || *d > *s || *f1 > *d) return std::nullopt;

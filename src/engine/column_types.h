@@ -26,7 +26,8 @@ enum StorageClass : int16_t {
 // The type name of a catalog type code; only the low 8 bits count. An
 // unlisted code gives "UNKNOWN" and, when the debug log is on, the entry
 // "Data Type" / "Unknown datatype=<code AND 255>".
-std::string TypeNameFromCode(int32_t type_code, const Logger& reporter);
+const std::string& TypeNameFromCode(int32_t type_code,
+                                    const Logger& reporter);
 
 // The byte length a column takes in an uncompressed row, and its storage
 // class through `storage`.

@@ -38,6 +38,10 @@ Fixed4 Fixed4::FromInt(int64_t whole) {
 
 std::optional<Fixed4> Fixed4::TryFromDouble(double value) {
   if (!std::isfinite(value)) return std::nullopt;
+  // Whole numbers, the usual case, are exact as they are.
+  if (std::fabs(value) < 9e14 && value == std::trunc(value)) {
+    return FromRaw(static_cast<int64_t>(value) * kScale);
+  }
   // The exact binary value is m * 2^e; m * 10000 * 2^e is rounded to a
   // whole number of ten-thousandths, halves to even, with no rounding on
   // the way (multiplying by 10000 in double would round first).
@@ -53,7 +57,16 @@ std::optional<Fixed4> Fixed4::TryFromDouble(double value) {
   } else if (shift < -120) {
     raw = 0;  // far below half a ten-thousandth
   } else {
-    raw = DivideHalfEven(scaled, static_cast<Wide>(1) << -shift);
+    // Division by a power of two: the quotient and remainder by shifts.
+    const int bits = -shift;
+    const Wide magnitude = scaled < 0 ? -scaled : scaled;
+    Wide quotient = magnitude >> bits;
+    const Wide remainder = magnitude & ((static_cast<Wide>(1) << bits) - 1);
+    const Wide half = static_cast<Wide>(1) << (bits - 1);
+    if (remainder > half || (remainder == half && (quotient & 1) != 0)) {
+      ++quotient;
+    }
+    raw = scaled < 0 ? -quotient : quotient;
   }
   if (raw > INT64_MAX || raw < INT64_MIN) return std::nullopt;
   return FromRaw(static_cast<int64_t>(raw));

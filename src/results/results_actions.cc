@@ -133,8 +133,11 @@ Status ReadTableColumns(const ResultsContext& c, const std::string& owner,
     status = statement.FetchRow(has_row);
     if (!status.ok()) return status;
     if (!has_row) break;
-    const bool first = columns.ColumnCount() == 0;
-    FillColumnRow(statement, columns.Append(), c.connection.logger(), first);
+    // Appended first: a new slot may move the ones before it.
+    CatalogColumnRow& row = columns.Append();
+    const CatalogColumnRow* first =
+        columns.ColumnCount() == 1 ? nullptr : &columns[0];
+    FillColumnRow(statement, row, c.connection.logger(), first);
   }
   c.estimator.Compute(estimate);
   return Status();

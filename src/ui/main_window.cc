@@ -506,14 +506,15 @@ void FormCompression::ShowHelp(const std::string& topic_file) {
 void FormCompression::RefreshChart() {
   chart_caption_->setText(FromBytes(app_.chart.caption));
   chart_->Refresh();
-  chart_caption_->repaint();
+  chart_caption_->update();
 }
 
 void FormCompression::RefreshProgress() {
   progress_bar_->setValue(app_.progress.value);
   progress_text_->setText(FromBytes(app_.progress.text));
-  progress_bar_->repaint();
-  progress_text_->repaint();
+  // Painted when the run next lets events through, never synchronously.
+  progress_bar_->update();
+  progress_text_->update();
 }
 
 QWidget* FormCompression::Find(const std::string& name) const {

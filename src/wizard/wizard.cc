@@ -1,5 +1,7 @@
 #include "wizard/wizard.h"
 
+#include <functional>
+
 #include "analysis/analysis.h"
 #include "base/help_topics.h"
 #include "base/text_util.h"
@@ -22,8 +24,11 @@ class FlagScope {
 // given a turn only when `interval` has passed, and once more at the start.
 class WindowProgress : public RunProgress {
  public:
-  WindowProgress(AppState& app, std::chrono::milliseconds interval)
-      : app_(app), interval_(interval) {}
+  WindowProgress(AppState& app, std::chrono::milliseconds interval,
+                 std::function<void()> started)
+      : app_(app), interval_(interval), started_(std::move(started)) {}
+
+  void Started() override { started_(); }
 
   void Update(int tick, int tables_listed) override {
     tick_ = tick;
@@ -34,7 +39,8 @@ class WindowProgress : public RunProgress {
     // The clock is read every few rows only; rows come in microseconds.
     if (interval_.count() == 0 || ++calls_ % 32 == 0 || first_) {
       const auto now = std::chrono::steady_clock::now();
-      if (first_ || now - last_ >= interval_) {
+      if (first_ || std::chrono::duration_cast<std::chrono::milliseconds>(
+                        now - last_) >= interval_) {
         first_ = false;
         last_ = now;
         Push();
@@ -58,6 +64,7 @@ class WindowProgress : public RunProgress {
   bool dirty_ = false;
   int tick_ = 0;
   int listed_ = 0;
+  std::function<void()> started_;
 };
 
 }  // namespace
@@ -204,7 +211,10 @@ Wizard::AnalysisStep Wizard::RunAnalysis() {
       app_.window_state.LargeResultsShown ? app_.large_grid : app_.results_grid;
   shown.SetVisible(false);
 
-  WindowProgress progress(app_, progress_interval_);
+  // Once the query runs, the grids let go of the last run's tables (they
+  // are hidden meanwhile), so that two results are never held at once.
+  WindowProgress progress(app_, progress_interval_,
+                          [this] { Publish(std::make_shared<ResultSet>()); });
   const RunResult result = tce::RunAnalysis(
       {app_.connection, app_.settings, app_.estimator, app_.reporter},
       &progress, nullptr);

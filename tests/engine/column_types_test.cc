@@ -99,14 +99,24 @@ TEST(ColumnByteLengthTest, DecimalLengthComesFromThePrecision) {
   EXPECT_EQ(Length("MONEY", 16 * 256 + 2, FixedCompressible), 9);
 }
 
-TEST(ColumnByteLengthTest, ExtremeCatalogLengthsDoNotOverflow) {
+TEST(ColumnByteLengthTest, ExtremeCatalogLengthsGiveTheirArithmetic) {
+  StorageClass storage;
+  // VARCHAR keeps the low byte, whatever the length.
   for (int32_t length : {INT32_MIN, -65536, -1, 0, 32767, 65535, INT32_MAX}) {
-    StorageClass storage;
-    for (const char* name :
-         {"VARCHAR", "DECIMAL", "DATETIME", "CHAR", "LVARCHAR", "UNKNOWN"}) {
-      ColumnByteLength(name, length, storage);  // UBSan watches
-    }
+    const int32_t bytes = ColumnByteLength("VARCHAR", length, storage);
+    EXPECT_GE(bytes, 0) << length;
+    EXPECT_LT(bytes, 256) << length;
   }
+  EXPECT_EQ(ColumnByteLength("VARCHAR", INT32_MAX, storage), 255);
+  EXPECT_EQ(ColumnByteLength("VARCHAR", -1, storage), 255);
+  EXPECT_EQ(ColumnByteLength("DECIMAL", INT32_MAX, storage),
+            (INT32_MAX / 256 + 4) / 2);
+  EXPECT_EQ(ColumnByteLength("DECIMAL", INT32_MIN, storage),
+            (INT32_MIN / 256 + 3) / 2);
+  EXPECT_EQ(ColumnByteLength("DATETIME", INT32_MAX, storage), INT32_MAX / 256);
+  EXPECT_EQ(ColumnByteLength("CHAR", INT32_MIN, storage), INT32_MIN);
+  EXPECT_EQ(ColumnByteLength("LVARCHAR", INT32_MAX, storage), INT32_MAX);
+  EXPECT_EQ(ColumnByteLength("UNKNOWN", INT32_MIN, storage), 72);
 }
 
 TEST(TypeIndexOfTest, MapsEveryNameToItsIndex) {
@@ -124,8 +134,19 @@ TEST(TypeIndexOfTest, MapsEveryNameToItsIndex) {
   EXPECT_EQ(TypeIndexOf("DATE"), 13);
   EXPECT_EQ(TypeIndexOf("TIME"), 14);
   EXPECT_EQ(TypeIndexOf("INTERVAL"), 15);
-  for (const char* name : {"OTHER", "NULL", "UNKNOWN", "BYTE", "TEXT", "CLOB",
-                           "SET", "UNNAMED", "varchar", ""}) {
+  EXPECT_EQ(TypeIndexOf("NVARCHAR"), 2);
+  EXPECT_EQ(TypeIndexOf("CHAR"), 3);
+  EXPECT_EQ(TypeIndexOf("INT8"), 4);
+  EXPECT_EQ(TypeIndexOf("INTEGER"), 7);
+  EXPECT_EQ(TypeIndexOf("BIGINT"), 8);
+  EXPECT_EQ(TypeIndexOf("REAL"), 9);
+  EXPECT_EQ(TypeIndexOf("DECIMAL"), 12);
+  EXPECT_EQ(TypeIndexOf("TIMESTAMP"), 15);
+  EXPECT_EQ(TypeIndexOf("DATETIME"), 15);
+  for (const char* name :
+       {"OTHER", "NULL", "UNKNOWN", "BYTE", "TEXT", "CLOB", "BLOB", "SET",
+        "MULTISET", "LIST", "NAMED", "UNNAMED", "OPAQUE", "varchar", "",
+        "CHAX", "CLOCK", "TIMESTAMPS", "SERIAL9", "UNKNOWX", "INTEGERS"}) {
     EXPECT_EQ(TypeIndexOf(name), 1) << name;
   }
 }
