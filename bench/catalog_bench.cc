@@ -47,7 +47,7 @@ class NoDesktop : public tce::DesktopPort {
  public:
   void ShowMessageBox(const std::string&, const std::string&) override {}
   std::optional<std::string> AskSaveFileName(
-      tce::SaveDialog, const std::optional<std::string>&) override {
+      tce::SaveDialog, const std::optional<std::string>&, bool) override {
     return std::nullopt;
   }
   void SetWaitCursor(bool) override {}

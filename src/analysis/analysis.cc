@@ -59,6 +59,21 @@ std::optional<TableEstimate> MakeTableEstimate(const std::string& owner,
   record.pages_used = first.PagesUsed;
   record.page_size = first.PageSize;
   record.pct = pct;
+  record.basis.table_has_statistics = first.RowCount > Fixed4();
+  for (const CatalogColumnRow& column : estimate.TableColumns.columns()) {
+    ++record.basis.columns;
+    switch (column.Basis) {
+      case ColumnBasis::kFull:
+        ++record.basis.full;
+        break;
+      case ColumnBasis::kSampled:
+        ++record.basis.sampled;
+        break;
+      case ColumnBasis::kNone:
+        ++record.basis.none;
+        break;
+    }
+  }
   if (first.RowCount > Fixed4()) {
     if (settings.ShowPageSavings) {
       record.size = first.PagesUsed.ToDouble();

@@ -110,7 +110,8 @@ void FillColumnRow(const Statement& statement, CatalogColumnRow& row,
     row.ByteLength = 0;
   }
   row.Distribution = statement.StatementResult(kDistributionColumn);
-  row.Cardinality = CardinalityOf(row.Distribution, row.RowCount);
+  row.Cardinality = CardinalityOf(row.Distribution, row.RowCount, &row.Basis,
+                                  &row.SampleSize);
 }
 
 Status TableReader::Next(std::string& owner, std::string& table,

@@ -32,7 +32,7 @@ class ConsoleDesktop : public DesktopPort {
     }
   }
   std::optional<std::string> AskSaveFileName(
-      SaveDialog, const std::optional<std::string>&) override {
+      SaveDialog, const std::optional<std::string>&, bool) override {
     return std::nullopt;
   }
   void SetWaitCursor(bool) override {}

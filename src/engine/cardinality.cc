@@ -53,10 +53,12 @@ std::optional<DistributionSummary> ReadDistributionSummary(
   return DistributionSummary{*s, *d, *f1};
 }
 
-double getCard(std::string& distribution, double rows) {
+namespace {
+
+// getCard on a summary already read.
+double CardinalityFromSummary(const std::optional<DistributionSummary>& summary,
+                              double rows) {
   if (!std::isfinite(rows)) rows = 0.0;
-  const std::optional<DistributionSummary> summary =
-      ReadDistributionSummary(distribution);
   if (!summary) return rows > 0.0 ? rows : 0.0;
   const double s = static_cast<double>(summary->sampled);
   const double d = static_cast<double>(summary->distinct);
@@ -68,8 +70,30 @@ double getCard(std::string& distribution, double rows) {
   return std::clamp(duj1, d, rows);
 }
 
-Fixed4 CardinalityOf(std::string& distribution, Fixed4 row_count) {
-  return Fixed4::FromDouble(getCard(distribution, row_count.ToDouble()));
+}  // namespace
+
+ColumnBasis BasisOf(const std::optional<DistributionSummary>& summary,
+                    double rows) {
+  if (!summary) return ColumnBasis::kNone;
+  if (!std::isfinite(rows) || rows <= 0.0 ||
+      static_cast<double>(summary->sampled) >= rows) {
+    return ColumnBasis::kFull;
+  }
+  return summary->sampled == 0 ? ColumnBasis::kNone : ColumnBasis::kSampled;
+}
+
+double getCard(std::string& distribution, double rows) {
+  return CardinalityFromSummary(ReadDistributionSummary(distribution), rows);
+}
+
+Fixed4 CardinalityOf(std::string& distribution, Fixed4 row_count,
+                     ColumnBasis* basis, uint64_t* sample) {
+  const std::optional<DistributionSummary> summary =
+      ReadDistributionSummary(distribution);
+  const double rows = row_count.ToDouble();
+  if (basis != nullptr) *basis = BasisOf(summary, rows);
+  if (sample != nullptr) *sample = summary ? summary->sampled : 0;
+  return Fixed4::FromDouble(CardinalityFromSummary(summary, rows));
 }
 
 }  // namespace tce

@@ -19,6 +19,14 @@
 
 namespace tce {
 
+// Where a column's cardinality came from.
+enum class ColumnBasis : uint8_t {
+  kFull,     // a distribution built from all rows: the count is exact
+  kSampled,  // built from a sample of the rows: the count is estimated
+  kNone,     // no distribution, or one that cannot be read (or an empty
+             // sample): every row is taken as distinct
+};
+
 struct DistributionSummary {
   uint64_t sampled = 0;   // s
   uint64_t distinct = 0;  // d
@@ -41,7 +49,14 @@ double getCard(std::string& distribution, double rows);
 
 // What every caller does with a column: calls getCard on the column's
 // distribution with the row count, and rounds the result to four decimals.
-Fixed4 CardinalityOf(std::string& distribution, Fixed4 row_count);
+// `basis` and `sample` (when given) say what the figure rests on: the
+// sample's size for a sampled distribution.
+Fixed4 CardinalityOf(std::string& distribution, Fixed4 row_count,
+                     ColumnBasis* basis = nullptr, uint64_t* sample = nullptr);
+
+// What getCard's figure for this distribution and row count rests on.
+ColumnBasis BasisOf(const std::optional<DistributionSummary>& summary,
+                    double rows);
 
 }  // namespace tce
 

@@ -11,6 +11,7 @@
 
 #include "base/debug_log.h"
 #include "base/run_settings.h"
+#include "engine/cardinality.h"
 #include "engine/column_types.h"
 #include "engine/fixed4.h"
 #include "engine/type_statistics.h"
@@ -29,6 +30,9 @@ struct CatalogColumnRow {
   Fixed4 CompressionPct;      // written by Compute
   int32_t PageSize = 0;       // bytes
   int16_t ColumnStorage = 0;  // a StorageClass; other values count nothing
+  // What Cardinality rests on, and the sample's size when sampled.
+  ColumnBasis Basis = ColumnBasis::kNone;
+  uint64_t SampleSize = 0;
 };
 
 // The columns of the one table being estimated. Slots are reused from table

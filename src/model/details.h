@@ -9,16 +9,20 @@
 #include <string>
 #include <vector>
 
+#include "engine/cardinality.h"
 #include "engine/fixed4.h"
 
 namespace tce {
 
-// Where a column's cardinality came from.
-enum class ColumnBasis : uint8_t {
-  kFull,     // a distribution built from all rows
-  kSampled,  // built from a sample of the rows
-  kNone,     // no distribution, or one that cannot be read
-};
+// The basis as the details grid shows it: "full", "sampled 2,000 of
+// 1.2 M" or "none".
+std::string BasisText(ColumnBasis basis, uint64_t sample, Fixed4 rows);
+// What the basis means for the estimate, for the cell's tooltip.
+std::string BasisExplanation(ColumnBasis basis, uint64_t sample, Fixed4 rows);
+// A count for people: 9,500; 340 k; 1.2 M; 3.4 G.
+std::string HumanCount(double count);
+// Whole numbers with thousands separators: 1,200,000.
+std::string Grouped(uint64_t count);
 
 struct ColumnDetail {
   std::string name;
@@ -32,7 +36,8 @@ struct ColumnDetail {
 
 class DetailsModel {
  public:
-  static constexpr int kColumns = 4;
+  // The four columns of the catalog's details and "Statistics".
+  static constexpr int kColumns = 5;
 
   void SetHeader(int col, std::string text, int width_twips);
   const std::string& HeaderText(int col) const { return header_[col]; }
@@ -45,8 +50,8 @@ class DetailsModel {
   std::function<void()> on_change;  // redraw
 
  private:
-  std::array<std::string, kColumns> header_;
-  std::array<int, kColumns> widths_{1300, 1150, 700, 700};
+  std::array<std::string, kColumns> header_{"", "", "", "", "Statistics"};
+  std::array<int, kColumns> widths_{1300, 1150, 700, 700, 1500};
   std::vector<ColumnDetail> lines_;
 };
 

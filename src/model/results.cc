@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <numeric>
 
 #include "base/number_text.h"
@@ -81,6 +82,70 @@ double CompressedInBytes(const TableEstimate& table, SizeUnit unit) {
   return table.compressed * (unit == SizeUnit::kPages
                                  ? static_cast<double>(table.page_size)
                                  : 1024.0);
+}
+
+ResultTotals TotalsOf(const ResultSet& results) {
+  ResultTotals totals;
+  totals.tables = results.tables.size();
+  for (const TableEstimate& table : results.tables) {
+    if (!table.HasStatistics()) continue;
+    totals.size_bytes += SizeInBytes(table, results.unit);
+    totals.compressed_bytes += CompressedInBytes(table, results.unit);
+  }
+  if (totals.size_bytes > 0) {
+    totals.saved_pct = (totals.size_bytes - totals.compressed_bytes) * 100.0 /
+                       totals.size_bytes;
+  }
+  return totals;
+}
+
+std::string HumanBytes(double bytes) {
+  if (!std::isfinite(bytes) || bytes < 0) bytes = 0;
+  if (bytes < 1024) {
+    return FormatNumber(std::floor(bytes)) + (bytes == 1 ? " byte" : " bytes");
+  }
+  const char* units[] = {"kB", "MB", "GB", "TB"};
+  double value = bytes / 1024.0;
+  int unit = 0;
+  while (value >= 1024.0 && unit < 3) {
+    value /= 1024.0;
+    ++unit;
+  }
+  char text[48];
+  std::snprintf(text, sizeof text, value < 100 ? "%.1f %s" : "%.0f %s", value,
+                units[unit]);
+  return text;
+}
+
+std::string TotalsLine(const ResultTotals& totals) {
+  char saved[32];
+  std::snprintf(saved, sizeof saved, "%.0f", totals.saved_pct);
+  return std::to_string(totals.tables) +
+         (totals.tables == 1 ? " table listed: " : " tables listed: ") +
+         HumanBytes(totals.size_bytes) + ", " +
+         HumanBytes(totals.compressed_bytes) + " compressed, " + saved +
+         " % saved";
+}
+
+std::string BasisSummary(const TableEstimate& table) {
+  const StatisticsBasis& b = table.basis;
+  if (!table.HasStatistics()) {
+    return "No statistics for this table (its row count is 0 or less): no "
+           "sizes are estimated, and its variable-length columns count at "
+           "their declared maximum. Updating its statistics gives an "
+           "estimate.";
+  }
+  std::string text = std::to_string(b.columns) +
+                     (b.columns == 1 ? " column: " : " columns: ") +
+                     std::to_string(b.full) + " full, " +
+                     std::to_string(b.sampled) + " sampled, " +
+                     std::to_string(b.none) + " without a distribution";
+  if (b.none > 0) {
+    text +=
+        "\nColumns without a distribution count every row as distinct, "
+        "so the saving shown may be too low.";
+  }
+  return text;
 }
 
 ResultsGrid::ResultsGrid() : results_(std::make_shared<ResultSet>()) {}

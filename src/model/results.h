@@ -83,6 +83,23 @@ double CellValue(const TableEstimate& table, int col);
 double SizeInBytes(const TableEstimate& table, SizeUnit unit);
 double CompressedInBytes(const TableEstimate& table, SizeUnit unit);
 
+// The results in sum: the tables listed, their size and compressed size in
+// bytes (tables without statistics add nothing), the overall saving.
+struct ResultTotals {
+  size_t tables = 0;
+  double size_bytes = 0;
+  double compressed_bytes = 0;
+  double saved_pct = 0;  // 0 when there is no size
+};
+ResultTotals TotalsOf(const ResultSet& results);
+// "1.2 GB": bytes in kB, MB, GB or TB (of 1024), or "512 bytes".
+std::string HumanBytes(double bytes);
+// The totals line under the results grids: "64 tables listed: 1.2 GB,
+// 0.7 GB compressed, 42 % saved".
+std::string TotalsLine(const ResultTotals& totals);
+// What a listed table's estimate rests on, as the grid row's tooltip.
+std::string BasisSummary(const TableEstimate& table);
+
 // Told when a grid changes.
 class ResultsGridObserver {
  public:

@@ -152,6 +152,8 @@ std::vector<ColumnDetail> ColumnDetails(const EstimateContext& estimate) {
     line.bytes = column.ByteLength;
     line.pct = column.CompressionPct;
     line.rows = column.RowCount;
+    line.basis = column.Basis;
+    line.sample = column.SampleSize;
     lines.push_back(std::move(line));
   }
   return lines;
@@ -265,7 +267,7 @@ void ExportResults(const ResultsContext& c, const ResultsGrid& grid,
                    const std::optional<std::string>& proposed_name) {
   DesktopPort& desktop = c.reporter.desktop();
   const std::optional<std::string> chosen =
-      desktop.AskSaveFileName(which, proposed_name);
+      desktop.AskSaveFileName(which, proposed_name, c.settings.TabDelimited);
   if (!chosen || chosen->empty()) return;
   std::FILE* file = std::fopen(chosen->c_str(), "wb");
   if (file == nullptr) {

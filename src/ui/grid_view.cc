@@ -2,8 +2,10 @@
 
 #include <QApplication>
 #include <QHeaderView>
+#include <QHelpEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QToolTip>
 
 #include "base/number_text.h"
 #include "ui/qt_text.h"
@@ -61,6 +63,8 @@ QVariant ResultsTableModel::data(const QModelIndex& index, int role) const {
       return {};
     case Qt::TextAlignmentRole:
       return static_cast<int>(kResultAlignments[col] | Qt::AlignVCenter);
+    case Qt::ToolTipRole:
+      return FromBytes(BasisSummary(grid_.Row(row)));
     default:
       return {};
   }
@@ -121,14 +125,22 @@ QVariant DetailsTableModel::data(const QModelIndex& index, int role) const {
         return QString::number(line.bytes);
       case 3:
         return QString::fromStdString(line.pct.ToText());
+      case 4:
+        return QString::fromStdString(
+            BasisText(line.basis, line.sample, line.rows));
       default:
         return {};
     }
   }
+  if (role == Qt::ToolTipRole && index.column() == 4) {
+    return QString::fromStdString(
+        BasisExplanation(line.basis, line.sample, line.rows));
+  }
   if (role == Qt::TextAlignmentRole) {
-    return static_cast<int>(
-        Qt::AlignVCenter |
-        (index.column() >= 2 ? Qt::AlignRight : Qt::AlignLeft));
+    return static_cast<int>(Qt::AlignVCenter |
+                            (index.column() == 2 || index.column() == 3
+                                 ? Qt::AlignRight
+                                 : Qt::AlignLeft));
   }
   return {};
 }
@@ -147,6 +159,19 @@ void DetailsTableModel::Refresh() {
   endResetModel();
   headerDataChanged(Qt::Horizontal, 0, DetailsModel::kColumns - 1);
   if (on_reset) on_reset();
+}
+
+TotalsLabel::TotalsLabel(ResultsGrid& grid, QWidget* parent)
+    : QLabel(parent), grid_(grid) {
+  grid_.AddObserver(this);
+  GridReset();
+}
+
+TotalsLabel::~TotalsLabel() { grid_.RemoveObserver(this); }
+
+void TotalsLabel::GridReset() {
+  setText(grid_.visible() ? FromBytes(TotalsLine(TotalsOf(grid_.results())))
+                          : QString());
 }
 
 void MarkDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
@@ -190,6 +215,7 @@ GridView::GridView(QAbstractTableModel* model, std::vector<int> widths_twips,
   setEditTriggers(QAbstractItemView::NoEditTriggers);
   setWordWrap(false);
   for (int twips : widths_twips) widths_.push_back(Px(twips));
+  user_set_.assign(widths_.size(), false);
   connect(this, &QTableView::clicked, this, [this](const QModelIndex& index) {
     if (on_cell_clicked) on_cell_clicked(index.row() + 1, index.column());
   });
@@ -201,8 +227,10 @@ GridView::GridView(QAbstractTableModel* model, std::vector<int> widths_twips,
   connect(
       horizontalHeader(), &QHeaderView::sectionResized, this,
       [this](int col, int, int size) {
-        if (!resetting_ && col >= 0 && col < static_cast<int>(widths_.size()))
+        if (!resetting_ && col >= 0 && col < static_cast<int>(widths_.size())) {
           widths_[static_cast<size_t>(col)] = size;
+          user_set_[static_cast<size_t>(col)] = true;
+        }
       });
   // What the header does to its sections while the model resets is not the
   // user's doing.
@@ -211,10 +239,40 @@ GridView::GridView(QAbstractTableModel* model, std::vector<int> widths_twips,
   AfterReset();
 }
 
+bool GridView::viewportEvent(QEvent* event) {
+  if (event->type() != QEvent::ToolTip) return QTableView::viewportEvent(event);
+  auto* help = static_cast<QHelpEvent*>(event);
+  const QModelIndex index = indexAt(help->pos());
+  if (!index.isValid()) {
+    QToolTip::hideText();
+    return true;
+  }
+  QString tip = index.data(Qt::ToolTipRole).toString();
+  const QString text = index.data(Qt::DisplayRole).toString();
+  // The room a cell's text has: its width less the margins drawn round it.
+  const int room = visualRect(index).width() - 8;
+  if (!text.isEmpty() && fontMetrics().horizontalAdvance(text) > room) {
+    tip = tip.isEmpty() ? text : text + QStringLiteral("\n\n") + tip;
+  }
+  if (tip.isEmpty()) {
+    QToolTip::hideText();
+  } else {
+    QToolTip::showText(help->globalPos(), tip, viewport(), visualRect(index));
+  }
+  return true;
+}
+
 void GridView::AfterReset() {
   resetting_ = true;
   for (size_t col = 0; col < widths_.size(); ++col) {
-    setColumnWidth(static_cast<int>(col), widths_[col]);
+    // A designed width is widened to show its header whole; a width the
+    // user chose is kept as it is.
+    int width = widths_[col];
+    if (!user_set_[col]) {
+      width = std::max(
+          width, horizontalHeader()->sectionSizeHint(static_cast<int>(col)));
+    }
+    setColumnWidth(static_cast<int>(col), width);
   }
   resetting_ = false;
 }
@@ -222,7 +280,7 @@ void GridView::AfterReset() {
 void GridView::SetColumnWidthTwips(int col, int twips) {
   if (col < 0 || col >= static_cast<int>(widths_.size())) return;
   widths_[static_cast<size_t>(col)] = Px(twips);
-  setColumnWidth(col, widths_[static_cast<size_t>(col)]);
+  AfterReset();
 }
 
 void GridView::SetVisibleFromModel(bool visible) { setVisible(visible); }

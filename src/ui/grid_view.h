@@ -5,6 +5,7 @@
 #define TCE_UI_GRID_VIEW_H_
 
 #include <QAbstractTableModel>
+#include <QLabel>
 #include <QStyledItemDelegate>
 #include <QTableView>
 #include <functional>
@@ -66,6 +67,19 @@ class DetailsTableModel : public QAbstractTableModel {
   DetailsModel& details_;
 };
 
+// The totals line under a results grid, kept up to date with it; empty
+// while the grid is hidden (a run is working).
+class TotalsLabel : public QLabel, public ResultsGridObserver {
+ public:
+  TotalsLabel(ResultsGrid& grid, QWidget* parent);
+  ~TotalsLabel() override;
+  void GridReset() override;
+  void MarksChanged(int, int) override {}
+
+ private:
+  ResultsGrid& grid_;
+};
+
 // Draws the mark cells as unticked or ticked boxes.
 class MarkDelegate : public QStyledItemDelegate {
  public:
@@ -96,9 +110,12 @@ class GridView : public QTableView {
 
  protected:
   void mouseReleaseEvent(QMouseEvent* event) override;
+  // A cell whose text is cut shows it whole in its tooltip.
+  bool viewportEvent(QEvent* event) override;
 
  private:
   std::vector<int> widths_;  // pixels, the user's once dragged
+  std::vector<bool> user_set_;
   bool resetting_ = false;
 };
 

@@ -24,131 +24,13 @@
 #include "base/help_topics.h"
 #include "base/text_util.h"
 #include "ui/grid_view.h"
+#include "ui/large_results_window.h"
 #include "ui/qt_desktop_port.h"
 #include "ui/qt_text.h"
+#include "ui/ui_helpers.h"
 #include "ui/widgets.h"
 
 namespace tce::ui {
-namespace {
-
-constexpr int kPageWidth = 12360;  // twips
-constexpr int kPageHeight = 7440;
-
-void Place(QWidget* widget, int left, int top, int width, int height) {
-  widget->setGeometry(Px(left), Px(top), Px(width), Px(height));
-}
-
-template <typename T>
-T* Make(const char* name, QWidget* parent) {
-  T* widget = new T(parent);
-  widget->setObjectName(QString::fromLatin1(name));
-  return widget;
-}
-
-QLabel* Label(const char* name, const QString& text, QWidget* parent, int left,
-              int top, int width, int height, bool wrap = false) {
-  QLabel* label = Make<QLabel>(name, parent);
-  label->setText(text);
-  label->setWordWrap(wrap);
-  label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-  Place(label, left, top, width, height);
-  return label;
-}
-
-// The panels' picture: a stack of pages pressed into a smaller one.
-QPixmap PanelImage(int size) {
-  QPixmap pixmap(size, size);
-  pixmap.fill(Qt::transparent);
-  QPainter painter(&pixmap);
-  painter.setRenderHint(QPainter::Antialiasing);
-  const double unit = size / 10.0;
-  painter.setPen(QPen(QColor(40, 70, 120), unit * 0.15));
-  for (int i = 0; i < 3; ++i) {
-    painter.setBrush(QColor(200 - i * 30, 215 - i * 25, 240));
-    painter.drawRect(QRectF(unit * (0.8 + i * 0.6), unit * (0.6 + i * 0.6),
-                            unit * 4.2, unit * 5.0));
-  }
-  painter.setBrush(QColor(90, 170, 90));
-  painter.drawRect(QRectF(unit * 6.2, unit * 6.6, unit * 3.0, unit * 2.6));
-  QPolygonF arrow;
-  arrow << QPointF(unit * 6.0, unit * 3.4) << QPointF(unit * 8.6, unit * 3.4)
-        << QPointF(unit * 8.6, unit * 4.6) << QPointF(unit * 9.4, unit * 4.6)
-        << QPointF(unit * 7.3, unit * 6.2) << QPointF(unit * 5.2, unit * 4.6)
-        << QPointF(unit * 6.0, unit * 4.6);
-  painter.setBrush(QColor(230, 140, 40));
-  painter.drawPolygon(arrow);
-  return pixmap;
-}
-
-// A window's `SelectFile`: no file-type filter, no default extension, the
-// default title; replacing a file is confirmed as the toolkit does.
-QFileDialog* SaveFileDialog(QWidget* parent) {
-  auto* dialog = new QFileDialog(parent);
-  dialog->setObjectName(QStringLiteral("SelectFile"));
-  dialog->setAcceptMode(QFileDialog::AcceptSave);
-  dialog->setFileMode(QFileDialog::AnyFile);
-  return dialog;
-}
-
-struct HelpTopic {
-  const char* label;
-  const char* file;
-};
-
-// Which help topic each information label of the options panel opens.
-constexpr HelpTopic kOptionTopics[] = {
-    {"InfoCompression", "TarvexComp-Compression.hlp"},
-    {"InfoTableSize", "TarvexComp-Size.hlp"},
-    {"infoStats", "TarvexComp-StatsLevel.hlp"},
-    {"InfoAlgorithm", "TarvexComp-Cardinality.hlp"},
-    {"InfoPCTEst", "TarvexComp-PCTCalculation.hlp"},
-    {"InfoSize", "TarvexComp-SavingsDisplay.hlp"},
-    {"InfoTables", "TarvexComp-Tables.hlp"},
-    {"InfoSchema", "TarvexComp-Schemas.hlp"},
-    {"InfoDelimiter", "TarvexComp-Delimiter.hlp"},
-    {"infoDebug", "TarvexComp-Debug.hlp"},
-};
-
-struct ToolButton {
-  const char* key;
-  const char* tooltip;
-  QStyle::StandardPixmap icon;
-};
-
-// Builds a results toolbar with its keyed buttons, in their order.
-QToolBar* ResultsToolbar(
-    QWidget* parent, bool with_magnify, const char* exit_tooltip,
-    const std::function<void(const std::string&)>& pressed) {
-  QToolBar* bar = Make<QToolBar>("TB", parent);
-  bar->setIconSize(QSize(16, 16));
-  bar->setMovable(false);
-  bar->setFloatable(false);
-  bar->setStyleSheet(
-      QStringLiteral("QToolBar { spacing: 1px; padding: 0px; }"));
-  const ToolButton buttons[] = {
-      {"graph", "Graph the selected tables", QStyle::SP_FileDialogContentsView},
-      {"clear", "Clear all of the selected tables",
-       QStyle::SP_DialogResetButton},
-      {"output", "Copy results to disk", QStyle::SP_DialogSaveButton},
-      {"magnify", "Separate results as a new window",
-       QStyle::SP_TitleBarMaxButton},
-      {"exit", exit_tooltip, QStyle::SP_DialogCloseButton},
-  };
-  for (const ToolButton& button : buttons) {
-    if (!with_magnify && std::string(button.key) == "magnify") continue;
-    if (std::string(button.key) == "output") bar->addSeparator();
-    QAction* action = bar->addAction(bar->style()->standardIcon(button.icon),
-                                     QString::fromLatin1(button.tooltip));
-    action->setObjectName(QString::fromLatin1(button.key));
-    action->setToolTip(QString::fromLatin1(button.tooltip));
-    const std::string key = button.key;
-    QObject::connect(action, &QAction::triggered, bar,
-                     [pressed, key] { pressed(key); });
-  }
-  return bar;
-}
-
-}  // namespace
 
 FormCompression::FormCompression(AppState& app, QtDesktopPort& desktop)
     : app_(app),
@@ -163,8 +45,11 @@ FormCompression::FormCompression(AppState& app, QtDesktopPort& desktop)
   tabs_->addTab(BuildOptionsPage(), QStringLiteral("Options"));
   tabs_->addTab(BuildResultsPage(), QStringLiteral("Results"));
   const int tab_bar = tabs_->tabBar()->sizeHint().height();
-  tabs_->setGeometry(0, 0, Px(kPageWidth) + 4, Px(kPageHeight) + tab_bar + 4);
-  setFixedSize(tabs_->size());
+  designed_size_ = QSize(Px(kPageWidth) + 4, Px(kPageHeight) + tab_bar + 4);
+  tabs_->setGeometry(QRect(QPoint(0, 0), designed_size_));
+  // The designed size is the smallest; the window may grow and be maximised.
+  setMinimumSize(designed_size_);
+  resize(designed_size_);
   connect(tabs_, &QTabWidget::currentChanged, this,
           [this](int tab) { wizard_.OnTabClick(tab); });
 
@@ -193,12 +78,15 @@ void FormCompression::AddFurniture(QWidget* page, int index,
   QLabel* copyright = Label(("textcopyright_" + n).c_str(), QString(), page,
                             240, 7140, 11880, 255);
   copyright->setStyleSheet(QStringLiteral("color: #666666;"));
+  AnchorToFoot(copyright, false);
   auto* exit = Make<QPushButton>(("ExitAll_" + n).c_str(), page);
   Place(exit, index == kResultsTab ? 240 : 10800, 6600, 1320, 420);
+  AnchorToFoot(exit, index != kResultsTab);
   connect(exit, &QPushButton::clicked, this, [this] { wizard_.ExitAll(); });
   if (with_continue) {
     auto* next = Make<QPushButton>(("DoContinue_" + n).c_str(), page);
     Place(next, 9360, 6600, 1320, 420);
+    AnchorToFoot(next, true);
     next->setDefault(true);
     connect(next, &QPushButton::clicked, this,
             [this, index] { Continue(index); });
@@ -216,7 +104,7 @@ QGroupBox* FormCompression::Frame(const char* name, const char* caption,
     auto* info = new InfoLabel(QString::fromLatin1(info_name), frame);
     info->move(Px(width - 380), Px(20));
     const std::string file = topic;
-    info->on_click = [this, file] { ShowHelp(file); };
+    info->on_click = [this, file] { ShowHelp(file, this); };
   }
   return frame;
 }
@@ -267,172 +155,6 @@ QWidget* FormCompression::BuildConnectionPage() {
   return page;
 }
 
-QWidget* FormCompression::BuildOptionsPage() {
-  auto* page = new QWidget;
-  page->setObjectName(QStringLiteral("OptionsPage"));
-  AddFurniture(page, kOptionsTab, true);
-  Label("textHelp_2", QString(), page, 2040, 420, 10080, 960, true);
-  QGroupBox* options =
-      Frame("tab3CompressOptions", "", page, 2040, 1380, 10080, 4980);
-  std::map<std::string, std::string> topics;
-  for (const HelpTopic& topic : kOptionTopics) topics[topic.label] = topic.file;
-  auto frame = [&](const char* name, const char* caption, int l, int t, int w,
-                   int h, const char* info) {
-    return Frame(name, caption, options, l, t, w, h, info,
-                 topics[info].c_str());
-  };
-
-  auto slider = [&](QGroupBox* box, const char* name, const char* value_name) {
-    QSlider* s = Make<QSlider>(name, box);
-    s->setOrientation(Qt::Horizontal);
-    s->setRange(0, 100);
-    s->setSingleStep(10);
-    s->setPageStep(10);
-    s->setTickInterval(10);
-    s->setTickPosition(QSlider::TicksBelow);
-    Place(s, 120, 330, 2040, 480);
-    Label(value_name, QStringLiteral("0"), box, 2220, 420, 600, 300);
-    return s;
-  };
-  QGroupBox* compression =
-      frame("tab3MinimumCompression", "Minimum Compression (%)", 120, 240, 2880,
-            960, "InfoCompression");
-  QSlider* comp_range = slider(compression, "CompRange", "CompValue");
-  // Every way the slider moves (mouse, keys, wheel) sets the option, so
-  // that the label always shows what the next run uses.
-  connect(comp_range, &QSlider::valueChanged, this,
-          [this](int value) { wizard_.OnCompRangeChange(value); });
-  QGroupBox* size = frame("tab3MinSize", "Minimum Table Size (M)", 3060, 240,
-                          2880, 960, "InfoTableSize");
-  QSlider* min_size = slider(size, "MinTabSize", "MinTabSizeText");
-  connect(min_size, &QSlider::valueChanged, this,
-          [this](int value) { wizard_.OnMinTabSizeChange(value); });
-
-  struct Pair {
-    const char* frame;
-    const char* caption;
-    int l, t, w, h;
-    const char* info;
-    const char* first;
-    const char* first_caption;
-    const char* second;
-    const char* second_caption;
-    bool first_selected;
-  };
-  const Pair pairs[] = {
-      {"tab3Statistics", "Statistics Level", 6000, 240, 3960, 960, "infoStats",
-       "StatsIgnore", "Ignore tables with no statistics", "StatsAll",
-       "Show all tables", false},
-      {"tab3CardAlgorithm", "Cardinality Estimate", 120, 1260, 5400, 840,
-       "InfoAlgorithm", "ColumnCard",
-       "Cardinality based on individual columns only", "MaxCard",
-       "Cardinality based on max value for similar data types", false},
-      {"tab3Algorithm", "Compression Estimate", 5580, 1260, 4380, 840,
-       "InfoPCTEst", "PCTPage", "Use Page compression estimates", "PCTRow",
-       "Use Row compression estimates", true},
-      {"tab3Size", "Savings Display", 120, 2160, 2880, 840, "InfoSize",
-       "OptPageSize", "Show Page Savings", "OptRowSize", "Show Byte Savings",
-       true},
-      {"tab3ExportDelim", "Export Delimiter", 3060, 2160, 2880, 840,
-       "InfoDelimiter", "DelimComma", "Comma Delimiter", "DelimTab",
-       "Tab Delimiter", false},
-  };
-  for (const Pair& pair : pairs) {
-    QGroupBox* box = frame(pair.frame, pair.caption, pair.l, pair.t, pair.w,
-                           pair.h, pair.info);
-    const char* names[] = {pair.first, pair.second};
-    const char* captions[] = {pair.first_caption, pair.second_caption};
-    for (int i = 0; i < 2; ++i) {
-      QRadioButton* button = Make<QRadioButton>(names[i], box);
-      button->setText(QString::fromLatin1(captions[i]));
-      button->setChecked(i == 0 ? pair.first_selected : !pair.first_selected);
-      Place(button, 120, (pair.h > 900 ? 330 : 290) + i * 260, pair.w - 240,
-            260);
-      const std::string name = names[i];
-      connect(button, &QRadioButton::clicked, this, [this, name, button] {
-        wizard_.OnOptionClick(name, button->isChecked());
-      });
-    }
-  }
-  QGroupBox* debug =
-      frame("Frame1", "Debugging", 6000, 2160, 3960, 840, "infoDebug");
-  QCheckBox* show_debug = Make<QCheckBox>("SetShowDebug", debug);
-  show_debug->setText(QStringLiteral("Show Debug Info"));
-  Place(show_debug, 120, 290, 3600, 260);
-  connect(show_debug, &QCheckBox::clicked, this,
-          [this](bool ticked) { wizard_.OnShowDebugClick(ticked); });
-  QCheckBox* show_sql = Make<QCheckBox>("SetShowSQL", debug);
-  show_sql->setText(QStringLiteral("Show SQL"));
-  Place(show_sql, 120, 550, 3600, 260);
-  connect(show_sql, &QCheckBox::clicked, this,
-          [this](bool ticked) { wizard_.OnShowSqlClick(ticked); });
-
-  auto filter_box = [&](const char* frame_name, const char* caption, int left,
-                        const char* info, const char* box_name, bool owners) {
-    QGroupBox* box = frame(frame_name, caption, left, 3060, 4860, 1800, info);
-    QPlainTextEdit* edit = Make<QPlainTextEdit>(box_name, box);
-    edit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    edit->setTabChangesFocus(true);
-    Place(edit, 120, 330, 4380, 1350);
-    connect(edit, &QPlainTextEdit::textChanged, this, [this, edit, owners] {
-      const std::string text = ToBytesCrLf(edit->toPlainText());
-      if (owners) {
-        wizard_.OnSchemaSelectChange(text);
-      } else {
-        wizard_.OnTableSelectChange(text);
-      }
-    });
-  };
-  filter_box("tab3SchemaList", "Owners", 120, "InfoSchema", "SchemaSelect",
-             true);
-  filter_box("tab3tablelist", "Tables", 5100, "InfoTables", "TableSelect",
-             false);
-
-  progress_text_ =
-      Label("ProgressText", QString(), page, 2040, 6420, 4000, 255);
-  progress_bar_ = Make<QProgressBar>("ProgressBar", page);
-  progress_bar_->setRange(0, 100);
-  progress_bar_->setValue(0);
-  progress_bar_->setTextVisible(false);
-  Place(progress_bar_, 2040, 6720, 6960, 240);
-  return page;
-}
-
-QWidget* FormCompression::BuildResultsPage() {
-  auto* page = new QWidget;
-  page->setObjectName(QStringLiteral("ResultsPage"));
-  AddFurniture(page, kResultsTab, false);
-  QGroupBox* schemas = Frame("tab4Schemas", "Results", page, 2040, 420, 10080,
-                             3015, "InfoResults", "TarvexComp-Results.hlp");
-  QToolBar* bar = ResultsToolbar(schemas, true, "Close Application",
-                                 [this](const std::string& key) {
-                                   wizard_.OnToolbar(key, app_.results_grid);
-                                 });
-  Place(bar, 120, 180, 2055, 390);
-  results_grid_ = MakeResultsView(app_.results_grid, schemas);
-  Place(results_grid_, 120, 600, 9855, 2295);
-
-  QGroupBox* details =
-      Frame("tab4CompressionDetails", "Compression Details", page, 2040, 3540,
-            5535, 3375, "InfoCompDetails", "TarvexComp-CompressionDetails.hlp");
-  chart_caption_ =
-      Label("TableNameGraph", QString(), details, 360, 240, 4815, 255);
-  chart_ = new BarChart(app_.chart, details);
-  Place(chart_, 120, 600, 5295, 2655);
-
-  QGroupBox* columns =
-      Frame("tab4Details", "Table Details", page, 7680, 3540, 4440, 3375,
-            "InfoTableDetails", "TarvexComp-TableDetails.hlp");
-  auto* details_model = new DetailsTableModel(app_.details, this);
-  table_info_ = new GridView(details_model, {1300, 1150, 700, 700}, columns);
-  app_.details.on_change = [details_model] { details_model->Refresh(); };
-  details_model->on_reset = [this] { table_info_->AfterReset(); };
-  table_info_->setObjectName(QStringLiteral("TableInfo"));
-  Place(table_info_, 120, 360, 4215, 2895);
-  desktop_.SetSaveDialog(SaveDialog::kMain, SaveFileDialog(page));
-  return page;
-}
-
 void FormCompression::Continue(int index) {
   QWidget* button = Find("DoContinue_" + std::to_string(index));
   QWidget* options = Find("tab3CompressOptions");
@@ -452,61 +174,32 @@ void FormCompression::Continue(int index) {
   }
 }
 
-GridView* FormCompression::MakeResultsView(ResultsGrid& grid, QWidget* parent) {
-  auto* model = new ResultsTableModel(grid, app_.messages, parent);
-  auto* view = new GridView(
-      model, {400, 1500, 1500, 1400, 1400, 1400, 900, 900}, parent);
-  view->setObjectName(QStringLiteral("TableDetails"));
-  view->horizontalHeader()->setSortIndicatorShown(false);
-  model->on_reset = [view, &grid] {
-    view->AfterReset();
-    QHeaderView* header = view->horizontalHeader();
-    header->setSortIndicatorShown(grid.sort_column() > 0);
-    if (grid.sort_column() > 0) {
-      header->setSortIndicator(grid.sort_column(), grid.sort_descending()
-                                                       ? Qt::DescendingOrder
-                                                       : Qt::AscendingOrder);
-    }
-    view->setVisible(grid.visible());
-  };
-  view->on_cell_clicked = [this, &grid](int row, int col) {
-    wizard_.OnGridMouseUp(grid, row, col, row);
-    wizard_.OnGridClick(grid, row, col);
-  };
-  view->on_other_button_released = [this, &grid](int row, int col) {
-    wizard_.OnGridMouseUp(grid, row, col, row);
-  };
-  view->on_header_clicked = [this, &grid](int col) {
-    wizard_.OnGridMouseUp(grid, grid.RowCount() > 0 ? 1 : 0, col, 0);
-  };
-  return view;
-}
-
-void FormCompression::ShowLargeResults() {
-  if (QWidget* frame = Find("tab4Schemas")) frame->hide();
-  if (QWidget* frame = Find("tab4CompressionDetails"))
-    Place(frame, 2040, 480, 5535, 6500);
-  Place(chart_, 120, 600, 5295, 5670);
-  if (QWidget* frame = Find("tab4Details")) Place(frame, 7680, 480, 4440, 6500);
-  Place(table_info_, 120, 360, 4215, 6150);
-  schema_list_->show();
-  schema_list_->raise();
-}
-
 void FormCompression::SetRunControlsEnabled(bool enabled) {
   if (QWidget* button = Find("DoContinue_2")) button->setEnabled(enabled);
   if (QWidget* options = Find("tab3CompressOptions"))
     options->setEnabled(enabled);
 }
 
-void FormCompression::ShowHelp(const std::string& topic_file) {
-  ShowHelpTopic(topic_file, *help_);
+void FormCompression::AnchorToFoot(QWidget* widget, bool right) {
+  anchored_.push_back({widget, widget->geometry(), right});
 }
 
-void FormCompression::RefreshChart() {
-  chart_caption_->setText(FromBytes(app_.chart.caption));
-  chart_->Refresh();
-  chart_caption_->update();
+void FormCompression::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  if (designed_size_.isEmpty()) return;
+  tabs_->setGeometry(rect());
+  const int dx = std::max(0, width() - designed_size_.width());
+  const int dy = std::max(0, height() - designed_size_.height());
+  for (const Anchored& item : anchored_) {
+    item.widget->move(item.designed.x() + (item.right ? dx : 0),
+                      item.designed.y() + dy);
+  }
+  LayOutResultsPage(dx, dy);
+}
+
+void FormCompression::ShowHelp(const std::string& topic_file, QWidget* near) {
+  help_->PlaceBeside(near != nullptr ? near : this);
+  ShowHelpTopic(topic_file, *help_);
 }
 
 void FormCompression::RefreshProgress() {
@@ -624,43 +317,6 @@ void FormCompression::closeEvent(QCloseEvent* event) {
   } else {
     event->ignore();
   }
-}
-
-SchemaListWindow::SchemaListWindow(AppState& app, FormCompression& main_window)
-    : app_(app) {
-  setObjectName(QStringLiteral("SchemaList"));
-  setWindowTitle(QStringLiteral("Schemas"));
-  QToolBar* bar =
-      ResultsToolbar(this, false, "Exit the application",
-                     [&main_window, this](const std::string& key) {
-                       main_window.wizard().OnToolbar(key, app_.large_grid);
-                     });
-  Place(bar, 60, 60, 1695, 390);
-  grid_ = main_window.MakeResultsView(app_.large_grid, this);
-  Place(grid_, 60, 480, 9800, 6615);
-  auto* info = new InfoLabel(QStringLiteral("InfoCompression"), this);
-  info->move(Px(9600), 0);
-  info->on_click = [&main_window] {
-    main_window.ShowHelp("TarvexComp-LargeResults.hlp");
-  };
-  main_window.desktop().SetSaveDialog(SaveDialog::kLargeResults,
-                                      SaveFileDialog(this));
-  resize(Px(10000), Px(7125));
-}
-
-void SchemaListWindow::resizeEvent(QResizeEvent* event) {
-  QWidget::resizeEvent(event);
-  if (resizing_) return;
-  resizing_ = true;
-  const int dpi_width = Px(10000);
-  const double twips_per_pixel = 10000.0 / dpi_width;
-  const SchemaListSize size =
-      SchemaListResize(static_cast<int>(height() * twips_per_pixel + 0.5));
-  if (width() != Px(size.width) || height() != Px(size.height)) {
-    resize(Px(size.width), Px(size.height));
-  }
-  grid_->resize(Px(9800), Px(size.grid_height));
-  resizing_ = false;
 }
 
 }  // namespace tce::ui

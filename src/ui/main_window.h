@@ -1,15 +1,18 @@
 // FormCompression: the main window with the tab control TBS and its four
-// panels (disclaimer, connection, options, results), and SchemaList, the
-// large-results window. Both are thin: every decision is made by the
-// Wizard and the results' actions over the AppState's models.
+// panels (disclaimer, connection, options, results). It is thin: every
+// decision is made by the Wizard and the results' actions over the
+// AppState's models. The window can be enlarged: the results grid, the
+// chart and the per-column grid grow with it; the buttons at the foot keep
+// their place at the foot; everything else keeps its designed place.
 #ifndef TCE_UI_MAIN_WINDOW_H_
 #define TCE_UI_MAIN_WINDOW_H_
 
+#include <QRect>
 #include <QWidget>
 #include <functional>
-#include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "wizard/app_state.h"
 #include "wizard/wizard.h"
@@ -25,8 +28,8 @@ namespace tce::ui {
 class GridView;
 class BarChart;
 class HelpWindowWidget;
+class InfoLabel;
 class QtDesktopPort;
-
 class SchemaListWindow;
 
 class FormCompression : public QWidget, public MainWindowView {
@@ -59,12 +62,27 @@ class FormCompression : public QWidget, public MainWindowView {
 
   // A results grid's view with its handlers, for either window.
   GridView* MakeResultsView(ResultsGrid& grid, QWidget* parent);
-  void ShowHelp(const std::string& topic_file);
+  // The totals line under a results grid.
+  QLabel* MakeTotalsLabel(ResultsGrid& grid, QWidget* parent);
+  // The large-results window was closed: the list and its toolbar come
+  // back to the results panel.
+  void RestoreResults();
+  // Opens a help topic beside `near` (the window that asked).
+  void ShowHelp(const std::string& topic_file, QWidget* near = nullptr);
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
 
  private:
+  // A control that keeps its designed place relative to the window's foot
+  // (and, when `right`, to its right edge) as the window grows.
+  struct Anchored {
+    QWidget* widget;
+    QRect designed;  // pixels, at the designed size
+    bool right;
+  };
+
   QWidget* BuildDisclaimerPage();
   QWidget* BuildConnectionPage();
   QWidget* BuildOptionsPage();
@@ -74,6 +92,10 @@ class FormCompression : public QWidget, public MainWindowView {
                    int left, int top, int width, int height,
                    const char* info_name = nullptr,
                    const char* topic = nullptr);
+  void AnchorToFoot(QWidget* widget, bool right);
+  // Places the results panel's frames for the window's extra width and
+  // height, before or after "magnify".
+  void LayOutResultsPage(int extra_width, int extra_height);
   void Continue(int index);
   void RefreshChart();
   void RefreshProgress();
@@ -83,30 +105,25 @@ class FormCompression : public QWidget, public MainWindowView {
   QtDesktopPort& desktop_;
   Wizard wizard_;
   QTabWidget* tabs_ = nullptr;
+  QSize designed_size_;
+  std::vector<Anchored> anchored_;
+  // The results panel.
+  QGroupBox* results_frame_ = nullptr;
+  QGroupBox* chart_frame_ = nullptr;
+  QGroupBox* details_frame_ = nullptr;
+  QToolBar* results_toolbar_ = nullptr;
   GridView* results_grid_ = nullptr;
+  QLabel* results_totals_ = nullptr;
   GridView* table_info_ = nullptr;
   BarChart* chart_ = nullptr;
   QLabel* chart_caption_ = nullptr;
+  bool magnified_ = false;
+  // The options panel's progress.
   QProgressBar* progress_bar_ = nullptr;
   QLabel* progress_text_ = nullptr;
   std::unique_ptr<HelpWindowWidget> help_;
   std::unique_ptr<SchemaListWindow> schema_list_;
   bool ended_ = false;
-};
-
-// SchemaList: the large-results window with its own grid and toolbar.
-class SchemaListWindow : public QWidget {
- public:
-  SchemaListWindow(AppState& app, FormCompression& main_window);
-  GridView& grid_view() { return *grid_; }
-
- protected:
-  void resizeEvent(QResizeEvent* event) override;
-
- private:
-  AppState& app_;
-  GridView* grid_;
-  bool resizing_ = false;
 };
 
 }  // namespace tce::ui

@@ -1,8 +1,11 @@
 #include "ui/qt_desktop_port.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
+#include <QStandardPaths>
 
 #include "ui/qt_text.h"
 
@@ -24,21 +27,47 @@ void QtDesktopPort::ShowMessageBox(const std::string& title,
 }
 
 std::optional<std::string> QtDesktopPort::AskSaveFileName(
-    SaveDialog which, const std::optional<std::string>& preset) {
+    SaveDialog which, const std::optional<std::string>& preset,
+    bool tab_delimited) {
   QFileDialog* dialog = dialogs_[which];
-  if (dialog != nullptr && preset) dialog->selectFile(FromBytes(*preset));
-  if (save_hook_) {
-    std::optional<std::string> answer = save_hook_(which, preset);
-    if (answer && dialog != nullptr) dialog->selectFile(FromBytes(*answer));
-    return answer;
+  if (last_folder_.isEmpty()) {
+    last_folder_ =
+        QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (last_folder_.isEmpty() || !QDir(last_folder_).exists())
+      last_folder_ = QDir::homePath();
   }
-  if (dialog == nullptr) return std::nullopt;
-  const bool waiting = waiting_;
-  if (waiting) QApplication::restoreOverrideCursor();
-  const bool accepted = dialog->exec() == QDialog::Accepted;
-  if (waiting) QApplication::setOverrideCursor(Qt::WaitCursor);
-  if (!accepted || dialog->selectedFiles().isEmpty()) return std::nullopt;
-  return ToBytes(dialog->selectedFiles().constFirst());
+  const QString tab_filter =
+      QStringLiteral("Tab-delimited files (*.out *.tsv *.txt)");
+  const QString comma_filter = QStringLiteral("Comma-delimited files (*.csv)");
+  if (dialog != nullptr) {
+    dialog->setNameFilters(
+        {tab_filter, comma_filter, QStringLiteral("All files (*)")});
+    dialog->selectNameFilter(tab_delimited ? tab_filter : comma_filter);
+    dialog->setDirectory(last_folder_);
+    const QString name = preset ? FromBytes(*preset) : last_name_[which];
+    if (!name.isEmpty()) dialog->selectFile(name);
+  }
+  std::optional<std::string> chosen;
+  if (save_hook_) {
+    chosen = save_hook_(which, preset);
+  } else if (dialog != nullptr) {
+    const bool waiting = waiting_;
+    if (waiting) QApplication::restoreOverrideCursor();
+    const bool accepted = dialog->exec() == QDialog::Accepted;
+    if (waiting) QApplication::setOverrideCursor(Qt::WaitCursor);
+    if (accepted && !dialog->selectedFiles().isEmpty())
+      chosen = ToBytes(dialog->selectedFiles().constFirst());
+  }
+  if (chosen && !chosen->empty()) {
+    const QFileInfo file(FromBytes(*chosen));
+    last_folder_ = file.absolutePath();
+    last_name_[which] = file.fileName();
+    if (dialog != nullptr) {
+      dialog->setDirectory(last_folder_);
+      dialog->selectFile(file.fileName());
+    }
+  }
+  return chosen;
 }
 
 void QtDesktopPort::SetWaitCursor(bool waiting) {

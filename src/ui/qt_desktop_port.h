@@ -25,8 +25,12 @@ class QtDesktopPort : public DesktopPort {
 
   void ShowMessageBox(const std::string& title,
                       const std::string& text) override;
+  // The dialog starts in the folder of the last export (the documents
+  // folder the first time), with the file-type filter of the delimiter
+  // chosen.
   std::optional<std::string> AskSaveFileName(
-      SaveDialog which, const std::optional<std::string>& preset) override;
+      SaveDialog which, const std::optional<std::string>& preset,
+      bool tab_delimited) override;
   void SetWaitCursor(bool waiting) override;
   void ProcessPendingEvents() override;
   // Drivers here cannot show dialogs owned by a Qt window: none is offered.
@@ -49,6 +53,8 @@ class QtDesktopPort : public DesktopPort {
   SaveHook save_hook_;
   bool waiting_ = false;
   std::map<SaveDialog, QPointer<QFileDialog>> dialogs_;
+  QString last_folder_;                      // of the last export
+  std::map<SaveDialog, QString> last_name_;  // each dialog's last file name
 };
 
 }  // namespace tce::ui

@@ -5,9 +5,15 @@
 #include <QBarSet>
 #include <QChart>
 #include <QChartView>
+#include <QDialogButtonBox>
+#include <QGridLayout>
+#include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLegend>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScreen>
+#include <QTextDocument>
 #include <QVBoxLayout>
 #include <QValueAxis>
 
@@ -54,19 +60,45 @@ BarChart::BarChart(ChartModel& model, QWidget* parent)
   setObjectName(QStringLiteral("Chart"));
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
-  layout->addWidget(view_);
+  layout->setSpacing(2);
+  layout->addWidget(view_, 1);
   view_->setRenderHint(QPainter::Antialiasing);
-  chart_->legend()->setVisible(true);
-  chart_->legend()->setAlignment(Qt::AlignBottom);
+  // The legend is drawn beside the chart rather than in it: the chart's own
+  // would cut long figures short.
+  chart_->legend()->setVisible(false);
+  auto* legend = new QWidget(this);
+  legend->setObjectName(QStringLiteral("ChartLegend"));
+  auto* rows = new QGridLayout(legend);
+  rows->setContentsMargins(4, 0, 4, 2);
+  rows->setHorizontalSpacing(6);
+  rows->setVerticalSpacing(1);
+  const QColor colours[] = {QColor(70, 110, 180), QColor(90, 170, 90)};
+  for (int i = 0; i < 2; ++i) {
+    auto* swatch = new QLabel(legend);
+    const int side = fontMetrics().height() - 4;
+    QPixmap box(side, side);
+    box.fill(colours[i]);
+    swatch->setPixmap(box);
+    legend_[i] = new QLabel(legend);
+    legend_[i]->setObjectName(i == 0 ? QStringLiteral("ChartSizeLabel")
+                                     : QStringLiteral("ChartCompressedLabel"));
+    legend_[i]->setWordWrap(true);
+    rows->addWidget(swatch, i, 0);
+    rows->addWidget(legend_[i], i, 1);
+  }
+  rows->setColumnStretch(1, 1);
+  layout->addWidget(legend);
   chart_->setMargins(QMargins(2, 2, 2, 2));
   chart_->setBackgroundRoundness(0);
   // One category with an empty label, two series: size and compressed.
   size_ = new QBarSet(QString());
   size_->append(0);
   size_->setColor(QColor(70, 110, 180));
+  size_->setBorderColor(QColor(70, 110, 180));
   compressed_ = new QBarSet(QString());
   compressed_->append(0);
   compressed_->setColor(QColor(90, 170, 90));
+  compressed_->setBorderColor(QColor(90, 170, 90));
   auto* series = new QBarSeries();
   series->append(size_);
   series->append(compressed_);
@@ -90,6 +122,8 @@ void BarChart::Refresh() {
   size_->replace(0, model_.size_value);
   compressed_->setLabel(FromBytes(model_.compressed_label));
   compressed_->replace(0, model_.compressed_value);
+  legend_[0]->setText(size_->label());
+  legend_[1]->setText(compressed_->label());
   const double top =
       std::max({model_.size_value, model_.compressed_value, 0.0});
   values_->setMax(top > 0 ? top * 1.1 : 1.0);
@@ -107,10 +141,14 @@ HelpWindowWidget::HelpWindowWidget() : text_(new QPlainTextEdit(this)) {
   setWindowTitle(QStringLiteral("Pelmar Compression Estimator"));
   text_->setObjectName(QStringLiteral("HelpText"));
   text_->setReadOnly(true);
-  text_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  text_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
+  buttons->setObjectName(QStringLiteral("HelpButtons"));
+  connect(buttons, &QDialogButtonBox::rejected, this, &QWidget::close);
   auto* layout = new QVBoxLayout(this);
-  layout->setContentsMargins(4, 4, 4, 4);
+  layout->setContentsMargins(6, 6, 6, 6);
   layout->addWidget(text_);
+  layout->addWidget(buttons);
   resize(Px(6000), Px(4200));
 }
 
@@ -124,9 +162,52 @@ void HelpWindowWidget::SetText(const std::string& text) {
   text_->setPlainText(shown);
 }
 
+void HelpWindowWidget::PlaceBeside(QWidget* near) { near_ = near; }
+
+void HelpWindowWidget::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_Escape) {
+    close();
+    return;
+  }
+  QWidget::keyPressEvent(event);
+}
+
 void HelpWindowWidget::Show() {
+  // As tall as the text needs, up to most of the screen.
+  const int width = Px(6000);
+  QTextDocument measure;
+  measure.setDefaultFont(text_->font());
+  measure.setDocumentMargin(text_->document()->documentMargin());
+  measure.setPlainText(text_->toPlainText());
+  measure.setTextWidth(width - 12 - 2 * text_->frameWidth());
+  const QScreen* screen =
+      near_ != nullptr ? near_->screen() : QGuiApplication::primaryScreen();
+  const QRect available =
+      screen != nullptr ? screen->availableGeometry() : QRect(0, 0, 1280, 800);
+  const int buttons_height =
+      findChild<QDialogButtonBox*>(QStringLiteral("HelpButtons"))
+          ->sizeHint()
+          .height();
+  const int wanted = static_cast<int>(measure.size().height()) +
+                     2 * text_->frameWidth() + buttons_height + 24;
+  const int height = std::clamp(wanted, Px(1500), available.height() * 7 / 10);
+  resize(width, height);
+  // Beside the window that asked: to its right when there is room, else to
+  // its left, else over its right part.
+  if (near_ != nullptr) {
+    const QRect owner = near_->window()->frameGeometry();
+    int x = owner.right() + 8;
+    if (x + width > available.right()) x = owner.left() - width - 8;
+    if (x < available.left())
+      x = std::max(available.left(), owner.right() - width);
+    const int y =
+        std::clamp(owner.top(), available.top(),
+                   std::max(available.top(), available.bottom() - height));
+    move(x, y);
+  }
   show();
   raise();
+  activateWindow();
 }
 
 }  // namespace tce::ui

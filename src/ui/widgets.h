@@ -8,8 +8,8 @@
 #include <QWidget>
 #include <functional>
 
-#include "model/views.h"
 #include "base/help_topics.h"
+#include "model/views.h"
 
 QT_BEGIN_NAMESPACE
 class QChartView;
@@ -50,18 +50,27 @@ class BarChart : public QWidget {
   QBarSet* size_;
   QBarSet* compressed_;
   QValueAxis* values_;
+  QLabel* legend_[2] = {nullptr, nullptr};
 };
 
-// `FormHelp`: one multi-line text box with a vertical scroll bar.
+// `FormHelp`: one multi-line text box (scrolling only when the text does
+// not fit) and a Close button; Escape closes it too. It opens beside the
+// window that asked, as tall as its text up to most of the screen.
 class HelpWindowWidget : public QWidget, public HelpWindow {
  public:
   HelpWindowWidget();
   void SetCaption(const std::string& caption) override;
   void SetText(const std::string& text) override;
   void Show() override;
+  // The window the next topic is shown beside.
+  void PlaceBeside(QWidget* near);
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   QPlainTextEdit* text_;
+  QWidget* near_ = nullptr;
 };
 
 }  // namespace tce::ui

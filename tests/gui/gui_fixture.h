@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "support/temp_dir.h"
+#include "ui/large_results_window.h"
 #include "ui/main_window.h"
 #include "ui/qt_desktop_port.h"
 #include "wizard/app_state.h"

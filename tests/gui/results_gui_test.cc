@@ -5,9 +5,12 @@
 #include <QFileDialog>
 #include <QGroupBox>
 #include <QHeaderView>
+#include <QHelpEvent>
 #include <QLabel>
 #include <QTableView>
 #include <QToolBar>
+#include <QToolTip>
+#include <filesystem>
 
 #include "gui_fixture.h"
 #include "ui/grid_view.h"
@@ -161,17 +164,30 @@ TEST_F(ResultsGuiTest, MagnifyMovesTheResultsToTheLargeWindow) {
   EXPECT_NE(window_->findChild<QFileDialog*>("SelectFile"), dialog);
   EXPECT_TRUE(dialog->selectedFiles().constFirst().endsWith("large.out"));
 
-  // A later run lists its tables in the large window and brings it back.
+  // Closing it brings the list and its toolbar back to the results panel,
+  // with the current results, and "magnify" works again.
   large.close();
+  EXPECT_FALSE(app_->window_state.LargeResultsShown);
+  EXPECT_TRUE(Get("tab4Schemas")->isVisible());
+  EXPECT_EQ(details->height(), old_height);
   Tabs()->setCurrentIndex(kOptionsTab);
   Click("OptRowSize");
   Click("DoContinue_2");
+  EXPECT_FALSE(large.isVisible());
+  EXPECT_EQ(MainGrid()
+                ->model()
+                ->headerData(4, Qt::Horizontal, Qt::DisplayRole)
+                .toString(),
+            "Size(K)");
+  EXPECT_EQ(MainGrid()->model()->rowCount(), 64);
+  Press(window_.get(), "magnify");
+  EXPECT_TRUE(large.isVisible());
+  EXPECT_FALSE(Get("tab4Schemas")->isVisible());
   EXPECT_EQ(LargeGrid()
                 ->model()
                 ->headerData(4, Qt::Horizontal, Qt::DisplayRole)
                 .toString(),
             "Size(K)");
-  EXPECT_TRUE(large.isVisible());
 }
 
 TEST_F(ResultsGuiTest, TheLargeWindowCannotTouchARunInProgress) {
@@ -211,6 +227,80 @@ TEST_F(ResultsGuiTest, TheLargeWindowCannotTouchARunInProgress) {
   EXPECT_EQ(Get<QLabel>("TableNameGraph")->text(), "");
   EXPECT_TRUE(LargeGrid()->isVisible());
   EXPECT_TRUE(BoxTexts().empty()) << ::testing::PrintToString(BoxTexts());
+}
+
+TEST_F(ResultsGuiTest, TheWindowGrowsAndTheResultsWithIt) {
+  const QSize designed = window_->size();
+  EXPECT_EQ(window_->minimumSize(), designed);
+  const QSize grid = MainGrid()->size();
+  const QSize chart = window_->chart().size();
+  const QSize info = Get("TableInfo")->size();
+  const QPoint exit = Get("ExitAll_3")->pos();
+  const QPoint title = Get("Title_3")->pos();
+  window_->resize(designed + QSize(600, 400));
+  QApplication::processEvents();
+  EXPECT_EQ(MainGrid()->width(), grid.width() + 600);
+  EXPECT_EQ(MainGrid()->height(), grid.height() + 200);
+  EXPECT_GT(window_->chart().width(), chart.width());
+  EXPECT_GT(window_->chart().height(), chart.height());
+  EXPECT_GT(Get("TableInfo")->height(), info.height());
+  // The Exit button stays at the foot; the title where it was.
+  EXPECT_EQ(Get("ExitAll_3")->pos(), exit + QPoint(0, 400));
+  EXPECT_EQ(Get("Title_3")->pos(), title);
+  EXPECT_EQ(Get("DoContinue_2")->pos().y(), Get("ExitAll_2")->pos().y());
+  // Smaller than designed it does not go.
+  window_->resize(designed - QSize(100, 100));
+  EXPECT_EQ(window_->size(), designed);
+  // Magnified, the chart and the details take the whole height.
+  window_->resize(designed + QSize(0, 300));
+  Press(window_.get(), "magnify");
+  EXPECT_EQ(Get("TableInfo")->height(), ui::Px(6150) + 300);
+}
+
+TEST_F(ResultsGuiTest, ColumnWidthsTheUserSetSurviveSortsMarksAndRuns) {
+  MainGrid()->horizontalHeader()->resizeSection(2, 321);
+  ClickHeader(MainGrid(), 3);
+  ClickHeader(MainGrid(), 0);
+  Press(window_.get(), "clear");
+  Tabs()->setCurrentIndex(kOptionsTab);
+  Click("PCTRow");
+  Click("DoContinue_2");
+  EXPECT_EQ(MainGrid()->columnWidth(2), 321);
+}
+
+TEST_F(ResultsGuiTest, TheExportDialogStartsWhereTheLastExportWent) {
+  ASSERT_EQ(TabStates(), "--EE 3");
+  auto* dialog = window_->findChild<QFileDialog*>("SelectFile");
+  const std::string folder = dir_.File("exports");
+  std::filesystem::create_directory(folder);
+  save_answers_.push_back(folder + "/first.out");
+  Press(window_.get(), "output");
+  EXPECT_EQ(dialog->selectedNameFilter(),
+            "Tab-delimited files (*.out *.tsv *.txt)");
+  EXPECT_EQ(dialog->nameFilters().size(), 3);
+  // The next export starts in that folder; the comma's filter is chosen.
+  Tabs()->setCurrentIndex(kOptionsTab);
+  Click("DelimComma");
+  Click("DoContinue_2");                  // nothing changed that needs a run
+  save_answers_.push_back(std::nullopt);  // cancelled
+  ASSERT_EQ(TabStates(), "--EE 3");
+  Press(window_.get(), "output");
+  EXPECT_EQ(dialog->directory().absolutePath().toStdString(), folder);
+  EXPECT_EQ(dialog->selectedNameFilter(), "Comma-delimited files (*.csv)");
+  EXPECT_EQ(save_presets_.back().second, "demo.out");
+}
+
+TEST_F(ResultsGuiTest, CutTextShowsWholeInItsTooltip) {
+  MainGrid()->horizontalHeader()->resizeSection(2, 30);
+  const QModelIndex index = MainGrid()->model()->index(0, 2);
+  const QRect cell = MainGrid()->visualRect(index);
+  QHelpEvent tooltip(QEvent::ToolTip, cell.center(),
+                     MainGrid()->viewport()->mapToGlobal(cell.center()));
+  QApplication::sendEvent(MainGrid()->viewport(), &tooltip);
+  EXPECT_TRUE(QToolTip::text().startsWith("Config_History"))
+      << QToolTip::text().toStdString();
+  // The row's tooltip says what its estimate rests on.
+  EXPECT_TRUE(QToolTip::text().contains("columns:"));
 }
 
 TEST_F(ResultsGuiTest, TheGridModelsKeepQtsModelRules) {

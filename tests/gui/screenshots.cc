@@ -8,6 +8,7 @@
 #include <QTest>
 
 #include "ui/grid_view.h"
+#include "ui/large_results_window.h"
 #include "ui/main_window.h"
 #include "ui/qt_desktop_port.h"
 #include "wizard/app_state.h"
@@ -46,6 +47,11 @@ int main(int argc, char** argv) {
   wizard.OnGridMouseUp(app.results_grid, 2, 0, 2);
   wizard.OnGridClick(app.results_grid, 3, 2);
   save(&window, "panel-results.png");
+  // Maximised on a large screen: the grids and the chart take the room.
+  window.resize(1600, 1000);
+  wizard.OnGridClick(app.results_grid, 5, 2);
+  save(&window, "main-maximized.png");
+  window.resize(window.minimumSize());
   wizard.OnToolbar("magnify", app.results_grid);
   for (int row : {2, 3, 5, 8})
     wizard.OnGridMouseUp(app.large_grid, row, 0, row);

@@ -1,9 +1,13 @@
 // The main window driven as a user drives it.
 #include <QCheckBox>
+#include <QDialogButtonBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
+#include <QScrollBar>
 #include <QSlider>
 #include <QWheelEvent>
 
@@ -16,6 +20,7 @@ namespace {
 
 using ::tce::testing::GuiTest;
 using ::tce::testing::WriteFileBytes;
+using ::tce::ui::HelpWindowWidget;
 
 TEST_F(GuiTest, TabStatesFollowTheWizard) {
   Start();
@@ -301,6 +306,33 @@ TEST_F(GuiTest, InformationLabelsOpenTheirTopics) {
   QTest::mouseClick(Get("InfoTables"), Qt::LeftButton);
   EXPECT_EQ(window_->help_window().windowTitle(), "Tables");
   EXPECT_TRUE(window_->isEnabled());  // not modal
+}
+
+TEST_F(GuiTest, HelpWindowsCloseWithEscapeOrTheirButton) {
+  WriteFileBytes(dir_.File("TarvexComp-Credits.hlp"),
+                 "About\r\nA short topic.\r\n");
+  Start();
+  QTest::mouseClick(Get("InfoCredits"), Qt::LeftButton);
+  HelpWindowWidget& help = window_->help_window();
+  ASSERT_TRUE(help.isVisible());
+  // Beside the main window, as far as the screen lets it.
+  const QRect screen = window_->screen()->availableGeometry();
+  if (screen.right() - window_->frameGeometry().right() > help.width()) {
+    EXPECT_GT(help.x(), window_->frameGeometry().right());
+  } else {
+    EXPECT_GT(help.x(), window_->x());
+  }
+  // A short topic needs no scroll bar.
+  auto* text = help.findChild<QPlainTextEdit*>("HelpText");
+  EXPECT_FALSE(text->verticalScrollBar()->isVisible());
+  QTest::keyClick(&help, Qt::Key_Escape);
+  EXPECT_FALSE(help.isVisible());
+  QTest::mouseClick(Get("InfoCredits"), Qt::LeftButton);
+  ASSERT_TRUE(help.isVisible());
+  auto* close = help.findChild<QDialogButtonBox*>("HelpButtons")
+                    ->button(QDialogButtonBox::Close);
+  QTest::mouseClick(close, Qt::LeftButton);
+  EXPECT_FALSE(help.isVisible());
 }
 
 TEST_F(GuiTest, HugeInputsAreTakenCalmly) {

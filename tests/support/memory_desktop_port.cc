@@ -8,7 +8,7 @@ void MemoryDesktopPort::ShowMessageBox(const std::string& title,
 }
 
 std::optional<std::string> MemoryDesktopPort::AskSaveFileName(
-    SaveDialog which, const std::optional<std::string>& preset) {
+    SaveDialog which, const std::optional<std::string>& preset, bool) {
   save_requests_.push_back({which, preset});
   if (save_answers_.empty()) return std::nullopt;
   std::optional<std::string> answer = std::move(save_answers_.front());

@@ -27,7 +27,8 @@ class MemoryDesktopPort : public DesktopPort {
   void ShowMessageBox(const std::string& title,
                       const std::string& text) override;
   std::optional<std::string> AskSaveFileName(
-      SaveDialog which, const std::optional<std::string>& preset) override;
+      SaveDialog which, const std::optional<std::string>& preset,
+      bool tab_delimited) override;
   void SetWaitCursor(bool waiting) override;
   void ProcessPendingEvents() override;
   void* DialogOwnerWindow() override { return nullptr; }

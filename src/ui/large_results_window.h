@@ -1,0 +1,41 @@
+// SchemaList: the large-results window, with its own grid and toolbar; its
+// clicks draw on the main window's chart and details.
+#ifndef TCE_UI_LARGE_RESULTS_WINDOW_H_
+#define TCE_UI_LARGE_RESULTS_WINDOW_H_
+
+#include <QWidget>
+
+#include "wizard/app_state.h"
+
+namespace tce::ui {
+
+class FormCompression;
+class GridView;
+
+}  // namespace tce::ui
+
+class QLabel;
+
+namespace tce::ui {
+
+// SchemaList: the large-results window with its own grid and toolbar.
+class SchemaListWindow : public QWidget {
+ public:
+  SchemaListWindow(AppState& app, FormCompression& main_window);
+  GridView& grid_view() { return *grid_; }
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  AppState& app_;
+  FormCompression& main_window_;
+  GridView* grid_;
+  QLabel* totals_ = nullptr;
+  bool resizing_ = false;
+};
+
+}  // namespace tce::ui
+
+#endif  // TCE_UI_LARGE_RESULTS_WINDOW_H_

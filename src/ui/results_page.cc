@@ -1,0 +1,180 @@
+// The results panel of the main window: the results grid and its toolbar,
+// the chart and the per-column grid, their room as the window grows, and
+// their move when the large-results window takes the list.
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QToolBar>
+
+#include "ui/grid_view.h"
+#include "ui/large_results_window.h"
+#include "ui/main_window.h"
+#include "ui/qt_desktop_port.h"
+#include "ui/ui_helpers.h"
+#include "ui/widgets.h"
+
+namespace tce::ui {
+namespace {
+
+// Moves a frame's information label to its top right corner.
+void PlaceInfoLabel(QWidget* frame) {
+  if (auto* info =
+          frame->findChild<InfoLabel*>(QString(), Qt::FindDirectChildrenOnly)) {
+    info->move(frame->width() - Px(380), Px(20));
+  }
+}
+
+// The top of a group box's inside, below its title.
+int InsideTop(QWidget* frame) { return frame->fontMetrics().height() + 4; }
+
+}  // namespace
+
+QWidget* FormCompression::BuildResultsPage() {
+  auto* page = new QWidget;
+  page->setObjectName(QStringLiteral("ResultsPage"));
+  AddFurniture(page, kResultsTab, false);
+  results_frame_ = Frame("tab4Schemas", "Results", page, 2040, 420, 10080, 3015,
+                         "InfoResults", "TarvexComp-Results.hlp");
+  results_toolbar_ = ResultsToolbar(results_frame_, true, "Close Application",
+                                    [this](const std::string& key) {
+                                      wizard_.OnToolbar(key, app_.results_grid);
+                                    });
+  results_grid_ = MakeResultsView(app_.results_grid, results_frame_);
+  results_totals_ = MakeTotalsLabel(app_.results_grid, results_frame_);
+
+  chart_frame_ =
+      Frame("tab4CompressionDetails", "Compression Details", page, 2040, 3540,
+            5535, 3375, "InfoCompDetails", "TarvexComp-CompressionDetails.hlp");
+  chart_caption_ = Label("TableNameGraph", QString(), chart_frame_, 360, 240,
+                         4815, 255, true);
+  chart_ = new BarChart(app_.chart, chart_frame_);
+
+  details_frame_ =
+      Frame("tab4Details", "Table Details", page, 7680, 3540, 4440, 3375,
+            "InfoTableDetails", "TarvexComp-TableDetails.hlp");
+  auto* details_model = new DetailsTableModel(app_.details, this);
+  table_info_ =
+      new GridView(details_model, {1300, 1150, 700, 700, 1500}, details_frame_);
+  app_.details.on_change = [details_model] { details_model->Refresh(); };
+  details_model->on_reset = [this] { table_info_->AfterReset(); };
+  table_info_->setObjectName(QStringLiteral("TableInfo"));
+  desktop_.SetSaveDialog(SaveDialog::kMain, SaveFileDialog(page));
+  LayOutResultsPage(0, 0);
+  return page;
+}
+
+void FormCompression::LayOutResultsPage(int dx, int dy) {
+  // The designed geometry (twips) plus the window's extra room: before
+  // "magnify" the list takes half the extra height, the chart and the
+  // details the other half; after it they take it all. Extra width goes to
+  // the list, and half each to the chart and the details.
+  const int top_share = magnified_ ? 0 : dy / 2;
+  const int bottom_share = dy - top_share;
+  const int left_share = dx / 2;
+  const int right_share = dx - left_share;
+  if (!magnified_) {
+    results_frame_->setGeometry(Px(2040), Px(420), Px(10080) + dx,
+                                Px(3015) + top_share);
+    const int bar_top = InsideTop(results_frame_);
+    results_toolbar_->setGeometry(Px(120), bar_top, Px(2055), Px(390));
+    const int grid_top = bar_top + Px(390) + 2;
+    const int totals_height = results_frame_->fontMetrics().height() + 2;
+    const int grid_bottom = results_frame_->height() - Px(120) - totals_height;
+    results_grid_->setGeometry(Px(120), grid_top, Px(9855) + dx,
+                               grid_bottom - grid_top);
+    results_totals_->setGeometry(Px(120), grid_bottom + 1, Px(9855) + dx,
+                                 totals_height);
+    PlaceInfoLabel(results_frame_);
+    chart_frame_->setGeometry(Px(2040), Px(3540) + top_share,
+                              Px(5535) + left_share, Px(3375) + bottom_share);
+    chart_->setGeometry(Px(120), Px(600), Px(5295) + left_share,
+                        Px(2655) + bottom_share);
+    details_frame_->setGeometry(Px(7680) + left_share, Px(3540) + top_share,
+                                Px(4440) + right_share,
+                                Px(3375) + bottom_share);
+    table_info_->setGeometry(Px(120), Px(360), Px(4215) + right_share,
+                             Px(2895) + bottom_share);
+  } else {
+    chart_frame_->setGeometry(Px(2040), Px(480), Px(5535) + left_share,
+                              Px(6500) + dy);
+    chart_->setGeometry(Px(120), Px(600), Px(5295) + left_share, Px(5670) + dy);
+    details_frame_->setGeometry(Px(7680) + left_share, Px(480),
+                                Px(4440) + right_share, Px(6500) + dy);
+    table_info_->setGeometry(Px(120), Px(360), Px(4215) + right_share,
+                             Px(6150) + dy);
+  }
+  // The caption may take two lines (a summary says when page sizes differ);
+  // the chart starts below it.
+  const int caption_height = 2 * chart_caption_->fontMetrics().height();
+  chart_caption_->setGeometry(Px(360), Px(240), chart_frame_->width() - Px(720),
+                              caption_height);
+  const QRect designed_chart = chart_->geometry();
+  const int chart_top =
+      std::max(designed_chart.top(), chart_caption_->geometry().bottom() + 2);
+  chart_->setGeometry(designed_chart.left(), chart_top, designed_chart.width(),
+                      designed_chart.bottom() + 1 - chart_top);
+  PlaceInfoLabel(chart_frame_);
+  PlaceInfoLabel(details_frame_);
+}
+
+GridView* FormCompression::MakeResultsView(ResultsGrid& grid, QWidget* parent) {
+  auto* model = new ResultsTableModel(grid, app_.messages, parent);
+  auto* view = new GridView(
+      model, {400, 1500, 1500, 1400, 1400, 1400, 900, 900}, parent);
+  view->setObjectName(QStringLiteral("TableDetails"));
+  view->horizontalHeader()->setSortIndicatorShown(false);
+  model->on_reset = [view, &grid] {
+    view->AfterReset();
+    QHeaderView* header = view->horizontalHeader();
+    header->setSortIndicatorShown(grid.sort_column() > 0);
+    if (grid.sort_column() > 0) {
+      header->setSortIndicator(grid.sort_column(), grid.sort_descending()
+                                                       ? Qt::DescendingOrder
+                                                       : Qt::AscendingOrder);
+    }
+    view->setVisible(grid.visible());
+  };
+  view->on_cell_clicked = [this, &grid](int row, int col) {
+    wizard_.OnGridMouseUp(grid, row, col, row);
+    wizard_.OnGridClick(grid, row, col);
+  };
+  view->on_other_button_released = [this, &grid](int row, int col) {
+    wizard_.OnGridMouseUp(grid, row, col, row);
+  };
+  view->on_header_clicked = [this, &grid](int col) {
+    wizard_.OnGridMouseUp(grid, grid.RowCount() > 0 ? 1 : 0, col, 0);
+  };
+  return view;
+}
+
+QLabel* FormCompression::MakeTotalsLabel(ResultsGrid& grid, QWidget* parent) {
+  auto* label = new TotalsLabel(grid, parent);
+  label->setObjectName(QStringLiteral("ResultsTotals"));
+  return label;
+}
+
+void FormCompression::ShowLargeResults() {
+  magnified_ = true;
+  results_frame_->hide();
+  LayOutResultsPage(width() - designed_size_.width(),
+                    height() - designed_size_.height());
+  schema_list_->show();
+  schema_list_->raise();
+}
+
+void FormCompression::RestoreResults() {
+  if (!magnified_ || ended_) return;
+  magnified_ = false;
+  app_.window_state.LargeResultsShown = false;
+  results_frame_->show();
+  LayOutResultsPage(width() - designed_size_.width(),
+                    height() - designed_size_.height());
+}
+
+void FormCompression::RefreshChart() {
+  chart_caption_->setText(FromBytes(app_.chart.caption));
+  chart_->Refresh();
+  chart_caption_->update();
+}
+
+}  // namespace tce::ui

@@ -1,0 +1,50 @@
+// Helpers the windows share: placing controls in twips, named controls,
+// the panels' picture, the save-file dialog and the results toolbar.
+#ifndef TCE_UI_UI_HELPERS_H_
+#define TCE_UI_UI_HELPERS_H_
+
+#include <QFileDialog>
+#include <QLabel>
+#include <QPixmap>
+#include <QString>
+#include <QToolBar>
+#include <QWidget>
+#include <functional>
+#include <string>
+
+#include "ui/qt_text.h"
+
+namespace tce::ui {
+
+// The designed size of a panel, in twips.
+inline constexpr int kPageWidth = 12360;
+inline constexpr int kPageHeight = 7440;
+
+// Sets a widget's geometry in twips.
+void Place(QWidget* widget, int left, int top, int width, int height);
+
+template <typename T>
+T* Make(const char* name, QWidget* parent) {
+  T* widget = new T(parent);
+  widget->setObjectName(QString::fromLatin1(name));
+  return widget;
+}
+
+QLabel* Label(const char* name, const QString& text, QWidget* parent, int left,
+              int top, int width, int height, bool wrap = false);
+
+// The panels' picture: a stack of pages pressed into a smaller one.
+QPixmap PanelImage(int size);
+
+// A window's `SelectFile`, the save-file dialog of its export.
+QFileDialog* SaveFileDialog(QWidget* parent);
+
+// A results toolbar with its keyed buttons, in their order; `pressed` gets
+// the key.
+QToolBar* ResultsToolbar(
+    QWidget* parent, bool with_magnify, const char* exit_tooltip,
+    const std::function<void(const std::string&)>& pressed);
+
+}  // namespace tce::ui
+
+#endif  // TCE_UI_UI_HELPERS_H_
