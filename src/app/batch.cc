@@ -31,8 +31,9 @@ class ConsoleDesktop : public DesktopPort {
       std::fprintf(stderr, "%s\n", text.c_str());
     }
   }
-  std::optional<std::string> AskSaveFileName(
-      SaveDialog, const std::optional<std::string>&, bool) override {
+  std::optional<std::string> AskSaveFileName(SaveDialog,
+                                             const std::optional<std::string>&,
+                                             bool) override {
     return std::nullopt;
   }
   void SetWaitCursor(bool) override {}
@@ -157,6 +158,9 @@ int RunBatch(int argc, char** argv) {
     std::fprintf(stderr, "tarvex-compest-batch: %s\n",
                  status.ToString().c_str());
     return kBatchOutputFailed;
+  }
+  if (options->summary) {
+    std::fprintf(stderr, "%s\n", TotalsLine(TotalsOf(*result.results)).c_str());
   }
   return kBatchListed;
 }

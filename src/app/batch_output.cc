@@ -7,6 +7,7 @@
 #include <cstring>
 #include <filesystem>
 
+#include "base/number_text.h"
 #include "base/text_util.h"
 #include "results/results_actions.h"
 
@@ -41,6 +42,53 @@ std::string JsonCell(const TableEstimate& table, int col) {
 
 Status ErrnoFailure(const std::string& what) {
   return Status::Failure(what + ": " + std::strerror(errno));
+}
+
+// What a table's estimate rests on, as a JSON object.
+std::string JsonStatistics(const TableEstimate& table) {
+  if (!table.HasStatistics()) return "{\"none\": true}";
+  const StatisticsBasis& b = table.basis;
+  return "{\"columns\": " + std::to_string(b.columns) +
+         ", \"full\": " + std::to_string(b.full) +
+         ", \"sampled\": " + std::to_string(b.sampled) +
+         ", \"none\": " + std::to_string(b.none) + "}";
+}
+
+// A column line's basis, as further JSON fields.
+std::string JsonBasis(const CatalogColumnRow& column) {
+  switch (column.Basis) {
+    case ColumnBasis::kFull:
+      return ", \"basis\": \"full\"";
+    case ColumnBasis::kSampled:
+      return ", \"basis\": \"sampled\", \"sample\": " +
+             std::to_string(column.SampleSize) +
+             ", \"rows\": " + JsonNumber(column.RowCount.ToText());
+    default:
+      return ", \"basis\": \"none\"";
+  }
+}
+
+// A column line's basis as the last field of a text line.
+std::string BasisField(const CatalogColumnRow& column) {
+  switch (column.Basis) {
+    case ColumnBasis::kFull:
+      return "full";
+    case ColumnBasis::kSampled:
+      return "sampled " + std::to_string(column.SampleSize) + " of " +
+             column.RowCount.ToText();
+    default:
+      return "none";
+  }
+}
+
+std::string JsonTotals(const ResultSet& results) {
+  const ResultTotals totals = TotalsOf(results);
+  char saved[32];
+  std::snprintf(saved, sizeof saved, "%.4f", totals.saved_pct);
+  return "{\"tables\": " + std::to_string(totals.tables) +
+         ", \"size_bytes\": " + FormatNumber(totals.size_bytes) +
+         ", \"compressed_bytes\": " + FormatNumber(totals.compressed_bytes) +
+         ", \"saved_pct\": " + JsonNumber(saved) + "}";
 }
 
 }  // namespace
@@ -176,7 +224,8 @@ Status BatchOutput::OnTable(const TableEstimate& table,
             ", \"size\": " + JsonCell(table, 4) +
             ", \"compressed\": " + JsonCell(table, 5) +
             ", \"saved_pct\": " + JsonCell(table, 6) +
-            ", \"page_size\": " + JsonCell(table, 7) + "}";
+            ", \"page_size\": " + JsonCell(table, 7) +
+            ", \"statistics\": " + JsonStatistics(table) + "}";
   } else {
     line = ExportLine(table, d) + "\r\n";
   }
@@ -192,12 +241,13 @@ Status BatchOutput::OnTable(const TableEstimate& table,
                ", \"column\": " + JsonString(column.ColumnName) +
                ", \"type\": " + JsonString(column.TypeName) +
                ", \"bytes\": " + std::to_string(column.ByteLength) +
-               ", \"saved_pct\": " + column.CompressionPct.ToText() + "}";
+               ", \"saved_pct\": " + column.CompressionPct.ToText() +
+               JsonBasis(column) + "}";
     } else {
       lines += ExportField(table.owner, d) + d + ExportField(table.table, d) +
                d + ExportField(column.ColumnName, d) + d + column.TypeName + d +
                std::to_string(column.ByteLength) + d +
-               column.CompressionPct.ToText() + "\r\n";
+               column.CompressionPct.ToText() + d + BasisField(column) + "\r\n";
     }
     ++column_lines_;
   }
@@ -225,7 +275,6 @@ Status BatchOutput::CopyInto(std::FILE* from, std::FILE* to) {
 }
 
 Status BatchOutput::Commit(const ResultSet& results) {
-  (void)results;
   const MessageTable& m = app_.messages;
   const std::string d = app_.settings.TabDelimited ? "\t" : ",";
   Status status;
@@ -236,13 +285,16 @@ Status BatchOutput::Commit(const ResultSet& results) {
       if (status.ok()) status = CopyInto(columns_, main_);
       if (status.ok()) status = Write(main_, column_lines_ > 0 ? "\n  ]" : "]");
     }
+    if (status.ok())
+      status = Write(main_, ",\n  \"totals\": " + JsonTotals(results));
     if (status.ok()) status = Write(main_, "\n}\n");
   } else if (columns_ != nullptr) {
     const char c = d[0];
-    status = Write(
-        main_, ExportField(m[66], c) + d + ExportField(m[65], c) + d +
-                   ExportField(m[64], c) + d + ExportField(m[67], c) + d +
-                   ExportField(m[68], c) + d + ExportField(m[62], c) + "\r\n");
+    status =
+        Write(main_, ExportField(m[66], c) + d + ExportField(m[65], c) + d +
+                         ExportField(m[64], c) + d + ExportField(m[67], c) + d +
+                         ExportField(m[68], c) + d + ExportField(m[62], c) + d +
+                         "Statistics\r\n");
     if (status.ok()) status = CopyInto(columns_, main_);
   }
   if (!status.ok()) return status;

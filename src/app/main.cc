@@ -1,9 +1,9 @@
 // The Tarvex Compression Estimator's window program. It takes no arguments.
 #include <QApplication>
 
-#include "wizard/app_state.h"
 #include "ui/main_window.h"
 #include "ui/qt_desktop_port.h"
+#include "wizard/app_state.h"
 
 int main(int argc, char** argv) {
   QApplication application(argc, argv);

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -121,6 +122,40 @@ INSTANTIATE_TEST_SUITE_P(
       return std::string(info.param.max_cardinality ? "Max" : "Column") +
              (info.param.page_compression ? "Page" : "Row");
     });
+
+// What each estimate rests on, as the demo catalog defines it: currency's
+// distributions were built from all its rows, stock_snapshot's from
+// samples, error_row's raw_line has none, quote has no statistics at all.
+TEST(DemoCatalogBasisTest, EachColumnSaysWhatItsEstimateRestsOn) {
+  AppFixture fixture;
+  ASSERT_TRUE(fixture.Connect("demo").ok());
+  fixture.app.settings.TableFilter = "currency,stock_snapshot,error_row,quote";
+  const RunResult result = fixture.RunEstimate();
+  std::map<std::string, StatisticsBasis> basis;
+  for (const TableEstimate& t : result.results->tables)
+    basis[t.table] = t.basis;
+  ASSERT_EQ(basis.size(), 4u);
+  EXPECT_EQ(basis["currency"].full, 3);
+  EXPECT_EQ(basis["currency"].sampled + basis["currency"].none, 0);
+  EXPECT_EQ(basis["stock_snapshot"].sampled, 15);
+  EXPECT_EQ(basis["error_row"].columns, 5);
+  EXPECT_EQ(basis["error_row"].none, 1);
+  EXPECT_EQ(basis["error_row"].full, 4);
+  EXPECT_FALSE(basis["quote"].table_has_statistics);
+  EXPECT_TRUE(basis["currency"].table_has_statistics);
+  // The totals are the sums of the listed tables' bytes.
+  double size = 0, compressed = 0;
+  for (const TableEstimate& t : result.results->tables) {
+    if (t.row_count <= Fixed4()) continue;
+    size += t.size * t.page_size;
+    compressed += t.compressed * t.page_size;
+  }
+  const ResultTotals totals = TotalsOf(*result.results);
+  EXPECT_EQ(totals.tables, 4u);
+  EXPECT_DOUBLE_EQ(totals.size_bytes, size);
+  EXPECT_DOUBLE_EQ(totals.compressed_bytes, compressed);
+  EXPECT_DOUBLE_EQ(totals.saved_pct, (size - compressed) * 100 / size);
+}
 
 // In kilobytes: 56 * 1732032 / 1024 = 94720.5 and 30 * 1691.4375 = 50743.1.
 TEST(DemoCatalogBytesTest, SizesInKilobytes) {

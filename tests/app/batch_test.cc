@@ -7,8 +7,10 @@
 #include <unistd.h>
 
 #include <array>
+#include <cctype>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -158,32 +160,166 @@ TEST(BatchTest, ColumnsFollowTheTables) {
             "Schema\tTable\tCount\tPages\tComp Pages\t%Saved\tPage Size\r\n"
             "finance\tcurrency\t6\t1\t1\t43\t2048\r\n"
             "inventory\tuom_conversion\t7\t1\t1\t5\t2048\r\n"
-            "Schema\tTable\tColumn\tType\tBytes\t%Saved\r\n"
-            "finance\tcurrency\tcurrency_code\tCHAR\t3\t0\r\n"
-            "finance\tcurrency\tname\tVARCHAR\t30\t51\r\n"
-            "finance\tcurrency\tdecimals\tSMALLINT\t2\t0\r\n"
-            "inventory\tuom_conversion\tfrom_unit\tCHAR\t3\t12\r\n"
-            "inventory\tuom_conversion\tto_unit\tCHAR\t3\t12\r\n"
-            "inventory\tuom_conversion\tfactor\tFLOAT\t8\t0\r\n");
+            "Schema\tTable\tColumn\tType\tBytes\t%Saved\tStatistics\r\n"
+            "finance\tcurrency\tcurrency_code\tCHAR\t3\t0\tfull\r\n"
+            "finance\tcurrency\tname\tVARCHAR\t30\t51\tfull\r\n"
+            "finance\tcurrency\tdecimals\tSMALLINT\t2\t0\tfull\r\n"
+            "inventory\tuom_conversion\tfrom_unit\tCHAR\t3\t12\tfull\r\n"
+            "inventory\tuom_conversion\tto_unit\tCHAR\t3\t12\tfull\r\n"
+            "inventory\tuom_conversion\tfactor\tFLOAT\t8\t0\tfull\r\n");
 }
 
+// Accepts exactly the JSON grammar (RFC 8259), nothing more.
+class JsonChecker {
+ public:
+  explicit JsonChecker(const std::string& text) : text_(text) {}
+  bool Valid() {
+    Blanks();
+    if (!Value()) return false;
+    Blanks();
+    return at_ == text_.size();
+  }
+
+ private:
+  void Blanks() {
+    while (at_ < text_.size() && std::strchr(" \t\r\n", text_[at_]) &&
+           text_[at_] != '\0')
+      ++at_;
+  }
+  bool Eat(char c) {
+    Blanks();
+    if (at_ < text_.size() && text_[at_] == c) {
+      ++at_;
+      return true;
+    }
+    return false;
+  }
+  bool Word(const char* word) {
+    const size_t n = std::strlen(word);
+    if (text_.compare(at_, n, word) != 0) return false;
+    at_ += n;
+    return true;
+  }
+  bool String() {
+    if (!Eat('"')) return false;
+    while (at_ < text_.size()) {
+      const unsigned char c = static_cast<unsigned char>(text_[at_++]);
+      if (c == '"') return true;
+      if (c < 0x20) return false;
+      if (c == '\\') {
+        if (at_ >= text_.size()) return false;
+        const char e = text_[at_++];
+        if (e == 'u') {
+          for (int i = 0; i < 4; ++i) {
+            if (at_ >= text_.size() || !std::isxdigit(text_[at_++]))
+              return false;
+          }
+        } else if (!std::strchr("\"\\/bfnrt", e) || e == '\0') {
+          return false;
+        }
+      }
+    }
+    return false;
+  }
+  bool Number() {
+    const size_t start = at_;
+    if (at_ < text_.size() && text_[at_] == '-') ++at_;
+    auto digits = [&] {
+      const size_t from = at_;
+      while (at_ < text_.size() && std::isdigit(text_[at_])) ++at_;
+      return at_ > from;
+    };
+    if (!digits()) return false;
+    if (text_[start + (text_[start] == '-')] == '0' &&
+        at_ - start > 1u + (text_[start] == '-'))
+      return false;
+    if (at_ < text_.size() && text_[at_] == '.' && (++at_, !digits()))
+      return false;
+    if (at_ < text_.size() && (text_[at_] == 'e' || text_[at_] == 'E')) {
+      ++at_;
+      if (at_ < text_.size() && (text_[at_] == '+' || text_[at_] == '-')) ++at_;
+      if (!digits()) return false;
+    }
+    return true;
+  }
+  bool Value() {
+    Blanks();
+    if (at_ >= text_.size()) return false;
+    const char c = text_[at_];
+    if (c == '{') {
+      ++at_;
+      if (Eat('}')) return true;
+      do {
+        Blanks();
+        if (!String() || !Eat(':') || !Value()) return false;
+      } while (Eat(','));
+      return Eat('}');
+    }
+    if (c == '[') {
+      ++at_;
+      if (Eat(']')) return true;
+      do {
+        if (!Value()) return false;
+      } while (Eat(','));
+      return Eat(']');
+    }
+    if (c == '"') return String();
+    if (c == 't') return Word("true");
+    if (c == 'f') return Word("false");
+    if (c == 'n') return Word("null");
+    return Number();
+  }
+
+  const std::string& text_;
+  size_t at_ = 0;
+};
+
 TEST(BatchTest, JsonCarriesTheSameContent) {
-  const Result result = RunBatchProcess(
-      {"--database", "demo", "--tables", "currency", "--columns", "--json"});
+  const Result result = RunBatchProcess({"--database", "demo", "--tables",
+                                         "currency,quote,stock_snapshot",
+                                         "--columns", "--json", "--summary"});
   EXPECT_EQ(result.status, 0);
+  EXPECT_TRUE(JsonChecker(result.out).Valid()) << result.out;
+  for (const char* bad :
+       {"{\"a\": 01}", "[1,]", "{\"a\" 1}", "\"\t\"", "nul"}) {
+    const std::string text = bad;
+    EXPECT_FALSE(JsonChecker(text).Valid()) << bad;
+  }
   EXPECT_NE(result.out.find("\"database\": \"demo\""), std::string::npos);
   EXPECT_NE(
       result.out.find(
           "{\"owner\": \"finance\", \"table\": \"currency\", \"count\": 6, "
           "\"size\": 1, \"compressed\": 1, \"saved_pct\": 43, "
-          "\"page_size\": 2048}"),
+          "\"page_size\": 2048, \"statistics\": {\"columns\": 3, \"full\": 3, "
+          "\"sampled\": 0, \"none\": 0}}"),
       std::string::npos)
       << result.out;
+  EXPECT_NE(result.out.find("\"table\": \"quote\", \"count\": 0, \"size\": 0, "
+                            "\"compressed\": 0, \"saved_pct\": 50, "
+                            "\"page_size\": 4096, \"statistics\": {\"none\": "
+                            "true}}"),
+            std::string::npos);
   EXPECT_NE(result.out.find(
                 "\"column\": \"name\", \"type\": \"VARCHAR\", \"bytes\": 30, "
-                "\"saved_pct\": 51}"),
+                "\"saved_pct\": 51, \"basis\": \"full\"}"),
             std::string::npos);
+  EXPECT_NE(result.out.find("\"basis\": \"sampled\", \"sample\": 40000, "
+                            "\"rows\": 1732032}"),
+            std::string::npos);
+  EXPECT_NE(result.out.find("\"totals\": {\"tables\": 3, "), std::string::npos);
   EXPECT_EQ(result.out.back(), '\n');
+  EXPECT_NE(result.err.find("3 tables listed: "), std::string::npos)
+      << result.err;
+  // Hostile names stay inside their strings.
+  TestServer server;
+  auto& db = server.Database("odd");
+  db.AddColumn(db.AddTable("o\"w\\n\x01", "t\tab\xe9\"", 1, 1, 2048), "c\"\n",
+               0, 10);
+  server.Finish();
+  const Result odd = RunBatchProcess(
+      {"--database", server.DatabasePath("odd"), "--columns", "--json"});
+  EXPECT_EQ(odd.status, 0) << odd.err;
+  EXPECT_TRUE(JsonChecker(odd.out).Valid()) << odd.out;
 }
 
 TEST(BatchTest, ExitStatuses) {

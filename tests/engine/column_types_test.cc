@@ -144,9 +144,10 @@ TEST(TypeIndexOfTest, MapsEveryNameToItsIndex) {
   EXPECT_EQ(TypeIndexOf("TIMESTAMP"), 15);
   EXPECT_EQ(TypeIndexOf("DATETIME"), 15);
   for (const char* name :
-       {"OTHER", "NULL", "UNKNOWN", "BYTE", "TEXT", "CLOB", "BLOB", "SET",
-        "MULTISET", "LIST", "NAMED", "UNNAMED", "OPAQUE", "varchar", "",
-        "CHAX", "CLOCK", "TIMESTAMPS", "SERIAL9", "UNKNOWX", "INTEGERS"}) {
+       {"OTHER",   "NULL",    "UNKNOWN",  "BYTE", "TEXT",  "CLOB",
+        "BLOB",    "SET",     "MULTISET", "LIST", "NAMED", "UNNAMED",
+        "OPAQUE",  "varchar", "",         "CHAX", "CLOCK", "TIMESTAMPS",
+        "SERIAL9", "UNKNOWX", "INTEGERS"}) {
     EXPECT_EQ(TypeIndexOf(name), 1) << name;
   }
 }

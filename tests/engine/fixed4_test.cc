@@ -23,14 +23,14 @@ TEST(Fixed4Test, ConvertsFromDoubleToTheNearestTenThousandth) {
 TEST(Fixed4Test, RoundsTheExactBinaryValueNotATimesTenThousandProduct) {
   // 24.49005 is stored as 24.4900500000000000966..., above the half.
   EXPECT_EQ(F(24.49005).raw(), 244901);
-  EXPECT_EQ(F(0.12345).raw(), 1235);    // 0.1234500000000000041...
-  EXPECT_EQ(F(0.00015).raw(), 1);       // 0.0001499999999999999868...
-  EXPECT_EQ(F(0.00005).raw(), 1);       // 0.0000500000000000000023...
+  EXPECT_EQ(F(0.12345).raw(), 1235);  // 0.1234500000000000041...
+  EXPECT_EQ(F(0.00015).raw(), 1);     // 0.0001499999999999999868...
+  EXPECT_EQ(F(0.00005).raw(), 1);     // 0.0000500000000000000023...
   // Exact halves go to the even neighbour.
   EXPECT_EQ(F(0.5 / 10000 * 2).raw(), 1);
   EXPECT_EQ(F(2.5).raw(), 25000);
-  EXPECT_EQ(F(0.03125).raw(), 312);     // 312.5 ten-thousandths
-  EXPECT_EQ(F(0.09375).raw(), 938);     // 937.5
+  EXPECT_EQ(F(0.03125).raw(), 312);  // 312.5 ten-thousandths
+  EXPECT_EQ(F(0.09375).raw(), 938);  // 937.5
   EXPECT_EQ(F(-0.03125).raw(), -312);
   EXPECT_EQ(F(1e-300).raw(), 0);
   EXPECT_EQ(F(-1e-300).raw(), 0);

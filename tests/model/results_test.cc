@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "model/details.h"
+
 namespace tce {
 namespace {
 
@@ -150,6 +152,31 @@ TEST(ResultsTest, SizesInBytesFromTheUnit) {
   EXPECT_EQ(SizeInBytes(t, SizeUnit::kPages), 81920);
   EXPECT_EQ(CompressedInBytes(t, SizeUnit::kPages), 32768);
   EXPECT_EQ(SizeInBytes(t, SizeUnit::kKilobytes), 10240);
+}
+
+TEST(ResultsTest, TotalsAndBasesReadAsPeopleRead) {
+  EXPECT_EQ(HumanBytes(0), "0 bytes");
+  EXPECT_EQ(HumanBytes(1536), "1.5 kB");
+  EXPECT_EQ(HumanBytes(27.0 * 1024 * 1024 * 1024), "27.0 GB");
+  EXPECT_EQ(HumanBytes(3.0 * 1024 * 1024 * 1024 * 1024 * 1024), "3072 TB");
+  auto results = Results({Table("o", "a", 10, 100, 25, 75, 8192),
+                          Table("o", "b", -1, 0, 0, 30, 8192)});
+  const ResultTotals totals = TotalsOf(*results);
+  EXPECT_EQ(totals.tables, 2u);
+  EXPECT_EQ(totals.size_bytes, 819200);
+  EXPECT_EQ(TotalsLine(totals),
+            "2 tables listed: 800 kB, 200 kB compressed, 75 % saved");
+  EXPECT_EQ(BasisText(ColumnBasis::kSampled, 2000, Fixed4::FromInt(1200000)),
+            "sampled 2,000 of 1.2 M");
+  EXPECT_EQ(BasisText(ColumnBasis::kFull, 0, Fixed4::FromInt(9)), "full");
+  EXPECT_EQ(HumanCount(9500), "9,500");
+  EXPECT_EQ(HumanCount(340000), "340 k");
+  TableEstimate table = Table("o", "t", 10, 1, 1, 1);
+  table.basis = {true, 14, 9, 3, 2};
+  EXPECT_EQ(BasisSummary(table).substr(0, 51),
+            "14 columns: 9 full, 3 sampled, 2 without a distribu");
+  EXPECT_EQ(BasisSummary(Table("o", "t", 0, 0, 0, 1)).rfind("No statistics", 0),
+            0u);
 }
 
 }  // namespace

@@ -337,6 +337,9 @@ TEST_F(DetailsTest, ShowsTheChartAndTheColumnsOfTheClickedTable) {
   ASSERT_EQ(InfoRows(), 2);
   EXPECT_EQ(InfoRow(1), (std::vector<std::string>{"id", "INTEGER", "4", "0"}));
   EXPECT_EQ(InfoRow(2), (std::vector<std::string>{"name", "CHAR", "10", "29"}));
+  // What each column's figure rests on.
+  EXPECT_EQ(app.details.lines()[0].basis, ColumnBasis::kFull);
+  EXPECT_EQ(app.details.lines()[1].basis, ColumnBasis::kNone);
   // The same row again gives the same lines, nothing kept from before.
   ShowTableDetails(app.results_context(), app.results_grid, 3, 1);
   EXPECT_EQ(InfoRows(), 2);
