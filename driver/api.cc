@@ -106,7 +106,17 @@ std::string DefaultServerDirectory() {
   std::string path = info.dli_fname;
   const size_t slash = path.rfind('/');
   path = slash == std::string::npos ? "." : path.substr(0, slash);
-  return path + "/" + kDefaultServerDir;
+  // Beside the driver in the build tree; once installed the driver is in
+  // <prefix>/lib/tarvex-compest and the servers in <prefix>/share.
+  const std::string beside = path + "/" + kDefaultServerDir;
+  const std::string installed =
+      path + "/../../share/tarvex-compest/" + kDefaultServerDir;
+  struct stat dir;
+  if (stat(beside.c_str(), &dir) != 0 && stat(installed.c_str(), &dir) == 0 &&
+      S_ISDIR(dir.st_mode)) {
+    return installed;
+  }
+  return beside;
 }
 
 // The name of the database file in `server` whose name equals `name` but

@@ -5,6 +5,7 @@
 
 #include <climits>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 
 #include "base/text_util.h"
@@ -56,19 +57,54 @@ bool ReadTextLines(const std::string& path,
   return true;
 }
 
+std::string ProgramDataDirectory() {
+  const std::string program = ExecutableDirectory();
+  // Installed: <prefix>/bin/program and <prefix>/share/tarvex-compest.
+  const std::string installed = program + "/../share/" + kProgramDataFolder;
+  struct stat info {};
+  if (stat(installed.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
+    std::error_code error;
+    const auto canonical = std::filesystem::canonical(installed, error);
+    return error ? installed : canonical.string();
+  }
+  return program;  // the build folder: everything beside the program
+}
+
+std::string UserConfigDirectory() {
+  const char* config = std::getenv("XDG_CONFIG_HOME");
+  if (config != nullptr && config[0] == '/') {
+    return std::string(config) + "/" + kProgramDataFolder;
+  }
+  const char* home = std::getenv("HOME");
+  if (home == nullptr || home[0] == '\0') return {};
+  return std::string(home) + "/.config/" + kProgramDataFolder;
+}
+
 std::string LocateOptionalFile(const std::string& name) {
   if (IsRegularFile(name)) return name;
-  const std::string beside = ExecutableDirectory() + "/" + name;
-  if (IsRegularFile(beside)) return beside;
+  for (const std::string& folder :
+       {UserConfigDirectory(), ProgramDataDirectory(), ExecutableDirectory()}) {
+    if (folder.empty()) continue;
+    const std::string path = folder + "/" + name;
+    if (IsRegularFile(path)) return path;
+  }
   return name;
 }
 
-bool IsBesideTheProgram(const std::string& path) {
+bool IsProgramFile(const std::string& path) {
   std::error_code error;
   const auto folder =
       std::filesystem::weakly_canonical(path, error).parent_path();
-  return !error && folder == std::filesystem::weakly_canonical(
-                                 ExecutableDirectory(), error);
+  if (error) return false;
+  for (const std::string& own :
+       {ExecutableDirectory(), ProgramDataDirectory()}) {
+    std::error_code own_error;
+    if (folder == std::filesystem::weakly_canonical(own, own_error) &&
+        !own_error) {
+      return true;
+    }
+  }
+  return false;
 }
 
 std::string_view StripCommentsAndBlanks(std::string_view line) {

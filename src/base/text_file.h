@@ -19,12 +19,25 @@ bool ReadTextLines(const std::string& path,
 // The folder of the running executable ("." when it cannot be found).
 std::string ExecutableDirectory();
 
+// The folder of the program's own files once installed
+// (<prefix>/share/tarvex-compest beside <prefix>/bin), or the program's
+// folder in the build tree.
+inline constexpr char kProgramDataFolder[] = "tarvex-compest";
+std::string ProgramDataDirectory();
+
+// The user's configuration folder: $XDG_CONFIG_HOME/tarvex-compest, by
+// default ~/.config/tarvex-compest; empty when there is no home.
+std::string UserConfigDirectory();
+
 // Where an optional file is looked for: the current directory first, then
-// the program's own directory. Returns the bare name when neither has it.
+// the user's configuration folder, then the program's data folder (the
+// installed share folder, or beside the program in the build tree).
+// Returns the bare name when none has it.
 std::string LocateOptionalFile(const std::string& name);
 
-// Whether `path` is a file in the program's own folder.
-bool IsBesideTheProgram(const std::string& path);
+// Whether `path` is a file of the program's own: in its folder or its
+// installed data folder, which only those who installed it can change.
+bool IsProgramFile(const std::string& path);
 
 // The shared line syntax of the configuration and message files: the line
 // trimmed; empty for a comment line (first character "*"); cut at the first

@@ -7,14 +7,29 @@
 
 namespace tce {
 
+namespace {
+
+// The embedded driver: beside the program in the build tree, in the
+// program's private library folder once installed.
+std::string DefaultLibraryPath() {
+  const std::string beside = ExecutableDirectory() + "/" + kDefaultCliLibrary;
+  if (access(beside.c_str(), F_OK) == 0) return beside;
+  const std::string installed = ExecutableDirectory() + "/../lib/" +
+                                kProgramDataFolder + "/" + kDefaultCliLibrary;
+  if (access(installed.c_str(), F_OK) == 0) return installed;
+  return beside;
+}
+
+}  // namespace
+
 CliLibrary::CliLibrary(std::string name) : name_(std::move(name)) {
-  if (name_.empty()) name_ = ExecutableDirectory() + "/" + kDefaultCliLibrary;
+  if (name_.empty()) name_ = DefaultLibraryPath();
 }
 
 void CliLibrary::SetName(std::string name) {
   if (load_attempted_) return;
   name_ = std::move(name);
-  if (name_.empty()) name_ = ExecutableDirectory() + "/" + kDefaultCliLibrary;
+  if (name_.empty()) name_ = DefaultLibraryPath();
 }
 
 CliLibrary::~CliLibrary() {

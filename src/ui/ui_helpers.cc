@@ -1,5 +1,7 @@
 #include "ui/ui_helpers.h"
 
+#include "ui/panel_picture.h"
+
 #include <QAction>
 #include <QPainter>
 #include <QStyle>
@@ -31,27 +33,7 @@ QLabel* Label(const char* name, const QString& text, QWidget* parent, int left,
 
 // The panels' picture: a stack of pages pressed into a smaller one.
 QPixmap PanelImage(int size) {
-  QPixmap pixmap(size, size);
-  pixmap.fill(Qt::transparent);
-  QPainter painter(&pixmap);
-  painter.setRenderHint(QPainter::Antialiasing);
-  const double unit = size / 10.0;
-  painter.setPen(QPen(QColor(40, 70, 120), unit * 0.15));
-  for (int i = 0; i < 3; ++i) {
-    painter.setBrush(QColor(200 - i * 30, 215 - i * 25, 240));
-    painter.drawRect(QRectF(unit * (0.8 + i * 0.6), unit * (0.6 + i * 0.6),
-                            unit * 4.2, unit * 5.0));
-  }
-  painter.setBrush(QColor(90, 170, 90));
-  painter.drawRect(QRectF(unit * 6.2, unit * 6.6, unit * 3.0, unit * 2.6));
-  QPolygonF arrow;
-  arrow << QPointF(unit * 6.0, unit * 3.4) << QPointF(unit * 8.6, unit * 3.4)
-        << QPointF(unit * 8.6, unit * 4.6) << QPointF(unit * 9.4, unit * 4.6)
-        << QPointF(unit * 7.3, unit * 6.2) << QPointF(unit * 5.2, unit * 4.6)
-        << QPointF(unit * 6.0, unit * 4.6);
-  painter.setBrush(QColor(230, 140, 40));
-  painter.drawPolygon(arrow);
-  return pixmap;
+  return QPixmap::fromImage(PanelPicture(size));
 }
 
 // A window's `SelectFile`: no default extension, the default title;

@@ -21,7 +21,7 @@ void AppState::LoadConfiguration() {
   if (settings.DebugLog) log.Delete();
   // A file beside the program is trusted as the program is; one elsewhere
   // names a library only when no one else could have written it.
-  if (!configuration.cli_library.empty() && !IsBesideTheProgram(path) &&
+  if (!configuration.cli_library.empty() && !IsProgramFile(path) &&
       !MayNameALibrary(path)) {
     const std::string warning =
         path + ": CLILIB=" + configuration.cli_library +

@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -486,6 +487,53 @@ TEST(BatchTest, ASignalAtThePasswordPromptRestoresTheTerminal) {
     EXPECT_NE(after.c_lflag & ECHO, 0u) << "signal " << signal_number;
     close(master);
   }
+}
+
+// The options a text names: "--word" as written in --help, "\-\-word" as
+// written in a manual page.
+std::set<std::string> OptionsIn(std::string text) {
+  for (size_t at = text.find("\\-"); at != std::string::npos;
+       at = text.find("\\-", at)) {
+    text.replace(at, 2, "-");
+  }
+  std::set<std::string> options;
+  for (size_t at = text.find("--"); at != std::string::npos;
+       at = text.find("--", at + 2)) {
+    size_t end = at + 2;
+    while (end < text.size() &&
+           (std::isalnum(static_cast<unsigned char>(text[end])) ||
+            text[end] == '-')) {
+      ++end;
+    }
+    if (end > at + 2) options.insert(text.substr(at, end - at));
+  }
+  return options;
+}
+
+TEST(BatchTest, HelpAndTheManualPagesNameTheSameOptions) {
+  const Result batch = RunBatchProcess({"--help"});
+  EXPECT_EQ(batch.status, 0);
+  const std::set<std::string> help = OptionsIn(batch.out);
+  EXPECT_GE(help.size(), 18u);
+  EXPECT_EQ(help,
+            OptionsIn(ReadFileBytes(std::string(TCE_SOURCE_DIR) +
+                                    "/packaging/man/tarvex-compest-batch.1")));
+  const Result version = RunBatchProcess({"--version"});
+  EXPECT_EQ(version.out, "tarvex-compest-batch 1.0.0\n");
+  // The window program's two options.
+  const std::string program = ProgramDir() + "/tarvex-compest --help";
+  std::FILE* pipe = popen(program.c_str(), "r");
+  ASSERT_NE(pipe, nullptr);
+  std::string windows_help;
+  char buffer[256];
+  while (std::fgets(buffer, sizeof buffer, pipe) != nullptr)
+    windows_help += buffer;
+  EXPECT_EQ(pclose(pipe), 0);
+  EXPECT_EQ(OptionsIn(windows_help),
+            (std::set<std::string>{"--help", "--version"}));
+  EXPECT_EQ(OptionsIn(ReadFileBytes(std::string(TCE_SOURCE_DIR) +
+                                    "/packaging/man/tarvex-compest.1")),
+            (std::set<std::string>{"--help", "--version"}));
 }
 
 TEST(BatchTest, OutputFileAndConfiguration) {
