@@ -5,6 +5,7 @@
 #define TVCLI_HANDLES_H_
 
 #include <sql.h>
+#include <sqlext.h>
 #include <sqlite3.h>
 
 #include <deque>
@@ -63,11 +64,17 @@ struct Dbc : Handle {
   sqlite3* db = nullptr;
   std::string database;   // the name the connection string gave
   std::string qualifier;  // the name statements qualify its tables with
+  std::string data_source;  // the DSN connected through, if any
+  std::string user;
+  std::string server_version;
+  SQLUINTEGER autocommit = SQL_AUTOCOMMIT_ON;
+  SQLUINTEGER login_timeout = 0;
   std::set<Stmt*> statements;
 };
 
 struct ColumnInfo {
   std::string name;
+  std::string type_name;  // as declared in the catalog; empty for values
   SQLSMALLINT type = SQL_VARCHAR;
   SQLULEN size = 255;
   SQLSMALLINT digits = 0;
@@ -86,8 +93,13 @@ struct Stmt : Handle {
   void CloseCursor() {
     if (vm != nullptr) sqlite3_finalize(vm);
     vm = nullptr;
-    executed = row_pending = done = false;
+    executed = row_pending = done = on_row = false;
     columns.clear();
+    ForgetPartialData();
+  }
+  void ForgetPartialData() {
+    part_column = 0;
+    part_offset = 0;
   }
 
   Dbc* dbc;
@@ -97,6 +109,12 @@ struct Stmt : Handle {
   bool executed = false;
   bool row_pending = false;  // the first row was stepped by SQLExecute
   bool done = false;
+  bool on_row = false;  // a fetched row's values can be read
+  // SQLGetData's place in a value delivered in parts: the column (from 1,
+  // 0 for none) and how many bytes of it went out; for a value delivered
+  // whole, the offset is past its end.
+  SQLUSMALLINT part_column = 0;
+  size_t part_offset = 0;
   std::vector<ColumnInfo> columns;
   std::vector<Binding> bindings;  // index = column number - 1
 };

@@ -1,0 +1,115 @@
+// The exported functions that prepare, run and step through statements.
+#include "api_internal.h"
+
+using namespace tvcli;  // NOLINT: the exported functions only
+
+namespace {
+
+// The live statement, its diagnostics cleared for the new call.
+Stmt* Begin(SQLHSTMT handle) {
+  Stmt* stmt = As<Stmt>(handle, Kind::kStmt);
+  if (stmt != nullptr && !stmt->diags.empty()) stmt->diags.clear();
+  return stmt;
+}
+
+SQLRETURN CheckText(Stmt& stmt, SQLCHAR* text, SQLINTEGER length) {
+  if (text == nullptr)
+    return stmt.ClientError("HY009", "Invalid use of null pointer.");
+  if (length < 0 && length != SQL_NTS) {
+    return stmt.ClientError("HY090", "Invalid string or buffer length.");
+  }
+  return SQL_SUCCESS;
+}
+
+}  // namespace
+
+TVCLI_EXPORT SQLRETURN SQL_API SQLSetStmtAttr(SQLHSTMT handle, SQLINTEGER,
+                                              SQLPOINTER, SQLINTEGER) {
+  Stmt* stmt = Begin(handle);
+  if (stmt == nullptr) return SQL_INVALID_HANDLE;
+  // Escape scanning and the other statement options do not change how this
+  // driver runs a statement.
+  return SQL_SUCCESS;
+}
+
+TVCLI_EXPORT SQLRETURN SQL_API SQLPrepare(SQLHSTMT handle, SQLCHAR* text,
+                                          SQLINTEGER length) {
+  Stmt* stmt = Begin(handle);
+  if (stmt == nullptr) return SQL_INVALID_HANDLE;
+  if (CheckText(*stmt, text, length) != SQL_SUCCESS) return SQL_ERROR;
+  PrepareStatement(*stmt, Text(text, length));
+  return SQL_SUCCESS;
+}
+
+TVCLI_EXPORT SQLRETURN SQL_API SQLExecute(SQLHSTMT handle) {
+  Stmt* stmt = Begin(handle);
+  if (stmt == nullptr) return SQL_INVALID_HANDLE;
+  return ExecuteStatement(*stmt);
+}
+
+TVCLI_EXPORT SQLRETURN SQL_API SQLExecDirect(SQLHSTMT handle, SQLCHAR* text,
+                                             SQLINTEGER length) {
+  Stmt* stmt = Begin(handle);
+  if (stmt == nullptr) return SQL_INVALID_HANDLE;
+  if (CheckText(*stmt, text, length) != SQL_SUCCESS) return SQL_ERROR;
+  PrepareStatement(*stmt, Text(text, length));
+  return ExecuteStatement(*stmt);
+}
+
+TVCLI_EXPORT SQLRETURN SQL_API SQLFetch(SQLHSTMT handle) {
+  Stmt* stmt = Begin(handle);
+  if (stmt == nullptr) return SQL_INVALID_HANDLE;
+  return FetchRow(*stmt);
+}
+
+// Statements only read: no row is changed, and the number of rows a query
+// selects is not known before they are fetched.
+TVCLI_EXPORT SQLRETURN SQL_API SQLRowCount(SQLHSTMT handle, SQLLEN* count) {
+  Stmt* stmt = Begin(handle);
+  if (stmt == nullptr) return SQL_INVALID_HANDLE;
+  if (count == nullptr)
+    return stmt->ClientError("HY009", "Invalid use of null pointer.");
+  if (!stmt->executed)
+    return stmt->ClientError("HY010", "Function sequence error.");
+  *count = -1;
+  return SQL_SUCCESS;
+}
+
+// A statement has one result at most: after it there is none, and its
+// cursor is closed.
+TVCLI_EXPORT SQLRETURN SQL_API SQLMoreResults(SQLHSTMT handle) {
+  Stmt* stmt = Begin(handle);
+  if (stmt == nullptr) return SQL_INVALID_HANDLE;
+  stmt->CloseCursor();
+  return SQL_NO_DATA;
+}
+
+TVCLI_EXPORT SQLRETURN SQL_API SQLCloseCursor(SQLHSTMT handle) {
+  Stmt* stmt = Begin(handle);
+  if (stmt == nullptr) return SQL_INVALID_HANDLE;
+  if (!stmt->executed)
+    return stmt->ClientError("24000", "Invalid cursor state.");
+  stmt->CloseCursor();
+  return SQL_SUCCESS;
+}
+
+TVCLI_EXPORT SQLRETURN SQL_API SQLFreeStmt(SQLHSTMT handle,
+                                           SQLUSMALLINT option) {
+  Stmt* stmt = Begin(handle);
+  if (stmt == nullptr) return SQL_INVALID_HANDLE;
+  switch (option) {
+    case SQL_CLOSE:
+      stmt->CloseCursor();
+      return SQL_SUCCESS;
+    case SQL_DROP:
+      FreeStatement(stmt);
+      return SQL_SUCCESS;
+    case SQL_UNBIND:
+      stmt->bindings.clear();
+      return SQL_SUCCESS;
+    case SQL_RESET_PARAMS:
+      return SQL_SUCCESS;
+    default:
+      return stmt->ClientError("HY092", "Invalid attribute/option identifier.");
+  }
+}
