@@ -174,125 +174,152 @@ bool ParseColumnType(const std::string& type_text, int* type_code,
   return true;
 }
 
+namespace {
+
+using Tokens = std::vector<std::string>;
+
+// Each line parser returns why the line is wrong, or nothing.
+std::string ParseServerLine(const Tokens& tokens, ServerDefinition* server) {
+  long long value = 0;
+  if (tokens.size() != 4 || Lower(tokens[2]) != "pagesize" ||
+      !ToNumber(tokens[3], &value)) {
+    return "expected: server <version> pagesize <bytes>";
+  }
+  if (value < 0 || value > INT32_MAX) return "page size out of range";
+  server->version = tokens[1];
+  server->page_size = static_cast<int>(value);
+  return {};
+}
+
+std::string ParseTableLine(const Tokens& tokens, ServerDefinition* server) {
+  if (server->databases.empty()) return "table before any database";
+  TableDefinition table;
+  table.page_size = server->page_size;
+  const size_t dot = tokens.size() > 1 ? tokens[1].find('.') : std::string::npos;
+  if (dot == std::string::npos) return "expected: table <owner>.<name> ...";
+  table.owner = tokens[1].substr(0, dot);
+  table.name = tokens[1].substr(dot + 1);
+  for (size_t i = 2; i + 1 < tokens.size(); i += 2) {
+    const std::string key = Lower(tokens[i]);
+    if (key == "type") {
+      table.type = tokens[i + 1];
+      continue;
+    }
+    long long value = 0;
+    if (!ToNumber(tokens[i + 1], &value))
+      return "bad or out-of-range number " + tokens[i + 1];
+    if (key == "pages") {
+      table.pages = value;
+    } else if (key == "rows") {
+      table.rows = value;
+    } else if (key == "pagesize") {
+      if (value < INT32_MIN || value > INT32_MAX)
+        return "page size out of range: " + tokens[i + 1];
+      table.page_size = static_cast<int>(value);
+    } else {
+      return "unknown table setting " + tokens[i];
+    }
+  }
+  if (tokens.size() % 2 != 0) return "table setting without a value";
+  server->databases.back().tables.push_back(table);
+  return {};
+}
+
+// "distinct <d>" or "sampled <s> <d> <f1>" from tokens[at] on, as the
+// distribution text of a column of a table of `rows` rows.
+std::string ParseDistribution(const Tokens& tokens, size_t at, long long rows,
+                              std::string* distribution) {
+  const std::string kind = Lower(tokens[at]);
+  std::vector<long long> numbers;
+  for (size_t j = at + 1; j < tokens.size(); ++j) {
+    long long value = 0;
+    if (!ToNumber(tokens[j], &value) || value < 0)
+      return "bad or out-of-range number " + tokens[j];
+    numbers.push_back(value);
+  }
+  long long s = 0, d = 0, f1 = 0;
+  if (kind == "distinct" && numbers.size() == 1) {
+    s = std::max(rows, 0LL);
+    d = std::min(numbers[0], s);
+    f1 = d / 10;
+  } else if (kind == "sampled" && numbers.size() == 3) {
+    s = numbers[0];
+    d = numbers[1];
+    f1 = numbers[2];
+    if (d > s || f1 > d) return "a sample needs f1 <= d <= s";
+  } else {
+    return "expected: distinct <d> or sampled <s> <d> <f1>";
+  }
+  *distribution = "TVD1;s=" + std::to_string(s) + ";d=" + std::to_string(d) +
+                  ";f1=" + std::to_string(f1);
+  return {};
+}
+
+std::string ParseColumnLine(const Tokens& tokens, ServerDefinition* server) {
+  if (server->databases.empty() || server->databases.back().tables.empty())
+    return "column before any table";
+  TableDefinition& table = server->databases.back().tables.back();
+  ColumnDefinition column;
+  column.name = tokens[0];
+  size_t i = 1;
+  std::string type;
+  bool not_null = false;
+  for (; i < tokens.size(); ++i) {
+    const std::string word = Lower(tokens[i]);
+    if (word == "distinct" || word == "sampled") break;
+    if (word == "not" && i + 1 < tokens.size() &&
+        Lower(tokens[i + 1]) == "null") {
+      not_null = true;
+      ++i;
+      continue;
+    }
+    type += (type.empty() ? "" : " ") + tokens[i];
+  }
+  if (!ParseColumnType(type, &column.type_code, &column.catalog_length)) {
+    return "unknown column type, or a number out of range, in '" + type + "'";
+  }
+  if (not_null) column.type_code += kNotNullFlag;
+  if (i < tokens.size()) {
+    std::string why =
+        ParseDistribution(tokens, i, table.rows, &column.distribution);
+    if (!why.empty()) return why;
+  }
+  table.columns.push_back(column);
+  return {};
+}
+
+}  // namespace
+
 bool ParseServerDefinition(const std::string& text, ServerDefinition* server,
                            std::string* error) {
   std::istringstream lines(text);
   std::string line;
-  int number = 0;
-  auto fail = [&](const std::string& why) {
-    *error = "line " + std::to_string(number) + ": " + why;
-    return false;
-  };
-  while (std::getline(lines, line)) {
-    ++number;
+  for (int number = 1; std::getline(lines, line); ++number) {
     if (const size_t hash = line.find('#'); hash != std::string::npos)
       line.resize(hash);
     std::istringstream words(line);
-    std::vector<std::string> tokens;
+    Tokens tokens;
     for (std::string word; words >> word;) tokens.push_back(word);
     if (tokens.empty()) continue;
     const std::string keyword = Lower(tokens[0]);
-    long long value = 0;
+    std::string why;
     if (keyword == "server") {
-      if (tokens.size() != 4 || Lower(tokens[2]) != "pagesize" ||
-          !ToNumber(tokens[3], &value)) {
-        return fail("expected: server <version> pagesize <bytes>");
-      }
-      if (value < 0 || value > INT32_MAX) return fail("page size out of range");
-      server->version = tokens[1];
-      server->page_size = static_cast<int>(value);
+      why = ParseServerLine(tokens, server);
     } else if (keyword == "database") {
-      if (tokens.size() != 2) return fail("expected: database <name>");
-      server->databases.push_back({tokens[1], {}, {}});
+      if (tokens.size() != 2) why = "expected: database <name>";
+      else server->databases.push_back({tokens[1], {}, {}});
     } else if (keyword == "user") {
-      if (tokens.size() != 3 || server->databases.empty()) {
-        return fail("expected: user <name> <password> after a database");
-      }
-      server->databases.back().users.push_back({tokens[1], tokens[2]});
+      if (tokens.size() != 3 || server->databases.empty())
+        why = "expected: user <name> <password> after a database";
+      else server->databases.back().users.push_back({tokens[1], tokens[2]});
     } else if (keyword == "table") {
-      if (server->databases.empty()) return fail("table before any database");
-      TableDefinition table;
-      table.page_size = server->page_size;
-      const size_t dot =
-          tokens.size() > 1 ? tokens[1].find('.') : std::string::npos;
-      if (dot == std::string::npos)
-        return fail("expected: table <owner>.<name> ...");
-      table.owner = tokens[1].substr(0, dot);
-      table.name = tokens[1].substr(dot + 1);
-      for (size_t i = 2; i + 1 < tokens.size(); i += 2) {
-        const std::string key = Lower(tokens[i]);
-        if (key == "type") {
-          table.type = tokens[i + 1];
-          continue;
-        }
-        if (!ToNumber(tokens[i + 1], &value))
-          return fail("bad or out-of-range number " + tokens[i + 1]);
-        if (key == "pages")
-          table.pages = value;
-        else if (key == "rows")
-          table.rows = value;
-        else if (key == "pagesize" && value >= INT32_MIN && value <= INT32_MAX)
-          table.page_size = static_cast<int>(value);
-        else if (key == "pagesize")
-          return fail("page size out of range: " + tokens[i + 1]);
-        else
-          return fail("unknown table setting " + tokens[i]);
-      }
-      if (tokens.size() % 2 != 0) return fail("table setting without a value");
-      server->databases.back().tables.push_back(table);
+      why = ParseTableLine(tokens, server);
     } else {
-      if (server->databases.empty() ||
-          server->databases.back().tables.empty()) {
-        return fail("column before any table");
-      }
-      TableDefinition& table = server->databases.back().tables.back();
-      ColumnDefinition column;
-      column.name = tokens[0];
-      size_t i = 1;
-      std::string type;
-      bool not_null = false;
-      for (; i < tokens.size(); ++i) {
-        const std::string word = Lower(tokens[i]);
-        if (word == "distinct" || word == "sampled") break;
-        if (word == "not" && i + 1 < tokens.size() &&
-            Lower(tokens[i + 1]) == "null") {
-          not_null = true;
-          ++i;
-          continue;
-        }
-        type += (type.empty() ? "" : " ") + tokens[i];
-      }
-      if (!ParseColumnType(type, &column.type_code, &column.catalog_length)) {
-        return fail("unknown column type, or a number out of range, in '" +
-                    type + "'");
-      }
-      if (not_null) column.type_code += kNotNullFlag;
-      if (i < tokens.size()) {
-        const std::string kind = Lower(tokens[i]);
-        std::vector<long long> numbers;
-        for (size_t j = i + 1; j < tokens.size(); ++j) {
-          if (!ToNumber(tokens[j], &value) || value < 0)
-            return fail("bad or out-of-range number " + tokens[j]);
-          numbers.push_back(value);
-        }
-        long long s = 0, d = 0, f1 = 0;
-        if (kind == "distinct" && numbers.size() == 1) {
-          s = std::max(table.rows, 0LL);
-          d = std::min(numbers[0], s);
-          f1 = d / 10;
-        } else if (kind == "sampled" && numbers.size() == 3) {
-          s = numbers[0];
-          d = numbers[1];
-          f1 = numbers[2];
-          if (d > s || f1 > d) return fail("a sample needs f1 <= d <= s");
-        } else {
-          return fail("expected: distinct <d> or sampled <s> <d> <f1>");
-        }
-        column.distribution = "TVD1;s=" + std::to_string(s) +
-                              ";d=" + std::to_string(d) +
-                              ";f1=" + std::to_string(f1);
-      }
-      table.columns.push_back(column);
+      why = ParseColumnLine(tokens, server);
+    }
+    if (!why.empty()) {
+      *error = "line " + std::to_string(number) + ": " + why;
+      return false;
     }
   }
   return true;

@@ -104,17 +104,14 @@ RunResult RunAnalysis(const RunContext& c, RunProgress* progress,
     result.status = std::move(status);
     return std::move(result);
   };
-  if (c.connection.PageSizeExpression.empty()) {
-    return fail(Status::Failure(
-        "The server's page size is not known, so no estimate can be made. "
-        "Connect again."));
-  }
-  const std::string query =
-      BuildCatalogQuery(BuildFilterClause("T.OWNER", c.settings.OwnerFilter),
-                        BuildFilterClause("T.TABNAME", c.settings.TableFilter),
-                        c.connection.PageSizeExpression, c.settings);
+  std::string query;
+  Status status = CatalogQueryFor(
+      c.connection.PageSizeExpression,
+      BuildFilterClause("T.OWNER", c.settings.OwnerFilter),
+      BuildFilterClause("T.TABNAME", c.settings.TableFilter), c.settings, query);
+  if (!status.ok()) return fail(std::move(status));
   Statement statement(c.connection);
-  Status status = statement.ExecuteStatement(query);
+  status = statement.ExecuteStatement(query);
   if (!status.ok()) {
     c.logger.Log("Query", "Error retrieving records");
     return fail(std::move(status));

@@ -1,6 +1,7 @@
 // What only the desktop can do for the program's logic: modal message boxes,
 // the save-file dialog, the wait cursor and letting pending window events
-// run. The Qt layer implements it for real; tests use MemoryDesktopPort.
+// run. The Qt layer implements it for real; the command-line tool answers
+// on the terminal; tests use an in-memory one.
 #ifndef TCE_BASE_DESKTOP_PORT_H_
 #define TCE_BASE_DESKTOP_PORT_H_
 

@@ -48,6 +48,21 @@ std::string BuildCatalogQuery(std::string_view owner_clause,
   return sql;
 }
 
+Status CatalogQueryFor(std::string_view page_size_expression,
+                       std::string_view owner_clause,
+                       std::string_view table_clause,
+                       const RunSettings& settings, std::string& query) {
+  query.clear();
+  if (page_size_expression.empty()) {
+    return Status::Failure(
+        "The server's page size is not known, so no estimate can be made. "
+        "Connect again.");
+  }
+  query = BuildCatalogQuery(owner_clause, table_clause, page_size_expression,
+                            settings);
+  return Status();
+}
+
 std::string BuildFilterClause(std::string_view column, std::string_view list) {
   if (list.empty()) return {};
   std::string patterns;

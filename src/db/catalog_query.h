@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "base/run_settings.h"
+#include "db/status.h"
 
 namespace tce {
 
@@ -32,6 +33,14 @@ std::string BuildCatalogQuery(std::string_view owner_clause,
                               std::string_view table_clause,
                               std::string_view page_size_expression,
                               const RunSettings& settings);
+
+// The query for a server whose page-size expression the connection's probe
+// chose. Without one (no probe succeeded) there is no query to send: a
+// failure saying so, and `query` is left empty.
+Status CatalogQueryFor(std::string_view page_size_expression,
+                       std::string_view owner_clause,
+                       std::string_view table_clause,
+                       const RunSettings& settings, std::string& query);
 
 // A condition on `column` ("T.OWNER" or "T.TABNAME") from a comma-separated
 // list: items with "%" become LIKE patterns, the others equalities, quotes

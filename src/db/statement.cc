@@ -233,15 +233,4 @@ void Statement::SlotTextInto(int column, bool trim, std::string& text) const {
   }
 }
 
-std::string Statement::SlotText(const ColumnSlot& slot) const {
-  for (size_t i = 0; i < slots_.size(); ++i) {
-    if (slots_[i].offset == slot.offset) {
-      std::string text;
-      SlotTextInto(static_cast<int>(i) + 1, false, text);
-      return text;
-    }
-  }
-  return {};
-}
-
 }  // namespace tce

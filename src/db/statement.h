@@ -69,8 +69,6 @@ class Statement {
   const std::string& StatementResult(int n) const { return result_[n]; }
   int16_t ResultColumnCount() const { return result_column_count_; }
   const std::vector<ColumnSlot>& ColumnSlots() const { return slots_; }
-  // The value in one column slot as the last fetch left it, LF as CR LF.
-  std::string SlotText(const ColumnSlot& slot) const;
 
  private:
   Status Prepare(const std::string& text);

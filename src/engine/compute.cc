@@ -114,6 +114,10 @@ Fixed4 Estimator::Compute(EstimateContext& context) const {
       k = static_cast<int16_t>(max_card_class[t]);
       n = similar_count[t];
     } else {
+      // Per column, n is 1 before the lookup checks it: a table with more
+      // than ten columns of one type must not be rejected as "Bad colcount".
+      // (The lookup's own replacement serves the variable part, whose n is
+      // the VARCHAR count in both modes and must be checked first.)
       k = CardinalityClassOf(column.TypeName, column.Cardinality);
       n = 1;
     }

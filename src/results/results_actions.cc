@@ -119,12 +119,14 @@ void ShowTableDetails(const ResultsContext& c, const ResultsGrid& grid, int row,
 Status ReadTableColumns(const ResultsContext& c, const std::string& owner,
                         const std::string& table, EstimateContext& estimate) {
   // Quotes in a name are doubled so that the name stays one literal.
-  const std::string query =
-      BuildCatalogQuery("T.OWNER = '" + QuoteLiteral(owner) + "'",
-                        "T.TABNAME = '" + QuoteLiteral(table) + "'",
-                        c.connection.PageSizeExpression, c.settings);
+  std::string query;
+  Status status = CatalogQueryFor(
+      c.connection.PageSizeExpression,
+      "T.OWNER = '" + QuoteLiteral(owner) + "'",
+      "T.TABNAME = '" + QuoteLiteral(table) + "'", c.settings, query);
+  if (!status.ok()) return status;
   Statement statement(c.connection);
-  Status status = statement.ExecuteStatement(query);
+  status = statement.ExecuteStatement(query);
   if (!status.ok()) return status;
   ColumnList& columns = estimate.TableColumns;
   columns.Clear();

@@ -78,12 +78,21 @@ TEST(BuildCatalogQueryTest, SizeStatisticsAndFilterClauses) {
             std::string::npos);
 }
 
-TEST(BuildCatalogQueryTest, AnEmptyPageSizeExpressionLeavesInvalidSql) {
+// No probe chose a page-size expression: the user is told to connect
+// again, and nothing half-built is sent to the server.
+TEST(BuildCatalogQueryTest, WithoutAPageSizeThereIsNoQueryButAMessage) {
   RunSettings settings;
   settings.MinTableSizeMB = 1;
-  const std::string sql = Executed(BuildCatalogQuery("", "", "", settings));
-  EXPECT_NE(sql.find("X.ENCDAT,       FROM"), std::string::npos);
-  EXPECT_NE(sql.find("(4096/))"), std::string::npos);
+  std::string query = "stale";
+  const Status status = CatalogQueryFor("", "", "", settings, query);
+  EXPECT_FALSE(status.ok());
+  EXPECT_TRUE(query.empty());
+  ASSERT_EQ(status.messages().size(), 1u);
+  EXPECT_EQ(status.messages()[0],
+            "The server's page size is not known, so no estimate can be made. "
+            "Connect again.");
+  EXPECT_TRUE(CatalogQueryFor("T.PAGESIZE", "", "", settings, query).ok());
+  EXPECT_EQ(query, BuildCatalogQuery("", "", "T.PAGESIZE", settings));
 }
 
 }  // namespace
