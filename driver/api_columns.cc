@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "api_internal.h"
+#include "values.h"
 
 using namespace tvcli;  // NOLINT: the exported functions only
 

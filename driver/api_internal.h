@@ -51,9 +51,6 @@ SQLRETURN FetchRow(Stmt& stmt);
 // text that does not fit.
 SQLRETURN GetColumnData(Stmt& stmt, SQLUSMALLINT column, SQLSMALLINT target,
                         SQLPOINTER buffer, SQLLEN capacity, SQLLEN* indicator);
-// The C types SQLBindCol and SQLGetData deliver; SQL_C_DEFAULT resolves
-// from the column's SQL type.
-bool IsDeliverableType(SQLSMALLINT target);
 
 void FreeStatement(Stmt* stmt);
 

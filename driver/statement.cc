@@ -1,6 +1,6 @@
 // Statements over the catalog: compiled by SQLite at execution, their
-// columns described as the server describes its types, their values
-// delivered as text or as C numbers.
+// columns described as the server describes its types, their rows stepped
+// through and their values handed out (values.h converts them).
 #include <algorithm>
 #include <cctype>
 #include <charconv>
@@ -14,6 +14,7 @@
 
 #include "api_internal.h"
 #include "dialect.h"
+#include "values.h"
 
 namespace tvcli {
 namespace {
@@ -129,217 +130,6 @@ bool Compile(Stmt& stmt) {
   return true;
 }
 
-// The text a server sends for a value; `number` holds it for numbers.
-std::string_view ValueText(sqlite3_stmt* vm, int column, int type,
-                           char (&number)[40]) {
-  if (type == SQLITE_FLOAT) {
-    const int written = std::snprintf(number, sizeof number, "%.15g",
-                                      sqlite3_column_double(vm, column));
-    return {number, static_cast<size_t>(std::max(written, 0))};
-  }
-  if (type == SQLITE_INTEGER) {
-    const auto result = std::to_chars(number, number + sizeof number,
-                                      sqlite3_column_int64(vm, column));
-    return {number, static_cast<size_t>(result.ptr - number)};
-  }
-  const char* text = reinterpret_cast<const char*>(sqlite3_column_text(vm, column));
-  return {text != nullptr ? text : "",
-          static_cast<size_t>(sqlite3_column_bytes(vm, column))};
-}
-
-// UTF-8 as UTF-16 code units (SQLWCHAR's encoding); bytes that are not
-// UTF-8 become U+FFFD.
-std::u16string Utf16(std::string_view text) {
-  std::u16string wide;
-  wide.reserve(text.size());
-  for (size_t i = 0; i < text.size();) {
-    const auto lead = static_cast<unsigned char>(text[i]);
-    const size_t length = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3
-                          : lead >= 0xC2                 ? 2
-                                                         : 0;
-    char32_t code = length == 1 ? lead
-                    : length == 2 ? lead & 0x1F
-                    : length == 3 ? lead & 0x0F
-                                  : lead & 0x07;
-    bool valid = length > 0 && i + length <= text.size() && lead < 0xF5;
-    for (size_t k = 1; valid && k < length; ++k) {
-      const auto next = static_cast<unsigned char>(text[i + k]);
-      valid = (next & 0xC0) == 0x80;
-      code = (code << 6) | (next & 0x3F);
-    }
-    static constexpr char32_t kLeast[] = {0, 0, 0x80, 0x800, 0x10000};
-    if (valid && (code < kLeast[length] || (code >= 0xD800 && code < 0xE000)))
-      valid = false;
-    if (!valid) {
-      wide.push_back(u'\uFFFD');
-      i += 1;
-      continue;
-    }
-    if (code >= 0x10000) {
-      code -= 0x10000;
-      wide.push_back(static_cast<char16_t>(0xD800 + (code >> 10)));
-      wide.push_back(static_cast<char16_t>(0xDC00 + (code & 0x3FF)));
-    } else {
-      wide.push_back(static_cast<char16_t>(code));
-    }
-    i += length;
-  }
-  return wide;
-}
-
-// Writes as much of `text` (bytes, in characters of `unit` bytes) from
-// `offset` as fits, zero-terminated; returns how many bytes went.
-size_t WritePart(std::string_view text, size_t offset, SQLPOINTER buffer,
-                 SQLLEN capacity, size_t unit = 1) {
-  if (buffer == nullptr || capacity < static_cast<SQLLEN>(unit)) return 0;
-  const size_t room = (static_cast<size_t>(capacity) - unit) / unit * unit;
-  const size_t count = std::min(room, text.size() - offset);
-  char* out = static_cast<char*>(buffer);
-  if (count > 0) std::memcpy(out, text.data() + offset, count);
-  std::memset(out + count, 0, unit);
-  return count;
-}
-
-SQLSMALLINT ResolveTarget(SQLSMALLINT target, const ColumnInfo& column) {
-  if (target != SQL_C_DEFAULT) return target;
-  switch (column.type) {
-    case SQL_SMALLINT:
-      return SQL_C_SSHORT;
-    case SQL_INTEGER:
-      return SQL_C_SLONG;
-    case SQL_BIGINT:
-      return SQL_C_SBIGINT;
-    case SQL_REAL:
-      return SQL_C_FLOAT;
-    case SQL_DOUBLE:
-      return SQL_C_DOUBLE;
-    default:
-      return SQL_C_CHAR;
-  }
-}
-
-bool IsCharacter(SQLSMALLINT target) {
-  return target == SQL_C_CHAR || target == SQL_C_WCHAR;
-}
-
-// The bytes a character target receives for a value's text: the text
-// itself, or its UTF-16 form kept in `wide`.
-std::string_view TargetText(std::string_view text, SQLSMALLINT target,
-                            std::u16string& wide) {
-  if (target != SQL_C_WCHAR) return text;
-  wide = Utf16(text);
-  return {reinterpret_cast<const char*>(wide.data()),
-          wide.size() * sizeof(char16_t)};
-}
-
-size_t UnitOf(SQLSMALLINT target) {
-  return target == SQL_C_WCHAR ? sizeof(char16_t) : 1;
-}
-
-// A value read as a number: whole when it was stored or written as one.
-struct Number {
-  bool whole = false;
-  int64_t integer = 0;
-  double real = 0;
-};
-
-// Reads a column's value as a number; false when its text is not one.
-bool ReadNumber(sqlite3_stmt* vm, int column, int type, Number* number) {
-  if (type == SQLITE_INTEGER) {
-    number->whole = true;
-    number->integer = sqlite3_column_int64(vm, column);
-    number->real = static_cast<double>(number->integer);
-    return true;
-  }
-  if (type == SQLITE_FLOAT) {
-    number->real = sqlite3_column_double(vm, column);
-    return true;
-  }
-  char buffer[40];
-  std::string_view text = ValueText(vm, column, type, buffer);
-  while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front())))
-    text.remove_prefix(1);
-  while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back())))
-    text.remove_suffix(1);
-  if (text.empty() || text.size() > 100) return false;
-  const char* end = text.data() + text.size();
-  const auto whole = std::from_chars(text.data(), end, number->integer);
-  if (whole.ec == std::errc() && whole.ptr == end) {
-    number->whole = true;
-    number->real = static_cast<double>(number->integer);
-    return true;
-  }
-  const std::string copy(text);
-  char* parsed_end = nullptr;
-  number->real = std::strtod(copy.c_str(), &parsed_end);
-  return parsed_end == copy.c_str() + copy.size() && !std::isnan(number->real);
-}
-
-template <typename T>
-SQLRETURN StoreInteger(Stmt& stmt, const Number& number, SQLPOINTER buffer,
-                       SQLLEN* indicator) {
-  constexpr auto kMin = std::numeric_limits<T>::min();
-  constexpr auto kMax = std::numeric_limits<T>::max();
-  T value;
-  bool fraction = false;
-  if (number.whole) {
-    if (number.integer < kMin || number.integer > kMax)
-      return stmt.ClientError("22003", "Numeric value out of range.");
-    value = static_cast<T>(number.integer);
-  } else {
-    const double truncated = std::trunc(number.real);
-    // The bounds as doubles: -kMin (kMax + 1) is a power of two, exactly
-    // held, where kMax itself may not be.
-    if (!(truncated >= static_cast<double>(kMin) &&
-          truncated < -static_cast<double>(kMin))) {
-      return stmt.ClientError("22003", "Numeric value out of range.");
-    }
-    value = static_cast<T>(truncated);
-    fraction = truncated != number.real;
-  }
-  std::memcpy(buffer, &value, sizeof value);
-  if (indicator != nullptr) *indicator = sizeof value;
-  if (fraction) {
-    stmt.Warning("01S07", "Fractional truncation.");
-    return SQL_SUCCESS_WITH_INFO;
-  }
-  return SQL_SUCCESS;
-}
-
-// Delivers a value as the C number `target` names.
-SQLRETURN StoreNumber(Stmt& stmt, int column, int type, SQLSMALLINT target,
-                      SQLPOINTER buffer, SQLLEN* indicator) {
-  Number number;
-  if (!ReadNumber(stmt.vm, column, type, &number)) {
-    return stmt.ClientError("22018",
-                            "Invalid character value for cast specification.");
-  }
-  switch (target) {
-    case SQL_C_SSHORT:
-    case SQL_C_SHORT:
-      return StoreInteger<SQLSMALLINT>(stmt, number, buffer, indicator);
-    case SQL_C_SLONG:
-    case SQL_C_LONG:
-      return StoreInteger<SQLINTEGER>(stmt, number, buffer, indicator);
-    case SQL_C_SBIGINT:
-      return StoreInteger<SQLBIGINT>(stmt, number, buffer, indicator);
-    case SQL_C_FLOAT: {
-      if (std::fabs(number.real) > std::numeric_limits<float>::max())
-        return stmt.ClientError("22003", "Numeric value out of range.");
-      const float value = static_cast<float>(number.real);
-      std::memcpy(buffer, &value, sizeof value);
-      if (indicator != nullptr) *indicator = sizeof value;
-      return SQL_SUCCESS;
-    }
-    default: {
-      const double value = number.real;
-      std::memcpy(buffer, &value, sizeof value);
-      if (indicator != nullptr) *indicator = sizeof value;
-      return SQL_SUCCESS;
-    }
-  }
-}
-
 // Worse of two results of delivering the values of one row.
 SQLRETURN Worse(SQLRETURN a, SQLRETURN b) {
   if (a == SQL_ERROR || b == SQL_ERROR) return SQL_ERROR;
@@ -349,24 +139,6 @@ SQLRETURN Worse(SQLRETURN a, SQLRETURN b) {
 }
 
 }  // namespace
-
-bool IsDeliverableType(SQLSMALLINT target) {
-  switch (target) {
-    case SQL_C_DEFAULT:
-    case SQL_C_CHAR:
-    case SQL_C_WCHAR:
-    case SQL_C_SSHORT:
-    case SQL_C_SHORT:
-    case SQL_C_SLONG:
-    case SQL_C_LONG:
-    case SQL_C_SBIGINT:
-    case SQL_C_FLOAT:
-    case SQL_C_DOUBLE:
-      return true;
-    default:
-      return false;
-  }
-}
 
 void PrepareStatement(Stmt& stmt, const std::string& text) {
   // Preparation is deferred: the server sees the statement at execution,

@@ -1,9 +1,12 @@
 #include "app/batch_options.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <iterator>
 
+#include "base/help_topics.h"
 #include "wizard/wizard.h"
 
 namespace tce {
@@ -35,6 +38,38 @@ const char kBatchUsageText[] =
     "The password is read from --password-file, asked for on a terminal, or\n"
     "taken from the first line of standard input.\n";
 
+namespace {
+
+// The options that are switches, and those that take a text.
+struct Switch {
+  const char* name;
+  bool BatchOptions::*field;
+};
+constexpr Switch kSwitches[] = {
+    {"--ignore-no-stats", &BatchOptions::ignore_no_stats},
+    {"--column-cardinality", &BatchOptions::column_cardinality},
+    {"--row", &BatchOptions::row},
+    {"--bytes", &BatchOptions::bytes},
+    {"--comma", &BatchOptions::comma},
+    {"--columns", &BatchOptions::columns},
+    {"--json", &BatchOptions::json},
+    {"--summary", &BatchOptions::summary},
+};
+
+struct TextOption {
+  const char* name;
+  std::string BatchOptions::*field;
+  const char* needs;
+};
+constexpr TextOption kTextOptions[] = {
+    {"--database", &BatchOptions::database, "--database needs a name"},
+    {"--user", &BatchOptions::user, "--user needs a name"},
+    {"--owners", &BatchOptions::owners, "--owners needs a list"},
+    {"--tables", &BatchOptions::tables, "--tables needs a list"},
+};
+
+}  // namespace
+
 std::optional<BatchOptions> ParseBatchArguments(int argc, char** argv) {
   BatchOptions options;
   auto fail = [](const std::string& why) -> std::optional<BatchOptions> {
@@ -49,57 +84,45 @@ std::optional<BatchOptions> ParseBatchArguments(int argc, char** argv) {
       *out = argv[++i];
       return true;
     };
+    auto is = [&](const char* name) { return arg == name; };
+    if (is("--help") || is("-h") || is("--version")) {
+      if (is("--version"))
+        std::printf("tarvex-compest-batch %s\n", kProgramVersion);
+      else
+        std::fputs(kBatchUsageText, stdout);
+      options.exit_now = true;
+      return options;
+    }
+    if (const auto* flag = std::find_if(
+            std::begin(kSwitches), std::end(kSwitches),
+            [&](const Switch& s) { return is(s.name); });
+        flag != std::end(kSwitches)) {
+      options.*(flag->field) = true;
+      continue;
+    }
+    if (const auto* option = std::find_if(
+            std::begin(kTextOptions), std::end(kTextOptions),
+            [&](const TextOption& o) { return is(o.name); });
+        option != std::end(kTextOptions)) {
+      if (!value(&(options.*(option->field)))) return fail(option->needs);
+      continue;
+    }
     std::string text;
-    if (arg == "--help" || arg == "-h") {
-      std::fputs(kBatchUsageText, stdout);
-      options.exit_now = true;
-      return options;
-    } else if (arg == "--version") {
-      std::puts("tarvex-compest-batch 1.0.0");
-      options.exit_now = true;
-      return options;
-    } else if (arg == "--database") {
-      if (!value(&options.database)) return fail("--database needs a name");
-    } else if (arg == "--user") {
-      if (!value(&options.user)) return fail("--user needs a name");
-    } else if (arg == "--password-file") {
-      if (!value(&text)) return fail("--password-file needs a file");
-      options.password_file = text;
-    } else if (arg == "--password" || arg.rfind("--password=", 0) == 0) {
+    if (is("--password-file") || is("--output")) {
+      if (!value(&text)) return fail(arg + " needs a file");
+      (is("--output") ? options.output : options.password_file) = text;
+    } else if (is("--password") || arg.rfind("--password=", 0) == 0) {
       return fail("the password is never taken from the command line");
-    } else if (arg == "--min-compression") {
+    } else if (is("--min-compression")) {
       if (!value(&text) ||
           !ReadWholeNumber(text, 0, 100, &options.min_compression)) {
         return fail("--min-compression needs a whole number from 0 to 100");
       }
-    } else if (arg == "--min-size") {
+    } else if (is("--min-size")) {
       if (!value(&text) || !ReadWholeNumber(text, 0, 100, &options.min_size)) {
         return fail(
             "--min-size needs a whole number of megabytes from 0 to 100");
       }
-    } else if (arg == "--ignore-no-stats") {
-      options.ignore_no_stats = true;
-    } else if (arg == "--column-cardinality") {
-      options.column_cardinality = true;
-    } else if (arg == "--row") {
-      options.row = true;
-    } else if (arg == "--bytes") {
-      options.bytes = true;
-    } else if (arg == "--comma") {
-      options.comma = true;
-    } else if (arg == "--owners") {
-      if (!value(&options.owners)) return fail("--owners needs a list");
-    } else if (arg == "--tables") {
-      if (!value(&options.tables)) return fail("--tables needs a list");
-    } else if (arg == "--columns") {
-      options.columns = true;
-    } else if (arg == "--json") {
-      options.json = true;
-    } else if (arg == "--summary") {
-      options.summary = true;
-    } else if (arg == "--output") {
-      if (!value(&text)) return fail("--output needs a file");
-      options.output = text;
     } else {
       return fail("unknown argument " + arg);
     }

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "base/help_topics.h"
 #include "ui/main_window.h"
 #include "ui/qt_desktop_port.h"
 #include "ui/ui_helpers.h"
@@ -29,7 +30,7 @@ int main(int argc, char** argv) {
       return 0;
     }
     if (std::strcmp(argv[i], "--version") == 0) {
-      std::puts("tarvex-compest 1.0.0");
+      std::printf("tarvex-compest %s\n", tce::kProgramVersion);
       return 0;
     }
   }

@@ -27,7 +27,8 @@ void ShowHelpTopic(const std::string& file_name, HelpWindow& window);
 // The three paragraphs of the disclaimer, separated by empty lines.
 std::string DisclaimerText();
 
-inline constexpr char kVersionLabel[] = "Version: 1.0.0";
+inline constexpr char kProgramVersion[] = TCE_VERSION;
+inline constexpr char kVersionLabel[] = "Version: " TCE_VERSION;
 inline constexpr char kDateLabel[] = "Date: 2009-03-25";
 inline constexpr char kCreditGroup[] = "Tarvex Database Tools Group";
 inline constexpr char kCreditLaboratory[] = "Storage Efficiency Laboratory";

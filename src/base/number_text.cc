@@ -57,6 +57,35 @@ std::optional<int64_t> PlainInteger(std::string_view text) {
   return negative ? -value : value;
 }
 
+namespace {
+
+// The exponent starting at text[at] ("E", "e", "D" or "d", a sign, digits,
+// blanks allowed) as strtod reads it, or empty when no digit follows.
+std::string ExponentAt(std::string_view text, size_t at) {
+  if (at >= text.size() || (text[at] != 'E' && text[at] != 'e' &&
+                            text[at] != 'D' && text[at] != 'd')) {
+    return {};
+  }
+  size_t j = at + 1;
+  std::string exponent = "e";
+  while (j < text.size() && text[j] == ' ') ++j;
+  if (j < text.size() && (text[j] == '+' || text[j] == '-')) {
+    exponent += text[j++];
+  }
+  bool any_digit = false;
+  while (true) {
+    while (j < text.size() && text[j] == ' ') ++j;
+    if (j >= text.size() || text[j] < '0' || text[j] > '9') break;
+    // Clamp absurd exponents instead of building a huge string.
+    if (exponent.size() < 8) exponent += text[j];
+    ++j;
+    any_digit = true;
+  }
+  return any_digit ? exponent : std::string();
+}
+
+}  // namespace
+
 double LeadingNumber(std::string_view text) {
   // Most catalog values are plain integers: read those directly.
   if (const std::optional<int64_t> plain = PlainInteger(text)) {
@@ -96,28 +125,7 @@ double LeadingNumber(std::string_view text) {
   if (!any_digit) return 0.0;
   // An exponent counts only when at least one digit follows it.
   skip_blanks();
-  if (i < text.size() &&
-      (text[i] == 'E' || text[i] == 'e' || text[i] == 'D' || text[i] == 'd')) {
-    size_t j = i + 1;
-    std::string exponent = "e";
-    while (j < text.size() && text[j] == ' ') ++j;
-    if (j < text.size() && (text[j] == '+' || text[j] == '-')) {
-      exponent += text[j++];
-    }
-    bool exponent_digit = false;
-    while (true) {
-      while (j < text.size() && text[j] == ' ') ++j;
-      if (is_digit(j)) {
-        // Clamp absurd exponents instead of building a huge string.
-        if (exponent.size() < 8) exponent += text[j];
-        ++j;
-        exponent_digit = true;
-      } else {
-        break;
-      }
-    }
-    if (exponent_digit) number += exponent;
-  }
+  number += ExponentAt(text, i);
   return std::strtod(number.c_str(), nullptr);
 }
 
