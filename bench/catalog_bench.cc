@@ -175,8 +175,8 @@ double RunAnalysisOnce(tce::AppState& app, size_t* listed) {
   const tce::RunResult result = tce::RunAnalysis(
       {app.connection, app.settings, app.estimator, app.reporter}, nullptr,
       nullptr);
-  app.results_grid.Show(result.results);
-  app.large_grid.Show(result.results);
+  app.models.results_grid.Show(result.results);
+  app.models.large_grid.Show(result.results);
   *listed = result.results->tables.size();
   return Millis(start);
 }

@@ -16,15 +16,15 @@ SchemaListWindow::SchemaListWindow(AppState& app, FormCompression& main_window)
     : app_(app), main_window_(main_window) {
   setObjectName(QStringLiteral("SchemaList"));
   setWindowTitle(QStringLiteral("Schemas"));
-  QToolBar* bar =
-      ResultsToolbar(this, false, "Exit the application",
-                     [&main_window, this](const std::string& key) {
-                       main_window.wizard().OnToolbar(key, app_.large_grid);
-                     });
+  QToolBar* bar = ResultsToolbar(this, false, "Exit the application",
+                                 [&main_window, this](const std::string& key) {
+                                   main_window.wizard().OnToolbar(
+                                       key, app_.models.large_grid);
+                                 });
   Place(bar, 60, 60, 1695, 390);
-  grid_ = main_window.MakeResultsView(app_.large_grid, this);
+  grid_ = main_window.MakeResultsView(app_.models.large_grid, this);
   Place(grid_, 60, 480, 9800, 6615);
-  totals_ = main_window.MakeTotalsLabel(app_.large_grid, this);
+  totals_ = main_window.MakeTotalsLabel(app_.models.large_grid, this);
   auto* info = new InfoLabel(QStringLiteral("InfoCompression"), this);
   info->move(Px(9600), 0);
   info->on_click = [&main_window, this] {

@@ -53,14 +53,14 @@ FormCompression::FormCompression(AppState& app, QtDesktopPort& desktop)
   connect(tabs_, &QTabWidget::currentChanged, this,
           [this](int tab) { wizard_.OnTabClick(tab); });
 
-  app_.progress.on_change = [this] { RefreshProgress(); };
-  app_.chart.on_change = [this] { RefreshChart(); };
+  app_.models.progress.on_change = [this] { RefreshProgress(); };
+  app_.models.chart.on_change = [this] { RefreshChart(); };
   schema_list_ = std::make_unique<SchemaListWindow>(app_, *this);
 }
 
 FormCompression::~FormCompression() {
-  app_.progress.on_change = nullptr;
-  app_.chart.on_change = nullptr;
+  app_.models.progress.on_change = nullptr;
+  app_.models.chart.on_change = nullptr;
 }
 
 void FormCompression::AddFurniture(QWidget* page, int index,
@@ -203,8 +203,8 @@ void FormCompression::ShowHelp(const std::string& topic_file, QWidget* near) {
 }
 
 void FormCompression::RefreshProgress() {
-  progress_bar_->setValue(app_.progress.value);
-  progress_text_->setText(FromBytes(app_.progress.text));
+  progress_bar_->setValue(app_.models.progress.value);
+  progress_text_->setText(FromBytes(app_.models.progress.text));
   // Painted when the run next lets events through, never synchronously.
   progress_bar_->update();
   progress_text_->update();
@@ -265,7 +265,7 @@ void FormCompression::ApplyScreenTexts(const MessageTable& messages) {
         tabs_->setTabText(text.index, FromBytes(entry));
         break;
       case ScreenTextTarget::kGridHeader:
-        app_.details.SetHeader(text.index, entry, text.width_twips);
+        app_.models.details.SetHeader(text.index, entry, text.width_twips);
         table_info_->SetColumnWidthTwips(text.index, text.width_twips);
         break;
       case ScreenTextTarget::kCaption:

@@ -35,27 +35,28 @@ QWidget* FormCompression::BuildResultsPage() {
   AddFurniture(page, kResultsTab, false);
   results_frame_ = Frame("tab4Schemas", "Results", page, 2040, 420, 10080, 3015,
                          "InfoResults", "TarvexComp-Results.hlp");
-  results_toolbar_ = ResultsToolbar(results_frame_, true, "Close Application",
-                                    [this](const std::string& key) {
-                                      wizard_.OnToolbar(key, app_.results_grid);
-                                    });
-  results_grid_ = MakeResultsView(app_.results_grid, results_frame_);
-  results_totals_ = MakeTotalsLabel(app_.results_grid, results_frame_);
+  results_toolbar_ =
+      ResultsToolbar(results_frame_, true, "Close Application",
+                     [this](const std::string& key) {
+                       wizard_.OnToolbar(key, app_.models.results_grid);
+                     });
+  results_grid_ = MakeResultsView(app_.models.results_grid, results_frame_);
+  results_totals_ = MakeTotalsLabel(app_.models.results_grid, results_frame_);
 
   chart_frame_ =
       Frame("tab4CompressionDetails", "Compression Details", page, 2040, 3540,
             5535, 3375, "InfoCompDetails", "TarvexComp-CompressionDetails.hlp");
   chart_caption_ = Label("TableNameGraph", QString(), chart_frame_, 360, 240,
                          4815, 255, true);
-  chart_ = new BarChart(app_.chart, chart_frame_);
+  chart_ = new BarChart(app_.models.chart, chart_frame_);
 
   details_frame_ =
       Frame("tab4Details", "Table Details", page, 7680, 3540, 4440, 3375,
             "InfoTableDetails", "TarvexComp-TableDetails.hlp");
-  auto* details_model = new DetailsTableModel(app_.details, this);
+  auto* details_model = new DetailsTableModel(app_.models.details, this);
   table_info_ =
       new GridView(details_model, {1300, 1150, 700, 700, 1500}, details_frame_);
-  app_.details.on_change = [details_model] { details_model->Refresh(); };
+  app_.models.details.on_change = [details_model] { details_model->Refresh(); };
   details_model->on_reset = [this] { table_info_->AfterReset(); };
   table_info_->setObjectName(QStringLiteral("TableInfo"));
   desktop_.SetSaveDialog(SaveDialog::kMain, SaveFileDialog(page));
@@ -172,7 +173,7 @@ void FormCompression::RestoreResults() {
 }
 
 void FormCompression::RefreshChart() {
-  chart_caption_->setText(FromBytes(app_.chart.caption));
+  chart_caption_->setText(FromBytes(app_.models.chart.caption));
   chart_->Refresh();
   chart_caption_->update();
 }

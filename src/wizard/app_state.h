@@ -1,10 +1,10 @@
-// The program's state in one object, kept in three kinds that are changed
-// apart: the user's options (RunSettings, changed by the options panel),
-// the state of runs (RunState, changed by the options panel and the run),
-// and the windows' state (WindowState). Beside them: the texts, the
-// statistics table, the log, the driver and its connection, the estimator
-// and the models the windows render. The windows and the command-line tool
-// each own one.
+// The program's state in one object, kept in kinds that are changed apart:
+// the user's options (RunSettings, changed by the options panel), the state
+// of runs (RunState, changed by the options panel and the run), the
+// windows' state (WindowState, changed by the windows) and the models the
+// windows render (WindowModels). Beside them the services they all use: the
+// texts, the statistics table, the log, the driver and its connection, and
+// the estimator. The windows and the command-line tool each own one.
 #ifndef TCE_WIZARD_APP_STATE_H_
 #define TCE_WIZARD_APP_STATE_H_
 
@@ -42,6 +42,16 @@ struct WindowState {
   bool LargeResultsShown = false;
 };
 
+// The models the windows render. The wizard and the results' actions write
+// them; the windows only read them and repaint.
+struct WindowModels {
+  ResultsGrid results_grid;  // FormCompression.TableDetails
+  ResultsGrid large_grid;    // SchemaList.TableDetails
+  DetailsModel details;      // FormCompression.TableInfo
+  ChartModel chart;
+  ProgressModel progress;
+};
+
 class AppState {
  public:
   // `log_path` is where the debug log goes (by default its bare name, in
@@ -61,8 +71,8 @@ class AppState {
 
   // What the results' actions read and write.
   ResultsContext results_context() {
-    return ResultsContext{settings, messages, connection, estimator,
-                          details,  chart,    reporter};
+    return ResultsContext{settings,       messages,     connection, estimator,
+                          models.details, models.chart, reporter};
   }
 
   DesktopPort& desktop;
@@ -77,12 +87,7 @@ class AppState {
   Connection connection;
   Estimator estimator;
 
-  // The models the windows render.
-  ResultsGrid results_grid;  // FormCompression.TableDetails
-  ResultsGrid large_grid;    // SchemaList.TableDetails
-  DetailsModel details;      // FormCompression.TableInfo
-  ChartModel chart;
-  ProgressModel progress;
+  WindowModels models;
 };
 
 }  // namespace tce

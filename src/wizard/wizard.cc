@@ -52,7 +52,7 @@ class WindowProgress : public RunProgress {
   void Push() {
     if (!dirty_) return;
     dirty_ = false;
-    app_.progress.Set(tick_, "Records: " + std::to_string(listed_));
+    app_.models.progress.Set(tick_, "Records: " + std::to_string(listed_));
   }
 
  private:
@@ -192,12 +192,12 @@ void Wizard::AnalysisStepOfContinue() {
 
 void Wizard::Publish(std::shared_ptr<const ResultSet> results) {
   // Nothing on the results tab may show a table of an earlier run.
-  app_.details.Clear();
-  app_.chart.visible = false;
-  app_.chart.caption.clear();
-  app_.chart.Changed();
-  app_.results_grid.Show(results);
-  app_.large_grid.Show(std::move(results));
+  app_.models.details.Clear();
+  app_.models.chart.visible = false;
+  app_.models.chart.caption.clear();
+  app_.models.chart.Changed();
+  app_.models.results_grid.Show(results);
+  app_.models.large_grid.Show(std::move(results));
 }
 
 Wizard::AnalysisStep Wizard::RunAnalysis() {
@@ -207,8 +207,9 @@ Wizard::AnalysisStep Wizard::RunAnalysis() {
   view_.SetRunControlsEnabled(false);
   app_.desktop.SetWaitCursor(true);
   // While the run works its grids are hidden: the run owns the results.
-  ResultsGrid& shown =
-      app_.window_state.LargeResultsShown ? app_.large_grid : app_.results_grid;
+  ResultsGrid& shown = app_.window_state.LargeResultsShown
+                           ? app_.models.large_grid
+                           : app_.models.results_grid;
   shown.SetVisible(false);
 
   // Once the query runs, the grids let go of the last run's tables (they
@@ -246,7 +247,7 @@ Wizard::AnalysisStep Wizard::RunAnalysis() {
       break;
   }
   shown.SetVisible(true);
-  app_.progress.Set(0, progress_text);
+  app_.models.progress.Set(0, progress_text);
   app_.desktop.SetWaitCursor(false);
   if (step == AnalysisStep::kFailed) ShowStatus(app_.reporter, result.status);
   view_.SetRunControlsEnabled(true);
@@ -346,7 +347,7 @@ void Wizard::OnToolbar(const std::string& key, ResultsGrid& grid) {
     return;
   }
   if (app_.run_state.running) return;
-  const bool main_window = &grid == &app_.results_grid;
+  const bool main_window = &grid == &app_.models.results_grid;
   const ResultsContext context = app_.results_context();
   switch (action) {
     case ToolbarAction::kGraph:

@@ -92,11 +92,11 @@ std::string WindowsExport(const std::function<void(RunSettings&)>& settings) {
   settings(app.settings);
   const RunResult result = fixture.RunEstimate();
   EXPECT_EQ(result.outcome, RunOutcome::kListed);
-  app.results_grid.Show(result.results);
+  app.models.results_grid.Show(result.results);
   TempDir dir;
   fixture.desktop.QueueSaveAnswer(dir.File("export.out"));
-  ExportResults(app.results_context(), app.results_grid, SaveDialog::kMain,
-                "demo.out");
+  ExportResults(app.results_context(), app.models.results_grid,
+                SaveDialog::kMain, "demo.out");
   return ReadFileBytes(dir.File("export.out"));
 }
 

@@ -61,14 +61,14 @@ TEST_F(ResultsGuiTest, ClickingATableShowsItsDetails) {
   EXPECT_EQ(Get<QLabel>("TableNameGraph")->text(), "Config_History");
   EXPECT_TRUE(window_->chart().isVisible());
   EXPECT_EQ(window_->chart().SizeLabel(), "Size: 448 Pages");
-  EXPECT_EQ(app_->details.lines().size(), 4u);
+  EXPECT_EQ(app_->models.details.lines().size(), 4u);
   EXPECT_EQ(Get<QTableView>("TableInfo")->model()->rowCount(), 4);
   // The mark column toggles the mark and leaves the details; any button.
   ClickCell(MainGrid(), 3, 0);
-  EXPECT_TRUE(app_->results_grid.Marked(4));
+  EXPECT_TRUE(app_->models.results_grid.Marked(4));
   const QRect mark = MainGrid()->visualRect(MainGrid()->model()->index(3, 0));
   QTest::mouseClick(MainGrid()->viewport(), Qt::RightButton, {}, mark.center());
-  EXPECT_FALSE(app_->results_grid.Marked(4));
+  EXPECT_FALSE(app_->models.results_grid.Marked(4));
   const QRect other = MainGrid()->visualRect(MainGrid()->model()->index(5, 2));
   QTest::mouseClick(MainGrid()->viewport(), Qt::RightButton, {},
                     other.center());
@@ -76,7 +76,7 @@ TEST_F(ResultsGuiTest, ClickingATableShowsItsDetails) {
 }
 
 TEST_F(ResultsGuiTest, HeaderClicksSortAndMarkAll) {
-  const ResultsGrid& grid = app_->results_grid;
+  const ResultsGrid& grid = app_->models.results_grid;
   ClickHeader(MainGrid(), 6);
   for (int row = 2; row <= grid.RowCount(); ++row) {
     EXPECT_GE(grid.Row(row - 1).SavedPct(), grid.Row(row).SavedPct());
@@ -104,7 +104,7 @@ TEST_F(ResultsGuiTest, ToolbarOfTheMainWindow) {
   EXPECT_EQ(Get<QLabel>("TableNameGraph")->text().left(21),
             "Tables: 2     Compres");
   Press(window_.get(), "clear");
-  EXPECT_FALSE(app_->results_grid.Marked(1));
+  EXPECT_FALSE(app_->models.results_grid.Marked(1));
   Press(window_.get(), "graph");
   EXPECT_EQ(Get<QLabel>("TableNameGraph")->text(),
             "No tables selected for summary");
@@ -194,13 +194,13 @@ TEST_F(ResultsGuiTest, TheLargeWindowCannotTouchARunInProgress) {
   Press(window_.get(), "magnify");
   ui::SchemaListWindow& large = window_->schema_list();
   ClickCell(LargeGrid(), 0, 2);
-  const auto before = app_->large_grid.shared_results();
-  auto repaint = app_->progress.on_change;
+  const auto before = app_->models.large_grid.shared_results();
+  auto repaint = app_->models.progress.on_change;
   int acted = 0;
   bool grid_hidden = true;
-  app_->progress.on_change = [&] {
+  app_->models.progress.on_change = [&] {
     repaint();
-    if (app_->progress.text != "Records: 10" || acted > 0) return;
+    if (app_->models.progress.text != "Records: 10" || acted > 0) return;
     ++acted;
     grid_hidden = !LargeGrid()->isVisible();
     // Whatever the user does with the large window meanwhile.
@@ -213,17 +213,17 @@ TEST_F(ResultsGuiTest, TheLargeWindowCannotTouchARunInProgress) {
   Tabs()->setCurrentIndex(kOptionsTab);
   Click("PCTRow");
   Click("DoContinue_2");
-  app_->progress.on_change = repaint;
+  app_->models.progress.on_change = repaint;
   EXPECT_EQ(acted, 1);
   EXPECT_TRUE(grid_hidden);
   EXPECT_TRUE(save_presets_.empty());
   EXPECT_FALSE(std::filesystem::exists(dir_.File("during.out")));
   // The run completed whole, and the details of the old run are gone.
-  EXPECT_NE(app_->large_grid.shared_results(), before);
-  EXPECT_EQ(app_->large_grid.RowCount(), 64);
-  EXPECT_TRUE(app_->large_grid.results().complete);
-  EXPECT_EQ(app_->large_grid.sort_column(), 0);
-  EXPECT_TRUE(app_->details.lines().empty());
+  EXPECT_NE(app_->models.large_grid.shared_results(), before);
+  EXPECT_EQ(app_->models.large_grid.RowCount(), 64);
+  EXPECT_TRUE(app_->models.large_grid.results().complete);
+  EXPECT_EQ(app_->models.large_grid.sort_column(), 0);
+  EXPECT_TRUE(app_->models.details.lines().empty());
   EXPECT_EQ(Get<QLabel>("TableNameGraph")->text(), "");
   EXPECT_TRUE(LargeGrid()->isVisible());
   EXPECT_TRUE(BoxTexts().empty()) << ::testing::PrintToString(BoxTexts());

@@ -42,20 +42,20 @@ int main(int argc, char** argv) {
                     Qt::LeftButton);
   // Sort by saving, mark two tables, show one table's details.
   tce::Wizard& wizard = window.wizard();
-  wizard.OnGridMouseUp(app.results_grid, 1, 6, 0);
-  wizard.OnGridMouseUp(app.results_grid, 1, 0, 1);
-  wizard.OnGridMouseUp(app.results_grid, 2, 0, 2);
-  wizard.OnGridClick(app.results_grid, 3, 2);
+  wizard.OnGridMouseUp(app.models.results_grid, 1, 6, 0);
+  wizard.OnGridMouseUp(app.models.results_grid, 1, 0, 1);
+  wizard.OnGridMouseUp(app.models.results_grid, 2, 0, 2);
+  wizard.OnGridClick(app.models.results_grid, 3, 2);
   save(&window, "panel-results.png");
   // Maximised on a large screen: the grids and the chart take the room.
   window.resize(1600, 1000);
-  wizard.OnGridClick(app.results_grid, 5, 2);
+  wizard.OnGridClick(app.models.results_grid, 5, 2);
   save(&window, "main-maximized.png");
   window.resize(window.minimumSize());
-  wizard.OnToolbar("magnify", app.results_grid);
+  wizard.OnToolbar("magnify", app.models.results_grid);
   for (int row : {2, 3, 5, 8})
-    wizard.OnGridMouseUp(app.large_grid, row, 0, row);
-  wizard.OnToolbar("graph", app.large_grid);
+    wizard.OnGridMouseUp(app.models.large_grid, row, 0, row);
+  wizard.OnToolbar("graph", app.models.large_grid);
   save(&window, "panel-results-magnified.png");
   save(&window.schema_list(), "large-results.png");
   return 0;

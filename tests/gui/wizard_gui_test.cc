@@ -34,7 +34,7 @@ TEST_F(GuiTest, TabStatesFollowTheWizard) {
   EXPECT_EQ(app_->connection.DatabaseName, "demo");
   Click("DoContinue_2");
   EXPECT_EQ(TabStates(), "--EE 3");
-  EXPECT_EQ(app_->results_grid.RowCount(), 64);
+  EXPECT_EQ(app_->models.results_grid.RowCount(), 64);
   EXPECT_TRUE(BoxTexts().empty()) << ::testing::PrintToString(BoxTexts());
 }
 
@@ -59,17 +59,17 @@ TEST_F(GuiTest, BackToOptionsAndContinueWithoutChangesQueriesOnce) {
   Click("DoContinue_2");
   Tabs()->setCurrentIndex(kOptionsTab);
   EXPECT_EQ(TabStates(), "--E- 2");
-  const auto shown = app_->results_grid.shared_results();
+  const auto shown = app_->models.results_grid.shared_results();
   Click("DoContinue_2");
   EXPECT_EQ(TabStates(), "--EE 3");
-  EXPECT_EQ(app_->results_grid.shared_results(), shown);
+  EXPECT_EQ(app_->models.results_grid.shared_results(), shown);
   // A changed option runs again.
   Tabs()->setCurrentIndex(kOptionsTab);
   Click("PCTRow");
   EXPECT_TRUE(app_->run_state.SettingsChanged);
   Click("DoContinue_2");
-  EXPECT_NE(app_->results_grid.shared_results(), shown);
-  EXPECT_EQ(app_->results_grid.Row(1).table, "Config_History");
+  EXPECT_NE(app_->models.results_grid.shared_results(), shown);
+  EXPECT_EQ(app_->models.results_grid.Row(1).table, "Config_History");
   size_t queries = 0;
   const std::string log = LogText();
   for (size_t at = log.find("SQL\r\nSELECT T.OWNER"); at != std::string::npos;
@@ -273,12 +273,12 @@ TEST_F(GuiTest, ExitDisconnectsFromEveryPanel) {
 TEST_F(GuiTest, ExitDuringARunEndsWhenTheRunHasStopped) {
   Start();
   ConnectTo("demo");
-  auto repaint = app_->progress.on_change;
+  auto repaint = app_->models.progress.on_change;
   bool pressed = false;
   int during_run_enabled = -1;
-  app_->progress.on_change = [&] {
+  app_->models.progress.on_change = [&] {
     repaint();
-    if (pressed || app_->progress.text != "Records: 10") return;
+    if (pressed || app_->models.progress.text != "Records: 10") return;
     pressed = true;
     during_run_enabled = Get("DoContinue_2")->isEnabled() ? 1 : 0;
     Click("DoContinue_2");  // refused while the run works
@@ -362,7 +362,7 @@ TEST_F(GuiTest, HugeInputsAreTakenCalmly) {
   Get<QPlainTextEdit>("TableSelect")->setPlainText("customer\nstock%");
   Click("DoContinue_2");
   EXPECT_EQ(TabStates(), "--EE 3");
-  EXPECT_EQ(app_->results_grid.RowCount(),
+  EXPECT_EQ(app_->models.results_grid.RowCount(),
             4);  // customer and three stock% tables
 }
 

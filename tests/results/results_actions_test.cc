@@ -37,13 +37,13 @@ class ResultsTest : public ::testing::Test, public AppFixture {
       t.page_size = static_cast<int32_t>(LeadingNumber(row[6]));
       results->tables.push_back(t);
     }
-    app.results_grid.Show(std::move(results));
+    app.models.results_grid.Show(std::move(results));
   }
   // The texts of one column of the grid, in view order ("o" or "x" for
   // the marks).
   std::vector<std::string> Column(int col) const {
     std::vector<std::string> cells;
-    const ResultsGrid& grid = app.results_grid;
+    const ResultsGrid& grid = app.models.results_grid;
     for (int row = 1; row <= grid.RowCount(); ++row) {
       cells.push_back(col == 0 ? (grid.Marked(row) ? "x" : "o")
                                : GridCellText(grid.Row(row), col));
@@ -52,8 +52,8 @@ class ResultsTest : public ::testing::Test, public AppFixture {
   }
   void Export(const std::string& path) {
     desktop.QueueSaveAnswer(path);
-    ExportResults(app.results_context(), app.results_grid, SaveDialog::kMain,
-                  "demo.out");
+    ExportResults(app.results_context(), app.models.results_grid,
+                  SaveDialog::kMain, "demo.out");
   }
 
   TempDir files_;
@@ -62,24 +62,24 @@ class ResultsTest : public ::testing::Test, public AppFixture {
 TEST_F(ResultsTest, ClickingTheMarkCellTogglesOnlyThatRow) {
   Rows({{"a", "t1", " 1", " 1", " 1", " 1", " 2048"},
         {"a", "t2", " 1", " 1", " 1", " 1", " 2048"}});
-  OnGridMouseUp(app.results_grid, 2, 0, 2);
+  OnGridMouseUp(app.models.results_grid, 2, 0, 2);
   EXPECT_EQ(Column(0), (std::vector<std::string>{"o", "x"}));
-  OnGridMouseUp(app.results_grid, 2, 0, 2);
+  OnGridMouseUp(app.models.results_grid, 2, 0, 2);
   EXPECT_EQ(Column(0), (std::vector<std::string>{"o", "o"}));
-  OnGridMouseUp(app.results_grid, 1, 3, 1);  // another column: nothing
+  OnGridMouseUp(app.models.results_grid, 1, 3, 1);  // another column: nothing
   EXPECT_EQ(Column(0), (std::vector<std::string>{"o", "o"}));
 }
 
 TEST_F(ResultsTest, TheMarkHeaderMarksAllAndNeverUnmarks) {
   Rows({{"a", "t1", " 1", " 1", " 1", " 1", " 2048"},
         {"a", "t2", " 1", " 1", " 1", " 1", " 2048"}});
-  OnGridMouseUp(app.results_grid, 1, 0, 1);
-  OnGridMouseUp(app.results_grid, 1, 0, 0);
-  OnGridMouseUp(app.results_grid, 1, 0, 0);
+  OnGridMouseUp(app.models.results_grid, 1, 0, 1);
+  OnGridMouseUp(app.models.results_grid, 1, 0, 0);
+  OnGridMouseUp(app.models.results_grid, 1, 0, 0);
   EXPECT_EQ(Column(0), (std::vector<std::string>{"x", "x"}));
-  app.results_grid.ClearMarks();
+  app.models.results_grid.ClearMarks();
   EXPECT_EQ(Column(0), (std::vector<std::string>{"o", "o"}));
-  app.results_grid.ClearMarks();  // already clear: nothing changes
+  app.models.results_grid.ClearMarks();  // already clear: nothing changes
   EXPECT_EQ(Column(0), (std::vector<std::string>{"o", "o"}));
 }
 
@@ -87,27 +87,27 @@ TEST_F(ResultsTest, HeaderClicksSortTextAscendingAndNumbersDescending) {
   Rows({{"b", "orders", " 500", " 10", " 5", " 50", " 2048"},
         {"a", "Zeta", "-1", " 0", " 0", " 12", " 4096"},
         {"c", "alpha", " 0", " 30", " 20", " 33", " 2048"}});
-  OnGridMouseUp(app.results_grid, 1, 2, 0);
+  OnGridMouseUp(app.models.results_grid, 1, 2, 0);
   EXPECT_EQ(Column(2), (std::vector<std::string>{"Zeta", "alpha", "orders"}));
   // Rows move whole.
   EXPECT_EQ(Column(1), (std::vector<std::string>{"a", "c", "b"}));
-  OnGridMouseUp(app.results_grid, 1, 6, 0);
+  OnGridMouseUp(app.models.results_grid, 1, 6, 0);
   EXPECT_EQ(Column(6), (std::vector<std::string>{" 50", " 33", " 12"}));
-  OnGridMouseUp(app.results_grid, 1, 3, 0);
+  OnGridMouseUp(app.models.results_grid, 1, 3, 0);
   EXPECT_EQ(Column(3),
             (std::vector<std::string>{" 500", " 0", "-1"}));  // no stats last
-  OnGridMouseUp(app.results_grid, 1, 1, 0);
+  OnGridMouseUp(app.models.results_grid, 1, 1, 0);
   EXPECT_EQ(Column(1), (std::vector<std::string>{"a", "b", "c"}));
 }
 
 TEST_F(ResultsTest, ActionsOnAnEmptyGridDoNothing) {
   Rows({});
-  OnGridMouseUp(app.results_grid, 0, 0, 0);
-  OnGridMouseUp(app.results_grid, 0, 3, 0);
-  app.results_grid.ClearMarks();
-  EXPECT_EQ(app.results_grid.RowCount(), 0);
-  ShowTableDetails(app.results_context(), app.results_grid, 0, 2);
-  EXPECT_EQ(app.chart.caption, "");
+  OnGridMouseUp(app.models.results_grid, 0, 0, 0);
+  OnGridMouseUp(app.models.results_grid, 0, 3, 0);
+  app.models.results_grid.ClearMarks();
+  EXPECT_EQ(app.models.results_grid.RowCount(), 0);
+  ShowTableDetails(app.results_context(), app.models.results_grid, 0, 2);
+  EXPECT_EQ(app.models.chart.caption, "");
 }
 
 TEST(ToolbarTest, KeysMatchExactly) {
@@ -122,28 +122,28 @@ TEST_F(ResultsTest, SummaryOfTheMarkedTables) {
         {"a", "t2", " 10", " 300", " 140", " 53", " 2048"},
         {"a", "nostats", "-1", " 0", " 0", " 20", " 2048"},
         {"a", "unmarked", " 10", " 999", " 1", " 99", " 2048"}});
-  for (int row : {1, 2}) OnGridMouseUp(app.results_grid, row, 0, row);
-  ShowSummaryChart(app.results_context(), app.results_grid);
-  EXPECT_EQ(app.chart.caption, "Tables: 2     Compression: 50%");
+  for (int row : {1, 2}) OnGridMouseUp(app.models.results_grid, row, 0, row);
+  ShowSummaryChart(app.results_context(), app.models.results_grid);
+  EXPECT_EQ(app.models.chart.caption, "Tables: 2     Compression: 50%");
   // A marked table without statistics is counted but adds nothing.
-  OnGridMouseUp(app.results_grid, 3, 0, 3);
-  ShowSummaryChart(app.results_context(), app.results_grid);
-  EXPECT_EQ(app.chart.caption, "Tables: 3     Compression: 50%");
-  EXPECT_EQ(app.chart.size_label, "Size: 400 Pages");
-  EXPECT_EQ(app.chart.size_value, 400);
-  EXPECT_EQ(app.chart.compressed_label, "Compressed: 200 Pages");
-  EXPECT_TRUE(app.chart.visible);
+  OnGridMouseUp(app.models.results_grid, 3, 0, 3);
+  ShowSummaryChart(app.results_context(), app.models.results_grid);
+  EXPECT_EQ(app.models.chart.caption, "Tables: 3     Compression: 50%");
+  EXPECT_EQ(app.models.chart.size_label, "Size: 400 Pages");
+  EXPECT_EQ(app.models.chart.size_value, 400);
+  EXPECT_EQ(app.models.chart.compressed_label, "Compressed: 200 Pages");
+  EXPECT_TRUE(app.models.chart.visible);
 }
 
 TEST_F(ResultsTest, SummaryPercentagesRoundHalvesToEven) {
   Rows({{"a", "t1", " 10", " 200", " 175", " 12", " 2048"}});  // 12.5 %
-  OnGridMouseUp(app.results_grid, 1, 0, 0);
-  ShowSummaryChart(app.results_context(), app.results_grid);
-  EXPECT_EQ(app.chart.caption, "Tables: 1     Compression: 12%");
+  OnGridMouseUp(app.models.results_grid, 1, 0, 0);
+  ShowSummaryChart(app.results_context(), app.models.results_grid);
+  EXPECT_EQ(app.models.chart.caption, "Tables: 1     Compression: 12%");
   Rows({{"a", "t1", " 10", " 200", " 125", " 37", " 2048"}});  // 37.5 %
-  OnGridMouseUp(app.results_grid, 1, 0, 0);
-  ShowSummaryChart(app.results_context(), app.results_grid);
-  EXPECT_EQ(app.chart.caption, "Tables: 1     Compression: 38%");
+  OnGridMouseUp(app.models.results_grid, 1, 0, 0);
+  ShowSummaryChart(app.results_context(), app.models.results_grid);
+  EXPECT_EQ(app.models.chart.caption, "Tables: 1     Compression: 38%");
 }
 
 TEST_F(ResultsTest, SummaryOfDifferentPageSizesSumsBytes) {
@@ -152,56 +152,56 @@ TEST_F(ResultsTest, SummaryOfDifferentPageSizesSumsBytes) {
   Rows({{"a", "two", " 10", " 100", " 50", " 50", " 2048"},
         {"a", "eight", " 10", " 10", " 10", " 0", " 8192"},
         {"a", "sixteen", " 10", " 10", " 10", " 0", " 16384"}});
-  OnGridMouseUp(app.results_grid, 1, 0, 0);
-  ShowSummaryChart(app.results_context(), app.results_grid);
-  EXPECT_EQ(app.chart.size_label, "Size: 440 K");
-  EXPECT_EQ(app.chart.compressed_label, "Compressed: 340 K");
-  EXPECT_EQ(app.chart.caption,
+  OnGridMouseUp(app.models.results_grid, 1, 0, 0);
+  ShowSummaryChart(app.results_context(), app.models.results_grid);
+  EXPECT_EQ(app.models.chart.size_label, "Size: 440 K");
+  EXPECT_EQ(app.models.chart.compressed_label, "Compressed: 340 K");
+  EXPECT_EQ(app.models.chart.caption,
             "Tables: 3     Compression: 23%     (in K: the page sizes differ)");
   // One page size: pages, as before.
-  app.results_grid.ClearMarks();
-  OnGridMouseUp(app.results_grid, 2, 0, 2);
-  OnGridMouseUp(app.results_grid, 3, 0, 3);
-  app.results_grid.ToggleMark(3);
-  ShowSummaryChart(app.results_context(), app.results_grid);
-  EXPECT_EQ(app.chart.size_label, "Size: 10 Pages");
+  app.models.results_grid.ClearMarks();
+  OnGridMouseUp(app.models.results_grid, 2, 0, 2);
+  OnGridMouseUp(app.models.results_grid, 3, 0, 3);
+  app.models.results_grid.ToggleMark(3);
+  ShowSummaryChart(app.results_context(), app.models.results_grid);
+  EXPECT_EQ(app.models.chart.size_label, "Size: 10 Pages");
 }
 
 TEST_F(ResultsTest, SummaryTotalsSaturate) {
   Rows({{"a", "t1", " 10", " 9e18", " 1e18", " 88", " 2048"},
         {"a", "t2", " 10", " 9e18", " 1e18", " 88", " 2048"}});
-  OnGridMouseUp(app.results_grid, 1, 0, 0);
-  ShowSummaryChart(app.results_context(), app.results_grid);
-  EXPECT_EQ(app.chart.size_label,
+  OnGridMouseUp(app.models.results_grid, 1, 0, 0);
+  ShowSummaryChart(app.results_context(), app.models.results_grid);
+  EXPECT_EQ(app.models.chart.size_label,
             "Size: " + std::to_string(INT64_MAX) + " Pages");
-  EXPECT_EQ(app.chart.caption, "Tables: 2     Compression: 89%");
+  EXPECT_EQ(app.models.chart.caption, "Tables: 2     Compression: 89%");
 }
 
 TEST_F(ResultsTest, SummaryEdgeCases) {
   Rows({{"a", "t1", " 10", " 100", " 130", " -30", " 2048"},
         {"a", "t2", "-1", " 0", " 0", " 20", " 2048"}},
        SizeUnit::kKilobytes);
-  ShowSummaryChart(app.results_context(), app.results_grid);
-  EXPECT_EQ(app.chart.caption, "No tables selected for summary");
-  EXPECT_FALSE(app.chart.visible);
-  OnGridMouseUp(app.results_grid, 1, 0, 1);
-  ShowSummaryChart(app.results_context(), app.results_grid);
-  EXPECT_EQ(app.chart.caption, "Tables: 1     Compression: -30%");
-  EXPECT_EQ(app.chart.size_label, "Size: 100 K");
+  ShowSummaryChart(app.results_context(), app.models.results_grid);
+  EXPECT_EQ(app.models.chart.caption, "No tables selected for summary");
+  EXPECT_FALSE(app.models.chart.visible);
+  OnGridMouseUp(app.models.results_grid, 1, 0, 1);
+  ShowSummaryChart(app.results_context(), app.models.results_grid);
+  EXPECT_EQ(app.models.chart.caption, "Tables: 1     Compression: -30%");
+  EXPECT_EQ(app.models.chart.size_label, "Size: 100 K");
   // Only a table without statistics marked: nothing to divide by, the
   // caption stays, the chart shows the zero totals.
-  app.results_grid.ClearMarks();
-  OnGridMouseUp(app.results_grid, 2, 0, 2);
-  ShowSummaryChart(app.results_context(), app.results_grid);
-  EXPECT_EQ(app.chart.caption, "Tables: 1     Compression: -30%");
-  EXPECT_EQ(app.chart.size_label, "Size: 0 K");
-  EXPECT_TRUE(app.chart.visible);
+  app.models.results_grid.ClearMarks();
+  OnGridMouseUp(app.models.results_grid, 2, 0, 2);
+  ShowSummaryChart(app.results_context(), app.models.results_grid);
+  EXPECT_EQ(app.models.chart.caption, "Tables: 1     Compression: -30%");
+  EXPECT_EQ(app.models.chart.size_label, "Size: 0 K");
+  EXPECT_TRUE(app.models.chart.visible);
 }
 
 TEST_F(ResultsTest, ExportWritesTheHeaderAndTrimmedCells) {
   Rows({{"sales", "orders", " 500", " 10", " 5", " 50", " 2048"},
         {"hr", "staff", "-1", " 0", " 0", " 12", " 4096"}});
-  OnGridMouseUp(app.results_grid, 1, 0, 1);  // marks do not matter
+  OnGridMouseUp(app.models.results_grid, 1, 0, 1);  // marks do not matter
   Export(files_.File("out.txt"));
   EXPECT_EQ(ReadFileBytes(files_.File("out.txt")),
             "Schema\tTable\tCount\tPages\tComp Pages\t%Saved\tPage Size\r\n"
@@ -214,7 +214,7 @@ TEST_F(ResultsTest, ExportWritesTheHeaderAndTrimmedCells) {
       "File exported (" + files_.File("out.txt") + ")\r\nRecords exported=2");
   // Comma-delimited, after a sort.
   app.settings.TabDelimited = false;
-  OnGridMouseUp(app.results_grid, 1, 1, 0);
+  OnGridMouseUp(app.models.results_grid, 1, 1, 0);
   Export(files_.File("out.csv"));
   EXPECT_EQ(ReadFileBytes(files_.File("out.csv")),
             "Schema,Table,Count,Pages,Comp Pages,%Saved,Page Size\r\n"
@@ -262,11 +262,11 @@ TEST_F(ResultsTest, ExportOfAnEmptyGridAndCancel) {
                 desktop.box_texts().back().find("\r\n")),
             "\r\nRecords exported=0");
   desktop.ClearBoxes();
-  ExportResults(app.results_context(), app.results_grid,
+  ExportResults(app.results_context(), app.models.results_grid,
                 SaveDialog::kLargeResults,
                 std::nullopt);  // cancelled
   desktop.QueueSaveAnswer("");
-  ExportResults(app.results_context(), app.results_grid,
+  ExportResults(app.results_context(), app.models.results_grid,
                 SaveDialog::kLargeResults,
                 std::nullopt);  // empty name
   EXPECT_TRUE(desktop.boxes().empty());
@@ -313,63 +313,67 @@ class DetailsTest : public ResultsTest {
   void Publish() {
     const RunResult result = RunEstimate();
     ASSERT_EQ(result.outcome, RunOutcome::kListed);
-    app.results_grid.Show(result.results);
+    app.models.results_grid.Show(result.results);
   }
   std::vector<std::string> InfoRow(int row) const {
     const ColumnDetail& line =
-        app.details.lines()[static_cast<size_t>(row - 1)];
+        app.models.details.lines()[static_cast<size_t>(row - 1)];
     return {line.name, line.type, std::to_string(line.bytes),
             line.pct.ToText()};
   }
-  int InfoRows() const { return static_cast<int>(app.details.lines().size()); }
+  int InfoRows() const {
+    return static_cast<int>(app.models.details.lines().size());
+  }
 
   TestServer server_;
 };
 
 TEST_F(DetailsTest, ShowsTheChartAndTheColumnsOfTheClickedTable) {
-  ASSERT_EQ(app.results_grid.Row(3).table, "it's");
-  ShowTableDetails(app.results_context(), app.results_grid, 3, 3);
-  EXPECT_EQ(app.chart.caption, "it's");
-  EXPECT_TRUE(app.chart.visible);
-  EXPECT_EQ(app.chart.size_label, "Size: 120 Pages");
-  EXPECT_EQ(app.chart.compressed_label, "Compressed: 95 Pages");
-  EXPECT_EQ(app.chart.size_value, 120);
+  ASSERT_EQ(app.models.results_grid.Row(3).table, "it's");
+  ShowTableDetails(app.results_context(), app.models.results_grid, 3, 3);
+  EXPECT_EQ(app.models.chart.caption, "it's");
+  EXPECT_TRUE(app.models.chart.visible);
+  EXPECT_EQ(app.models.chart.size_label, "Size: 120 Pages");
+  EXPECT_EQ(app.models.chart.compressed_label, "Compressed: 95 Pages");
+  EXPECT_EQ(app.models.chart.size_value, 120);
   ASSERT_EQ(InfoRows(), 2);
   EXPECT_EQ(InfoRow(1), (std::vector<std::string>{"id", "INTEGER", "4", "0"}));
   EXPECT_EQ(InfoRow(2), (std::vector<std::string>{"name", "CHAR", "10", "29"}));
   // What each column's figure rests on.
-  EXPECT_EQ(app.details.lines()[0].basis, ColumnBasis::kFull);
-  EXPECT_EQ(app.details.lines()[1].basis, ColumnBasis::kNone);
+  EXPECT_EQ(app.models.details.lines()[0].basis, ColumnBasis::kFull);
+  EXPECT_EQ(app.models.details.lines()[1].basis, ColumnBasis::kNone);
   // The same row again gives the same lines, nothing kept from before.
-  ShowTableDetails(app.results_context(), app.results_grid, 3, 1);
+  ShowTableDetails(app.results_context(), app.models.results_grid, 3, 1);
   EXPECT_EQ(InfoRows(), 2);
 }
 
 TEST_F(DetailsTest, NamesWithMarkupCharactersGetTheirColumns) {
-  ASSERT_EQ(app.results_grid.Row(2).table, "tilde~x^y");
-  ShowTableDetails(app.results_context(), app.results_grid, 2, 2);
+  ASSERT_EQ(app.models.results_grid.Row(2).table, "tilde~x^y");
+  ShowTableDetails(app.results_context(), app.models.results_grid, 2, 2);
   ASSERT_EQ(InfoRows(), 1);
   EXPECT_EQ(InfoRow(1)[0], "w");
 }
 
 TEST_F(DetailsTest, NoStatisticsHidesTheChartAndKilobytesChangeTheUnit) {
-  ShowTableDetails(app.results_context(), app.results_grid, 1, 2);
-  EXPECT_EQ(app.chart.caption, "nostats  (No statistics available)");
-  EXPECT_FALSE(app.chart.visible);
+  ShowTableDetails(app.results_context(), app.models.results_grid, 1, 2);
+  EXPECT_EQ(app.models.chart.caption, "nostats  (No statistics available)");
+  EXPECT_FALSE(app.models.chart.visible);
   EXPECT_EQ(InfoRow(1),
             (std::vector<std::string>{"v", "VARCHAR", "100", "51"}));
   app.settings.ShowPageSavings = false;
   Publish();
-  ShowTableDetails(app.results_context(), app.results_grid, 3, 4);
-  EXPECT_EQ(app.chart.size_label.substr(app.chart.size_label.size() - 2), " K");
+  ShowTableDetails(app.results_context(), app.models.results_grid, 3, 4);
+  EXPECT_EQ(app.models.chart.size_label.substr(
+                app.models.chart.size_label.size() - 2),
+            " K");
 }
 
 TEST_F(DetailsTest, MarkColumnAndFailuresLeaveTheDetails) {
-  ShowTableDetails(app.results_context(), app.results_grid, 3, 0);
-  EXPECT_EQ(app.chart.caption, "");
+  ShowTableDetails(app.results_context(), app.models.results_grid, 3, 0);
+  EXPECT_EQ(app.models.chart.caption, "");
   EXPECT_EQ(InfoRows(), 0);
   app.connection.PageSizeExpression = "";  // the query cannot be built
-  ShowTableDetails(app.results_context(), app.results_grid, 3, 2);
+  ShowTableDetails(app.results_context(), app.models.results_grid, 3, 2);
   ASSERT_EQ(desktop.box_texts().size(), 2u);
   EXPECT_EQ(desktop.box_texts().front(),
             "The server's page size is not known, so no estimate can be made. "

@@ -120,18 +120,18 @@ TEST_F(WizardTest, ContinueWalksThroughThePanels) {
   wizard_.DoContinue(kOptionsTab);
   EXPECT_EQ(view_.TabStates(), "--EE 3");
   EXPECT_FALSE(app.run_state.SettingsChanged);
-  EXPECT_EQ(app.results_grid.RowCount(), 25);
-  EXPECT_EQ(app.large_grid.RowCount(), 25);
-  EXPECT_TRUE(app.results_grid.visible());
-  EXPECT_EQ(app.progress.text, "");
+  EXPECT_EQ(app.models.results_grid.RowCount(), 25);
+  EXPECT_EQ(app.models.large_grid.RowCount(), 25);
+  EXPECT_TRUE(app.models.results_grid.visible());
+  EXPECT_EQ(app.models.progress.text, "");
   EXPECT_TRUE(desktop.boxes().empty());
   EXPECT_EQ(desktop.cursor_changes().back(), false);
   // Back to the options and on again without a change: the same results.
   view_.SelectTab(kOptionsTab);
   EXPECT_EQ(view_.TabStates(), "--E- 2");
-  const auto shown = app.results_grid.shared_results();
+  const auto shown = app.models.results_grid.shared_results();
   wizard_.DoContinue(kOptionsTab);
-  EXPECT_EQ(app.results_grid.shared_results(), shown);
+  EXPECT_EQ(app.models.results_grid.shared_results(), shown);
   EXPECT_EQ(view_.TabStates(), "--EE 3");
 }
 
@@ -160,8 +160,8 @@ TEST_F(WizardTest, ARunThatListsNothingSaysSoAndStays) {
             std::vector<std::string>{
                 "No tables or schemas found meeting your criteria."});
   EXPECT_TRUE(app.run_state.SettingsChanged);
-  EXPECT_EQ(app.results_grid.RowCount(), 0);
-  EXPECT_TRUE(app.results_grid.visible());
+  EXPECT_EQ(app.models.results_grid.RowCount(), 0);
+  EXPECT_TRUE(app.models.results_grid.visible());
   EXPECT_TRUE(view_.run_controls_enabled);
 }
 
@@ -176,9 +176,9 @@ TEST_F(WizardTest, AFailureWhileReadingIsShownAndNotCalledAnEmptyResult) {
   EXPECT_NE(desktop.boxes()[0].text.find("overflow"), std::string::npos);
   // The tables completed before it stay listed, marked incomplete; the
   // table being read is not among them.
-  EXPECT_EQ(app.results_grid.RowCount(), 19);
-  EXPECT_FALSE(app.results_grid.results().complete);
-  EXPECT_EQ(app.progress.text,
+  EXPECT_EQ(app.models.results_grid.RowCount(), 19);
+  EXPECT_FALSE(app.models.results_grid.results().complete);
+  EXPECT_EQ(app.models.progress.text,
             "Run incomplete: 19 tables listed before the error.");
   EXPECT_TRUE(app.run_state.SettingsChanged);
   EXPECT_FALSE(desktop.waiting());
@@ -187,37 +187,37 @@ TEST_F(WizardTest, AFailureWhileReadingIsShownAndNotCalledAnEmptyResult) {
 TEST_F(WizardTest, ANewRunClearsTheDetailsOfTheOldOne) {
   ToOptions();
   wizard_.DoContinue(kOptionsTab);
-  wizard_.OnGridClick(app.results_grid, 21, 2);  // b.t120
-  EXPECT_EQ(app.chart.caption, "t120");
-  EXPECT_EQ(app.details.lines().size(), 1u);
+  wizard_.OnGridClick(app.models.results_grid, 21, 2);  // b.t120
+  EXPECT_EQ(app.models.chart.caption, "t120");
+  EXPECT_EQ(app.models.details.lines().size(), 1u);
   view_.SelectTab(kOptionsTab);
   wizard_.OnSchemaSelectChange("a");
   wizard_.DoContinue(kOptionsTab);
-  EXPECT_EQ(app.results_grid.RowCount(), 20);
-  EXPECT_TRUE(app.details.lines().empty());
-  EXPECT_EQ(app.chart.caption, "");
-  EXPECT_FALSE(app.chart.visible);
+  EXPECT_EQ(app.models.results_grid.RowCount(), 20);
+  EXPECT_TRUE(app.models.details.lines().empty());
+  EXPECT_EQ(app.models.chart.caption, "");
+  EXPECT_FALSE(app.models.chart.visible);
 }
 
 TEST_F(WizardTest, NothingTouchesTheResultsWhileARunWorks) {
   ToOptions();
   wizard_.DoContinue(kOptionsTab);
-  wizard_.OnToolbar("magnify", app.results_grid);
+  wizard_.OnToolbar("magnify", app.models.results_grid);
   EXPECT_EQ(view_.large_results_shown, 1);
   EXPECT_TRUE(app.window_state.LargeResultsShown);
-  const auto before = app.large_grid.shared_results();
+  const auto before = app.models.large_grid.shared_results();
   int events = 0;
   bool hidden_during_run = true;
   desktop.OnPendingEvents([&] {
     ++events;
-    hidden_during_run = hidden_during_run && !app.large_grid.visible();
+    hidden_during_run = hidden_during_run && !app.models.large_grid.visible();
     // Everything a user could do with the large window meanwhile.
-    wizard_.OnGridClick(app.large_grid, 1, 2);
-    wizard_.OnGridMouseUp(app.large_grid, 1, 3, 0);
-    wizard_.OnGridMouseUp(app.large_grid, 2, 0, 2);
+    wizard_.OnGridClick(app.models.large_grid, 1, 2);
+    wizard_.OnGridMouseUp(app.models.large_grid, 1, 3, 0);
+    wizard_.OnGridMouseUp(app.models.large_grid, 2, 0, 2);
     desktop.QueueSaveAnswer("/dev/null");
-    wizard_.OnToolbar("output", app.large_grid);
-    wizard_.OnToolbar("graph", app.large_grid);
+    wizard_.OnToolbar("output", app.models.large_grid);
+    wizard_.OnToolbar("graph", app.models.large_grid);
     wizard_.DoContinue(kOptionsTab);  // refused while busy
   });
   view_.SelectTab(kOptionsTab);
@@ -227,15 +227,15 @@ TEST_F(WizardTest, NothingTouchesTheResultsWhileARunWorks) {
   EXPECT_GT(events, 25);
   EXPECT_TRUE(hidden_during_run);
   EXPECT_TRUE(desktop.save_requests().empty());
-  EXPECT_TRUE(app.details.lines().empty());
-  EXPECT_EQ(app.chart.caption, "");
+  EXPECT_TRUE(app.models.details.lines().empty());
+  EXPECT_EQ(app.models.chart.caption, "");
   // The run finished whole and its result is the one shown.
-  EXPECT_NE(app.large_grid.shared_results(), before);
-  EXPECT_EQ(app.large_grid.RowCount(), 25);
-  EXPECT_TRUE(app.large_grid.results().complete);
-  EXPECT_EQ(app.large_grid.sort_column(), 0);
-  EXPECT_FALSE(app.large_grid.Marked(2));
-  EXPECT_TRUE(app.large_grid.visible());
+  EXPECT_NE(app.models.large_grid.shared_results(), before);
+  EXPECT_EQ(app.models.large_grid.RowCount(), 25);
+  EXPECT_TRUE(app.models.large_grid.results().complete);
+  EXPECT_EQ(app.models.large_grid.sort_column(), 0);
+  EXPECT_FALSE(app.models.large_grid.Marked(2));
+  EXPECT_TRUE(app.models.large_grid.visible());
   EXPECT_FALSE(app.run_state.SettingsChanged);
   EXPECT_TRUE(desktop.boxes().empty());
 }
