@@ -162,9 +162,8 @@ bool TextualAttribute(const ColumnInfo& column, SQLUSMALLINT field,
 
 TVCLI_EXPORT SQLRETURN SQL_API SQLNumResultCols(SQLHSTMT handle,
                                                 SQLSMALLINT* count) {
-  Stmt* stmt = As<Stmt>(handle, Kind::kStmt);
+  Stmt* stmt = Begin<Stmt>(handle, Kind::kStmt);
   if (stmt == nullptr) return SQL_INVALID_HANDLE;
-  stmt->diags.clear();
   if (count == nullptr)
     return stmt->ClientError("HY009", "Invalid use of null pointer.");
   if (DescribeUnexecuted(*stmt) != SQL_SUCCESS) return SQL_ERROR;
@@ -176,9 +175,8 @@ TVCLI_EXPORT SQLRETURN SQL_API SQLDescribeCol(
     SQLHSTMT handle, SQLUSMALLINT column, SQLCHAR* name, SQLSMALLINT name_max,
     SQLSMALLINT* name_length, SQLSMALLINT* type, SQLULEN* size,
     SQLSMALLINT* digits, SQLSMALLINT* nullable) {
-  Stmt* stmt = As<Stmt>(handle, Kind::kStmt);
+  Stmt* stmt = Begin<Stmt>(handle, Kind::kStmt);
   if (stmt == nullptr) return SQL_INVALID_HANDLE;
-  stmt->diags.clear();
   if (DescribeUnexecuted(*stmt) != SQL_SUCCESS) return SQL_ERROR;
   if (column < 1 || column > stmt->columns.size()) {
     return stmt->ClientError("07009", "Invalid descriptor index.");
@@ -201,9 +199,8 @@ TVCLI_EXPORT SQLRETURN SQL_API SQLColAttribute(
     SQLHSTMT handle, SQLUSMALLINT column, SQLUSMALLINT field,
     SQLPOINTER text, SQLSMALLINT text_max, SQLSMALLINT* text_length,
     SQLLEN* number) {
-  Stmt* stmt = As<Stmt>(handle, Kind::kStmt);
+  Stmt* stmt = Begin<Stmt>(handle, Kind::kStmt);
   if (stmt == nullptr) return SQL_INVALID_HANDLE;
-  stmt->diags.clear();
   if (DescribeUnexecuted(*stmt) != SQL_SUCCESS) return SQL_ERROR;
   if (field == SQL_DESC_COUNT || field == SQL_COLUMN_COUNT) {
     if (number != nullptr) *number = static_cast<SQLLEN>(stmt->columns.size());
@@ -237,9 +234,8 @@ TVCLI_EXPORT SQLRETURN SQL_API SQLColAttribute(
 TVCLI_EXPORT SQLRETURN SQL_API SQLBindCol(SQLHSTMT handle, SQLUSMALLINT column,
                                           SQLSMALLINT target, SQLPOINTER buffer,
                                           SQLLEN length, SQLLEN* indicator) {
-  Stmt* stmt = As<Stmt>(handle, Kind::kStmt);
+  Stmt* stmt = Begin<Stmt>(handle, Kind::kStmt);
   if (stmt == nullptr) return SQL_INVALID_HANDLE;
-  stmt->diags.clear();
   if (column < 1) {
     return stmt->ClientError("07009",
                              "Invalid descriptor index: bookmarks are "
@@ -265,8 +261,7 @@ TVCLI_EXPORT SQLRETURN SQL_API SQLBindCol(SQLHSTMT handle, SQLUSMALLINT column,
 TVCLI_EXPORT SQLRETURN SQL_API SQLGetData(SQLHSTMT handle, SQLUSMALLINT column,
                                           SQLSMALLINT target, SQLPOINTER buffer,
                                           SQLLEN capacity, SQLLEN* indicator) {
-  Stmt* stmt = As<Stmt>(handle, Kind::kStmt);
+  Stmt* stmt = Begin<Stmt>(handle, Kind::kStmt);
   if (stmt == nullptr) return SQL_INVALID_HANDLE;
-  stmt->diags.clear();
   return GetColumnData(*stmt, column, target, buffer, capacity, indicator);
 }

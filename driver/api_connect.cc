@@ -104,9 +104,8 @@ TVCLI_EXPORT SQLRETURN SQL_API SQLFreeHandle(SQLSMALLINT type,
 TVCLI_EXPORT SQLRETURN SQL_API SQLSetEnvAttr(SQLHENV handle,
                                              SQLINTEGER attribute,
                                              SQLPOINTER value, SQLINTEGER) {
-  Env* env = As<Env>(handle, Kind::kEnv);
+  Env* env = Begin<Env>(handle, Kind::kEnv);
   if (env == nullptr) return SQL_INVALID_HANDLE;
-  env->diags.clear();
   if (attribute == SQL_ATTR_ODBC_VERSION) {
     env->odbc_version =
         static_cast<SQLINTEGER>(reinterpret_cast<intptr_t>(value));
@@ -117,9 +116,8 @@ TVCLI_EXPORT SQLRETURN SQL_API SQLSetEnvAttr(SQLHENV handle,
 TVCLI_EXPORT SQLRETURN SQL_API SQLDriverConnect(
     SQLHDBC handle, SQLHWND, SQLCHAR* in, SQLSMALLINT in_length, SQLCHAR* out,
     SQLSMALLINT out_max, SQLSMALLINT* out_length, SQLUSMALLINT completion) {
-  Dbc* dbc = As<Dbc>(handle, Kind::kDbc);
+  Dbc* dbc = Begin<Dbc>(handle, Kind::kDbc);
   if (dbc == nullptr) return SQL_INVALID_HANDLE;
-  dbc->diags.clear();
   if (dbc->connected()) {
     return dbc->ClientError("08002", "Connection name in use.");
   }
@@ -143,9 +141,8 @@ TVCLI_EXPORT SQLRETURN SQL_API SQLConnect(SQLHDBC handle, SQLCHAR* source,
                                           SQLSMALLINT user_length,
                                           SQLCHAR* password,
                                           SQLSMALLINT password_length) {
-  Dbc* dbc = As<Dbc>(handle, Kind::kDbc);
+  Dbc* dbc = Begin<Dbc>(handle, Kind::kDbc);
   if (dbc == nullptr) return SQL_INVALID_HANDLE;
-  dbc->diags.clear();
   if (dbc->connected()) {
     return dbc->ClientError("08002", "Connection name in use.");
   }
@@ -166,9 +163,8 @@ TVCLI_EXPORT SQLRETURN SQL_API SQLConnect(SQLHDBC handle, SQLCHAR* source,
 }
 
 TVCLI_EXPORT SQLRETURN SQL_API SQLDisconnect(SQLHDBC handle) {
-  Dbc* dbc = As<Dbc>(handle, Kind::kDbc);
+  Dbc* dbc = Begin<Dbc>(handle, Kind::kDbc);
   if (dbc == nullptr) return SQL_INVALID_HANDLE;
-  dbc->diags.clear();
   if (!dbc->connected())
     return dbc->ClientError("08003", "Connection not open.");
   while (!dbc->statements.empty()) FreeStatement(*dbc->statements.begin());
@@ -181,9 +177,8 @@ TVCLI_EXPORT SQLRETURN SQL_API SQLSetConnectAttr(SQLHDBC handle,
                                                  SQLINTEGER attribute,
                                                  SQLPOINTER value,
                                                  SQLINTEGER) {
-  Dbc* dbc = As<Dbc>(handle, Kind::kDbc);
+  Dbc* dbc = Begin<Dbc>(handle, Kind::kDbc);
   if (dbc == nullptr) return SQL_INVALID_HANDLE;
-  dbc->diags.clear();
   switch (attribute) {
     case SQL_ATTR_AUTOCOMMIT:
       if (Unsigned(value) != SQL_AUTOCOMMIT_ON &&
@@ -219,9 +214,8 @@ TVCLI_EXPORT SQLRETURN SQL_API SQLGetConnectAttr(SQLHDBC handle,
                                                  SQLPOINTER value,
                                                  SQLINTEGER capacity,
                                                  SQLINTEGER* length) {
-  Dbc* dbc = As<Dbc>(handle, Kind::kDbc);
+  Dbc* dbc = Begin<Dbc>(handle, Kind::kDbc);
   if (dbc == nullptr) return SQL_INVALID_HANDLE;
-  dbc->diags.clear();
   if (value == nullptr && attribute != SQL_ATTR_CURRENT_CATALOG)
     return dbc->ClientError("HY009", "Invalid use of null pointer.");
   switch (attribute) {

@@ -356,9 +356,8 @@ TVCLI_EXPORT SQLRETURN SQL_API SQLGetInfo(SQLHDBC handle, SQLUSMALLINT type,
                                           SQLPOINTER value,
                                           SQLSMALLINT capacity,
                                           SQLSMALLINT* length) {
-  Dbc* dbc = As<Dbc>(handle, Kind::kDbc);
+  Dbc* dbc = Begin<Dbc>(handle, Kind::kDbc);
   if (dbc == nullptr) return SQL_INVALID_HANDLE;
-  dbc->diags.clear();
   // The versions of ODBC are known before a connection; all else needs one.
   if (!dbc->connected() && type != SQL_ODBC_VER &&
       type != SQL_DRIVER_ODBC_VER) {
@@ -379,9 +378,8 @@ TVCLI_EXPORT SQLRETURN SQL_API SQLGetInfo(SQLHDBC handle, SQLUSMALLINT type,
 TVCLI_EXPORT SQLRETURN SQL_API SQLGetFunctions(SQLHDBC handle,
                                                SQLUSMALLINT function,
                                                SQLUSMALLINT* supported) {
-  Dbc* dbc = As<Dbc>(handle, Kind::kDbc);
+  Dbc* dbc = Begin<Dbc>(handle, Kind::kDbc);
   if (dbc == nullptr) return SQL_INVALID_HANDLE;
-  dbc->diags.clear();
   if (supported == nullptr)
     return dbc->ClientError("HY009", "Invalid use of null pointer.");
   if (function == SQL_API_ODBC3_ALL_FUNCTIONS) {

@@ -31,6 +31,16 @@ SQLRETURN TextAttribute(Handle& handle, const std::string& text,
 
 std::string Upper(std::string text);
 
+// The live handle of the kind, its diagnostics cleared for the new call;
+// nullptr for a handle that is not one (the call then answers
+// SQL_INVALID_HANDLE).
+template <typename T>
+T* Begin(void* handle, Kind kind) {
+  T* live = As<T>(handle, kind);
+  if (live != nullptr && !live->diags.empty()) live->diags.clear();
+  return live;
+}
+
 // Records an SQLite failure as the server would word it; SQL_ERROR.
 SQLRETURN SqliteError(Handle& handle, sqlite3* db, int rc);
 

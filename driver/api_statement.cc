@@ -5,19 +5,14 @@ using namespace tvcli;  // NOLINT: the exported functions only
 
 namespace {
 
-// The live statement, its diagnostics cleared for the new call.
-Stmt* Begin(SQLHSTMT handle) {
-  Stmt* stmt = As<Stmt>(handle, Kind::kStmt);
-  if (stmt != nullptr && !stmt->diags.empty()) stmt->diags.clear();
-  return stmt;
-}
-
-SQLRETURN CheckText(Stmt& stmt, SQLCHAR* text, SQLINTEGER length) {
+// Takes the statement's text, or says why it cannot.
+SQLRETURN PrepareText(Stmt& stmt, SQLCHAR* text, SQLINTEGER length) {
   if (text == nullptr)
     return stmt.ClientError("HY009", "Invalid use of null pointer.");
   if (length < 0 && length != SQL_NTS) {
     return stmt.ClientError("HY090", "Invalid string or buffer length.");
   }
+  PrepareStatement(stmt, Text(text, length));
   return SQL_SUCCESS;
 }
 
@@ -25,7 +20,7 @@ SQLRETURN CheckText(Stmt& stmt, SQLCHAR* text, SQLINTEGER length) {
 
 TVCLI_EXPORT SQLRETURN SQL_API SQLSetStmtAttr(SQLHSTMT handle, SQLINTEGER,
                                               SQLPOINTER, SQLINTEGER) {
-  Stmt* stmt = Begin(handle);
+  Stmt* stmt = Begin<Stmt>(handle, Kind::kStmt);
   if (stmt == nullptr) return SQL_INVALID_HANDLE;
   // Escape scanning and the other statement options do not change how this
   // driver runs a statement.
@@ -34,30 +29,27 @@ TVCLI_EXPORT SQLRETURN SQL_API SQLSetStmtAttr(SQLHSTMT handle, SQLINTEGER,
 
 TVCLI_EXPORT SQLRETURN SQL_API SQLPrepare(SQLHSTMT handle, SQLCHAR* text,
                                           SQLINTEGER length) {
-  Stmt* stmt = Begin(handle);
+  Stmt* stmt = Begin<Stmt>(handle, Kind::kStmt);
   if (stmt == nullptr) return SQL_INVALID_HANDLE;
-  if (CheckText(*stmt, text, length) != SQL_SUCCESS) return SQL_ERROR;
-  PrepareStatement(*stmt, Text(text, length));
-  return SQL_SUCCESS;
+  return PrepareText(*stmt, text, length);
 }
 
 TVCLI_EXPORT SQLRETURN SQL_API SQLExecute(SQLHSTMT handle) {
-  Stmt* stmt = Begin(handle);
+  Stmt* stmt = Begin<Stmt>(handle, Kind::kStmt);
   if (stmt == nullptr) return SQL_INVALID_HANDLE;
   return ExecuteStatement(*stmt);
 }
 
 TVCLI_EXPORT SQLRETURN SQL_API SQLExecDirect(SQLHSTMT handle, SQLCHAR* text,
                                              SQLINTEGER length) {
-  Stmt* stmt = Begin(handle);
+  Stmt* stmt = Begin<Stmt>(handle, Kind::kStmt);
   if (stmt == nullptr) return SQL_INVALID_HANDLE;
-  if (CheckText(*stmt, text, length) != SQL_SUCCESS) return SQL_ERROR;
-  PrepareStatement(*stmt, Text(text, length));
+  if (PrepareText(*stmt, text, length) != SQL_SUCCESS) return SQL_ERROR;
   return ExecuteStatement(*stmt);
 }
 
 TVCLI_EXPORT SQLRETURN SQL_API SQLFetch(SQLHSTMT handle) {
-  Stmt* stmt = Begin(handle);
+  Stmt* stmt = Begin<Stmt>(handle, Kind::kStmt);
   if (stmt == nullptr) return SQL_INVALID_HANDLE;
   return FetchRow(*stmt);
 }
@@ -65,7 +57,7 @@ TVCLI_EXPORT SQLRETURN SQL_API SQLFetch(SQLHSTMT handle) {
 // Statements only read: no row is changed, and the number of rows a query
 // selects is not known before they are fetched.
 TVCLI_EXPORT SQLRETURN SQL_API SQLRowCount(SQLHSTMT handle, SQLLEN* count) {
-  Stmt* stmt = Begin(handle);
+  Stmt* stmt = Begin<Stmt>(handle, Kind::kStmt);
   if (stmt == nullptr) return SQL_INVALID_HANDLE;
   if (count == nullptr)
     return stmt->ClientError("HY009", "Invalid use of null pointer.");
@@ -78,14 +70,14 @@ TVCLI_EXPORT SQLRETURN SQL_API SQLRowCount(SQLHSTMT handle, SQLLEN* count) {
 // A statement has one result at most: after it there is none, and its
 // cursor is closed.
 TVCLI_EXPORT SQLRETURN SQL_API SQLMoreResults(SQLHSTMT handle) {
-  Stmt* stmt = Begin(handle);
+  Stmt* stmt = Begin<Stmt>(handle, Kind::kStmt);
   if (stmt == nullptr) return SQL_INVALID_HANDLE;
   stmt->CloseCursor();
   return SQL_NO_DATA;
 }
 
 TVCLI_EXPORT SQLRETURN SQL_API SQLCloseCursor(SQLHSTMT handle) {
-  Stmt* stmt = Begin(handle);
+  Stmt* stmt = Begin<Stmt>(handle, Kind::kStmt);
   if (stmt == nullptr) return SQL_INVALID_HANDLE;
   if (!stmt->executed)
     return stmt->ClientError("24000", "Invalid cursor state.");
@@ -95,7 +87,7 @@ TVCLI_EXPORT SQLRETURN SQL_API SQLCloseCursor(SQLHSTMT handle) {
 
 TVCLI_EXPORT SQLRETURN SQL_API SQLFreeStmt(SQLHSTMT handle,
                                            SQLUSMALLINT option) {
-  Stmt* stmt = Begin(handle);
+  Stmt* stmt = Begin<Stmt>(handle, Kind::kStmt);
   if (stmt == nullptr) return SQL_INVALID_HANDLE;
   switch (option) {
     case SQL_CLOSE:

@@ -57,6 +57,20 @@ std::optional<int64_t> PlainInteger(std::string_view text) {
   return negative ? -value : value;
 }
 
+std::string ScaledWithUnit(double value, double base,
+                           std::initializer_list<const char*> units) {
+  const char* const* unit = units.begin();
+  value /= base;
+  while (value >= base && unit + 1 < units.end()) {
+    value /= base;
+    ++unit;
+  }
+  char text[48];
+  std::snprintf(text, sizeof text, value < 100 ? "%.1f %s" : "%.0f %s", value,
+                *unit);
+  return text;
+}
+
 namespace {
 
 // The exponent starting at text[at] ("E", "e", "D" or "d", a sign, digits,

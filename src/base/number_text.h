@@ -5,6 +5,7 @@
 #define TCE_BASE_NUMBER_TEXT_H_
 
 #include <cstdint>
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -25,6 +26,12 @@ std::string FormatNumber(int64_t value);
 // The same text with one leading blank when it does not start with "-"
 // (" 14", "-3.5"), as the grid cells carry their numbers.
 std::string WithLeadingBlank(std::string text);
+
+// `value` of at least `base` scaled by `base` until it is below it (or the
+// units run out), with one decimal under 100: "12.3 MB". `units` names the
+// first step up and those after it.
+std::string ScaledWithUnit(double value, double base,
+                           std::initializer_list<const char*> units);
 
 // Reads the leading numeric part of a text the lenient way: blanks anywhere
 // are skipped, then an optional sign, digits with at most one decimal point

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include "base/number_text.h"
+
 namespace tce {
 
 std::string Grouped(uint64_t count) {
@@ -17,17 +19,7 @@ std::string Grouped(uint64_t count) {
 std::string HumanCount(double count) {
   if (!std::isfinite(count) || count < 0) return "0";
   if (count < 10000) return Grouped(static_cast<uint64_t>(count));
-  const char* units[] = {"k", "M", "G", "T", "P"};
-  double value = count / 1000.0;
-  int unit = 0;
-  while (value >= 1000.0 && unit < 4) {
-    value /= 1000.0;
-    ++unit;
-  }
-  char text[32];
-  std::snprintf(text, sizeof text, value < 100 ? "%.1f %s" : "%.0f %s", value,
-                units[unit]);
-  return text;
+  return ScaledWithUnit(count, 1000.0, {"k", "M", "G", "T", "P"});
 }
 
 std::string BasisText(ColumnBasis basis, uint64_t sample, Fixed4 rows) {

@@ -104,17 +104,7 @@ std::string HumanBytes(double bytes) {
   if (bytes < 1024) {
     return FormatNumber(std::floor(bytes)) + (bytes == 1 ? " byte" : " bytes");
   }
-  const char* units[] = {"kB", "MB", "GB", "TB"};
-  double value = bytes / 1024.0;
-  int unit = 0;
-  while (value >= 1024.0 && unit < 3) {
-    value /= 1024.0;
-    ++unit;
-  }
-  char text[48];
-  std::snprintf(text, sizeof text, value < 100 ? "%.1f %s" : "%.0f %s", value,
-                units[unit]);
-  return text;
+  return ScaledWithUnit(bytes, 1024.0, {"kB", "MB", "GB", "TB"});
 }
 
 std::string TotalsLine(const ResultTotals& totals) {
