@@ -46,130 +46,142 @@ Fixed4 Estimator::LookupColumnCompression(int16_t t, int16_t n, int16_t s,
   return settings_.EstimatePageCompression ? entry.PagePct : entry.RowPct;
 }
 
-Fixed4 Estimator::Compute(EstimateContext& context) const {
-  const std::span<CatalogColumnRow> columns = context.TableColumns.columns();
-  const bool debug = reporter_.debug();
-  if (columns.empty()) {
-    reporter_.Log("Compute", "No columns in the table");
-    return Fixed4();
-  }
-
-  // First pass: count the columns of each type index, find each index's
-  // highest cardinality class and add up the lengths by storage class.
+struct Estimator::TableShape {
+  // Per type index: the number of columns (at most 10) and the highest
+  // cardinality class (-1 for none).
   std::array<int16_t, kTypeSlots> similar_count{};
   std::array<int32_t, kTypeSlots> max_card_class;
-  max_card_class.fill(-1);
+  // The declared lengths by storage class.
   Fixed4 fixed, incompressible, variable;
   bool has_variable = false;
+};
+
+Estimator::TableShape Estimator::MeasureTable(
+    std::span<const CatalogColumnRow> columns) const {
+  TableShape shape;
+  shape.max_card_class.fill(-1);
   for (const CatalogColumnRow& column : columns) {
     const int16_t t = TypeIndexOf(column.TypeName);
-    similar_count[t] = static_cast<int16_t>(similar_count[t] + 1);
-    if (similar_count[t] > 10) similar_count[t] = 10;
+    int16_t& count = shape.similar_count[t];
+    count = static_cast<int16_t>(std::min(count + 1, 10));
     const int16_t k = CardinalityClassOf(column.TypeName, column.Cardinality);
-    if (k > max_card_class[t]) max_card_class[t] = k;
+    shape.max_card_class[t] = std::max<int32_t>(shape.max_card_class[t], k);
     const Fixed4 length = Fixed4::FromInt(column.ByteLength);
     switch (column.ColumnStorage) {
       case FixedCompressible:
-        fixed += length;
+        shape.fixed += length;
         break;
       case FixedIncompressible:
-        incompressible += length;
+        shape.incompressible += length;
         break;
       case VariableLength:
-        variable += length;
-        has_variable = true;
+        shape.variable += length;
+        shape.has_variable = true;
         break;
       default:
         break;
     }
   }
-  const Fixed4 fixed_part = fixed + incompressible;
+  return shape;
+}
 
-  const CatalogColumnRow& first = columns.front();
-  if (has_variable) {
-    if (first.RowCount > Fixed4() && first.PagesUsed > Fixed4()) {
-      const Fixed4 estimate = EstimateVariableLength(
-          first.RowCount, first.PagesUsed, first.PageSize, fixed_part);
-      if (estimate < variable) variable = estimate;
-    }
+Fixed4 Estimator::RowLengthOf(TableShape& shape,
+                              const CatalogColumnRow& first) const {
+  const Fixed4 fixed_part = shape.fixed + shape.incompressible;
+  const bool debug = reporter_.debug();
+  if (!shape.has_variable) {
     if (debug) {
-      reporter_.WriteLog("LENGTH", "FIXED=" + fixed_part.ToText() +
-                                       " VAR=" + variable.ToText());
+      reporter_.WriteLog("LENGTH",
+                         "FIXED=" + shape.fixed.ToText() + " VAR=NONE");
     }
-    context.RowLength = fixed_part + variable;
-  } else {
-    if (debug) {
-      reporter_.WriteLog("LENGTH", "FIXED=" + fixed.ToText() + " VAR=NONE");
-    }
-    context.RowLength = fixed_part;
+    return fixed_part;
   }
+  if (first.RowCount > Fixed4() && first.PagesUsed > Fixed4()) {
+    const Fixed4 estimate = EstimateVariableLength(
+        first.RowCount, first.PagesUsed, first.PageSize, fixed_part);
+    if (estimate < shape.variable) shape.variable = estimate;
+  }
+  if (debug) {
+    reporter_.WriteLog("LENGTH", "FIXED=" + fixed_part.ToText() +
+                                     " VAR=" + shape.variable.ToText());
+  }
+  return fixed_part + shape.variable;
+}
 
-  // Second pass: each column's saving; the fixed-length columns' compressed
-  // bytes go into the accumulator.
+double Estimator::CompressColumns(std::span<CatalogColumnRow> columns,
+                                  const TableShape& shape) const {
   const Fixed4 hundred = Fixed4::FromInt(100);
   double compressed = 0.0;
-  auto lookup_args = [&](int16_t t, const CatalogColumnRow& column, int16_t& n,
-                         int16_t& k) {
+  // The saving of one column looked up at type index t.
+  auto saving = [&](int16_t t, const CatalogColumnRow& column) {
+    int16_t n = 1;
+    int16_t k = 0;
     if (settings_.UseMaxCardinality) {
-      k = static_cast<int16_t>(max_card_class[t]);
-      n = similar_count[t];
+      k = static_cast<int16_t>(shape.max_card_class[t]);
+      n = shape.similar_count[t];
     } else {
       // Per column, n is 1 before the lookup checks it: a table with more
       // than ten columns of one type must not be rejected as "Bad colcount".
       // (The lookup's own replacement serves the variable part, whose n is
       // the VARCHAR count in both modes and must be checked first.)
       k = CardinalityClassOf(column.TypeName, column.Cardinality);
-      n = 1;
     }
+    const int16_t s = SizeClassOf(column.TypeName, column.ByteLength);
+    return LookupColumnCompression(t, n, s, k);
   };
   for (CatalogColumnRow& column : columns) {
-    int16_t n = 0;
-    int16_t k = 0;
     switch (column.ColumnStorage) {
-      case FixedCompressible: {
-        const int16_t t = TypeIndexOf(column.TypeName);
-        lookup_args(t, column, n, k);
-        const int16_t s = SizeClassOf(column.TypeName, column.ByteLength);
-        column.CompressionPct = LookupColumnCompression(t, n, s, k);
+      case FixedCompressible:
+        column.CompressionPct = saving(TypeIndexOf(column.TypeName), column);
         compressed += (hundred - column.CompressionPct).ToDouble() *
                       column.ByteLength / 100.0;
         break;
-      }
       case FixedIncompressible:
         column.CompressionPct = Fixed4();
         compressed += column.ByteLength;
         break;
-      case VariableLength: {
+      case VariableLength:
         // Every variable-length type is looked up as VARCHAR.
-        const int16_t t = TypeIndexOf("VARCHAR");
-        lookup_args(t, column, n, k);
-        const int16_t s = SizeClassOf(column.TypeName, column.ByteLength);
-        column.CompressionPct = LookupColumnCompression(t, n, s, k);
+        column.CompressionPct = saving(TypeIndexOf("VARCHAR"), column);
         break;
-      }
       default:
         continue;  // no column line for a storage class that counts nothing
     }
-    if (debug) {
+    if (reporter_.debug()) {
       reporter_.WriteLog("LENGTH", "TYPE=" + column.TypeName + " LEN=" +
                                        std::to_string(column.ByteLength) +
                                        "  %=" + column.CompressionPct.ToText());
     }
   }
+  return compressed;
+}
 
-  // The variable-length part of the row is estimated as a whole.
-  if (has_variable) {
-    const int16_t t = TypeIndexOf("VARCHAR");
-    int16_t s = 15;
-    if (variable <= Fixed4::FromInt(15)) {
-      s = static_cast<int16_t>(
-          std::max<int64_t>(variable.RoundToWhole(), INT16_MIN));
-    }
-    const Fixed4 saving = LookupColumnCompression(t, similar_count[t], s, 1);
-    compressed += (hundred - saving).ToDouble() * variable.ToDouble() / 100.0;
+double Estimator::CompressVariablePart(const TableShape& shape) const {
+  if (!shape.has_variable) return 0.0;
+  const int16_t t = TypeIndexOf("VARCHAR");
+  int16_t s = 15;
+  if (shape.variable <= Fixed4::FromInt(15)) {
+    s = static_cast<int16_t>(
+        std::max<int64_t>(shape.variable.RoundToWhole(), INT16_MIN));
   }
+  const Fixed4 saving =
+      LookupColumnCompression(t, shape.similar_count[t], s, 1);
+  return (Fixed4::FromInt(100) - saving).ToDouble() *
+         shape.variable.ToDouble() / 100.0;
+}
 
+Fixed4 Estimator::Compute(EstimateContext& context) const {
+  const std::span<CatalogColumnRow> columns = context.TableColumns.columns();
+  if (columns.empty()) {
+    reporter_.Log("Compute", "No columns in the table");
+    return Fixed4();
+  }
+  TableShape shape = MeasureTable(columns);
+  context.RowLength = RowLengthOf(shape, columns.front());
+  const double compressed =
+      CompressColumns(columns, shape) + CompressVariablePart(shape);
   context.CompressedLength = Fixed4::FromDouble(compressed);
+  const bool debug = reporter_.debug();
   if (debug) {
     reporter_.WriteLog(
         "Row Length",

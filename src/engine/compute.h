@@ -89,6 +89,20 @@ class Estimator {
                                  int16_t k) const;
 
  private:
+  // What the first pass finds in a table (defined with Compute).
+  struct TableShape;
+
+  TableShape MeasureTable(std::span<const CatalogColumnRow> columns) const;
+  // The row length, fixed part plus variable part; the variable part is
+  // capped by what the pages' fill allows.
+  Fixed4 RowLengthOf(TableShape& shape, const CatalogColumnRow& first) const;
+  // Each column's saving; returns the compressed bytes of the fixed-length
+  // columns.
+  double CompressColumns(std::span<CatalogColumnRow> columns,
+                         const TableShape& shape) const;
+  // The compressed bytes of the variable-length part, estimated as a whole.
+  double CompressVariablePart(const TableShape& shape) const;
+
   const TypeStatisticsTable& statistics_;
   const RunSettings& settings_;
   const Logger& reporter_;
