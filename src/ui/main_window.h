@@ -86,6 +86,14 @@ class FormCompression : public QWidget, public MainWindowView {
   QWidget* BuildDisclaimerPage();
   QWidget* BuildConnectionPage();
   QWidget* BuildOptionsPage();
+  // The options panel's groups, inside its options frame.
+  QGroupBox* OptionFrame(QGroupBox* options, const char* name,
+                         const char* caption, int left, int top, int width,
+                         int height, const char* info);
+  void AddMinimumSliders(QGroupBox* options);
+  void AddChoicePairs(QGroupBox* options);
+  void AddDebugChoices(QGroupBox* options);
+  void AddFilterBoxes(QGroupBox* options);
   QWidget* BuildResultsPage();
   void AddFurniture(QWidget* page, int index, bool with_continue);
   QGroupBox* Frame(const char* name, const char* caption, QWidget* parent,

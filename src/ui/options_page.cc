@@ -7,7 +7,7 @@
 #include <QProgressBar>
 #include <QRadioButton>
 #include <QSlider>
-#include <map>
+#include <cstring>
 
 #include "ui/main_window.h"
 #include "ui/ui_helpers.h"
@@ -35,97 +35,106 @@ constexpr HelpTopic kOptionTopics[] = {
     {"infoDebug", "TarvexComp-Debug.hlp"},
 };
 
+// A slider from 0 to 100 in steps of ten, with the label that shows its
+// value beside it.
+QSlider* MinimumSlider(QGroupBox* box, const char* name,
+                       const char* value_name) {
+  QSlider* slider = Make<QSlider>(name, box);
+  slider->setOrientation(Qt::Horizontal);
+  slider->setRange(0, 100);
+  slider->setSingleStep(10);
+  slider->setPageStep(10);
+  slider->setTickInterval(10);
+  slider->setTickPosition(QSlider::TicksBelow);
+  Place(slider, 120, 330, 2040, 480);
+  Label(value_name, QStringLiteral("0"), box, 2220, 420, 600, 300);
+  return slider;
+}
+
+// Two radio buttons in a frame, one option's two values.
+struct ChoicePair {
+  const char* frame;
+  const char* caption;
+  int left, top, width, height;
+  const char* info;
+  const char* first;
+  const char* first_caption;
+  const char* second;
+  const char* second_caption;
+  bool first_selected;
+};
+
+constexpr ChoicePair kChoicePairs[] = {
+    {"tab3Statistics", "Statistics Level", 6000, 240, 3960, 960, "infoStats",
+     "StatsIgnore", "Ignore tables with no statistics", "StatsAll",
+     "Show all tables", false},
+    {"tab3CardAlgorithm", "Cardinality Estimate", 120, 1260, 5400, 840,
+     "InfoAlgorithm", "ColumnCard",
+     "Cardinality based on individual columns only", "MaxCard",
+     "Cardinality based on max value for similar data types", false},
+    {"tab3Algorithm", "Compression Estimate", 5580, 1260, 4380, 840,
+     "InfoPCTEst", "PCTPage", "Use Page compression estimates", "PCTRow",
+     "Use Row compression estimates", true},
+    {"tab3Size", "Savings Display", 120, 2160, 2880, 840, "InfoSize",
+     "OptPageSize", "Show Page Savings", "OptRowSize", "Show Byte Savings",
+     true},
+    {"tab3ExportDelim", "Export Delimiter", 3060, 2160, 2880, 840,
+     "InfoDelimiter", "DelimComma", "Comma Delimiter", "DelimTab",
+     "Tab Delimiter", false},
+};
+
 }  // namespace
 
-QWidget* FormCompression::BuildOptionsPage() {
-  auto* page = new QWidget;
-  page->setObjectName(QStringLiteral("OptionsPage"));
-  AddFurniture(page, kOptionsTab, true);
-  Label("textHelp_2", QString(), page, 2040, 420, 10080, 960, true);
-  QGroupBox* options =
-      Frame("tab3CompressOptions", "", page, 2040, 1380, 10080, 4980);
-  std::map<std::string, std::string> topics;
-  for (const HelpTopic& topic : kOptionTopics) topics[topic.label] = topic.file;
-  auto frame = [&](const char* name, const char* caption, int l, int t, int w,
-                   int h, const char* info) {
-    return Frame(name, caption, options, l, t, w, h, info,
-                 topics[info].c_str());
-  };
+QGroupBox* FormCompression::OptionFrame(QGroupBox* options, const char* name,
+                                        const char* caption, int left, int top,
+                                        int width, int height,
+                                        const char* info) {
+  const char* topic = "";
+  for (const HelpTopic& entry : kOptionTopics) {
+    if (std::strcmp(entry.label, info) == 0) topic = entry.file;
+  }
+  return Frame(name, caption, options, left, top, width, height, info, topic);
+}
 
-  auto slider = [&](QGroupBox* box, const char* name, const char* value_name) {
-    QSlider* s = Make<QSlider>(name, box);
-    s->setOrientation(Qt::Horizontal);
-    s->setRange(0, 100);
-    s->setSingleStep(10);
-    s->setPageStep(10);
-    s->setTickInterval(10);
-    s->setTickPosition(QSlider::TicksBelow);
-    Place(s, 120, 330, 2040, 480);
-    Label(value_name, QStringLiteral("0"), box, 2220, 420, 600, 300);
-    return s;
-  };
+void FormCompression::AddMinimumSliders(QGroupBox* options) {
   QGroupBox* compression =
-      frame("tab3MinimumCompression", "Minimum Compression (%)", 120, 240, 2880,
-            960, "InfoCompression");
-  QSlider* comp_range = slider(compression, "CompRange", "CompValue");
-  // Every way the slider moves (mouse, keys, wheel) sets the option, so
-  // that the label always shows what the next run uses.
+      OptionFrame(options, "tab3MinimumCompression", "Minimum Compression (%)",
+                  120, 240, 2880, 960, "InfoCompression");
+  QSlider* comp_range = MinimumSlider(compression, "CompRange", "CompValue");
+  // Every way a slider moves (mouse, keys, wheel) sets the option, so that
+  // the label always shows what the next run uses.
   connect(comp_range, &QSlider::valueChanged, this,
           [this](int value) { wizard_.OnCompRangeChange(value); });
-  QGroupBox* size = frame("tab3MinSize", "Minimum Table Size (M)", 3060, 240,
-                          2880, 960, "InfoTableSize");
-  QSlider* min_size = slider(size, "MinTabSize", "MinTabSizeText");
+  QGroupBox* size = OptionFrame(options, "tab3MinSize", "Minimum Table Size (M)",
+                                3060, 240, 2880, 960, "InfoTableSize");
+  QSlider* min_size = MinimumSlider(size, "MinTabSize", "MinTabSizeText");
   connect(min_size, &QSlider::valueChanged, this,
           [this](int value) { wizard_.OnMinTabSizeChange(value); });
+}
 
-  struct Pair {
-    const char* frame;
-    const char* caption;
-    int l, t, w, h;
-    const char* info;
-    const char* first;
-    const char* first_caption;
-    const char* second;
-    const char* second_caption;
-    bool first_selected;
-  };
-  const Pair pairs[] = {
-      {"tab3Statistics", "Statistics Level", 6000, 240, 3960, 960, "infoStats",
-       "StatsIgnore", "Ignore tables with no statistics", "StatsAll",
-       "Show all tables", false},
-      {"tab3CardAlgorithm", "Cardinality Estimate", 120, 1260, 5400, 840,
-       "InfoAlgorithm", "ColumnCard",
-       "Cardinality based on individual columns only", "MaxCard",
-       "Cardinality based on max value for similar data types", false},
-      {"tab3Algorithm", "Compression Estimate", 5580, 1260, 4380, 840,
-       "InfoPCTEst", "PCTPage", "Use Page compression estimates", "PCTRow",
-       "Use Row compression estimates", true},
-      {"tab3Size", "Savings Display", 120, 2160, 2880, 840, "InfoSize",
-       "OptPageSize", "Show Page Savings", "OptRowSize", "Show Byte Savings",
-       true},
-      {"tab3ExportDelim", "Export Delimiter", 3060, 2160, 2880, 840,
-       "InfoDelimiter", "DelimComma", "Comma Delimiter", "DelimTab",
-       "Tab Delimiter", false},
-  };
-  for (const Pair& pair : pairs) {
-    QGroupBox* box = frame(pair.frame, pair.caption, pair.l, pair.t, pair.w,
-                           pair.h, pair.info);
+void FormCompression::AddChoicePairs(QGroupBox* options) {
+  for (const ChoicePair& pair : kChoicePairs) {
+    QGroupBox* box = OptionFrame(options, pair.frame, pair.caption, pair.left,
+                                 pair.top, pair.width, pair.height, pair.info);
     const char* names[] = {pair.first, pair.second};
     const char* captions[] = {pair.first_caption, pair.second_caption};
     for (int i = 0; i < 2; ++i) {
       QRadioButton* button = Make<QRadioButton>(names[i], box);
       button->setText(QString::fromLatin1(captions[i]));
       button->setChecked(i == 0 ? pair.first_selected : !pair.first_selected);
-      Place(button, 120, (pair.h > 900 ? 330 : 290) + i * 260, pair.w - 240,
-            260);
+      Place(button, 120, (pair.height > 900 ? 330 : 290) + i * 260,
+            pair.width - 240, 260);
       const std::string name = names[i];
       connect(button, &QRadioButton::clicked, this, [this, name, button] {
         wizard_.OnOptionClick(name, button->isChecked());
       });
     }
   }
-  QGroupBox* debug =
-      frame("Frame1", "Debugging", 6000, 2160, 3960, 840, "infoDebug");
+}
+
+void FormCompression::AddDebugChoices(QGroupBox* options) {
+  QGroupBox* debug = OptionFrame(options, "Frame1", "Debugging", 6000, 2160,
+                                 3960, 840, "infoDebug");
   QCheckBox* show_debug = Make<QCheckBox>("SetShowDebug", debug);
   show_debug->setText(QStringLiteral("Show Debug Info"));
   Place(show_debug, 120, 290, 3600, 260);
@@ -136,10 +145,13 @@ QWidget* FormCompression::BuildOptionsPage() {
   Place(show_sql, 120, 550, 3600, 260);
   connect(show_sql, &QCheckBox::clicked, this,
           [this](bool ticked) { wizard_.OnShowSqlClick(ticked); });
+}
 
+void FormCompression::AddFilterBoxes(QGroupBox* options) {
   auto filter_box = [&](const char* frame_name, const char* caption, int left,
                         const char* info, const char* box_name, bool owners) {
-    QGroupBox* box = frame(frame_name, caption, left, 3060, 4860, 1800, info);
+    QGroupBox* box =
+        OptionFrame(options, frame_name, caption, left, 3060, 4860, 1800, info);
     QPlainTextEdit* edit = Make<QPlainTextEdit>(box_name, box);
     edit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     edit->setTabChangesFocus(true);
@@ -157,6 +169,19 @@ QWidget* FormCompression::BuildOptionsPage() {
              true);
   filter_box("tab3tablelist", "Tables", 5100, "InfoTables", "TableSelect",
              false);
+}
+
+QWidget* FormCompression::BuildOptionsPage() {
+  auto* page = new QWidget;
+  page->setObjectName(QStringLiteral("OptionsPage"));
+  AddFurniture(page, kOptionsTab, true);
+  Label("textHelp_2", QString(), page, 2040, 420, 10080, 960, true);
+  QGroupBox* options =
+      Frame("tab3CompressOptions", "", page, 2040, 1380, 10080, 4980);
+  AddMinimumSliders(options);
+  AddChoicePairs(options);
+  AddDebugChoices(options);
+  AddFilterBoxes(options);
 
   progress_text_ =
       Label("ProgressText", QString(), page, 2040, 6420, 4000, 255);
