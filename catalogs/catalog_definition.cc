@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstdlib>
+#include <iterator>
 #include <map>
 #include <sstream>
 
@@ -102,6 +103,23 @@ bool TimeLength(const std::string& from, const std::string& to,
 
 }  // namespace
 
+namespace {
+
+// The types written by name alone, with their type code and length.
+struct SimpleType {
+  const char* name;
+  int code;
+  int length;
+};
+constexpr SimpleType kSimpleTypes[] = {
+    {"smallint", 1, 2}, {"integer", 2, 4},    {"int", 2, 4},
+    {"float", 3, 8},    {"smallfloat", 4, 4}, {"real", 4, 4},
+    {"serial", 6, 4},   {"date", 7, 4},       {"byte", 11, 56},
+    {"text", 12, 56},   {"int8", 17, 10},     {"serial8", 18, 10},
+    {"clob", 41, 72},   {"bigint", 52, 8},    {"bigserial", 53, 8}};
+
+}  // namespace
+
 bool ParseColumnType(const std::string& type_text, int* type_code,
                      int* catalog_length_out) {
   long long length = 0;
@@ -117,19 +135,12 @@ bool ParseColumnType(const std::string& type_text, int* type_code,
   auto arg = [&](size_t i, long long fallback) {
     return i < args.size() ? args[i] : fallback;
   };
-  struct Simple {
-    int code;
-    int length;
-  };
-  static const std::map<std::string, Simple> simple = {
-      {"smallint", {1, 2}}, {"integer", {2, 4}},    {"int", {2, 4}},
-      {"float", {3, 8}},    {"smallfloat", {4, 4}}, {"real", {4, 4}},
-      {"serial", {6, 4}},   {"date", {7, 4}},       {"byte", {11, 56}},
-      {"text", {12, 56}},   {"int8", {17, 10}},     {"serial8", {18, 10}},
-      {"clob", {41, 72}},   {"bigint", {52, 8}},    {"bigserial", {53, 8}}};
-  if (auto it = simple.find(name); it != simple.end() && args.empty()) {
-    *type_code = it->second.code;
-    *catalog_length = it->second.length;
+  const auto simple =
+      std::find_if(std::begin(kSimpleTypes), std::end(kSimpleTypes),
+                   [&](const SimpleType& type) { return name == type.name; });
+  if (simple != std::end(kSimpleTypes) && args.empty()) {
+    *type_code = simple->code;
+    *catalog_length = simple->length;
   } else if (name == "char" || name == "nchar") {
     *type_code = name == "char" ? 0 : 15;
     *catalog_length = arg(0, 1);

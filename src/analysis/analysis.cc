@@ -91,6 +91,23 @@ std::optional<TableEstimate> MakeTableEstimate(const std::string& owner,
   return record;
 }
 
+namespace {
+
+// Sends the catalog query with the run's filters.
+Status SendCatalogQuery(const RunContext& c, Statement& statement) {
+  std::string query;
+  Status status = CatalogQueryFor(
+      c.connection.PageSizeExpression,
+      BuildFilterClause("T.OWNER", c.settings.OwnerFilter),
+      BuildFilterClause("T.TABNAME", c.settings.TableFilter), c.settings, query);
+  if (!status.ok()) return status;
+  status = statement.ExecuteStatement(query);
+  if (!status.ok()) c.logger.Log("Query", "Error retrieving records");
+  return status;
+}
+
+}  // namespace
+
 RunResult RunAnalysis(const RunContext& c, RunProgress* progress,
                       TableSink* sink) {
   RunResult result;
@@ -104,18 +121,9 @@ RunResult RunAnalysis(const RunContext& c, RunProgress* progress,
     result.status = std::move(status);
     return std::move(result);
   };
-  std::string query;
-  Status status = CatalogQueryFor(
-      c.connection.PageSizeExpression,
-      BuildFilterClause("T.OWNER", c.settings.OwnerFilter),
-      BuildFilterClause("T.TABNAME", c.settings.TableFilter), c.settings, query);
-  if (!status.ok()) return fail(std::move(status));
   Statement statement(c.connection);
-  status = statement.ExecuteStatement(query);
-  if (!status.ok()) {
-    c.logger.Log("Query", "Error retrieving records");
-    return fail(std::move(status));
-  }
+  Status status = SendCatalogQuery(c, statement);
+  if (!status.ok()) return fail(std::move(status));
   c.logger.Log("Query", "Reading result set");
   if (progress != nullptr) progress->Started();
 

@@ -96,6 +96,29 @@ void ApplyOptions(const BatchOptions& options, RunSettings& settings) {
 
 }  // namespace
 
+namespace {
+
+// Says why a run listed nothing to write; the exit status.
+int ReportUnlisted(const RunResult& result, const BatchOutput& output,
+                   const AppState& app) {
+  if (result.outcome != RunOutcome::kFailed) {
+    std::fprintf(stderr, "%s\n", app.messages[82].c_str());
+    return kBatchNothingListed;
+  }
+  if (output.write_failed()) {
+    std::fprintf(stderr, "tarvex-compest-batch: %s\n",
+                 result.status.ToString().c_str());
+    return kBatchOutputFailed;
+  }
+  ShowStatus(app.reporter, result.status);
+  std::fprintf(stderr,
+               "tarvex-compest-batch: the estimate did not complete; "
+               "nothing was written.\n");
+  return kBatchQueryFailed;
+}
+
+}  // namespace
+
 int RunBatch(int argc, char** argv) {
   const std::optional<BatchOptions> options = ParseBatchArguments(argc, argv);
   if (!options) return kBatchUsage;
@@ -134,25 +157,8 @@ int RunBatch(int argc, char** argv) {
                   &progress, &output);
   desktop.EndProgressLine();
   app.connection.Disconnect();
-  switch (result.outcome) {
-    case RunOutcome::kFailed:
-      if (output.write_failed()) {
-        std::fprintf(stderr, "tarvex-compest-batch: %s\n",
-                     result.status.ToString().c_str());
-        return kBatchOutputFailed;
-      }
-      ShowStatus(app.reporter, result.status);
-      std::fprintf(stderr,
-                   "tarvex-compest-batch: the estimate did not complete; "
-                   "nothing was written.\n");
-      return kBatchQueryFailed;
-    case RunOutcome::kNothingListed:
-    case RunOutcome::kStopped:
-      std::fprintf(stderr, "%s\n", app.messages[82].c_str());
-      return kBatchNothingListed;
-    case RunOutcome::kListed:
-      break;
-  }
+  if (result.outcome != RunOutcome::kListed)
+    return ReportUnlisted(result, output, app);
   status = output.Commit(*result.results);
   if (!status.ok()) {
     std::fprintf(stderr, "tarvex-compest-batch: %s\n",
