@@ -52,6 +52,22 @@ void InfoLabel::mouseReleaseEvent(QMouseEvent* event) {
   }
 }
 
+namespace {
+
+// The colours of the two bars, and of their legend's swatches.
+const QColor kSizeColour(70, 110, 180);
+const QColor kCompressedColour(90, 170, 90);
+
+QBarSet* OneBar(const QColor& colour) {
+  auto* bar = new QBarSet(QString());
+  bar->append(0);
+  bar->setColor(colour);
+  bar->setBorderColor(colour);
+  return bar;
+}
+
+}  // namespace
+
 BarChart::BarChart(ChartModel& model, QWidget* parent)
     : QWidget(parent),
       model_(model),
@@ -63,42 +79,12 @@ BarChart::BarChart(ChartModel& model, QWidget* parent)
   layout->setSpacing(2);
   layout->addWidget(view_, 1);
   view_->setRenderHint(QPainter::Antialiasing);
-  // The legend is drawn beside the chart rather than in it: the chart's own
-  // would cut long figures short.
-  chart_->legend()->setVisible(false);
-  auto* legend = new QWidget(this);
-  legend->setObjectName(QStringLiteral("ChartLegend"));
-  auto* rows = new QGridLayout(legend);
-  rows->setContentsMargins(4, 0, 4, 2);
-  rows->setHorizontalSpacing(6);
-  rows->setVerticalSpacing(1);
-  const QColor colours[] = {QColor(70, 110, 180), QColor(90, 170, 90)};
-  for (int i = 0; i < 2; ++i) {
-    auto* swatch = new QLabel(legend);
-    const int side = fontMetrics().height() - 4;
-    QPixmap box(side, side);
-    box.fill(colours[i]);
-    swatch->setPixmap(box);
-    legend_[i] = new QLabel(legend);
-    legend_[i]->setObjectName(i == 0 ? QStringLiteral("ChartSizeLabel")
-                                     : QStringLiteral("ChartCompressedLabel"));
-    legend_[i]->setWordWrap(true);
-    rows->addWidget(swatch, i, 0);
-    rows->addWidget(legend_[i], i, 1);
-  }
-  rows->setColumnStretch(1, 1);
-  layout->addWidget(legend);
+  layout->addWidget(BuildLegend());
   chart_->setMargins(QMargins(2, 2, 2, 2));
   chart_->setBackgroundRoundness(0);
   // One category with an empty label, two series: size and compressed.
-  size_ = new QBarSet(QString());
-  size_->append(0);
-  size_->setColor(QColor(70, 110, 180));
-  size_->setBorderColor(QColor(70, 110, 180));
-  compressed_ = new QBarSet(QString());
-  compressed_->append(0);
-  compressed_->setColor(QColor(90, 170, 90));
-  compressed_->setBorderColor(QColor(90, 170, 90));
+  size_ = OneBar(kSizeColour);
+  compressed_ = OneBar(kCompressedColour);
   auto* series = new QBarSeries();
   series->append(size_);
   series->append(compressed_);
@@ -115,6 +101,34 @@ BarChart::BarChart(ChartModel& model, QWidget* parent)
   series->attachAxis(categories);
   series->attachAxis(values_);
   Refresh();
+}
+
+QWidget* BarChart::BuildLegend() {
+  // The legend is drawn beside the chart rather than in it: the chart's own
+  // would cut long figures short.
+  chart_->legend()->setVisible(false);
+  auto* legend = new QWidget(this);
+  legend->setObjectName(QStringLiteral("ChartLegend"));
+  auto* rows = new QGridLayout(legend);
+  rows->setContentsMargins(4, 0, 4, 2);
+  rows->setHorizontalSpacing(6);
+  rows->setVerticalSpacing(1);
+  const QColor colours[] = {kSizeColour, kCompressedColour};
+  for (int i = 0; i < 2; ++i) {
+    auto* swatch = new QLabel(legend);
+    const int side = fontMetrics().height() - 4;
+    QPixmap box(side, side);
+    box.fill(colours[i]);
+    swatch->setPixmap(box);
+    legend_[i] = new QLabel(legend);
+    legend_[i]->setObjectName(i == 0 ? QStringLiteral("ChartSizeLabel")
+                                     : QStringLiteral("ChartCompressedLabel"));
+    legend_[i]->setWordWrap(true);
+    rows->addWidget(swatch, i, 0);
+    rows->addWidget(legend_[i], i, 1);
+  }
+  rows->setColumnStretch(1, 1);
+  return legend;
 }
 
 void BarChart::Refresh() {

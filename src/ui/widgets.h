@@ -44,6 +44,9 @@ class BarChart : public QWidget {
   QString CompressedLabel() const;
 
  private:
+  // The two figures' labels with their colours, under the chart.
+  QWidget* BuildLegend();
+
   ChartModel& model_;
   QChart* chart_;
   QChartView* view_;
