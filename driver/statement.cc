@@ -211,14 +211,21 @@ SQLRETURN FetchRow(Stmt& stmt) {
       continue;
     }
     char number[40];
-    std::u16string wide;
-    const std::string_view text = TargetText(
-        ValueText(stmt.vm, column, type, number), target, wide);
-    const size_t written =
-        WritePart(text, 0, binding.buffer, binding.length, UnitOf(target));
-    if (written < text.size()) truncated = true;
+    const std::string_view text = ValueText(stmt.vm, column, type, number);
+    size_t full = text.size();
+    size_t written;
+    if (target == SQL_C_WCHAR) {
+      std::u16string wide;
+      const std::string_view units = TargetText(text, target, wide);
+      full = units.size();
+      written = WritePart(units, 0, binding.buffer, binding.length, 2);
+    } else {
+      // The common case, kept apart so that it compiles to a plain copy.
+      written = WritePart(text, 0, binding.buffer, binding.length, 1);
+    }
+    if (written < full) truncated = true;
     if (binding.indicator != nullptr)
-      *binding.indicator = static_cast<SQLLEN>(text.size());
+      *binding.indicator = static_cast<SQLLEN>(full);
   }
   if (truncated) {
     stmt.Warning("01004", "String data, right truncated.");
@@ -231,10 +238,9 @@ SQLRETURN GetColumnData(Stmt& stmt, SQLUSMALLINT column, SQLSMALLINT target,
                         SQLPOINTER buffer, SQLLEN capacity, SQLLEN* indicator) {
   if (!stmt.on_row) return stmt.ClientError("24000", "Invalid cursor state.");
   if (column < 1 || column > stmt.columns.size()) {
-    return stmt.ClientError("07009", column < 1
-                                         ? "Invalid descriptor index: "
-                                           "bookmarks are not supported."
-                                         : "Invalid descriptor index.");
+    return stmt.ClientError("07009", column < 1 ? "Invalid descriptor index: "
+                                                  "bookmarks are not supported."
+                                                : "Invalid descriptor index.");
   }
   if (!IsDeliverableType(target)) {
     return stmt.ClientError("HYC00",

@@ -23,10 +23,12 @@ std::u16string Utf16(std::string_view text) {
   wide.reserve(text.size());
   for (size_t i = 0; i < text.size();) {
     const auto lead = static_cast<unsigned char>(text[i]);
-    const size_t length = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3
-                          : lead >= 0xC2                 ? 2
-                                                         : 0;
-    char32_t code = length == 1 ? lead
+    const size_t length = lead < 0x80    ? 1
+                          : lead >= 0xF0 ? 4
+                          : lead >= 0xE0 ? 3
+                          : lead >= 0xC2 ? 2
+                                         : 0;
+    char32_t code = length == 1   ? lead
                     : length == 2 ? lead & 0x1F
                     : length == 3 ? lead & 0x0F
                                   : lead & 0x07;
@@ -77,7 +79,8 @@ bool ReadNumber(sqlite3_stmt* vm, int column, int type, Number* number) {
   }
   char buffer[40];
   std::string_view text = ValueText(vm, column, type, buffer);
-  while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front())))
+  while (!text.empty() &&
+         std::isspace(static_cast<unsigned char>(text.front())))
     text.remove_prefix(1);
   while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back())))
     text.remove_suffix(1);
@@ -128,66 +131,12 @@ SQLRETURN StoreInteger(Stmt& stmt, const Number& number, SQLPOINTER buffer,
 
 }  // namespace
 
-std::string_view ValueText(sqlite3_stmt* vm, int column, int type,
-                           char (&number)[40]) {
-  if (type == SQLITE_FLOAT) {
-    const int written = std::snprintf(number, sizeof number, "%.15g",
-                                      sqlite3_column_double(vm, column));
-    return {number, static_cast<size_t>(std::max(written, 0))};
-  }
-  if (type == SQLITE_INTEGER) {
-    const auto result = std::to_chars(number, number + sizeof number,
-                                      sqlite3_column_int64(vm, column));
-    return {number, static_cast<size_t>(result.ptr - number)};
-  }
-  const char* text = reinterpret_cast<const char*>(sqlite3_column_text(vm, column));
-  return {text != nullptr ? text : "",
-          static_cast<size_t>(sqlite3_column_bytes(vm, column))};
-}
-
-size_t WritePart(std::string_view text, size_t offset, SQLPOINTER buffer,
-                 SQLLEN capacity, size_t unit) {
-  if (buffer == nullptr || capacity < static_cast<SQLLEN>(unit)) return 0;
-  const size_t room = (static_cast<size_t>(capacity) - unit) / unit * unit;
-  const size_t count = std::min(room, text.size() - offset);
-  char* out = static_cast<char*>(buffer);
-  if (count > 0) std::memcpy(out, text.data() + offset, count);
-  std::memset(out + count, 0, unit);
-  return count;
-}
-
-SQLSMALLINT ResolveTarget(SQLSMALLINT target, const ColumnInfo& column) {
-  if (target != SQL_C_DEFAULT) return target;
-  switch (column.type) {
-    case SQL_SMALLINT:
-      return SQL_C_SSHORT;
-    case SQL_INTEGER:
-      return SQL_C_SLONG;
-    case SQL_BIGINT:
-      return SQL_C_SBIGINT;
-    case SQL_REAL:
-      return SQL_C_FLOAT;
-    case SQL_DOUBLE:
-      return SQL_C_DOUBLE;
-    default:
-      return SQL_C_CHAR;
-  }
-}
-
-bool IsCharacter(SQLSMALLINT target) {
-  return target == SQL_C_CHAR || target == SQL_C_WCHAR;
-}
-
 std::string_view TargetText(std::string_view text, SQLSMALLINT target,
                             std::u16string& wide) {
   if (target != SQL_C_WCHAR) return text;
   wide = Utf16(text);
   return {reinterpret_cast<const char*>(wide.data()),
           wide.size() * sizeof(char16_t)};
-}
-
-size_t UnitOf(SQLSMALLINT target) {
-  return target == SQL_C_WCHAR ? sizeof(char16_t) : 1;
 }
 
 SQLRETURN StoreNumber(Stmt& stmt, int column, int type, SQLSMALLINT target,
