@@ -13,6 +13,8 @@
 #include <vector>
 
 #include "base/text_file.h"
+#include "results/results_actions.h"
+#include "support/app_fixture.h"
 #include "support/temp_dir.h"
 
 namespace tce {
@@ -145,6 +147,41 @@ TEST_F(DriverManagerTest, IsqlConnectsByDriverNameAndReportsErrors) {
                 .find("Database tarvex-unnamed does not exist"),
             std::string::npos)
       << unnamed.out << unnamed.err;
+}
+
+// What the windows show of the demo database: every listed table's cells,
+// then each table's column lines as its details query reads them.
+std::vector<std::string> WindowsView(bool through_manager) {
+  testing::AppFixture fixture;
+  if (through_manager) fixture.app.library.SetName("libodbc.so.2");
+  const Status connected = fixture.Connect("demo");
+  EXPECT_TRUE(connected.ok()) << connected.ToString();
+  std::vector<std::string> lines;
+  const RunResult run = fixture.RunEstimate();
+  EXPECT_EQ(run.outcome, RunOutcome::kListed) << run.status.ToString();
+  for (const TableEstimate& table : run.results->tables) {
+    std::string cells;
+    for (const std::string& cell : testing::AppFixture::Cells(table))
+      cells += cell + "|";
+    lines.push_back(cells);
+    EstimateContext estimate;
+    const Status read = ReadTableColumns(fixture.app.results_context(),
+                                         table.owner, table.table, estimate);
+    EXPECT_TRUE(read.ok()) << read.ToString();
+    for (const ColumnDetail& column : ColumnDetails(estimate)) {
+      lines.push_back("  " + column.name + "|" + column.type + "|" +
+                      std::to_string(column.bytes) + "|" +
+                      column.pct.ToText() + "|" +
+                      BasisText(column.basis, column.sample, column.rows));
+    }
+  }
+  return lines;
+}
+
+TEST_F(DriverManagerTest, TableDetailsThroughTheManagerAreTheDirectOnes) {
+  const std::vector<std::string> direct = WindowsView(false);
+  EXPECT_GT(direct.size(), 400u);  // 64 tables and their columns
+  EXPECT_EQ(WindowsView(true), direct);
 }
 
 // The program's own calls go straight to the driver's functions; these are
