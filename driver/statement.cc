@@ -198,20 +198,20 @@ SQLRETURN FetchRow(Stmt& stmt) {
   for (size_t i = 0; i < columns; ++i) {
     const Binding& binding = stmt.bindings[i];
     if (binding.buffer == nullptr) continue;
-    const int column = static_cast<int>(i);
-    const int type = sqlite3_column_type(stmt.vm, column);
+    sqlite3_value* value = ColumnValue(stmt.vm, static_cast<int>(i));
+    const int type = sqlite3_value_type(value);
     if (type == SQLITE_NULL) {
       if (binding.indicator != nullptr) *binding.indicator = SQL_NULL_DATA;
       continue;
     }
     const SQLSMALLINT target = ResolveTarget(binding.target, stmt.columns[i]);
     if (!IsCharacter(target)) {
-      result = Worse(result, StoreNumber(stmt, column, type, target,
+      result = Worse(result, StoreNumber(stmt, value, type, target,
                                          binding.buffer, binding.indicator));
       continue;
     }
     char number[40];
-    const std::string_view text = ValueText(stmt.vm, column, type, number);
+    const std::string_view text = ValueText(value, type, number);
     size_t full = text.size();
     size_t written;
     if (target == SQL_C_WCHAR) {
@@ -257,7 +257,8 @@ SQLRETURN GetColumnData(Stmt& stmt, SQLUSMALLINT column, SQLSMALLINT target,
   }
   if (stmt.part_offset == kDelivered) return SQL_NO_DATA;
   const int index = column - 1;
-  const int type = sqlite3_column_type(stmt.vm, index);
+  sqlite3_value* value = ColumnValue(stmt.vm, index);
+  const int type = sqlite3_value_type(value);
   if (type == SQLITE_NULL) {
     if (indicator == nullptr) {
       return stmt.ClientError("22002",
@@ -270,12 +271,12 @@ SQLRETURN GetColumnData(Stmt& stmt, SQLUSMALLINT column, SQLSMALLINT target,
   const SQLSMALLINT resolved = ResolveTarget(target, stmt.columns[index]);
   if (!IsCharacter(resolved)) {
     stmt.part_offset = kDelivered;
-    return StoreNumber(stmt, index, type, resolved, buffer, indicator);
+    return StoreNumber(stmt, value, type, resolved, buffer, indicator);
   }
   char number[40];
   std::u16string wide;
   const std::string_view text =
-      TargetText(ValueText(stmt.vm, index, type, number), resolved, wide);
+      TargetText(ValueText(value, type, number), resolved, wide);
   const size_t offset = std::min(stmt.part_offset, text.size());
   const size_t written =
       WritePart(text, offset, buffer, capacity, UnitOf(resolved));

@@ -66,19 +66,19 @@ struct Number {
 };
 
 // Reads a column's value as a number; false when its text is not one.
-bool ReadNumber(sqlite3_stmt* vm, int column, int type, Number* number) {
+bool ReadNumber(sqlite3_value* value, int type, Number* number) {
   if (type == SQLITE_INTEGER) {
     number->whole = true;
-    number->integer = sqlite3_column_int64(vm, column);
+    number->integer = sqlite3_value_int64(value);
     number->real = static_cast<double>(number->integer);
     return true;
   }
   if (type == SQLITE_FLOAT) {
-    number->real = sqlite3_column_double(vm, column);
+    number->real = sqlite3_value_double(value);
     return true;
   }
   char buffer[40];
-  std::string_view text = ValueText(vm, column, type, buffer);
+  std::string_view text = ValueText(value, type, buffer);
   while (!text.empty() &&
          std::isspace(static_cast<unsigned char>(text.front())))
     text.remove_prefix(1);
@@ -139,10 +139,10 @@ std::string_view TargetText(std::string_view text, SQLSMALLINT target,
           wide.size() * sizeof(char16_t)};
 }
 
-SQLRETURN StoreNumber(Stmt& stmt, int column, int type, SQLSMALLINT target,
-                      SQLPOINTER buffer, SQLLEN* indicator) {
+SQLRETURN StoreNumber(Stmt& stmt, sqlite3_value* value, int type,
+                      SQLSMALLINT target, SQLPOINTER buffer, SQLLEN* indicator) {
   Number number;
-  if (!ReadNumber(stmt.vm, column, type, &number)) {
+  if (!ReadNumber(value, type, &number)) {
     return stmt.ClientError("22018",
                             "Invalid character value for cast specification.");
   }

@@ -19,23 +19,30 @@
 
 namespace tvcli {
 
-// The text a server sends for a value; `number` holds it for numbers.
-inline std::string_view ValueText(sqlite3_stmt* vm, int column, int type,
+// A column's value in the current row. Read through the value, not the
+// statement, each further look at it is a plain field access: the
+// connection is used by one thread at a time.
+inline sqlite3_value* ColumnValue(sqlite3_stmt* vm, int column) {
+  return sqlite3_column_value(vm, column);
+}
+
+// The text a server sends for a value of SQLite type `type`; `number`
+// holds it for numbers.
+inline std::string_view ValueText(sqlite3_value* value, int type,
                                   char (&number)[40]) {
   if (type == SQLITE_FLOAT) {
     const int written = std::snprintf(number, sizeof number, "%.15g",
-                                      sqlite3_column_double(vm, column));
+                                      sqlite3_value_double(value));
     return {number, static_cast<size_t>(std::max(written, 0))};
   }
   if (type == SQLITE_INTEGER) {
     const auto result = std::to_chars(number, number + sizeof number,
-                                      sqlite3_column_int64(vm, column));
+                                      sqlite3_value_int64(value));
     return {number, static_cast<size_t>(result.ptr - number)};
   }
-  const char* text =
-      reinterpret_cast<const char*>(sqlite3_column_text(vm, column));
+  const char* text = reinterpret_cast<const char*>(sqlite3_value_text(value));
   return {text != nullptr ? text : "",
-          static_cast<size_t>(sqlite3_column_bytes(vm, column))};
+          static_cast<size_t>(sqlite3_value_bytes(value))};
 }
 
 // Writes as much of `text` (bytes, in characters of `unit` bytes) from
@@ -92,8 +99,8 @@ inline size_t UnitOf(SQLSMALLINT target) {
 
 // Delivers a value as the C number `target` names; 22018 when its text is
 // not a number, 22003 when it does not fit, 01S07 when a fraction is cut.
-SQLRETURN StoreNumber(Stmt& stmt, int column, int type, SQLSMALLINT target,
-                      SQLPOINTER buffer, SQLLEN* indicator);
+SQLRETURN StoreNumber(Stmt& stmt, sqlite3_value* value, int type,
+                      SQLSMALLINT target, SQLPOINTER buffer, SQLLEN* indicator);
 
 }  // namespace tvcli
 
