@@ -198,7 +198,11 @@ SQLRETURN FetchRow(Stmt& stmt) {
   for (size_t i = 0; i < columns; ++i) {
     const Binding& binding = stmt.bindings[i];
     if (binding.buffer == nullptr) continue;
-    sqlite3_value* value = ColumnValue(stmt.vm, static_cast<int>(i));
+    // Read through the value, not the statement, each further look at it
+    // is a plain field access. No lock is held while it is read: the
+    // catalog connection is opened without locks (one thread at a time),
+    // so the statement's own column functions hold none either.
+    sqlite3_value* value = sqlite3_column_value(stmt.vm, static_cast<int>(i));
     const int type = sqlite3_value_type(value);
     if (type == SQLITE_NULL) {
       if (binding.indicator != nullptr) *binding.indicator = SQL_NULL_DATA;
@@ -257,7 +261,7 @@ SQLRETURN GetColumnData(Stmt& stmt, SQLUSMALLINT column, SQLSMALLINT target,
   }
   if (stmt.part_offset == kDelivered) return SQL_NO_DATA;
   const int index = column - 1;
-  sqlite3_value* value = ColumnValue(stmt.vm, index);
+  sqlite3_value* value = sqlite3_column_value(stmt.vm, index);
   const int type = sqlite3_value_type(value);
   if (type == SQLITE_NULL) {
     if (indicator == nullptr) {

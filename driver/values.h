@@ -19,15 +19,6 @@
 
 namespace tvcli {
 
-// A column's value in the current row. Read through the value, not the
-// statement, each further look at it is a plain field access. SQLite calls
-// such a value unprotected: no lock is held while it is read. The catalog
-// connection is opened without locks (one thread at a time), so the
-// statement's own column functions hold none either and read it the same.
-inline sqlite3_value* ColumnValue(sqlite3_stmt* vm, int column) {
-  return sqlite3_column_value(vm, column);
-}
-
 // The text a server sends for a value of SQLite type `type`; `number`
 // holds it for numbers.
 inline std::string_view ValueText(sqlite3_value* value, int type,

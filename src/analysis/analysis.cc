@@ -11,8 +11,8 @@
 namespace tce {
 namespace {
 
-// The spec'd progress cadence: a tick before each fetch while the count of
-// listed tables is a multiple of ten, wrapping after 100.
+// The progress ticks: one before each fetch while the count of listed
+// tables is a multiple of ten, wrapping after 100.
 class ProgressTicker {
  public:
   explicit ProgressTicker(RunProgress* progress) : progress_(progress) {}
@@ -59,7 +59,6 @@ std::optional<TableEstimate> MakeTableEstimate(const std::string& owner,
   record.pages_used = first.PagesUsed;
   record.page_size = first.PageSize;
   record.pct = pct;
-  record.basis.table_has_statistics = first.RowCount > Fixed4();
   for (const CatalogColumnRow& column : estimate.TableColumns.columns()) {
     ++record.basis.columns;
     switch (column.Basis) {

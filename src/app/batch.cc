@@ -94,10 +94,6 @@ void ApplyOptions(const BatchOptions& options, RunSettings& settings) {
   settings.TableFilter = FilterList(options.tables);
 }
 
-}  // namespace
-
-namespace {
-
 // Says why a run listed nothing to write; the exit status.
 int ReportUnlisted(const RunResult& result, const BatchOutput& output,
                    const AppState& app) {

@@ -136,12 +136,16 @@ BatchOutput::~BatchOutput() {
   if (!temp_path_.empty()) std::remove(temp_path_.c_str());
 }
 
+Status BatchOutput::WriteFailed(const char* what) {
+  write_failed_ = true;
+  return ErrnoFailure(what);
+}
+
 Status BatchOutput::Write(std::FILE* file, const std::string& text) {
   if (std::fwrite(text.data(), 1, text.size(), file) == text.size()) {
     return Status();
   }
-  write_failed_ = true;
-  return ErrnoFailure("writing the output failed");
+  return WriteFailed("writing the output failed");
 }
 
 Status BatchOutput::Open() {
@@ -256,20 +260,17 @@ Status BatchOutput::OnTable(const TableEstimate& table,
 
 Status BatchOutput::CopyInto(std::FILE* from, std::FILE* to) {
   if (std::fflush(from) != 0 || std::fseek(from, 0, SEEK_SET) != 0) {
-    write_failed_ = true;
-    return ErrnoFailure("reading back the output failed");
+    return WriteFailed("reading back the output failed");
   }
   char buffer[65536];
   size_t n;
   while ((n = std::fread(buffer, 1, sizeof buffer, from)) > 0) {
     if (std::fwrite(buffer, 1, n, to) != n) {
-      write_failed_ = true;
-      return ErrnoFailure("writing the output failed");
+      return WriteFailed("writing the output failed");
     }
   }
   if (std::ferror(from)) {
-    write_failed_ = true;
-    return ErrnoFailure("reading back the output failed");
+    return WriteFailed("reading back the output failed");
   }
   return Status();
 }
@@ -303,8 +304,7 @@ Status BatchOutput::Commit(const ResultSet& results) {
 
 Status BatchOutput::PutInPlace() {
   if (std::fflush(main_) != 0) {
-    write_failed_ = true;
-    return ErrnoFailure("writing the output failed");
+    return WriteFailed("writing the output failed");
   }
   if (!temp_path_.empty()) {
     if (std::fclose(main_) != 0) {

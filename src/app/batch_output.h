@@ -38,6 +38,8 @@ class BatchOutput : public TableSink {
 
  private:
   Status Write(std::FILE* file, const std::string& text);
+  // Notes that writing failed; the failure with errno's reason.
+  Status WriteFailed(const char* what);
   Status CopyInto(std::FILE* from, std::FILE* to);
   Status PutInPlace();
   std::string Head() const;

@@ -72,16 +72,22 @@ std::string GridCellText(const TableEstimate& table, int col) {
   }
 }
 
+namespace {
+
+// The bytes of one unit of a table's sizes.
+double BytesPerUnit(const TableEstimate& table, SizeUnit unit) {
+  return unit == SizeUnit::kPages ? static_cast<double>(table.page_size)
+                                  : 1024.0;
+}
+
+}  // namespace
+
 double SizeInBytes(const TableEstimate& table, SizeUnit unit) {
-  return table.size * (unit == SizeUnit::kPages
-                           ? static_cast<double>(table.page_size)
-                           : 1024.0);
+  return table.size * BytesPerUnit(table, unit);
 }
 
 double CompressedInBytes(const TableEstimate& table, SizeUnit unit) {
-  return table.compressed * (unit == SizeUnit::kPages
-                                 ? static_cast<double>(table.page_size)
-                                 : 1024.0);
+  return table.compressed * BytesPerUnit(table, unit);
 }
 
 ResultTotals TotalsOf(const ResultSet& results) {

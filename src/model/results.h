@@ -29,7 +29,6 @@ SavingClass SavingClassOf(Fixed4 pct);
 
 // How much of a table's estimate rests on real statistics.
 struct StatisticsBasis {
-  bool table_has_statistics = true;  // row count above 0
   int32_t columns = 0;
   int32_t full = 0;     // distribution built from all rows
   int32_t sampled = 0;  // built from a sample

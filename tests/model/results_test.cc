@@ -172,7 +172,7 @@ TEST(ResultsTest, TotalsAndBasesReadAsPeopleRead) {
   EXPECT_EQ(HumanCount(9500), "9,500");
   EXPECT_EQ(HumanCount(340000), "340 k");
   TableEstimate table = Table("o", "t", 10, 1, 1, 1);
-  table.basis = {true, 14, 9, 3, 2};
+  table.basis = {14, 9, 3, 2};
   EXPECT_EQ(BasisSummary(table).substr(0, 51),
             "14 columns: 9 full, 3 sampled, 2 without a distribu");
   EXPECT_EQ(BasisSummary(Table("o", "t", 0, 0, 0, 1)).rfind("No statistics", 0),
