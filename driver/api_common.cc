@@ -1,5 +1,4 @@
 #include <algorithm>
-#include <cctype>
 #include <cstring>
 
 #include "api_internal.h"
@@ -35,12 +34,6 @@ SQLRETURN TextAttribute(Handle& handle, const std::string& text,
     return SQL_SUCCESS_WITH_INFO;
   }
   return SQL_SUCCESS;
-}
-
-std::string Upper(std::string text) {
-  for (char& c : text)
-    c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return text;
 }
 
 SQLRETURN SqliteError(Handle& handle, sqlite3* db, int rc) {

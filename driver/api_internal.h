@@ -29,8 +29,6 @@ bool CopyOut(const std::string& text, SQLCHAR* buffer, SQLLEN capacity);
 SQLRETURN TextAttribute(Handle& handle, const std::string& text,
                         SQLPOINTER buffer, SQLLEN capacity, SQLLEN* length);
 
-std::string Upper(std::string text);
-
 // The live handle of the kind, its diagnostics cleared for the new call;
 // nullptr for a handle that is not one (the call then answers
 // SQL_INVALID_HANDLE).

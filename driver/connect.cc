@@ -11,6 +11,7 @@
 
 #include "api_internal.h"
 #include "base/connection_string.h"
+#include "base/text_util.h"
 #include "server_layout.h"
 #include "sha256.h"
 
@@ -51,10 +52,10 @@ std::string CanonicalDatabaseName(const std::string& server,
     return name;
   }
   std::error_code error;
-  const std::string wanted = Upper(name + kDatabaseSuffix);
+  const std::string wanted = tce::ToUpperAscii(name + kDatabaseSuffix);
   for (const auto& entry : std::filesystem::directory_iterator(server, error)) {
     const std::string file = entry.path().filename().string();
-    if (Upper(file) == wanted) {
+    if (tce::ToUpperAscii(file) == wanted) {
       return file.substr(0, file.size() - std::strlen(kDatabaseSuffix));
     }
   }

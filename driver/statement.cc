@@ -13,6 +13,7 @@
 #include <string_view>
 
 #include "api_internal.h"
+#include "base/text_util.h"
 #include "dialect.h"
 #include "values.h"
 
@@ -25,7 +26,7 @@ constexpr size_t kDelivered = std::numeric_limits<size_t>::max();
 // The SQL type and size a server reports for a declared catalog type.
 ColumnInfo DescribeDeclared(const char* declared) {
   ColumnInfo info;
-  const std::string type = Upper(declared);
+  const std::string type = tce::ToUpperAscii(declared);
   const size_t paren = type.find('(');
   const std::string base = type.substr(0, paren);
   info.type_name = base;

@@ -1,25 +1,11 @@
 #include "base/connection_string.h"
 
+#include "base/text_util.h"
+
 namespace tce {
 namespace {
 
 constexpr char kMasked[] = "********";
-
-std::string_view TrimBlanks(std::string_view text) {
-  while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
-    text.remove_prefix(1);
-  while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
-    text.remove_suffix(1);
-  return text;
-}
-
-std::string Upper(std::string_view text) {
-  std::string upper(text);
-  for (char& c : upper) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  return upper;
-}
 
 }  // namespace
 
@@ -74,7 +60,7 @@ std::map<std::string, std::string> ParseConnectionString(
     std::string_view text) {
   std::map<std::string, std::string> pairs;
   for (ConnectionField& field : SplitConnectionString(text)) {
-    if (!field.key.empty()) pairs[Upper(field.key)] = std::move(field.value);
+    if (!field.key.empty()) pairs[ToUpperAscii(field.key)] = std::move(field.value);
   }
   return pairs;
 }
@@ -114,7 +100,7 @@ std::string MaskPassword(std::string_view text) {
   std::string masked;
   size_t copied = 0;
   for (const ConnectionField& field : SplitConnectionString(text)) {
-    const std::string key = Upper(field.key);
+    const std::string key = ToUpperAscii(field.key);
     if (key != "PWD" && key != "PASSWORD") continue;
     masked.append(text.substr(copied, field.value_begin - copied));
     masked += kMasked;
