@@ -128,19 +128,15 @@ Status ReadTableColumns(const ResultsContext& c, const std::string& owner,
   Statement statement(c.connection);
   status = statement.ExecuteStatement(query);
   if (!status.ok()) return status;
-  ColumnList& columns = estimate.TableColumns;
-  columns.Clear();
-  while (true) {
-    bool has_row = false;
-    status = statement.FetchRow(has_row);
-    if (!status.ok()) return status;
-    if (!has_row) break;
-    // Appended first: a new slot may move the ones before it.
-    CatalogColumnRow& row = columns.Append();
-    const CatalogColumnRow* first =
-        columns.ColumnCount() == 1 ? nullptr : &columns[0];
-    FillColumnRow(statement, row, c.connection.logger(), first);
-  }
+  // The query selects the one table: its rows are read as the run reads a
+  // table's rows.
+  TableReader reader(statement, c.connection.logger());
+  std::string owner_read, table_read;
+  TableReader::Step step;
+  status = reader.Next(owner_read, table_read, estimate.TableColumns, step,
+                       [] { return true; });
+  if (!status.ok()) return status;
+  statement.CloseStatement();
   c.estimator.Compute(estimate);
   return Status();
 }
