@@ -63,8 +63,15 @@ void CheckTableStatistics(CatalogColumnRow& row, const Statement& statement,
   if (!pages_real) row.PagesUsed = Fixed4();
 }
 
-}  // namespace
-
+// Fills `row` from the current StatementResult (query columns 3 to 9): the
+// table's statistics, the column's type name, byte length, storage class,
+// distribution and cardinality. A value whose text does not convert leaves
+// its field as a fresh row has it. Values that cannot be real are made
+// harmless, with a log entry: negative pages or a page size outside 512 to
+// 65536 make the table one without statistics, a negative byte length
+// counts as 0 bytes, numbers beyond Fixed4's range are held at its ends.
+// `first` is the table's first row when this is a later one: the table's
+// values are taken from it (they are the same on every row of a table).
 void FillColumnRow(const Statement& statement, CatalogColumnRow& row,
                    const Logger& logger, const CatalogColumnRow* first) {
   // A reused slot must not carry a previous table's values into this one.
@@ -113,6 +120,8 @@ void FillColumnRow(const Statement& statement, CatalogColumnRow& row,
   row.Cardinality = CardinalityOf(row.Distribution, row.RowCount, &row.Basis,
                                   &row.SampleSize);
 }
+
+}  // namespace
 
 Status TableReader::Next(std::string& owner, std::string& table,
                          ColumnList& columns, Step& step,

@@ -13,18 +13,6 @@
 
 namespace tce {
 
-// Fills `row` from the current StatementResult (query columns 3 to 9): the
-// table's statistics, the column's type name, byte length, storage class,
-// distribution and cardinality. A value whose text does not convert leaves
-// its field as a fresh row has it. Values that cannot be real are made
-// harmless, with a log entry: negative pages or a page size outside 512 to
-// 65536 make the table one without statistics, a negative byte length
-// counts as 0 bytes, numbers beyond Fixed4's range are held at its ends.
-// `first` is the table's first row when this is a later one: the table's
-// values are taken from it (they are the same on every row of a table).
-void FillColumnRow(const Statement& statement, CatalogColumnRow& row,
-                   const Logger& logger, const CatalogColumnRow* first);
-
 // Groups the rows of an executed catalog query into tables.
 class TableReader {
  public:
