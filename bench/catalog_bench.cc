@@ -49,7 +49,8 @@ class NoDesktop : public tce::DesktopPort {
  public:
   void ShowMessageBox(const std::string&, const std::string&) override {}
   std::optional<std::string> AskSaveFileName(
-      tce::SaveDialog, const std::optional<std::string>&, bool) override {
+      tce::SaveDialog, const std::optional<std::string>&,
+      tce::ExportFormat) override {
     return std::nullopt;
   }
   void SetWaitCursor(bool) override {}
@@ -175,11 +176,11 @@ double RunSqlite(sqlite3* db, const std::string& sql, long* rows) {
 double RunAnalysisOnce(tce::AppState& app, size_t* listed) {
   const auto start = Clock::now();
   const tce::RunResult result = tce::RunAnalysis(
-      {app.connection, app.settings, app.estimator, app.reporter}, nullptr,
+      {app.connection, app.settings, app.statistics, app.reporter}, nullptr,
       nullptr);
-  app.models.results_grid.Show(result.results);
-  app.models.large_grid.Show(result.results);
-  *listed = result.results->tables.size();
+  app.models.results_grid.Show(result.record);
+  app.models.large_grid.Show(result.record);
+  *listed = result.record->listed.size();
   return Millis(start);
 }
 

@@ -84,7 +84,7 @@ int main(int argc, char** argv) {
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     std::printf("windows-%s-ms %.0f (%zu tables)\n", argv[3], ms,
-                app.models.large_grid.results().tables.size());
+                app.models.large_grid.record().listed.size());
     std::printf("peak-mb windows-%s %.0f\n", argv[3], usage.ru_maxrss / 1024.0);
     return 0;
   }

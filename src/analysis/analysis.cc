@@ -43,22 +43,21 @@ void LogTable(const Logger& logger, const std::string& owner,
 
 }  // namespace
 
-std::optional<TableEstimate> MakeTableEstimate(const std::string& owner,
-                                               const std::string& table,
-                                               const EstimateContext& estimate,
-                                               Fixed4 pct,
-                                               const RunSettings& settings) {
-  // A saving is a share of the table: never below nothing, never above all.
-  pct = std::clamp(pct, Fixed4(), Fixed4::FromInt(100));
-  if (pct < Fixed4::FromInt(settings.MinCompressionPct)) return std::nullopt;
+TableRecord MakeTableRecord(const std::string& owner, const std::string& table,
+                            const EstimateContext& estimate) {
   const CatalogColumnRow& first = estimate.TableColumns[0];
-  TableEstimate record;
+  TableRecord record;
   record.owner = owner;
   record.table = table;
   record.row_count = first.RowCount;
   record.pages_used = first.PagesUsed;
   record.page_size = first.PageSize;
-  record.pct = pct;
+  record.row_length = estimate.RowLength;
+  record.compressed_length = estimate.Compressed;
+  for (Method m : kMethods) {
+    // A saving is a share of the table: never below nothing, never above all.
+    record.pct[m] = std::clamp(estimate.Pct[m], Fixed4(), Fixed4::FromInt(100));
+  }
   for (const CatalogColumnRow& column : estimate.TableColumns.columns()) {
     ++record.basis.columns;
     switch (column.Basis) {
@@ -73,27 +72,18 @@ std::optional<TableEstimate> MakeTableEstimate(const std::string& owner,
         break;
     }
   }
-  if (first.RowCount > Fixed4()) {
-    if (settings.ShowPageSavings) {
-      record.size = first.PagesUsed.ToDouble();
-      record.compressed = std::floor((100.0 - pct.ToDouble()) *
-                                     (first.PagesUsed.ToDouble() / 100.0));
-    } else {
-      const double kilobytes = first.RowCount.ToDouble() / 1024.0;
-      record.size = std::floor(estimate.RowLength.ToDouble() * kilobytes);
-      record.compressed =
-          std::floor(estimate.CompressedLength.ToDouble() * kilobytes);
-    }
-    if (record.compressed == 0 && record.size > 0) record.compressed = 1;
-    record.compressed = std::min(record.compressed, record.size);
-  }
   return record;
+}
+
+bool ReachesMinimum(const TableRecord& table, const RunSettings& settings) {
+  return table.pct[Shown::By(settings).method] >=
+         Fixed4::FromInt(settings.MinCompressionPct);
 }
 
 namespace {
 
 // Sends the catalog query with the run's filters.
-Status SendCatalogQuery(const RunContext& c, Statement& statement) {
+Status SendCatalogQuery(const RunRequest& c, Statement& statement) {
   std::string query;
   Status status = CatalogQueryFor(
       c.connection.PageSizeExpression,
@@ -107,31 +97,37 @@ Status SendCatalogQuery(const RunContext& c, Statement& statement) {
 
 }  // namespace
 
-RunResult RunAnalysis(const RunContext& c, RunProgress* progress,
+RunResult RunAnalysis(const RunRequest& c, RunProgress* progress,
                       TableSink* sink) {
   RunResult result;
-  result.results = std::make_shared<ResultSet>();
-  ResultSet& results = *result.results;
-  results.unit =
-      c.settings.ShowPageSavings ? SizeUnit::kPages : SizeUnit::kKilobytes;
-  auto fail = [&](Status status) {
-    results.complete = false;
-    result.outcome = RunOutcome::kFailed;
+  result.record = std::make_shared<RunRecord>();
+  RunRecord& record = *result.record;
+  record.database = c.connection.DatabaseName;
+  record.server_version = c.connection.ServerVersion;
+  record.settings = c.settings;
+  record.started = std::chrono::system_clock::now();
+  auto finish = [&](RunOutcome outcome, Status status = Status()) {
+    record.ended = std::chrono::system_clock::now();
+    record.complete = outcome == RunOutcome::kListed ||
+                      outcome == RunOutcome::kNothingListed;
+    result.outcome = outcome;
     result.status = std::move(status);
     return std::move(result);
   };
   Statement statement(c.connection);
   Status status = SendCatalogQuery(c, statement);
-  if (!status.ok()) return fail(std::move(status));
+  if (!status.ok()) return finish(RunOutcome::kFailed, std::move(status));
   c.logger.Log("Query", "Reading result set");
   if (progress != nullptr) progress->Started();
 
+  const Estimator estimator(c.statistics, EstimateOptions::Of(c.settings),
+                            c.logger);
   TableReader reader(statement, c.logger);
   ProgressTicker ticker(progress);
   EstimateContext estimate;
   std::string owner, table;
   const auto before_fetch = [&] {
-    return ticker.BeforeFetch(static_cast<int>(results.tables.size()));
+    return ticker.BeforeFetch(static_cast<int>(record.listed.size()));
   };
   while (true) {
     TableReader::Step step;
@@ -139,31 +135,31 @@ RunResult RunAnalysis(const RunContext& c, RunProgress* progress,
         reader.Next(owner, table, estimate.TableColumns, step, before_fetch);
     if (!status.ok()) {
       c.logger.Log("Query", "Error reading records: " + status.ToString());
-      return fail(std::move(status));
+      return finish(RunOutcome::kFailed, std::move(status));
     }
     if (step == TableReader::Step::kStopped) {
-      result.outcome = RunOutcome::kStopped;
-      results.complete = false;
-      return result;
+      return finish(RunOutcome::kStopped);
     }
     if (step == TableReader::Step::kEnd) break;
     LogTable(c.logger, owner, table);
-    const Fixed4 pct = c.estimator.Compute(estimate);
-    std::optional<TableEstimate> record =
-        MakeTableEstimate(owner, table, estimate, pct, c.settings);
-    if (!record) continue;
+    estimator.Compute(estimate);
+    TableRecord table_record = MakeTableRecord(owner, table, estimate);
+    const bool listed = ReachesMinimum(table_record, c.settings);
     if (sink != nullptr) {
-      status = sink->OnTable(*record, estimate.TableColumns.columns());
+      status = sink->OnTable(record, table_record, listed,
+                             estimate.TableColumns.columns());
       if (!status.ok()) {
         statement.CloseStatement();
-        return fail(std::move(status));
+        return finish(RunOutcome::kFailed, std::move(status));
       }
     }
-    results.tables.push_back(std::move(*record));
+    if (listed) {
+      record.listed.push_back(static_cast<int32_t>(record.tables.size()));
+    }
+    record.tables.push_back(std::move(table_record));
   }
-  result.outcome =
-      results.tables.empty() ? RunOutcome::kNothingListed : RunOutcome::kListed;
-  return result;
+  return finish(record.listed.empty() ? RunOutcome::kNothingListed
+                                      : RunOutcome::kListed);
 }
 
 }  // namespace tce

@@ -14,7 +14,8 @@
 #include "db/connection.h"
 #include "db/status.h"
 #include "engine/compute.h"
-#include "model/results.h"
+#include "engine/type_statistics.h"
+#include "model/run_record.h"
 
 namespace tce {
 
@@ -33,12 +34,14 @@ class RunProgress {
   virtual bool StopRequested() = 0;
 };
 
-// Receives each listed table with its columns as the run completes it.
+// Receives each table with its columns as the run completes it.
 class TableSink {
  public:
   virtual ~TableSink() = default;
-  // A failure ends the run as failed.
-  virtual Status OnTable(const TableEstimate& table,
+  // `listed`: whether the table reaches the minimum compression. A failure
+  // ends the run as failed.
+  virtual Status OnTable(const RunRecord& record, const TableRecord& table,
+                         bool listed,
                          std::span<const CatalogColumnRow> columns) = 0;
 };
 
@@ -52,32 +55,32 @@ enum class RunOutcome {
 struct RunResult {
   RunOutcome outcome = RunOutcome::kNothingListed;
   Status status;  // why the run failed
-  // The listed tables. After a failure part-way: the tables completed
+  // What the run read. After a failure part-way: the tables completed
   // before it, with `complete` false. Never null.
-  std::shared_ptr<ResultSet> results;
+  std::shared_ptr<RunRecord> record;
 };
 
-// What a run reads. All references outlive the call.
-struct RunContext {
+// What a run is made of. The settings are the run's own copy: nothing the
+// user changes while the run works reaches it. The references outlive the
+// call.
+struct RunRequest {
   Connection& connection;  // open, with its PageSizeExpression
-  const RunSettings& settings;
-  const Estimator& estimator;
+  RunSettings settings;
+  const TypeStatisticsTable& statistics;
   const Logger& logger;
 };
 
-// Runs the estimate with the options of `context.settings`. `progress` and
-// `sink` may be null.
-RunResult RunAnalysis(const RunContext& context, RunProgress* progress,
+// Runs the estimate with the request's settings. `progress` and `sink` may
+// be null.
+RunResult RunAnalysis(const RunRequest& request, RunProgress* progress,
                       TableSink* sink);
 
-// The record of one estimated table, or nothing when its saving is below
-// the minimum compression. `columns` are the table's rows, `pct` the
-// saving Compute returned, `estimate` holds its lengths.
-std::optional<TableEstimate> MakeTableEstimate(const std::string& owner,
-                                               const std::string& table,
-                                               const EstimateContext& estimate,
-                                               Fixed4 pct,
-                                               const RunSettings& settings);
+// The record of one estimated table: `estimate` holds its columns and the
+// figures Compute left.
+TableRecord MakeTableRecord(const std::string& owner, const std::string& table,
+                            const EstimateContext& estimate);
+// Whether a table reaches the run's minimum compression by its method.
+bool ReachesMinimum(const TableRecord& table, const RunSettings& settings);
 
 }  // namespace tce
 

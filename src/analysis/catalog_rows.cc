@@ -76,10 +76,11 @@ void FillColumnRow(const Statement& statement, CatalogColumnRow& row,
                    const Logger& logger, const CatalogColumnRow* first) {
   // A reused slot must not carry a previous table's values into this one.
   row.CompressionPct = Fixed4();
-  row.TypeName.clear();
+  row.Saving = {};
+  row.Type = ColumnType::kNoType;
   row.ByteLength = 0;
   row.PageSize = 0;
-  row.ColumnStorage = 0;
+  row.ColumnStorage = NoStorageClass;
 
   if (first != nullptr) {
     // The table's own values are the same on each of its rows.
@@ -100,14 +101,12 @@ void FillColumnRow(const Statement& statement, CatalogColumnRow& row,
   row.ColumnName = statement.StatementResult(kColumnNameColumn);
   if (auto code = IntegerValue(statement.StatementResult(kTypeCodeColumn),
                                INT32_MIN, INT32_MAX)) {
-    row.TypeName = TypeNameFromCode(static_cast<int32_t>(*code), logger);
+    row.Type = ColumnTypeFromCode(static_cast<int32_t>(*code), logger);
   }
   if (auto length = IntegerValue(statement.StatementResult(kLengthColumn),
                                  INT32_MIN, INT32_MAX)) {
-    StorageClass storage;
-    row.ByteLength =
-        ColumnByteLength(row.TypeName, static_cast<int32_t>(*length), storage);
-    row.ColumnStorage = storage;
+    row.ByteLength = ColumnByteLength(row.Type, static_cast<int32_t>(*length));
+    row.ColumnStorage = StorageClassOf(row.Type);
   }
   if (row.ByteLength < 0) {
     // No column takes less than nothing; it counts as taking nothing.

@@ -33,7 +33,7 @@ class ConsoleDesktop : public DesktopPort {
   }
   std::optional<std::string> AskSaveFileName(SaveDialog,
                                              const std::optional<std::string>&,
-                                             bool) override {
+                                             ExportFormat) override {
     return std::nullopt;
   }
   void SetWaitCursor(bool) override {}
@@ -98,7 +98,7 @@ void ApplyOptions(const BatchOptions& options, RunSettings& settings) {
 int ReportUnlisted(const RunResult& result, const BatchOutput& output,
                    const AppState& app) {
   if (result.outcome != RunOutcome::kFailed) {
-    std::fprintf(stderr, "%s\n", app.messages[82].c_str());
+    std::fprintf(stderr, "%s\n", app.messages[Msg::kNothingFound].c_str());
     return kBatchNothingListed;
   }
   if (output.write_failed()) {
@@ -149,20 +149,20 @@ int RunBatch(int argc, char** argv) {
   }
   ConsoleProgress progress(desktop);
   const RunResult result =
-      RunAnalysis({app.connection, app.settings, app.estimator, app.reporter},
+      RunAnalysis({app.connection, app.settings, app.statistics, app.reporter},
                   &progress, &output);
   desktop.EndProgressLine();
   app.connection.Disconnect();
   if (result.outcome != RunOutcome::kListed)
     return ReportUnlisted(result, output, app);
-  status = output.Commit(*result.results);
+  status = output.Commit(*result.record);
   if (!status.ok()) {
     std::fprintf(stderr, "tarvex-compest-batch: %s\n",
                  status.ToString().c_str());
     return kBatchOutputFailed;
   }
   if (options->summary) {
-    std::fprintf(stderr, "%s\n", TotalsLine(TotalsOf(*result.results)).c_str());
+    std::fprintf(stderr, "%s\n", TotalsLine(TotalsOf(*result.record)).c_str());
   }
   return kBatchListed;
 }

@@ -1,64 +1,58 @@
-// The command-line tool's output, written as the run lists its tables: the
-// export's lines (or the JSON document), the column lines after them. It
-// is built in temporary files and put in place only when the run has
-// succeeded, so that a failed run writes nothing and leaves an existing
-// output file as it was.
+// The command-line tool's output: the listed tables (delimited as the
+// export writes them, or one JSON document) and, with --columns, their
+// column lines after them. Everything is written when the run has
+// succeeded, through the file writer, so that a failed run writes nothing
+// and leaves an existing output file as it was.
 #ifndef TCE_APP_BATCH_OUTPUT_H_
 #define TCE_APP_BATCH_OUTPUT_H_
 
 #include <cstdio>
+#include <memory>
 #include <span>
 #include <string>
 
 #include "analysis/analysis.h"
 #include "app/batch_options.h"
+#include "results/file_writer.h"
+#include "results/result_writer.h"
 #include "wizard/app_state.h"
 
 namespace tce {
 
 class BatchOutput : public TableSink {
  public:
-  BatchOutput(const BatchOptions& options, const AppState& app)
-      : options_(options), app_(app) {}
+  BatchOutput(const BatchOptions& options, const AppState& app);
   ~BatchOutput() override;
   BatchOutput(const BatchOutput&) = delete;
   BatchOutput& operator=(const BatchOutput&) = delete;
 
-  // Creates the temporary files and writes the output's head.
+  // Opens the output (and, with --columns, the file the column lines wait
+  // in).
   Status Open();
-  // Writes one table's line and, with --columns, its column lines.
-  Status OnTable(const TableEstimate& table,
+  // Keeps a listed table's column lines, with --columns.
+  Status OnTable(const RunRecord& record, const TableRecord& table,
+                 bool listed,
                  std::span<const CatalogColumnRow> columns) override;
-  // Writes the output's tail and puts it in place (the --output file, or
+  // Writes the whole output and puts it in place (the --output file, or
   // standard output).
-  Status Commit(const ResultSet& results);
+  Status Commit(const RunRecord& record);
 
   // Whether the run failed because the output could not be written.
   bool write_failed() const { return write_failed_; }
 
  private:
-  Status Write(std::FILE* file, const std::string& text);
   // Notes that writing failed; the failure with errno's reason.
   Status WriteFailed(const char* what);
-  Status CopyInto(std::FILE* from, std::FILE* to);
-  Status PutInPlace();
-  std::string Head() const;
-  std::string Tail(const ResultSet& results) const;
 
   const BatchOptions& options_;
   const AppState& app_;
-  std::FILE* main_ = nullptr;     // the tables, and at the end everything
+  const ExportFormat format_;
+  FileWriter file_;
   std::FILE* columns_ = nullptr;  // the column lines, until the end
-  std::string temp_path_;         // the file beside --output, while open
-  int tables_ = 0;
-  int column_lines_ = 0;
+  std::unique_ptr<StreamSink> columns_sink_;
+  std::unique_ptr<ResultWriter> columns_writer_;
   bool write_failed_ = false;
 };
-
-// A JSON string literal for bytes of the catalog's single-byte code page.
-std::string JsonString(std::string_view text);
-// A JSON number for a number's text, or null when it is not one.
-std::string JsonNumber(std::string_view text);
 
 }  // namespace tce
 

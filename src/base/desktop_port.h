@@ -8,6 +8,8 @@
 #include <optional>
 #include <string>
 
+#include "base/export_format.h"
+
 namespace tce {
 
 // The two save-file dialogs: each window has its own, which keeps the name
@@ -24,12 +26,12 @@ class DesktopPort {
                               const std::string& text) = 0;
 
   // Shows the save-file dialog `which`, with its file name preset to
-  // `preset` when given (otherwise the name it last held), for a tab- or
-  // comma-delimited file. Returns the chosen file's path, or nullopt when
-  // the user cancelled.
+  // `preset` when given (otherwise the name it last held), for a file of
+  // `format`. Returns the chosen file's path, or nullopt when the user
+  // cancelled.
   virtual std::optional<std::string> AskSaveFileName(
       SaveDialog which, const std::optional<std::string>& preset,
-      bool tab_delimited) = 0;
+      ExportFormat format) = 0;
 
   // Shows the hourglass (true) or the normal pointer (false).
   virtual void SetWaitCursor(bool waiting) = 0;

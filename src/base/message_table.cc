@@ -102,46 +102,48 @@ void MessageTable::ReadMessageFile(const std::string& path) {
   });
 }
 
-const std::string& MessageTable::operator[](int n) const {
+const std::string& MessageTable::operator[](Msg entry) const {
   static const std::string kEmpty;
+  const int n = static_cast<int>(entry);
   if (n < 1 || n > kSize) return kEmpty;
   return entries_[static_cast<size_t>(n)];
 }
 
-void MessageTable::Set(int n, std::string text) {
+void MessageTable::Set(Msg entry, std::string text) {
+  const int n = static_cast<int>(entry);
   if (n >= 1 && n <= kSize) entries_[static_cast<size_t>(n)] = std::move(text);
 }
 
 const std::vector<ScreenText>& StartupScreenTexts() {
   using T = ScreenTextTarget;
   static const std::vector<ScreenText> kTexts = {
-      {T::kWindowCaption, "FormCompression", -1, 1, 0},
-      {T::kCaption, "textcopyright", -1, 2, 0},
-      {T::kCaption, "ExitAll", -1, 4, 0},
-      {T::kCaption, "DoContinue", -1, 3, 0},
-      {T::kTabCaption, "TBS", 0, 10, 0},
-      {T::kCaption, "Title", 0, 10, 0},
-      {T::kTabCaption, "TBS", 1, 20, 0},
-      {T::kCaption, "Title", 1, 20, 0},
-      {T::kTabCaption, "TBS", 2, 25, 0},
-      {T::kCaption, "Title", 2, 25, 0},
-      {T::kTabCaption, "TBS", 3, 43, 0},
-      {T::kCaption, "Title", 3, 43, 0},
-      {T::kCaption, "textHelp", 0, 11, 0},
-      {T::kCaption, "textHelp", 1, 21, 0},
-      {T::kCaption, "textHelp", 2, 26, 0},
-      {T::kCaption, "tab3ExportDelim", -1, 35, 0},
-      {T::kCaption, "DelimTab", -1, 36, 0},
-      {T::kCaption, "DelimComma", -1, 37, 0},
-      {T::kCaption, "tab3SchemaList", -1, 38, 0},
-      {T::kCaption, "tab3tablelist", -1, 39, 0},
-      {T::kCaption, "tab4Schemas", -1, 43, 0},
-      {T::kCaption, "tab4CompressionDetails", -1, 44, 0},
-      {T::kCaption, "tab4Details", -1, 45, 0},
-      {T::kGridHeader, "TableInfo", 0, 64, 1300},
-      {T::kGridHeader, "TableInfo", 1, 67, 1150},
-      {T::kGridHeader, "TableInfo", 2, 68, 700},
-      {T::kGridHeader, "TableInfo", 3, 62, 700},
+      {T::kWindowCaption, "FormCompression", -1, Msg::kProgramTitle, 0},
+      {T::kCaption, "textcopyright", -1, Msg::kCopyright, 0},
+      {T::kCaption, "ExitAll", -1, Msg::kExit, 0},
+      {T::kCaption, "DoContinue", -1, Msg::kContinue, 0},
+      {T::kTabCaption, "TBS", 0, Msg::kDisclaimer, 0},
+      {T::kCaption, "Title", 0, Msg::kDisclaimer, 0},
+      {T::kTabCaption, "TBS", 1, Msg::kConnection, 0},
+      {T::kCaption, "Title", 1, Msg::kConnection, 0},
+      {T::kTabCaption, "TBS", 2, Msg::kOptions, 0},
+      {T::kCaption, "Title", 2, Msg::kOptions, 0},
+      {T::kTabCaption, "TBS", 3, Msg::kResults, 0},
+      {T::kCaption, "Title", 3, Msg::kResults, 0},
+      {T::kCaption, "textHelp", 0, Msg::kDisclaimerIntro, 0},
+      {T::kCaption, "textHelp", 1, Msg::kConnectionIntro, 0},
+      {T::kCaption, "textHelp", 2, Msg::kOptionsIntro, 0},
+      {T::kCaption, "tab3ExportDelim", -1, Msg::kExportDelimiter, 0},
+      {T::kCaption, "DelimTab", -1, Msg::kTabDelimiter, 0},
+      {T::kCaption, "DelimComma", -1, Msg::kCommaDelimiter, 0},
+      {T::kCaption, "tab3SchemaList", -1, Msg::kSchemas, 0},
+      {T::kCaption, "tab3tablelist", -1, Msg::kTables, 0},
+      {T::kCaption, "tab4Schemas", -1, Msg::kResults, 0},
+      {T::kCaption, "tab4CompressionDetails", -1, Msg::kCompressionDetails, 0},
+      {T::kCaption, "tab4Details", -1, Msg::kTableDetails, 0},
+      {T::kGridHeader, "TableInfo", 0, Msg::kColumn, 1300},
+      {T::kGridHeader, "TableInfo", 1, Msg::kType, 1150},
+      {T::kGridHeader, "TableInfo", 2, Msg::kBytes, 700},
+      {T::kGridHeader, "TableInfo", 3, Msg::kSaved, 700},
   };
   return kTexts;
 }

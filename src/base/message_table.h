@@ -12,6 +12,62 @@ namespace tce {
 
 inline constexpr char kMessageFileName[] = "TarvexCompEst.msg";
 
+// The entries the program shows, by their numbers in the message file.
+enum class Msg : int {
+  kProgramTitle = 1,
+  kCopyright = 2,
+  kContinue = 3,
+  kExit = 4,
+  kDisclaimer = 10,
+  kDisclaimerIntro = 11,
+  kConnection = 20,
+  kConnectionIntro = 21,
+  kDatabase = 22,
+  kUserid = 23,
+  kPassword = 24,
+  kOptions = 25,
+  kOptionsIntro = 26,
+  kMinCompression = 27,
+  kMinTableSize = 28,
+  kStatisticsLevel = 29,
+  kShowAllTables = 30,
+  kIgnoreNoStatistics = 31,
+  kCardinality = 32,
+  kMaxCardinality = 33,
+  kColumnCardinality = 34,
+  kExportDelimiter = 35,
+  kTabDelimiter = 36,
+  kCommaDelimiter = 37,
+  kSchemas = 38,
+  kTables = 39,
+  kCompressionEstimate = 40,
+  kPageEstimate = 41,
+  kRowEstimate = 42,
+  kResults = 43,
+  kCompressionDetails = 44,
+  kTableDetails = 45,
+  kSavingsDisplay = 46,
+  kByteSavings = 47,
+  kPageSavings = 48,
+  kSizeK = 60,
+  kCompK = 61,
+  kSaved = 62,
+  kCount = 63,
+  kColumn = 64,
+  kTable = 65,
+  kSchema = 66,
+  kType = 67,
+  kBytes = 68,
+  kNoStatistics = 70,
+  kPages = 71,
+  kCompPages = 72,
+  kPageSize = 73,
+  kNoDatabase = 80,
+  kConnectError = 81,
+  kNothingFound = 82,
+  kTableInfoError = 83,
+};
+
 class MessageTable {
  public:
   static constexpr int kSize = 200;
@@ -27,9 +83,8 @@ class MessageTable {
   // missing file or unreadable lines are ignored.
   void ReadMessageFile(const std::string& path);
 
-  // Entry n (1 to 200); empty for any other number.
-  const std::string& operator[](int n) const;
-  void Set(int n, std::string text);
+  const std::string& operator[](Msg entry) const;
+  void Set(Msg entry, std::string text);
 
  private:
   std::array<std::string, kSize + 1> entries_;  // index 0 unused
@@ -47,7 +102,7 @@ struct ScreenText {
   ScreenTextTarget target;
   const char* control;  // the control's name
   int index;            // element, tab or column; -1 for all elements
-  int entry;            // the MessageTable entry shown
+  Msg entry;            // the MessageTable entry shown
   int width_twips;      // grid headers only
 };
 

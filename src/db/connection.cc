@@ -135,6 +135,7 @@ Status Connection::Connect(const std::string& database, const std::string& user,
     return probe.status;
   }
   PageSizeExpression = probe.expression;
+  ServerVersion = probe.version;
   return Status();
 }
 

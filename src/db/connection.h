@@ -55,6 +55,7 @@ class Connection {
   std::string UserName;
   std::string UserPassword;
   std::string PageSizeExpression;
+  std::string ServerVersion;  // as the probe read it
 
  private:
   Status AllocateHandles();

@@ -41,7 +41,7 @@ ProbeResult ProbeServer(Connection& connection) {
   auto fail = [&](Status status, const char* shown, const char* logged) {
     logger.Log("PAGESIZE", logged);
     status.AddMessage(shown);
-    return ProbeResult{std::move(status), ""};
+    return ProbeResult{std::move(status), "", ""};
   };
   if (!connection.ConnectionOpen()) {
     return fail(Status(),
@@ -62,7 +62,7 @@ ProbeResult ProbeServer(Connection& connection) {
   logger.Log("PAGESIZE", "Version=" + version);
   if (version != "7.31" && version != "9.40") {
     logger.Log("PAGESIZE", "PAGESIZE=T.PAGESIZE");
-    return {Status(), "T.PAGESIZE"};
+    return {Status(), "T.PAGESIZE", version};
   }
   Statement statement(connection);
   status = statement.ExecuteStatement(
@@ -85,10 +85,10 @@ ProbeResult ProbeServer(Connection& connection) {
                                 "\" (SYSMASTER:SYSSHMVALS) is not a positive "
                                 "whole number of bytes.";
     logger.Log("PAGESIZE", message);
-    return {Status::Failure(message), ""};
+    return {Status::Failure(message), "", version};
   }
   logger.Log("PAGESIZE", "PAGESIZE=" + *page_size);
-  return {Status(), *page_size};
+  return {Status(), *page_size, version};
 }
 
 }  // namespace tce

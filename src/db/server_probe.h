@@ -14,6 +14,7 @@ namespace tce {
 struct ProbeResult {
   Status status;           // why the probe failed, with the message to show
   std::string expression;  // "T.PAGESIZE" or the page size; empty on failure
+  std::string version;     // the server's version, once read
 };
 
 // Runs the version query and, for versions 7.31 and 9.40, the page-size

@@ -11,6 +11,10 @@ constexpr int kTypeSlots = 17;  // type indexes 0 to 16
 
 }  // namespace
 
+const char* MethodName(Method method) {
+  return method == Method::kRow ? "row" : "page";
+}
+
 CatalogColumnRow& ColumnList::Append() {
   if (Size() == slots_.size()) slots_.emplace_back();
   return slots_[count_++];
@@ -29,21 +33,26 @@ Fixed4 EstimateVariableLength(Fixed4 row_count, Fixed4 pages_used,
   return Fixed4::FromDouble(free.ToDouble() / row_count.ToDouble());
 }
 
-Fixed4 Estimator::LookupColumnCompression(int16_t t, int16_t n, int16_t s,
-                                          int16_t k) const {
+ByMethod<Fixed4> Estimator::LookupBothMethods(int16_t t, int16_t n, int16_t s,
+                                              int16_t k) const {
   auto reject = [&](const char* what, int value) {
     if (reporter_.debug()) {
       reporter_.WriteLog("COMP", what + std::to_string(value));
     }
-    return Fixed4();
+    return ByMethod<Fixed4>();
   };
   if (t < 0 || t > 16) return reject("Bad typeindex=", t);
   if (s < 1 || s > 16) return reject("Bad datasize=", s);
   if (n < 1 || n > 10) return reject("Bad colcount=", n);
   if (k < 0 || k > 4) return reject("Bad cardinality=", k);
-  if (!settings_.UseMaxCardinality) n = 1;
+  if (!options_.UseMaxCardinality) n = 1;
   const TypeStatEntry& entry = statistics_.at(t, n, s, k);
-  return settings_.EstimatePageCompression ? entry.PagePct : entry.RowPct;
+  return {entry.RowPct, entry.PagePct};
+}
+
+Fixed4 Estimator::LookupColumnCompression(int16_t t, int16_t n, int16_t s,
+                                          int16_t k) const {
+  return LookupBothMethods(t, n, s, k)[options_.method()];
 }
 
 struct Estimator::TableShape {
@@ -61,10 +70,10 @@ Estimator::TableShape Estimator::MeasureTable(
   TableShape shape;
   shape.max_card_class.fill(-1);
   for (const CatalogColumnRow& column : columns) {
-    const int16_t t = TypeIndexOf(column.TypeName);
+    const int16_t t = TypeIndexOf(column.Type);
     int16_t& count = shape.similar_count[t];
     count = static_cast<int16_t>(std::min(count + 1, 10));
-    const int16_t k = CardinalityClassOf(column.TypeName, column.Cardinality);
+    const int16_t k = CardinalityClassOf(column.Type, column.Cardinality);
     shape.max_card_class[t] = std::max<int32_t>(shape.max_card_class[t], k);
     const Fixed4 length = Fixed4::FromInt(column.ByteLength);
     switch (column.ColumnStorage) {
@@ -108,15 +117,15 @@ Fixed4 Estimator::RowLengthOf(TableShape& shape,
   return fixed_part + shape.variable;
 }
 
-double Estimator::CompressColumns(std::span<CatalogColumnRow> columns,
-                                  const TableShape& shape) const {
+ByMethod<double> Estimator::CompressColumns(
+    std::span<CatalogColumnRow> columns, const TableShape& shape) const {
   const Fixed4 hundred = Fixed4::FromInt(100);
-  double compressed = 0.0;
-  // The saving of one column looked up at type index t.
+  ByMethod<double> compressed;
+  // The savings of one column looked up at type index t.
   auto saving = [&](int16_t t, const CatalogColumnRow& column) {
     int16_t n = 1;
     int16_t k = 0;
-    if (settings_.UseMaxCardinality) {
+    if (options_.UseMaxCardinality) {
       k = static_cast<int16_t>(shape.max_card_class[t]);
       n = shape.similar_count[t];
     } else {
@@ -124,31 +133,40 @@ double Estimator::CompressColumns(std::span<CatalogColumnRow> columns,
       // than ten columns of one type must not be rejected as "Bad colcount".
       // (The lookup's own replacement serves the variable part, whose n is
       // the VARCHAR count in both modes and must be checked first.)
-      k = CardinalityClassOf(column.TypeName, column.Cardinality);
+      k = CardinalityClassOf(column.Type, column.Cardinality);
     }
-    const int16_t s = SizeClassOf(column.TypeName, column.ByteLength);
-    return LookupColumnCompression(t, n, s, k);
+    const int16_t s = SizeClassOf(column.Type, column.ByteLength);
+    return LookupBothMethods(t, n, s, k);
   };
+  // Every variable-length type is looked up as VARCHAR.
+  const int16_t varchar_index = TypeIndexOf(ColumnType::kVarchar);
   for (CatalogColumnRow& column : columns) {
     switch (column.ColumnStorage) {
       case FixedCompressible:
-        column.CompressionPct = saving(TypeIndexOf(column.TypeName), column);
-        compressed += (hundred - column.CompressionPct).ToDouble() *
-                      column.ByteLength / 100.0;
+        column.Saving = saving(TypeIndexOf(column.Type), column);
+        for (Method m : kMethods) {
+          compressed[m] += (hundred - column.Saving[m]).ToDouble() *
+                           column.ByteLength / 100.0;
+        }
         break;
       case FixedIncompressible:
-        column.CompressionPct = Fixed4();
-        compressed += column.ByteLength;
+        column.Saving = {};
+        compressed.row += column.ByteLength;
+        compressed.page += column.ByteLength;
         break;
       case VariableLength:
-        // Every variable-length type is looked up as VARCHAR.
-        column.CompressionPct = saving(TypeIndexOf("VARCHAR"), column);
+        column.Saving = saving(varchar_index, column);
         break;
       default:
+        column.Saving = {};
+        column.CompressionPct = Fixed4();
         continue;  // no column line for a storage class that counts nothing
     }
+    column.CompressionPct = column.Saving[options_.method()];
     if (reporter_.debug()) {
-      reporter_.WriteLog("LENGTH", "TYPE=" + column.TypeName + " LEN=" +
+      reporter_.WriteLog("LENGTH", "TYPE=" +
+                                       std::string(TypeNameOf(column.Type)) +
+                                       " LEN=" +
                                        std::to_string(column.ByteLength) +
                                        "  %=" + column.CompressionPct.ToText());
     }
@@ -156,18 +174,23 @@ double Estimator::CompressColumns(std::span<CatalogColumnRow> columns,
   return compressed;
 }
 
-double Estimator::CompressVariablePart(const TableShape& shape) const {
-  if (!shape.has_variable) return 0.0;
-  const int16_t t = TypeIndexOf("VARCHAR");
+ByMethod<double> Estimator::CompressVariablePart(
+    const TableShape& shape) const {
+  if (!shape.has_variable) return {};
+  const int16_t t = TypeIndexOf(ColumnType::kVarchar);
   int16_t s = 15;
   if (shape.variable <= Fixed4::FromInt(15)) {
     s = static_cast<int16_t>(
         std::max<int64_t>(shape.variable.RoundToWhole(), INT16_MIN));
   }
-  const Fixed4 saving =
-      LookupColumnCompression(t, shape.similar_count[t], s, 1);
-  return (Fixed4::FromInt(100) - saving).ToDouble() *
-         shape.variable.ToDouble() / 100.0;
+  const ByMethod<Fixed4> saving =
+      LookupBothMethods(t, shape.similar_count[t], s, 1);
+  ByMethod<double> compressed;
+  for (Method m : kMethods) {
+    compressed[m] = (Fixed4::FromInt(100) - saving[m]).ToDouble() *
+                    shape.variable.ToDouble() / 100.0;
+  }
+  return compressed;
 }
 
 Fixed4 Estimator::Compute(EstimateContext& context) const {
@@ -178,9 +201,20 @@ Fixed4 Estimator::Compute(EstimateContext& context) const {
   }
   TableShape shape = MeasureTable(columns);
   context.RowLength = RowLengthOf(shape, columns.front());
-  const double compressed =
-      CompressColumns(columns, shape) + CompressVariablePart(shape);
-  context.CompressedLength = Fixed4::FromDouble(compressed);
+  const ByMethod<double> fixed = CompressColumns(columns, shape);
+  const ByMethod<double> variable = CompressVariablePart(shape);
+  const double row_length = context.RowLength.ToDouble();
+  for (Method m : kMethods) {
+    context.Compressed[m] = Fixed4::FromDouble(fixed[m] + variable[m]);
+    context.Pct[m] =
+        context.RowLength > Fixed4()
+            ? Fixed4::FromDouble(
+                  (context.RowLength - context.Compressed[m]).ToDouble() *
+                  100.0 / row_length)
+            : Fixed4();
+  }
+  const Method shown = options_.method();
+  context.CompressedLength = context.Compressed[shown];
   const bool debug = reporter_.debug();
   if (debug) {
     reporter_.WriteLog(
@@ -189,11 +223,10 @@ Fixed4 Estimator::Compute(EstimateContext& context) const {
             " Compressed Length=" + context.CompressedLength.ToText());
   }
   if (context.RowLength > Fixed4()) {
-    const Fixed4 result = Fixed4::FromDouble(
-        (context.RowLength - context.CompressedLength).ToDouble() * 100.0 /
-        context.RowLength.ToDouble());
-    if (debug) reporter_.WriteLog("Compute", "Compression=" + result.ToText());
-    return result;
+    if (debug) {
+      reporter_.WriteLog("Compute", "Compression=" + context.Pct[shown].ToText());
+    }
+    return context.Pct[shown];
   }
   reporter_.Log("Compute", "No row length");
   return Fixed4();

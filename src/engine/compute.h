@@ -18,18 +18,37 @@
 
 namespace tce {
 
+// The two compression methods the server offers; a table is estimated for
+// both in one pass, and a run's option chooses which one is shown.
+enum class Method : uint8_t { kRow = 0, kPage = 1 };
+inline constexpr Method kMethods[] = {Method::kRow, Method::kPage};
+// "row" or "page".
+const char* MethodName(Method method);
+
+// A value for each method.
+template <typename T>
+struct ByMethod {
+  T row{};
+  T page{};
+  T& operator[](Method method) { return method == Method::kRow ? row : page; }
+  const T& operator[](Method method) const {
+    return method == Method::kRow ? row : page;
+  }
+};
+
 // One column of one table, with that table's statistics.
 struct CatalogColumnRow {
   Fixed4 PagesUsed;  // the table's pages in use
   Fixed4 RowCount;   // the table's rows; 0 or less without statistics
   std::string ColumnName;
-  std::string TypeName;  // from TypeNameFromCode
+  ColumnType Type = ColumnType::kNoType;  // decoded from the type code
   int32_t ByteLength = 0;
   std::string Distribution;  // the first distribution chunk, or empty
   Fixed4 Cardinality;
-  Fixed4 CompressionPct;      // written by Compute
-  int32_t PageSize = 0;       // bytes
-  int16_t ColumnStorage = 0;  // a StorageClass; other values count nothing
+  Fixed4 CompressionPct;  // written by Compute, by the estimate's method
+  ByMethod<Fixed4> Saving;  // written by Compute, for both methods
+  int32_t PageSize = 0;     // bytes
+  StorageClass ColumnStorage = NoStorageClass;
   // What Cardinality rests on, and the sample's size when sampled.
   ColumnBasis Basis = ColumnBasis::kNone;
   uint64_t SampleSize = 0;
@@ -61,25 +80,46 @@ class ColumnList {
   int count_ = 0;
 };
 
-// What Compute works on and leaves for its callers: the column list and the
-// two lengths of the last call that had columns, in bytes per row.
+// What Compute works on and leaves for its callers: the column list and,
+// from the last call that had columns, the row lengths in bytes per row and
+// the savings in percent.
 struct EstimateContext {
   ColumnList TableColumns;
   Fixed4 RowLength;
-  Fixed4 CompressedLength;
+  Fixed4 CompressedLength;  // by the estimate's method
+  ByMethod<Fixed4> Compressed;
+  ByMethod<Fixed4> Pct;
 };
 
-// Binds the statistics table, the run settings and the log that Compute
-// reads. Holds references; the owner outlives it.
+// The two options that change an estimate.
+struct EstimateOptions {
+  // Cardinality class and similar-column count per type index (true) or per
+  // column with n = 1 (false).
+  bool UseMaxCardinality = true;
+  // The method whose figures CompressionPct, CompressedLength, the return
+  // value and the log lines give.
+  bool EstimatePageCompression = true;
+
+  static EstimateOptions Of(const RunSettings& settings) {
+    return {settings.UseMaxCardinality, settings.EstimatePageCompression};
+  }
+  Method method() const {
+    return EstimatePageCompression ? Method::kPage : Method::kRow;
+  }
+};
+
+// Binds the statistics table, the options and the log that Compute reads.
+// Holds references to the table and the log; the owner outlives it.
 class Estimator {
  public:
-  Estimator(const TypeStatisticsTable& statistics, const RunSettings& settings,
+  Estimator(const TypeStatisticsTable& statistics, EstimateOptions options,
             const Logger& reporter)
-      : statistics_(statistics), settings_(settings), reporter_(reporter) {}
+      : statistics_(statistics), options_(options), reporter_(reporter) {}
 
-  // Estimates the table in context.TableColumns: writes every column's
-  // CompressionPct and the two lengths, returns the compression percentage.
-  // With no columns: returns 0 and leaves the lengths untouched.
+  // Estimates the table in context.TableColumns for both methods: writes
+  // every column's savings and the lengths and percentages of the context,
+  // returns the compression percentage of the options' method. With no
+  // columns: returns 0 and leaves the context's figures untouched.
   Fixed4 Compute(EstimateContext& context) const;
 
   // The saving of the entry [t][n][s][k]: PagePct or RowPct by
@@ -87,6 +127,11 @@ class Estimator {
   // off. An index out of range gives 0 and one "COMP" log entry.
   Fixed4 LookupColumnCompression(int16_t t, int16_t n, int16_t s,
                                  int16_t k) const;
+  // The same lookup for both methods.
+  ByMethod<Fixed4> LookupBothMethods(int16_t t, int16_t n, int16_t s,
+                                     int16_t k) const;
+
+  const EstimateOptions& options() const { return options_; }
 
  private:
   // What the first pass finds in a table (defined with Compute).
@@ -97,14 +142,14 @@ class Estimator {
   // capped by what the pages' fill allows.
   Fixed4 RowLengthOf(TableShape& shape, const CatalogColumnRow& first) const;
   // Each column's saving; returns the compressed bytes of the fixed-length
-  // columns.
-  double CompressColumns(std::span<CatalogColumnRow> columns,
-                         const TableShape& shape) const;
+  // columns by method.
+  ByMethod<double> CompressColumns(std::span<CatalogColumnRow> columns,
+                                   const TableShape& shape) const;
   // The compressed bytes of the variable-length part, estimated as a whole.
-  double CompressVariablePart(const TableShape& shape) const;
+  ByMethod<double> CompressVariablePart(const TableShape& shape) const;
 
   const TypeStatisticsTable& statistics_;
-  const RunSettings& settings_;
+  const EstimateOptions options_;
   const Logger& reporter_;
 };
 

@@ -303,28 +303,28 @@ constexpr PctPair kDecimalPct[10][16][4] = {
 };
 // clang-format on
 
-void Store(TypeStatisticsTable& table, std::string_view type_name, int n, int s,
-           int k, PctPair pct) {
-  StoreTypeStatistic(table, type_name, static_cast<int16_t>(n),
+void Store(TypeStatisticsTable& table, ColumnType type, int n, int s, int k,
+           PctPair pct) {
+  StoreTypeStatistic(table, type, static_cast<int16_t>(n),
                      static_cast<int16_t>(s), static_cast<int16_t>(k),
                      Fixed4::FromInt(pct.page), Fixed4::FromInt(pct.row));
 }
 
-void StoreByCount(TypeStatisticsTable& table, std::string_view type_name,
+void StoreByCount(TypeStatisticsTable& table, ColumnType type,
                   int size_class, const PctPair (&pct)[10][4]) {
   for (int n = 1; n <= 10; ++n) {
     for (int k = 1; k <= 4; ++k) {
-      Store(table, type_name, n, size_class, k, pct[n - 1][k - 1]);
+      Store(table, type, n, size_class, k, pct[n - 1][k - 1]);
     }
   }
 }
 
 }  // namespace
 
-void StoreTypeStatistic(TypeStatisticsTable& table, std::string_view type_name,
-                        int16_t n, int16_t s, int16_t k, Fixed4 page_pct,
+void StoreTypeStatistic(TypeStatisticsTable& table, ColumnType type, int16_t n,
+                        int16_t s, int16_t k, Fixed4 page_pct,
                         Fixed4 row_pct) {
-  const int t = TypeIndexOf(type_name);
+  const int t = TypeIndexOf(type);
   if (!TypeStatisticsTable::InBounds(t, n, s, k)) return;
   table.at(t, n, s, k) = {page_pct, row_pct};
 }
@@ -332,34 +332,34 @@ void StoreTypeStatistic(TypeStatisticsTable& table, std::string_view type_name,
 void BuildCharacterStatistics(TypeStatisticsTable& table) {
   for (int n = 1; n <= 10; ++n) {
     for (int s = 1; s <= 15; ++s) {
-      Store(table, "CHAR", n, s, 1, kCharPct[n - 1][s - 1]);
-      Store(table, "VARCHAR", n, s, 1, kVarcharPct[n - 1][s - 1]);
+      Store(table, ColumnType::kChar, n, s, 1, kCharPct[n - 1][s - 1]);
+      Store(table, ColumnType::kVarchar, n, s, 1, kVarcharPct[n - 1][s - 1]);
     }
   }
 }
 
 void BuildFloatStatistics(TypeStatisticsTable& table) {
-  StoreByCount(table, "REAL", 4, kRealPct);
+  StoreByCount(table, ColumnType::kReal, 4, kRealPct);
 }
 
 void BuildDateTimeStatistics(TypeStatisticsTable& table) {
-  StoreByCount(table, "DATE", 4, kDatePct);
-  StoreByCount(table, "TIMESTAMP", 10, kTimestampPct);
+  StoreByCount(table, ColumnType::kDate, 4, kDatePct);
+  StoreByCount(table, ColumnType::kTimestamp, 10, kTimestampPct);
 }
 
 void BuildIntegerStatistics(TypeStatisticsTable& table) {
-  StoreByCount(table, "SMALLINT", 2, kSmallintPct);
-  StoreByCount(table, "INTEGER", 4, kIntegerPct);
-  StoreByCount(table, "BIGINT", 8, kBigintPct);
+  StoreByCount(table, ColumnType::kSmallint, 2, kSmallintPct);
+  StoreByCount(table, ColumnType::kInteger, 4, kIntegerPct);
+  StoreByCount(table, ColumnType::kBigint, 8, kBigintPct);
   // INT8 and SERIAL8 save what BIGINT saves.
-  StoreByCount(table, "INT8", 10, kBigintPct);
+  StoreByCount(table, ColumnType::kInt8, 10, kBigintPct);
 }
 
 void BuildDecimalStatistics(TypeStatisticsTable& table) {
   for (int n = 1; n <= 10; ++n) {
     for (int s = 1; s <= 16; ++s) {
       for (int k = 1; k <= 4; ++k) {
-        Store(table, "DECIMAL", n, s, k, kDecimalPct[n - 1][s - 1][k - 1]);
+        Store(table, ColumnType::kDecimal, n, s, k, kDecimalPct[n - 1][s - 1][k - 1]);
       }
     }
   }

@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/column_types.h"
 #include "engine/fixed4.h"
 
 namespace tce {
@@ -51,10 +52,10 @@ class TypeStatisticsTable {
   std::vector<TypeStatEntry> entries_;
 };
 
-// Stores the two percentages at [TypeIndexOf(type_name)][n][s][k]. Indexes
+// Stores the two percentages at [TypeIndexOf(type)][n][s][k]. Indexes
 // outside the table are ignored.
-void StoreTypeStatistic(TypeStatisticsTable& table, std::string_view type_name,
-                        int16_t n, int16_t s, int16_t k, Fixed4 page_pct,
+void StoreTypeStatistic(TypeStatisticsTable& table, ColumnType type, int16_t n,
+                        int16_t s, int16_t k, Fixed4 page_pct,
                         Fixed4 row_pct);
 
 // The builders, each storing its fixed list of entries.

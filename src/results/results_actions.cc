@@ -1,18 +1,16 @@
 #include "results/results_actions.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
-#include <cstring>
 #include <filesystem>
 #include <set>
-#include <system_error>
 
 #include "analysis/catalog_rows.h"
 #include "base/number_text.h"
-#include "base/text_util.h"
 #include "db/catalog_query.h"
 #include "db/statement.h"
+#include "results/file_writer.h"
+#include "results/results_output.h"
 
 namespace tce {
 namespace {
@@ -72,7 +70,7 @@ ToolbarAction ToolbarActionOf(const std::string& key) {
 }
 
 std::string SizeUnitSuffix(const MessageTable& messages, SizeUnit unit) {
-  return unit == SizeUnit::kPages ? " " + messages[71] : " K";
+  return unit == SizeUnit::kPages ? " " + messages[Msg::kPages] : " K";
 }
 
 void ShowStatus(const Reporter& reporter, const Status& status) {
@@ -88,16 +86,18 @@ void ShowStatus(const Reporter& reporter, const Status& status) {
 void ShowTableDetails(const ResultsContext& c, const ResultsGrid& grid, int row,
                       int col) {
   if (col == 0 || row < 1 || row > grid.RowCount()) return;
-  const TableEstimate& shown = grid.Row(row);
-  const std::string unit = SizeUnitSuffix(c.messages, grid.results().unit);
+  const TableRecord& shown = grid.Row(row);
+  const Shown how = grid.shown();
+  const std::string unit = SizeUnitSuffix(c.messages, how.unit);
   if (shown.row_count < Fixed4()) {
-    c.chart.caption = shown.table + " " + c.messages[70];
+    c.chart.caption = shown.table + " " + c.messages[Msg::kNoStatistics];
     c.chart.visible = false;
   } else {
+    const double size = ShownSize(shown, how.unit);
+    const double compressed = ShownCompressed(shown, how);
     c.chart.caption = shown.table;
-    SetBars(c.chart, "Size: " + FormatNumber(shown.size) + unit, shown.size,
-            "Compressed: " + FormatNumber(shown.compressed) + unit,
-            shown.compressed);
+    SetBars(c.chart, "Size: " + FormatNumber(size) + unit, size,
+            "Compressed: " + FormatNumber(compressed) + unit, compressed);
     c.chart.visible = true;
   }
   c.chart.Changed();
@@ -106,24 +106,26 @@ void ShowTableDetails(const ResultsContext& c, const ResultsGrid& grid, int row,
   DesktopPort& desktop = c.reporter.desktop();
   desktop.SetWaitCursor(true);
   EstimateContext estimate;
-  const Status status = ReadTableColumns(c, shown.owner, shown.table, estimate);
+  const Status status = ReadTableColumns(c, grid.record().settings,
+                                         shown.owner, shown.table, estimate);
   desktop.SetWaitCursor(false);
   if (!status.ok()) {
     ShowStatus(c.reporter, status);
-    c.reporter.ShowMessage(c.messages[83] + shown.table);
+    c.reporter.ShowMessage(c.messages[Msg::kTableInfoError] + shown.table);
     return;
   }
   c.details.SetLines(ColumnDetails(estimate));
 }
 
-Status ReadTableColumns(const ResultsContext& c, const std::string& owner,
-                        const std::string& table, EstimateContext& estimate) {
+Status ReadTableColumns(const ResultsContext& c, const RunSettings& settings,
+                        const std::string& owner, const std::string& table,
+                        EstimateContext& estimate) {
   // Quotes in a name are doubled so that the name stays one literal.
   std::string query;
   Status status = CatalogQueryFor(
       c.connection.PageSizeExpression,
       "T.OWNER = '" + QuoteLiteral(owner) + "'",
-      "T.TABNAME = '" + QuoteLiteral(table) + "'", c.settings, query);
+      "T.TABNAME = '" + QuoteLiteral(table) + "'", settings, query);
   if (!status.ok()) return status;
   Statement statement(c.connection);
   status = statement.ExecuteStatement(query);
@@ -137,7 +139,14 @@ Status ReadTableColumns(const ResultsContext& c, const std::string& owner,
                        [] { return true; });
   if (!status.ok()) return status;
   statement.CloseStatement();
-  c.estimator.Compute(estimate);
+  if (estimate.TableColumns.ColumnCount() == 0) {
+    return Status::Failure("The catalog no longer lists the table " + owner +
+                           "." + table +
+                           " as the run read it; run the estimate again.");
+  }
+  const Estimator estimator(c.statistics, EstimateOptions::Of(settings),
+                            c.connection.logger());
+  estimator.Compute(estimate);
   return Status();
 }
 
@@ -146,7 +155,7 @@ std::vector<ColumnDetail> ColumnDetails(const EstimateContext& estimate) {
   for (const CatalogColumnRow& column : estimate.TableColumns.columns()) {
     ColumnDetail line;
     line.name = column.ColumnName;
-    line.type = column.TypeName;
+    line.type = TypeNameOf(column.Type);
     line.bytes = column.ByteLength;
     line.pct = column.CompressionPct;
     line.rows = column.RowCount;
@@ -158,7 +167,8 @@ std::vector<ColumnDetail> ColumnDetails(const EstimateContext& estimate) {
 }
 
 void ShowSummaryChart(const ResultsContext& c, const ResultsGrid& grid) {
-  const SizeUnit unit = grid.results().unit;
+  const Shown shown = grid.shown();
+  const SizeUnit unit = shown.unit;
   int32_t marked = 0;
   double size_pages = 0, compressed_pages = 0;
   double size_bytes = 0, compressed_bytes = 0;
@@ -166,12 +176,14 @@ void ShowSummaryChart(const ResultsContext& c, const ResultsGrid& grid) {
   for (int row = 1; row <= grid.RowCount(); ++row) {
     if (!grid.Marked(row)) continue;
     ++marked;
-    const TableEstimate& table = grid.Row(row);
+    const TableRecord& table = grid.Row(row);
     if (RoundHalfEven(table.row_count.ToDouble()) <= 0) continue;
-    size_pages += table.size;
-    compressed_pages += table.compressed;
-    size_bytes += SizeInBytes(table, unit);
-    compressed_bytes += CompressedInBytes(table, unit);
+    const double size = ShownSize(table, unit);
+    const double compressed = ShownCompressed(table, shown);
+    size_pages += size;
+    compressed_pages += compressed;
+    size_bytes += size * BytesPerUnit(table, unit);
+    compressed_bytes += compressed * BytesPerUnit(table, unit);
     page_sizes.insert(table.page_size);
   }
   if (marked == 0) {
@@ -207,87 +219,38 @@ void ShowSummaryChart(const ResultsContext& c, const ResultsGrid& grid) {
   c.chart.Changed();
 }
 
-std::string ExportField(std::string_view text, char delimiter) {
-  if (text.find_first_of(std::string{delimiter, '"', '\r', '\n'}) ==
-      std::string_view::npos) {
-    return std::string(text);
-  }
-  std::string quoted = "\"";
-  for (char c : text) {
-    quoted += c;
-    if (c == '"') quoted += '"';
-  }
-  return quoted + "\"";
-}
-
-std::string ExportHeaderLine(const MessageTable& messages, SizeUnit unit,
-                             char delimiter) {
-  std::string line;
-  bool first = true;
-  for (const std::string& text : ResultsHeaderTexts(messages, unit)) {
-    if (!first) line += delimiter;
-    first = false;
-    line += ExportField(text, delimiter);
-  }
-  return line;
-}
-
-std::string ExportLine(const TableEstimate& table, char delimiter) {
-  std::string line = ExportField(table.owner, delimiter);
-  line += delimiter;
-  line += ExportField(table.table, delimiter);
-  for (int col = 3; col <= 7; ++col) {
-    line += delimiter;
-    // The grid's number without its leading blank.
-    line += TrimBlanks(GridCellText(table, col));
-  }
-  return line;
-}
-
-bool WriteExportLines(std::FILE* file, const ResultsGrid& grid,
-                      bool tab_delimited, const MessageTable& messages) {
-  const char delimiter = tab_delimited ? '\t' : ',';
-  bool ok = true;
-  auto write_line = [&](std::string line) {
-    line += "\r\n";
-    if (std::fwrite(line.data(), 1, line.size(), file) != line.size())
-      ok = false;
-  };
-  write_line(ExportHeaderLine(messages, grid.results().unit, delimiter));
-  for (int row = 1; row <= grid.RowCount(); ++row) {
-    write_line(ExportLine(grid.Row(row), delimiter));
-  }
-  return ok;
+void WriteGridList(ResultWriter& writer, const ResultsGrid& grid,
+                   const MessageTable& messages) {
+  WriteTableList(writer, messages, grid.record(), grid.order());
 }
 
 void ExportResults(const ResultsContext& c, const ResultsGrid& grid,
                    SaveDialog which,
-                   const std::optional<std::string>& proposed_name) {
+                   const std::optional<std::string>& proposed_name,
+                   ExportFormat format) {
   DesktopPort& desktop = c.reporter.desktop();
   const std::optional<std::string> chosen =
-      desktop.AskSaveFileName(which, proposed_name, c.settings.TabDelimited);
+      desktop.AskSaveFileName(which, proposed_name, format);
   if (!chosen || chosen->empty()) return;
-  std::FILE* file = std::fopen(chosen->c_str(), "wb");
-  if (file == nullptr) {
-    c.reporter.ShowMessage(std::strerror(errno));
+  FileWriter file;
+  Status status = file.Open(*chosen);
+  if (status.ok()) {
+    desktop.SetWaitCursor(true);
+    const std::unique_ptr<ResultWriter> writer =
+        ResultWriter::Make(format, file);
+    writer->BeginDocument();
+    WriteGridList(*writer, grid, c.messages);
+    writer->EndDocument();
+    status = file.Commit();
+    desktop.SetWaitCursor(false);
+  }
+  if (!status.ok()) {
+    c.reporter.ShowMessage("File not written: " + status.ToString());
     return;
   }
-  desktop.SetWaitCursor(true);
-  bool failed =
-      !WriteExportLines(file, grid, c.settings.TabDelimited, c.messages);
-  if (std::fflush(file) != 0) failed = true;
-  if (std::fclose(file) != 0) failed = true;
-  desktop.SetWaitCursor(false);
   std::error_code ignored;
   const std::string full_name =
       std::filesystem::absolute(*chosen, ignored).string();
-  // A file that could not be written whole is reported as such, not as an
-  // export.
-  if (failed) {
-    c.reporter.ShowMessage("File not written completely (" + full_name +
-                           ")\r\nThe disk may be full or the file unwritable.");
-    return;
-  }
   c.reporter.ShowMessage(
       "File exported (" + full_name +
       ")\r\nRecords exported=" + std::to_string(grid.RowCount()));

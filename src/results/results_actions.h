@@ -6,18 +6,19 @@
 #ifndef TCE_RESULTS_RESULTS_ACTIONS_H_
 #define TCE_RESULTS_RESULTS_ACTIONS_H_
 
-#include <cstdio>
 #include <optional>
 #include <string>
 #include <string_view>
 
 #include "base/debug_log.h"
 #include "base/message_table.h"
-#include "base/run_settings.h"
+#include "results/result_writer.h"
+#include "base/export_format.h"
 #include "db/connection.h"
 #include "engine/compute.h"
+#include "engine/type_statistics.h"
 #include "model/details.h"
-#include "model/results.h"
+#include "model/results_grid.h"
 #include "model/views.h"
 
 namespace tce {
@@ -33,15 +34,16 @@ void OnGridMouseUp(ResultsGrid& grid, int current_row, int current_col,
 enum class ToolbarAction { kNone, kGraph, kClear, kOutput, kMagnify, kExit };
 ToolbarAction ToolbarActionOf(const std::string& key);
 
-// " Pages" (entry 71 after a blank) or " K".
+// " Pages" (the pages header after a blank) or " K".
 std::string SizeUnitSuffix(const MessageTable& messages, SizeUnit unit);
 
-// What the details, the summary and the export read and write.
+// What the details, the summary and the export read and write. The settings
+// of a grid's tables are those of the run that listed them, kept in its
+// record.
 struct ResultsContext {
-  const RunSettings& settings;
   const MessageTable& messages;
   Connection& connection;
-  const Estimator& estimator;
+  const TypeStatisticsTable& statistics;
   DetailsModel& details;  // the main window's per-column grid
   ChartModel& chart;      // the main window's chart and caption
   const Reporter& reporter;
@@ -57,8 +59,10 @@ void ShowTableDetails(const ResultsContext& context, const ResultsGrid& grid,
                       int current_row, int current_col);
 
 // Reads one table's columns from the catalog into `estimate` (its own
-// column list) and computes their savings.
-Status ReadTableColumns(const ResultsContext& context, const std::string& owner,
+// column list) and computes their savings, with the settings of the run that
+// listed it. A table the catalog no longer holds is a failure that says so.
+Status ReadTableColumns(const ResultsContext& context,
+                        const RunSettings& settings, const std::string& owner,
                         const std::string& table, EstimateContext& estimate);
 
 // The column lines the details grid shows for an estimated table.
@@ -69,26 +73,17 @@ std::vector<ColumnDetail> ColumnDetails(const EstimateContext& estimate);
 void ShowSummaryChart(const ResultsContext& context, const ResultsGrid& grid);
 
 // The "output" button: asks for a file through the save dialog `which`
-// (the main window's proposes `proposed_name`) and writes the grid's
-// header and rows. The completion message names the file and the row
-// count, or says that writing failed.
+// (the main window's proposes `proposed_name`) and writes the grid's header
+// and rows in `format`. The completion message names the file and the row
+// count, or says that nothing was written and why.
 void ExportResults(const ResultsContext& context, const ResultsGrid& grid,
                    SaveDialog which,
-                   const std::optional<std::string>& proposed_name);
+                   const std::optional<std::string>& proposed_name,
+                   ExportFormat format);
 
-// One field of an export line: as it is, or in double quotes with inner
-// quotes doubled when it holds the delimiter, a quote, CR or LF.
-std::string ExportField(std::string_view text, char delimiter);
-// The export's line (without its line end) for one table.
-std::string ExportLine(const TableEstimate& table, char delimiter);
-// The export's header line (without its line end).
-std::string ExportHeaderLine(const MessageTable& messages, SizeUnit unit,
-                             char delimiter);
-
-// Writes the export's lines for a grid (header, then rows 1 to the last,
-// each ended by CR LF) to an open file; false when any write failed.
-bool WriteExportLines(std::FILE* file, const ResultsGrid& grid,
-                      bool tab_delimited, const MessageTable& messages);
+// Writes the grid's header and rows, in its order, into `writer`.
+void WriteGridList(ResultWriter& writer, const ResultsGrid& grid,
+                   const MessageTable& messages);
 
 // The large-results window's size rule, in twips: the width is fixed at
 // 10000, the height at least 2000; the grid is 1000 less than the window.

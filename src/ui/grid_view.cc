@@ -54,12 +54,15 @@ QVariant ResultsTableModel::data(const QModelIndex& index, int role) const {
   switch (role) {
     case Qt::DisplayRole:
       return col == 0 ? QVariant()
-                      : QVariant(FromBytes(GridCellText(grid_.Row(row), col)));
+                      : QVariant(FromBytes(GridCellText(grid_.Row(row), grid_.shown(), col)));
     case kMarkRole:
       return col == 0 ? QVariant(grid_.Marked(row)) : QVariant();
     case Qt::BackgroundRole:
       if (col == 0) return QApplication::palette().button();
-      if (col == 6) return SavingColour(SavingClassOf(grid_.Row(row).pct));
+      if (col == kSavedCol) {
+        return SavingColour(
+            SavingClassOf(grid_.Row(row).pct[grid_.shown().method]));
+      }
       return {};
     case Qt::TextAlignmentRole:
       return static_cast<int>(kResultAlignments[col] | Qt::AlignVCenter);
@@ -79,7 +82,7 @@ QVariant ResultsTableModel::headerData(int section, Qt::Orientation orientation,
   if (role == Qt::DisplayRole) {
     if (section == 0) return QString();
     return FromBytes(
-        ResultsHeaderTexts(messages_, grid_.results().unit)[section - 1]);
+        ResultsHeaderTexts(messages_, grid_.shown().unit)[section - 1]);
   }
   if (role == Qt::TextAlignmentRole) {
     return static_cast<int>(kResultAlignments[section] | Qt::AlignVCenter);
@@ -170,7 +173,7 @@ TotalsLabel::TotalsLabel(ResultsGrid& grid, QWidget* parent)
 TotalsLabel::~TotalsLabel() { grid_.RemoveObserver(this); }
 
 void TotalsLabel::GridReset() {
-  setText(grid_.visible() ? FromBytes(TotalsLine(TotalsOf(grid_.results())))
+  setText(grid_.visible() ? FromBytes(TotalsLine(TotalsOf(grid_.record())))
                           : QString());
 }
 

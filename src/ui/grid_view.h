@@ -13,7 +13,7 @@
 
 #include "base/message_table.h"
 #include "model/details.h"
-#include "model/results.h"
+#include "model/results_grid.h"
 
 namespace tce::ui {
 

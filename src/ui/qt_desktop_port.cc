@@ -28,7 +28,7 @@ void QtDesktopPort::ShowMessageBox(const std::string& title,
 
 std::optional<std::string> QtDesktopPort::AskSaveFileName(
     SaveDialog which, const std::optional<std::string>& preset,
-    bool tab_delimited) {
+    ExportFormat format) {
   QFileDialog* dialog = dialogs_[which];
   if (last_folder_.isEmpty()) {
     last_folder_ =
@@ -36,13 +36,16 @@ std::optional<std::string> QtDesktopPort::AskSaveFileName(
     if (last_folder_.isEmpty() || !QDir(last_folder_).exists())
       last_folder_ = QDir::homePath();
   }
-  const QString tab_filter =
-      QStringLiteral("Tab-delimited files (*.out *.tsv *.txt)");
-  const QString comma_filter = QStringLiteral("Comma-delimited files (*.csv)");
+  // ".out" is the name the program proposes, so both delimited filters show
+  // it.
+  const QString filters[] = {
+      QStringLiteral("Tab-delimited files (*.out *.tsv *.txt)"),
+      QStringLiteral("Comma-delimited files (*.out *.csv)"),
+      QStringLiteral("JSON files (*.json)")};
   if (dialog != nullptr) {
-    dialog->setNameFilters(
-        {tab_filter, comma_filter, QStringLiteral("All files (*)")});
-    dialog->selectNameFilter(tab_delimited ? tab_filter : comma_filter);
+    dialog->setNameFilters({filters[0], filters[1], filters[2],
+                            QStringLiteral("All files (*)")});
+    dialog->selectNameFilter(filters[static_cast<int>(format)]);
     dialog->setDirectory(last_folder_);
     const QString name = preset ? FromBytes(*preset) : last_name_[which];
     if (!name.isEmpty()) dialog->selectFile(name);

@@ -30,7 +30,7 @@ class QtDesktopPort : public DesktopPort {
   // chosen.
   std::optional<std::string> AskSaveFileName(
       SaveDialog which, const std::optional<std::string>& preset,
-      bool tab_delimited) override;
+      ExportFormat format) override;
   void SetWaitCursor(bool waiting) override;
   void ProcessPendingEvents() override;
   // Drivers here cannot show dialogs owned by a Qt window: none is offered.

@@ -11,8 +11,7 @@ AppState::AppState(DesktopPort& desktop_port, std::string log_path)
     : desktop(desktop_port),
       log(std::move(log_path)),
       reporter(settings, log, desktop_port),
-      connection(library, reporter),
-      estimator(statistics, settings, reporter) {}
+      connection(library, reporter) {}
 
 void AppState::LoadConfiguration() {
   settings.DebugLog = false;

@@ -3,8 +3,8 @@
 // of runs (RunState, changed by the options panel and the run), the
 // windows' state (WindowState, changed by the windows) and the models the
 // windows render (WindowModels). Beside them the services they all use: the
-// texts, the statistics table, the log, the driver and its connection, and
-// the estimator. The windows and the command-line tool each own one.
+// texts, the statistics table, the log, and the driver and its connection.
+// The windows and the command-line tool each own one.
 #ifndef TCE_WIZARD_APP_STATE_H_
 #define TCE_WIZARD_APP_STATE_H_
 
@@ -16,10 +16,9 @@
 #include "base/run_settings.h"
 #include "db/cli_library.h"
 #include "db/connection.h"
-#include "engine/compute.h"
 #include "engine/type_statistics.h"
 #include "model/details.h"
-#include "model/results.h"
+#include "model/results_grid.h"
 #include "model/views.h"
 #include "results/results_actions.h"
 
@@ -71,7 +70,7 @@ class AppState {
 
   // What the results' actions read and write.
   ResultsContext results_context() {
-    return ResultsContext{settings,       messages,     connection, estimator,
+    return ResultsContext{messages,       connection,   statistics,
                           models.details, models.chart, reporter};
   }
 
@@ -85,7 +84,6 @@ class AppState {
   Reporter reporter;
   CliLibrary library;
   Connection connection;
-  Estimator estimator;
 
   WindowModels models;
 };

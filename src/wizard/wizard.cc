@@ -182,7 +182,7 @@ void Wizard::AnalysisStepOfContinue() {
       view_.SelectTab(kResultsTab);
       break;
     case AnalysisStep::kNothingListed:
-      app_.reporter.ShowMessage(app_.messages[82]);
+      app_.reporter.ShowMessage(app_.messages[Msg::kNothingFound]);
       break;
     case AnalysisStep::kFailed:   // the failure has been shown
     case AnalysisStep::kStopped:  // the program is ending
@@ -190,7 +190,7 @@ void Wizard::AnalysisStepOfContinue() {
   }
 }
 
-void Wizard::Publish(std::shared_ptr<const ResultSet> results) {
+void Wizard::Publish(std::shared_ptr<const RunRecord> results) {
   // Nothing on the results tab may show a table of an earlier run.
   app_.models.details.Clear();
   app_.models.chart.visible = false;
@@ -215,29 +215,29 @@ Wizard::AnalysisStep Wizard::RunAnalysis() {
   // Once the query runs, the grids let go of the last run's tables (they
   // are hidden meanwhile), so that two results are never held at once.
   WindowProgress progress(app_, progress_interval_,
-                          [this] { Publish(std::make_shared<ResultSet>()); });
+                          [this] { Publish(std::make_shared<RunRecord>()); });
   const RunResult result = tce::RunAnalysis(
-      {app_.connection, app_.settings, app_.estimator, app_.reporter},
+      {app_.connection, app_.settings, app_.statistics, app_.reporter},
       &progress, nullptr);
   progress.Push();
   AnalysisStep step = AnalysisStep::kShown;
   std::string progress_text;
   switch (result.outcome) {
     case RunOutcome::kListed:
-      Publish(result.results);
+      Publish(result.record);
       app_.run_state.SettingsChanged = false;
       break;
     case RunOutcome::kNothingListed:
-      Publish(result.results);
+      Publish(result.record);
       step = AnalysisStep::kNothingListed;
       break;
     case RunOutcome::kFailed:
       // The tables completed before a failure stay listed; the run is to be
       // repeated, and the progress line says that it did not complete.
-      if (!result.results->tables.empty()) {
-        Publish(result.results);
+      if (!result.record->listed.empty()) {
+        Publish(result.record);
         progress_text =
-            "Run incomplete: " + std::to_string(result.results->tables.size()) +
+            "Run incomplete: " + std::to_string(result.record->listed.size()) +
             " tables listed before the error.";
       }
       step = AnalysisStep::kFailed;
@@ -360,9 +360,11 @@ void Wizard::OnToolbar(const std::string& key, ResultsGrid& grid) {
       if (main_window) {
         ExportResults(
             context, grid, SaveDialog::kMain,
-            std::string(TrimBlanks(app_.connection.DatabaseName)) + ".out");
+            std::string(TrimBlanks(app_.connection.DatabaseName)) + ".out",
+            DelimitedFormat(app_.settings.TabDelimited));
       } else {
-        ExportResults(context, grid, SaveDialog::kLargeResults, std::nullopt);
+        ExportResults(context, grid, SaveDialog::kLargeResults, std::nullopt,
+                      DelimitedFormat(app_.settings.TabDelimited));
       }
       break;
     case ToolbarAction::kMagnify:

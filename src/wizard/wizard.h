@@ -99,7 +99,7 @@ class Wizard {
   void ConnectStep();
   void AnalysisStepOfContinue();
   AnalysisStep RunAnalysis();
-  void Publish(std::shared_ptr<const ResultSet> results);
+  void Publish(std::shared_ptr<const RunRecord> results);
   void DisclaimerState();
   void LogPanel(std::string_view text) { app_.reporter.Log("Panel", text); }
 

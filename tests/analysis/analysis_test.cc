@@ -38,8 +38,9 @@ class RecordingProgress : public RunProgress {
 // Keeps each listed table's column count; can refuse a table.
 class RecordingSink : public TableSink {
  public:
-  Status OnTable(const TableEstimate& table,
+  Status OnTable(const RunRecord&, const TableRecord& table, bool listed,
                  std::span<const CatalogColumnRow> columns) override {
+    if (!listed) return Status();
     column_counts.push_back(static_cast<int>(columns.size()));
     if (table.table == refuse) return Status::Failure("disk full");
     return Status();
@@ -72,7 +73,7 @@ class AnalysisTest : public ::testing::Test, public AppFixture {
     Db().AddColumn(t, "c", kChar, 10);
   }
   std::vector<Row> Listed(const RunResult& result) const {
-    return Cells(*result.results);
+    return Cells(*result.record);
   }
   // Makes the catalog's column rows of table `tabid` fail when read.
   void BreakTable(int tabid) {
@@ -96,8 +97,8 @@ TEST_F(AnalysisTest, NoRowsListsNothing) {
   const RunResult result = RunEstimate();
   EXPECT_EQ(result.outcome, RunOutcome::kNothingListed);
   EXPECT_TRUE(result.status.ok());
-  EXPECT_TRUE(result.results->tables.empty());
-  EXPECT_TRUE(result.results->complete);
+  EXPECT_TRUE(ListedTables(*result.record).empty());
+  EXPECT_TRUE(result.record->complete);
 }
 
 TEST_F(AnalysisTest, OneTableOfThreeColumnsIsComputedOnceAfterItsLastRow) {
@@ -137,9 +138,9 @@ TEST_F(AnalysisTest, OwnersAndCaseSeparateTables) {
   Char10Table("a", "Same", 10, 10);
   Connect();
   const RunResult result = RunEstimate();
-  ASSERT_EQ(result.results->tables.size(), 3u);
+  ASSERT_EQ(ListedTables(*result.record).size(), 3u);
   std::vector<std::string> names;
-  for (const TableEstimate& t : result.results->tables)
+  for (const TableRecord& t : ListedTables(*result.record))
     names.push_back(t.owner + "." + t.table);
   EXPECT_EQ(names, (std::vector<std::string>{"a.Same", "a.same", "b.same"}));
 }
@@ -153,20 +154,20 @@ TEST_F(AnalysisTest, TablesWithoutAnOwnerAreListedToo) {
   Char10Table("o", "t", 10, 10);
   Connect();
   const RunResult result = RunEstimate();
-  ASSERT_EQ(result.results->tables.size(), 3u);
-  EXPECT_EQ(result.results->tables[0].owner, "");
-  EXPECT_EQ(result.results->tables[1].owner, "");
-  EXPECT_EQ(result.results->tables[2].table, "t");
+  ASSERT_EQ(ListedTables(*result.record).size(), 3u);
+  EXPECT_EQ(ListedTables(*result.record)[0].owner, "");
+  EXPECT_EQ(ListedTables(*result.record)[1].owner, "");
+  EXPECT_EQ(ListedTables(*result.record)[2].table, "t");
 }
 
 TEST_F(AnalysisTest, NamesAreKeptWhateverTheyHold) {
   Char10Table("o\twith tab", "a,b\"c\nd", 10, 10);
   Connect();
   const RunResult result = RunEstimate();
-  ASSERT_EQ(result.results->tables.size(), 1u);
-  EXPECT_EQ(result.results->tables[0].owner, "o\twith tab");
+  ASSERT_EQ(ListedTables(*result.record).size(), 1u);
+  EXPECT_EQ(ListedTables(*result.record)[0].owner, "o\twith tab");
   // The driver hands a line feed over as CR LF.
-  EXPECT_EQ(result.results->tables[0].table, "a,b\"c\r\nd");
+  EXPECT_EQ(ListedTables(*result.record)[0].table, "a,b\"c\r\nd");
 }
 
 TEST_F(AnalysisTest, TheMinimumCompressionKeepsTablesAtItAndDropsThoseBelow) {
@@ -175,12 +176,12 @@ TEST_F(AnalysisTest, TheMinimumCompressionKeepsTablesAtItAndDropsThoseBelow) {
   Connect();
   app.settings.MinCompressionPct = 29;
   RunResult result = RunEstimate();
-  ASSERT_EQ(result.results->tables.size(), 1u);
-  EXPECT_EQ(result.results->tables[0].table, "at29");
+  ASSERT_EQ(ListedTables(*result.record).size(), 1u);
+  EXPECT_EQ(ListedTables(*result.record)[0].table, "at29");
   app.settings.MinCompressionPct = 30;
   EXPECT_EQ(RunEstimate().outcome, RunOutcome::kNothingListed);
   app.settings.MinCompressionPct = 21;
-  EXPECT_EQ(RunEstimate().results->tables.size(), 1u);
+  EXPECT_EQ(RunEstimate().record->listed.size(), 1u);
 }
 
 TEST_F(AnalysisTest, SizesInPagesWithTheZeroToOneRule) {
@@ -189,7 +190,7 @@ TEST_F(AnalysisTest, SizesInPagesWithTheZeroToOneRule) {
   Char10Table("o", "empty", 0, 3);       // no pages: stays 0
   Connect();
   const RunResult result = RunEstimate();
-  EXPECT_EQ(result.results->unit, SizeUnit::kPages);
+  EXPECT_EQ(result.record->shown().unit, SizeUnit::kPages);
   EXPECT_EQ(
       Listed(result),
       (std::vector<Row>{{"o", "big", " 50000", " 1000", " 710", " 29", " 2048"},
@@ -202,7 +203,7 @@ TEST_F(AnalysisTest, SizesInKilobytesFromTheRowLengths) {
   Connect();
   app.settings.ShowPageSavings = false;
   const RunResult result = RunEstimate();
-  EXPECT_EQ(result.results->unit, SizeUnit::kKilobytes);
+  EXPECT_EQ(result.record->shown().unit, SizeUnit::kKilobytes);
   EXPECT_EQ(
       Listed(result),
       (std::vector<Row>{{"o", "t", " 10240", " 140", " 111", " 20", " 2048"}}));
@@ -241,8 +242,8 @@ TEST_F(AnalysisTest, CatalogValuesThatCannotBeRealAreMadeHarmless) {
   app.settings.DebugLog = true;
   const RunResult result = RunEstimate();
   std::map<std::string, Row> rows;
-  for (const TableEstimate& t : result.results->tables)
-    rows[t.table] = Cells(t);
+  for (const TableRecord& t : ListedTables(*result.record))
+    rows[t.table] = Cells(t, result.record->shown());
   // CHAR(10) alone at n = 2: saves what CHAR [2][10] gives.
   EXPECT_EQ(rows["lengths"][3], " 10");
   EXPECT_GE(std::stod(rows["lengths"][5]), 0);
@@ -296,13 +297,18 @@ TEST_F(AnalysisTest, RandomAbsurdCatalogsGiveSavingsBetweenNothingAndAll) {
   for (bool pages : {true, false}) {
     app.settings.ShowPageSavings = pages;
     const RunResult result = RunEstimate();
-    ASSERT_EQ(result.results->tables.size(), 150u);
-    for (const TableEstimate& table : result.results->tables) {
-      EXPECT_GE(table.pct, Fixed4()) << table.table;
-      EXPECT_LE(table.pct, Fixed4::FromInt(100)) << table.table;
-      EXPECT_GE(table.size, 0) << table.table;
-      EXPECT_GE(table.compressed, 0) << table.table;
-      EXPECT_LE(table.compressed, table.size) << table.table;
+    ASSERT_EQ(ListedTables(*result.record).size(), 150u);
+    const Shown shown = result.record->shown();
+    for (const TableRecord& table : ListedTables(*result.record)) {
+      for (Method m : kMethods) {
+        EXPECT_GE(table.pct[m], Fixed4()) << table.table;
+        EXPECT_LE(table.pct[m], Fixed4::FromInt(100)) << table.table;
+      }
+      const double size = ShownSize(table, shown.unit);
+      const double compressed = ShownCompressed(table, shown);
+      EXPECT_GE(size, 0) << table.table;
+      EXPECT_GE(compressed, 0) << table.table;
+      EXPECT_LE(compressed, size) << table.table;
     }
   }
 }
@@ -363,9 +369,9 @@ TEST_F(AnalysisTest, AFetchFailurePartWayFailsTheRun) {
   EXPECT_NE(result.status.DriverText().find("overflow"), std::string::npos);
   // The tables completed before the failure. "alsogood" is not one of them:
   // the failed row might have been another of its columns.
-  EXPECT_FALSE(result.results->complete);
-  ASSERT_EQ(result.results->tables.size(), 1u);
-  EXPECT_EQ(result.results->tables[0].table, "good");
+  EXPECT_FALSE(result.record->complete);
+  ASSERT_EQ(ListedTables(*result.record).size(), 1u);
+  EXPECT_EQ(ListedTables(*result.record)[0].table, "good");
   EXPECT_EQ(sink.column_counts.size(), 1u);
 }
 
@@ -376,7 +382,7 @@ TEST_F(AnalysisTest, AFailureOnTheFirstFetchIsAFailureNotAnEmptyList) {
   const RunResult result = RunEstimate();
   EXPECT_EQ(result.outcome, RunOutcome::kFailed);
   EXPECT_FALSE(result.status.ok());
-  EXPECT_TRUE(result.results->tables.empty());
+  EXPECT_TRUE(ListedTables(*result.record).empty());
 }
 
 TEST_F(AnalysisTest, AQueryThatCannotRunFails) {

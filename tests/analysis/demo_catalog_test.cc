@@ -35,8 +35,9 @@ class DemoCatalogTest : public ::testing::TestWithParam<Mode>,
   }
   // The grid row of owner.table.
   Row Find(const std::string& owner, const std::string& table) const {
-    for (const TableEstimate& listed : result_.results->tables) {
-      if (listed.owner == owner && listed.table == table) return Cells(listed);
+    for (const TableRecord& listed : ListedTables(*result_.record)) {
+      if (listed.owner == owner && listed.table == table)
+        return Cells(listed, result_.record->shown());
     }
     return {};
   }
@@ -53,14 +54,14 @@ class DemoCatalogTest : public ::testing::TestWithParam<Mode>,
 };
 
 TEST_P(DemoCatalogTest, ListsEveryTableInOwnerAndTableOrder) {
-  const std::vector<TableEstimate>& tables = result_.results->tables;
+  const std::vector<TableRecord>& tables = ListedTables(*result_.record);
   ASSERT_EQ(tables.size(), 64u);
   EXPECT_EQ(tables[0].owner, "Audit");
   for (size_t i = 1; i < tables.size(); ++i) {
     EXPECT_LT(std::make_pair(tables[i - 1].owner, tables[i - 1].table),
               std::make_pair(tables[i].owner, tables[i].table));
   }
-  EXPECT_TRUE(result_.results->complete);
+  EXPECT_TRUE(result_.record->complete);
 }
 
 // inventory.uom_conversion, 1 page, 7 rows, page size 2048: from_unit
@@ -133,7 +134,7 @@ TEST(DemoCatalogBasisTest, EachColumnSaysWhatItsEstimateRestsOn) {
   const RunResult result = fixture.RunEstimate();
   std::map<std::string, StatisticsBasis> basis;
   std::map<std::string, bool> has_statistics;
-  for (const TableEstimate& t : result.results->tables) {
+  for (const TableRecord& t : AppFixture::ListedTables(*result.record)) {
     basis[t.table] = t.basis;
     has_statistics[t.table] = t.HasStatistics();
   }
@@ -146,14 +147,12 @@ TEST(DemoCatalogBasisTest, EachColumnSaysWhatItsEstimateRestsOn) {
   EXPECT_EQ(basis["error_row"].full, 4);
   EXPECT_FALSE(has_statistics["quote"]);
   EXPECT_TRUE(has_statistics["currency"]);
-  // The totals are the sums of the listed tables' bytes.
-  double size = 0, compressed = 0;
-  for (const TableEstimate& t : result.results->tables) {
-    if (t.row_count <= Fixed4()) continue;
-    size += t.size * t.page_size;
-    compressed += t.compressed * t.page_size;
-  }
-  const ResultTotals totals = TotalsOf(*result.results);
+  // The totals add up the pages the rows list, times their page sizes:
+  // error_row 82664 -> 26752 pages of 2048, currency 1 -> 1 of 2048,
+  // stock_snapshot 15524 -> 8316 of 8192; quote has no statistics.
+  const double size = 82664.0 * 2048 + 1 * 2048 + 15524.0 * 8192;
+  const double compressed = 26752.0 * 2048 + 1 * 2048 + 8316.0 * 8192;
+  const ResultTotals totals = TotalsOf(*result.record);
   EXPECT_EQ(totals.tables, 4u);
   EXPECT_DOUBLE_EQ(totals.size_bytes, size);
   EXPECT_DOUBLE_EQ(totals.compressed_bytes, compressed);
@@ -168,8 +167,8 @@ TEST(DemoCatalogBytesTest, SizesInKilobytes) {
   app.settings.ShowPageSavings = false;
   app.settings.TableFilter = "stock_snapshot";
   const RunResult result = fixture.RunEstimate();
-  ASSERT_EQ(result.results->tables.size(), 1u);
-  EXPECT_EQ(AppFixture::Cells(result.results->tables[0]),
+  ASSERT_EQ(result.record->listed.size(), 1u);
+  EXPECT_EQ(AppFixture::Cells(result.record->Listed(0), result.record->shown()),
             (Row{"inventory", "stock_snapshot", " 1732032", " 94720", " 50743",
                  " 46", " 8192"}));
 }

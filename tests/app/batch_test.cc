@@ -92,11 +92,12 @@ std::string WindowsExport(const std::function<void(RunSettings&)>& settings) {
   settings(app.settings);
   const RunResult result = fixture.RunEstimate();
   EXPECT_EQ(result.outcome, RunOutcome::kListed);
-  app.models.results_grid.Show(result.results);
+  app.models.results_grid.Show(result.record);
   TempDir dir;
   fixture.desktop.QueueSaveAnswer(dir.File("export.out"));
   ExportResults(app.results_context(), app.models.results_grid,
-                SaveDialog::kMain, "demo.out");
+                SaveDialog::kMain, "demo.out",
+                DelimitedFormat(app.settings.TabDelimited));
   return ReadFileBytes(dir.File("export.out"));
 }
 

@@ -279,16 +279,16 @@ TEST_F(TypeStatisticsTest, Int8EqualsBigintAndDecimalAtOneColumnIgnoresK) {
   ExpectEntry(2, 1, 1, 1, {6, 19});
 }
 
-TEST(StoreTypeStatisticTest, AddressesByTypeNameAndIgnoresOutOfRange) {
+TEST(StoreTypeStatisticTest, AddressesByTypeAndIgnoresOutOfRange) {
   TypeStatisticsTable table;
-  StoreTypeStatistic(table, "SERIAL", 3, 4, 2, Fixed4::FromInt(5),
+  StoreTypeStatistic(table, ColumnType::kSerial, 3, 4, 2, Fixed4::FromInt(5),
                      Fixed4::FromInt(6));
   EXPECT_EQ(table.at(7, 3, 4, 2).RowPct, Fixed4::FromInt(6));
-  StoreTypeStatistic(table, "CHAR", 17, 4, 2, Fixed4::FromInt(1),
+  StoreTypeStatistic(table, ColumnType::kChar, 17, 4, 2, Fixed4::FromInt(1),
                      Fixed4::FromInt(1));
-  StoreTypeStatistic(table, "CHAR", 1, -1, 2, Fixed4::FromInt(1),
+  StoreTypeStatistic(table, ColumnType::kChar, 1, -1, 2, Fixed4::FromInt(1),
                      Fixed4::FromInt(1));
-  StoreTypeStatistic(table, "CHAR", 1, 1, 5, Fixed4::FromInt(1),
+  StoreTypeStatistic(table, ColumnType::kChar, 1, 1, 5, Fixed4::FromInt(1),
                      Fixed4::FromInt(1));
 }
 

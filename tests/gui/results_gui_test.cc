@@ -79,7 +79,8 @@ TEST_F(ResultsGuiTest, HeaderClicksSortAndMarkAll) {
   const ResultsGrid& grid = app_->models.results_grid;
   ClickHeader(MainGrid(), 6);
   for (int row = 2; row <= grid.RowCount(); ++row) {
-    EXPECT_GE(grid.Row(row - 1).SavedPct(), grid.Row(row).SavedPct());
+    EXPECT_GE(grid.Row(row - 1).SavedPct(Method::kPage),
+              grid.Row(row).SavedPct(Method::kPage));
   }
   auto* header = MainGrid()->horizontalHeader();
   EXPECT_TRUE(header->isSortIndicatorShown());
@@ -88,7 +89,8 @@ TEST_F(ResultsGuiTest, HeaderClicksSortAndMarkAll) {
   // A second click reverses the order.
   ClickHeader(MainGrid(), 6);
   for (int row = 2; row <= grid.RowCount(); ++row) {
-    EXPECT_LE(grid.Row(row - 1).SavedPct(), grid.Row(row).SavedPct());
+    EXPECT_LE(grid.Row(row - 1).SavedPct(Method::kPage),
+              grid.Row(row).SavedPct(Method::kPage));
   }
   EXPECT_EQ(header->sortIndicatorOrder(), Qt::AscendingOrder);
   ClickHeader(MainGrid(), 0);
@@ -194,7 +196,7 @@ TEST_F(ResultsGuiTest, TheLargeWindowCannotTouchARunInProgress) {
   Press(window_.get(), "magnify");
   ui::SchemaListWindow& large = window_->schema_list();
   ClickCell(LargeGrid(), 0, 2);
-  const auto before = app_->models.large_grid.shared_results();
+  const auto before = app_->models.large_grid.shared_record();
   auto repaint = app_->models.progress.on_change;
   int acted = 0;
   bool grid_hidden = true;
@@ -219,9 +221,9 @@ TEST_F(ResultsGuiTest, TheLargeWindowCannotTouchARunInProgress) {
   EXPECT_TRUE(save_presets_.empty());
   EXPECT_FALSE(std::filesystem::exists(dir_.File("during.out")));
   // The run completed whole, and the details of the old run are gone.
-  EXPECT_NE(app_->models.large_grid.shared_results(), before);
+  EXPECT_NE(app_->models.large_grid.shared_record(), before);
   EXPECT_EQ(app_->models.large_grid.RowCount(), 64);
-  EXPECT_TRUE(app_->models.large_grid.results().complete);
+  EXPECT_TRUE(app_->models.large_grid.record().complete);
   EXPECT_EQ(app_->models.large_grid.sort_column(), 0);
   EXPECT_TRUE(app_->models.details.lines().empty());
   EXPECT_EQ(Get<QLabel>("TableNameGraph")->text(), "");
@@ -277,7 +279,7 @@ TEST_F(ResultsGuiTest, TheExportDialogStartsWhereTheLastExportWent) {
   Press(window_.get(), "output");
   EXPECT_EQ(dialog->selectedNameFilter(),
             "Tab-delimited files (*.out *.tsv *.txt)");
-  EXPECT_EQ(dialog->nameFilters().size(), 3);
+  EXPECT_EQ(dialog->nameFilters().size(), 4);
   // The next export starts in that folder; the comma's filter is chosen.
   Tabs()->setCurrentIndex(kOptionsTab);
   Click("DelimComma");
@@ -286,7 +288,8 @@ TEST_F(ResultsGuiTest, TheExportDialogStartsWhereTheLastExportWent) {
   ASSERT_EQ(TabStates(), "--EE 3");
   Press(window_.get(), "output");
   EXPECT_EQ(dialog->directory().absolutePath().toStdString(), folder);
-  EXPECT_EQ(dialog->selectedNameFilter(), "Comma-delimited files (*.csv)");
+  // Both delimited filters show the ".out" name the program proposes.
+  EXPECT_EQ(dialog->selectedNameFilter(), "Comma-delimited files (*.out *.csv)");
   EXPECT_EQ(save_presets_.back().second, "demo.out");
 }
 

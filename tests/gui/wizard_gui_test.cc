@@ -59,16 +59,16 @@ TEST_F(GuiTest, BackToOptionsAndContinueWithoutChangesQueriesOnce) {
   Click("DoContinue_2");
   Tabs()->setCurrentIndex(kOptionsTab);
   EXPECT_EQ(TabStates(), "--E- 2");
-  const auto shown = app_->models.results_grid.shared_results();
+  const auto shown = app_->models.results_grid.shared_record();
   Click("DoContinue_2");
   EXPECT_EQ(TabStates(), "--EE 3");
-  EXPECT_EQ(app_->models.results_grid.shared_results(), shown);
+  EXPECT_EQ(app_->models.results_grid.shared_record(), shown);
   // A changed option runs again.
   Tabs()->setCurrentIndex(kOptionsTab);
   Click("PCTRow");
   EXPECT_TRUE(app_->run_state.SettingsChanged);
   Click("DoContinue_2");
-  EXPECT_NE(app_->models.results_grid.shared_results(), shown);
+  EXPECT_NE(app_->models.results_grid.shared_record(), shown);
   EXPECT_EQ(app_->models.results_grid.Row(1).table, "Config_History");
   size_t queries = 0;
   const std::string log = LogText();

@@ -1,5 +1,5 @@
-// The results as values and the grids as views of them.
-#include "model/results.h"
+// The run's record, the figures shown from it, and the grids as views of it.
+#include "model/results_grid.h"
 
 #include <gtest/gtest.h>
 
@@ -11,24 +11,30 @@
 namespace tce {
 namespace {
 
-TableEstimate Table(std::string owner, std::string table, double rows,
-                    double size, double compressed, double pct,
-                    int page_size = 2048) {
-  TableEstimate t;
+constexpr Shown kPages{Method::kPage, SizeUnit::kPages};
+
+// A table of `pages` pages that saves `pct` by page compression and 10
+// points more by row compression.
+TableRecord Table(std::string owner, std::string table, double rows,
+                  double pages, double pct, int page_size = 2048) {
+  TableRecord t;
   t.owner = std::move(owner);
   t.table = std::move(table);
   t.row_count = Fixed4::FromDouble(rows);
-  t.size = size;
-  t.compressed = compressed;
-  t.pct = Fixed4::FromDouble(pct);
+  t.pages_used = Fixed4::FromDouble(pages);
+  t.pct.page = Fixed4::FromDouble(pct);
+  t.pct.row = Fixed4::FromDouble(pct + 10);
   t.page_size = page_size;
   return t;
 }
 
-std::shared_ptr<ResultSet> Results(std::vector<TableEstimate> tables) {
-  auto results = std::make_shared<ResultSet>();
-  results->tables = std::move(tables);
-  return results;
+// A run that listed every table.
+std::shared_ptr<RunRecord> Results(std::vector<TableRecord> tables) {
+  auto record = std::make_shared<RunRecord>();
+  record->tables = std::move(tables);
+  for (size_t i = 0; i < record->tables.size(); ++i)
+    record->listed.push_back(static_cast<int32_t>(i));
+  return record;
 }
 
 // The tables of a grid as "owner.table", in view order.
@@ -51,17 +57,40 @@ struct Recorder : ResultsGridObserver {
 };
 
 TEST(ResultsTest, CellTextsAsTheGridShowsThem) {
-  const TableEstimate t = Table("o", "t", 1320, 448, 120, 73.25);
-  EXPECT_EQ(GridCellText(t, 1), "o");
-  EXPECT_EQ(GridCellText(t, 2), "t");
-  EXPECT_EQ(GridCellText(t, 3), " 1320");
-  EXPECT_EQ(GridCellText(t, 4), " 448");
-  EXPECT_EQ(GridCellText(t, 5), " 120");
-  EXPECT_EQ(GridCellText(t, 6), " 73");
-  EXPECT_EQ(GridCellText(t, 7), " 2048");
-  EXPECT_EQ(GridCellText(Table("o", "t", -1, 0, 0, -0.5), 3), "-1");
-  EXPECT_EQ(GridCellText(Table("o", "t", 0.5, 0, 0, -0.5), 6), "-1");
-  EXPECT_EQ(GridCellText(Table("o", "t", 2.25, 0, 0, 0), 3), " 2.25");
+  const TableRecord t = Table("o", "t", 1320, 448, 73.2);
+  EXPECT_EQ(GridCellText(t, kPages, 1), "o");
+  EXPECT_EQ(GridCellText(t, kPages, 2), "t");
+  EXPECT_EQ(GridCellText(t, kPages, 3), " 1320");
+  EXPECT_EQ(GridCellText(t, kPages, 4), " 448");
+  EXPECT_EQ(GridCellText(t, kPages, 5), " 120");
+  EXPECT_EQ(GridCellText(t, kPages, 6), " 73");
+  EXPECT_EQ(GridCellText(t, {Method::kRow, SizeUnit::kPages}, 6), " 83");
+  EXPECT_EQ(GridCellText(t, kPages, 7), " 2048");
+  EXPECT_EQ(GridCellText(Table("o", "t", -1, 0, 0), kPages, 3), "-1");
+  EXPECT_EQ(GridCellText(Table("o", "t", 2.25, 0, 0), kPages, 3), " 2.25");
+}
+
+TEST(ResultsTest, SizesAreFlooredOnlyWhereTheyAreShown) {
+  // Pages: the compressed share floored; a share that floors to nothing
+  // shows as one page.
+  EXPECT_EQ(ShownCompressed(Table("o", "t", 10, 1000, 37.5), kPages), 625);
+  EXPECT_EQ(ShownCompressed(Table("o", "t", 10, 5, 99.99), kPages), 1);
+  // Kilobytes: the row lengths times the rows.
+  TableRecord t = Table("o", "t", 10240, 40, 50, 8192);
+  t.row_length = Fixed4::FromInt(100);
+  t.compressed_length.page = Fixed4::FromDouble(49.95);
+  const Shown kilobytes{Method::kPage, SizeUnit::kKilobytes};
+  EXPECT_EQ(ShownSize(t, SizeUnit::kKilobytes), 1000);
+  EXPECT_EQ(ShownCompressed(t, kilobytes), 499);
+  // The record keeps bytes unfloored.
+  EXPECT_EQ(t.SizeBytes(), 40 * 8192);
+  EXPECT_EQ(t.CompressedBytes(Method::kPage), 20 * 8192);
+  EXPECT_EQ(t.CompressedBytes(Method::kRow), 16 * 8192);
+  // Without statistics nothing is shown in either unit.
+  const TableRecord none = Table("o", "t", 0, 40, 50);
+  EXPECT_EQ(ShownSize(none, SizeUnit::kPages), 0);
+  EXPECT_EQ(ShownCompressed(none, kilobytes), 0);
+  EXPECT_EQ(none.SizeBytes(), 0);
 }
 
 TEST(ResultsTest, HeadersFollowTheResultsUnit) {
@@ -76,8 +105,8 @@ TEST(ResultsTest, HeadersFollowTheResultsUnit) {
 TEST(ResultsGridTest, SortsNamesUpByBytesAndNumbersDownStably) {
   ResultsGrid grid;
   grid.Show(
-      Results({Table("b", "x", 10, 5, 1, 40), Table("a", "y", -1, 0, 0, 40),
-               Table("B", "z", 10, 7, 1, 10), Table("a", "w", 3, 5, 1, 90)}));
+      Results({Table("b", "x", 10, 5, 40), Table("a", "y", -1, 0, 40),
+               Table("B", "z", 10, 7, 10), Table("a", "w", 3, 5, 90)}));
   EXPECT_EQ(Order(grid), "b.x a.y B.z a.w");
   grid.SortBy(1);  // case counts: "B" before "a"
   EXPECT_EQ(Order(grid), "B.z a.y a.w b.x");
@@ -91,8 +120,8 @@ TEST(ResultsGridTest, SortsNamesUpByBytesAndNumbersDownStably) {
 
 TEST(ResultsGridTest, ASecondSortByTheSameColumnReversesIt) {
   ResultsGrid grid;
-  grid.Show(Results({Table("a", "1", 1, 5, 1, 40), Table("a", "2", 1, 9, 1, 40),
-                     Table("a", "3", 1, 5, 1, 40)}));
+  grid.Show(Results({Table("a", "1", 1, 5, 40), Table("a", "2", 1, 9, 40),
+                     Table("a", "3", 1, 5, 40)}));
   grid.SortBy(4);
   EXPECT_EQ(Order(grid), "a.2 a.1 a.3");
   grid.SortBy(4);
@@ -109,7 +138,7 @@ TEST(ResultsGridTest, MarksTravelWithTheirRows) {
   Recorder recorder;
   grid.AddObserver(&recorder);
   grid.Show(Results(
-      {Table("a", "small", 1, 1, 1, 10), Table("b", "large", 1, 9, 1, 10)}));
+      {Table("a", "small", 1, 1, 10), Table("b", "large", 1, 9, 10)}));
   grid.ToggleMark(1);
   EXPECT_TRUE(grid.Marked(1));
   grid.SortBy(4);
@@ -127,7 +156,7 @@ TEST(ResultsGridTest, MarksTravelWithTheirRows) {
             (std::vector<std::string>{"reset", "marks 1-1", "reset",
                                       "marks 1-2", "marks 1-2", "marks 1-2"}));
   // A new result starts unmarked, in the run's order.
-  grid.Show(Results({Table("c", "new", 1, 1, 1, 10)}));
+  grid.Show(Results({Table("c", "new", 1, 1, 10)}));
   EXPECT_EQ(grid.RowCount(), 1);
   EXPECT_FALSE(grid.Marked(1));
   EXPECT_EQ(grid.sort_column(), 0);
@@ -147,11 +176,14 @@ TEST(ResultsGridTest, AnEmptyGridTakesEveryActionQuietly) {
   EXPECT_EQ(grid.RowCount(), 0);
 }
 
-TEST(ResultsTest, SizesInBytesFromTheUnit) {
-  const TableEstimate t = Table("o", "t", 1, 10, 4, 60, 8192);
-  EXPECT_EQ(SizeInBytes(t, SizeUnit::kPages), 81920);
-  EXPECT_EQ(CompressedInBytes(t, SizeUnit::kPages), 32768);
-  EXPECT_EQ(SizeInBytes(t, SizeUnit::kKilobytes), 10240);
+TEST(ResultsGridTest, ShowsOnlyTheListedTables) {
+  auto record = Results({Table("a", "1", 1, 5, 40), Table("a", "2", 1, 9, 10),
+                         Table("a", "3", 1, 5, 40)});
+  record->listed = {0, 2};
+  ResultsGrid grid;
+  grid.Show(record);
+  EXPECT_EQ(Order(grid), "a.1 a.3");
+  EXPECT_EQ(TotalsOf(*record).tables, 2u);
 }
 
 TEST(ResultsTest, TotalsAndBasesReadAsPeopleRead) {
@@ -159,8 +191,8 @@ TEST(ResultsTest, TotalsAndBasesReadAsPeopleRead) {
   EXPECT_EQ(HumanBytes(1536), "1.5 kB");
   EXPECT_EQ(HumanBytes(27.0 * 1024 * 1024 * 1024), "27.0 GB");
   EXPECT_EQ(HumanBytes(3.0 * 1024 * 1024 * 1024 * 1024 * 1024), "3072 TB");
-  auto results = Results({Table("o", "a", 10, 100, 25, 75, 8192),
-                          Table("o", "b", -1, 0, 0, 30, 8192)});
+  auto results = Results({Table("o", "a", 10, 100, 75, 8192),
+                          Table("o", "b", -1, 0, 30, 8192)});
   const ResultTotals totals = TotalsOf(*results);
   EXPECT_EQ(totals.tables, 2u);
   EXPECT_EQ(totals.size_bytes, 819200);
@@ -171,11 +203,11 @@ TEST(ResultsTest, TotalsAndBasesReadAsPeopleRead) {
   EXPECT_EQ(BasisText(ColumnBasis::kFull, 0, Fixed4::FromInt(9)), "full");
   EXPECT_EQ(HumanCount(9500), "9,500");
   EXPECT_EQ(HumanCount(340000), "340 k");
-  TableEstimate table = Table("o", "t", 10, 1, 1, 1);
+  TableRecord table = Table("o", "t", 10, 1, 1);
   table.basis = {14, 9, 3, 2};
   EXPECT_EQ(BasisSummary(table).substr(0, 51),
             "14 columns: 9 full, 3 sampled, 2 without a distribu");
-  EXPECT_EQ(BasisSummary(Table("o", "t", 0, 0, 0, 1)).rfind("No statistics", 0),
+  EXPECT_EQ(BasisSummary(Table("o", "t", 0, 0, 1)).rfind("No statistics", 0),
             0u);
 }
 

@@ -159,14 +159,17 @@ std::vector<std::string> WindowsView(bool through_manager) {
   std::vector<std::string> lines;
   const RunResult run = fixture.RunEstimate();
   EXPECT_EQ(run.outcome, RunOutcome::kListed) << run.status.ToString();
-  for (const TableEstimate& table : run.results->tables) {
+  for (const TableRecord& table :
+       testing::AppFixture::ListedTables(*run.record)) {
     std::string cells;
-    for (const std::string& cell : testing::AppFixture::Cells(table))
+    for (const std::string& cell :
+         testing::AppFixture::Cells(table, run.record->shown()))
       cells += cell + "|";
     lines.push_back(cells);
     EstimateContext estimate;
-    const Status read = ReadTableColumns(fixture.app.results_context(),
-                                         table.owner, table.table, estimate);
+    const Status read =
+        ReadTableColumns(fixture.app.results_context(), run.record->settings,
+                         table.owner, table.table, estimate);
     EXPECT_TRUE(read.ok()) << read.ToString();
     for (const ColumnDetail& column : ColumnDetails(estimate)) {
       lines.push_back("  " + column.name + "|" + column.type + "|" +

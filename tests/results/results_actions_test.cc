@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -19,25 +20,48 @@ using ::tce::testing::TempDir;
 using ::tce::testing::TestServer;
 
 // A results grid showing these tables (owner, table, count, size,
-// compressed, saving, page size).
+// compressed, saving, page size): each is recorded with the figures that
+// give these cells.
 class ResultsTest : public ::testing::Test, public AppFixture {
  protected:
   void Rows(const std::vector<std::vector<std::string>>& rows,
             SizeUnit unit = SizeUnit::kPages) {
-    auto results = std::make_shared<ResultSet>();
-    results->unit = unit;
+    auto record = std::make_shared<RunRecord>();
+    record->settings.ShowPageSavings = unit == SizeUnit::kPages;
     for (const auto& row : rows) {
-      TableEstimate t;
+      const double count = LeadingNumber(row[2]);
+      const double size = LeadingNumber(row[3]);
+      const double compressed = LeadingNumber(row[4]);
+      const double saved = LeadingNumber(row[5]);
+      TableRecord t;
       t.owner = row[0];
       t.table = row[1];
-      t.row_count = Fixed4::FromDouble(LeadingNumber(row[2]));
-      t.size = LeadingNumber(row[3]);
-      t.compressed = LeadingNumber(row[4]);
-      t.pct = Fixed4::FromDouble(LeadingNumber(row[5]));
+      t.row_count = Fixed4::FromDouble(count);
       t.page_size = static_cast<int32_t>(LeadingNumber(row[6]));
-      results->tables.push_back(t);
+      double pct = saved;
+      if (unit == SizeUnit::kPages) {
+        t.pages_used = Fixed4::FromDouble(size);
+        // The saving within [saved, saved + 1) whose share of the pages
+        // floors to `compressed` (or to 0, shown as 1).
+        if (size > 0) {
+          const double above = 100 - (compressed + 1) * 100 / size;
+          const double upto =
+              compressed == 1 ? 100 : 100 - compressed * 100 / size;
+          const double low = std::max(saved, above + 1e-3);
+          const double high = std::min(saved + 1 - 1e-3, upto);
+          EXPECT_LE(low, high) << "no saving gives these cells";
+          pct = (low + high) / 2;
+        }
+      } else if (count > 0) {
+        t.row_length = Fixed4::FromDouble(size * 1024 / count + 1e-4);
+        t.compressed_length.page =
+            Fixed4::FromDouble(compressed * 1024 / count + 1e-4);
+      }
+      t.pct.page = Fixed4::FromDouble(pct);
+      record->listed.push_back(static_cast<int32_t>(record->tables.size()));
+      record->tables.push_back(t);
     }
-    app.models.results_grid.Show(std::move(results));
+    app.models.results_grid.Show(std::move(record));
   }
   // The texts of one column of the grid, in view order ("o" or "x" for
   // the marks).
@@ -46,14 +70,15 @@ class ResultsTest : public ::testing::Test, public AppFixture {
     const ResultsGrid& grid = app.models.results_grid;
     for (int row = 1; row <= grid.RowCount(); ++row) {
       cells.push_back(col == 0 ? (grid.Marked(row) ? "x" : "o")
-                               : GridCellText(grid.Row(row), col));
+                               : GridCellText(grid.Row(row), grid.shown(), col));
     }
     return cells;
   }
   void Export(const std::string& path) {
     desktop.QueueSaveAnswer(path);
     ExportResults(app.results_context(), app.models.results_grid,
-                  SaveDialog::kMain, "demo.out");
+                  SaveDialog::kMain, "demo.out",
+                  DelimitedFormat(app.settings.TabDelimited));
   }
 
   TempDir files_;
@@ -168,17 +193,18 @@ TEST_F(ResultsTest, SummaryOfDifferentPageSizesSumsBytes) {
 }
 
 TEST_F(ResultsTest, SummaryTotalsSaturate) {
-  Rows({{"a", "t1", " 10", " 9e18", " 1e18", " 88", " 2048"},
-        {"a", "t2", " 10", " 9e18", " 1e18", " 88", " 2048"}});
+  Rows({{"a", "t1", " 900000000000000", " 9e18", " 1e18", " 88", " 2048"},
+        {"a", "t2", " 900000000000000", " 9e18", " 1e18", " 88", " 2048"}},
+       SizeUnit::kKilobytes);
   OnGridMouseUp(app.models.results_grid, 1, 0, 0);
   ShowSummaryChart(app.results_context(), app.models.results_grid);
   EXPECT_EQ(app.models.chart.size_label,
-            "Size: " + std::to_string(INT64_MAX) + " Pages");
+            "Size: " + std::to_string(INT64_MAX) + " K");
   EXPECT_EQ(app.models.chart.caption, "Tables: 2     Compression: 89%");
 }
 
 TEST_F(ResultsTest, SummaryEdgeCases) {
-  Rows({{"a", "t1", " 10", " 100", " 130", " -30", " 2048"},
+  Rows({{"a", "t1", " 10", " 100", " 70", " 30", " 2048"},
         {"a", "t2", "-1", " 0", " 0", " 20", " 2048"}},
        SizeUnit::kKilobytes);
   ShowSummaryChart(app.results_context(), app.models.results_grid);
@@ -186,14 +212,14 @@ TEST_F(ResultsTest, SummaryEdgeCases) {
   EXPECT_FALSE(app.models.chart.visible);
   OnGridMouseUp(app.models.results_grid, 1, 0, 1);
   ShowSummaryChart(app.results_context(), app.models.results_grid);
-  EXPECT_EQ(app.models.chart.caption, "Tables: 1     Compression: -30%");
+  EXPECT_EQ(app.models.chart.caption, "Tables: 1     Compression: 30%");
   EXPECT_EQ(app.models.chart.size_label, "Size: 100 K");
   // Only a table without statistics marked: nothing to divide by, the
   // caption stays, the chart shows the zero totals.
   app.models.results_grid.ClearMarks();
   OnGridMouseUp(app.models.results_grid, 2, 0, 2);
   ShowSummaryChart(app.results_context(), app.models.results_grid);
-  EXPECT_EQ(app.models.chart.caption, "Tables: 1     Compression: -30%");
+  EXPECT_EQ(app.models.chart.caption, "Tables: 1     Compression: 30%");
   EXPECT_EQ(app.models.chart.size_label, "Size: 0 K");
   EXPECT_TRUE(app.models.chart.visible);
 }
@@ -248,8 +274,8 @@ TEST_F(ResultsTest, NamesHoldingTheDelimiterQuotesOrLineEndsAreQuoted) {
             "o,1\t\"say \"\"hi\"\"\"\t1\t1\t1\t1\t2048\r\n"
             "\"o\t2\"\t\"line\r\nend\"\t1\t1\t1\t1\t2048\r\n"
             "plain\tname\t1\t1\t1\t1\t2048\r\n");
-  EXPECT_EQ(ExportField("", ','), "");
-  EXPECT_EQ(ExportField("\"", ','), "\"\"\"\"");
+  EXPECT_EQ(DelimitedField("", ','), "");
+  EXPECT_EQ(DelimitedField("\"", ','), "\"\"\"\"");
 }
 
 TEST_F(ResultsTest, ExportOfAnEmptyGridAndCancel) {
@@ -263,12 +289,12 @@ TEST_F(ResultsTest, ExportOfAnEmptyGridAndCancel) {
             "\r\nRecords exported=0");
   desktop.ClearBoxes();
   ExportResults(app.results_context(), app.models.results_grid,
-                SaveDialog::kLargeResults,
-                std::nullopt);  // cancelled
+                SaveDialog::kLargeResults, std::nullopt,
+                ExportFormat::kTab);  // cancelled
   desktop.QueueSaveAnswer("");
   ExportResults(app.results_context(), app.models.results_grid,
-                SaveDialog::kLargeResults,
-                std::nullopt);  // empty name
+                SaveDialog::kLargeResults, std::nullopt,
+                ExportFormat::kTab);  // empty name
   EXPECT_TRUE(desktop.boxes().empty());
   EXPECT_EQ(desktop.save_requests().back().preset, std::nullopt);
 }
@@ -276,12 +302,14 @@ TEST_F(ResultsTest, ExportOfAnEmptyGridAndCancel) {
 TEST_F(ResultsTest, ExportFailuresAreReported) {
   Rows({{"a", "t", " 1", " 1", " 1", " 1", " 2048"}});
   Export(files_.File("no/such/folder/out.txt"));
-  EXPECT_EQ(desktop.box_texts().back(), "No such file or directory");
+  EXPECT_EQ(desktop.box_texts().back(),
+            "File not written: " + files_.File("no/such/folder/out.txt") +
+                ": No such file or directory");
   // A disk that fills up: the message says so instead of "File exported".
   Export("/dev/full");
-  EXPECT_EQ(desktop.box_texts().back().rfind(
-                "File not written completely (/dev/full)", 0),
-            0u);
+  EXPECT_EQ(desktop.box_texts().back(),
+            "File not written: /dev/full: No space left on device; the output "
+            "may be incomplete");
   EXPECT_FALSE(desktop.waiting());
 }
 
@@ -313,7 +341,7 @@ class DetailsTest : public ResultsTest {
   void Publish() {
     const RunResult result = RunEstimate();
     ASSERT_EQ(result.outcome, RunOutcome::kListed);
-    app.models.results_grid.Show(result.results);
+    app.models.results_grid.Show(result.record);
   }
   std::vector<std::string> InfoRow(int row) const {
     const ColumnDetail& line =

@@ -31,22 +31,29 @@ struct AppFixture {
   RunResult RunEstimate(RunProgress* progress = nullptr,
                         TableSink* sink = nullptr) {
     return RunAnalysis(
-        {app.connection, app.settings, app.estimator, app.reporter}, progress,
+        {app.connection, app.settings, app.statistics, app.reporter}, progress,
         sink);
   }
 
   // The seven cell texts of a listed table, as the grid shows them.
-  static Row Cells(const TableEstimate& table) {
+  static Row Cells(const TableRecord& table, Shown shown) {
     Row cells;
     for (int col = 1; col < kResultColumns; ++col)
-      cells.push_back(GridCellText(table, col));
+      cells.push_back(GridCellText(table, shown, col));
     return cells;
   }
-  static std::vector<Row> Cells(const ResultSet& results) {
+  static std::vector<Row> Cells(const RunRecord& record) {
     std::vector<Row> rows;
-    for (const TableEstimate& table : results.tables)
-      rows.push_back(Cells(table));
+    for (size_t i = 0; i < record.listed.size(); ++i)
+      rows.push_back(Cells(record.Listed(i), record.shown()));
     return rows;
+  }
+  // The listed tables of a run, in its order.
+  static std::vector<TableRecord> ListedTables(const RunRecord& record) {
+    std::vector<TableRecord> tables;
+    for (size_t i = 0; i < record.listed.size(); ++i)
+      tables.push_back(record.Listed(i));
+    return tables;
   }
 
   TempDir log_dir;

@@ -39,6 +39,7 @@ struct State {
   long calls = 0;
   bool injected_diagnostic = false;
   std::string diagnostic;
+  std::string failed;  // the function whose call was failed last
   // Live handles and, for statements, their connection.
   std::map<SQLHANDLE, SQLHANDLE> statements;
   std::map<SQLHANDLE, SQLSMALLINT> others;
@@ -89,6 +90,7 @@ bool Inject(const char* name, int& result) {
   if (s.nth <= 0 || (s.function != "*" && s.function != name)) return false;
   if (++s.matched != s.nth) return false;
   result = s.result;
+  s.failed = name;
   if (result == SQL_ERROR) {
     s.injected_diagnostic = true;
     s.diagnostic = "[Tarvex][CLI Driver][Fault] Injected failure of " +
@@ -154,6 +156,14 @@ TVFAULT_EXPORT void tvfault_set(const char* function, long nth, int result) {
   s.matched = 0;
   s.calls = 0;
   s.injected_diagnostic = false;
+  s.failed.clear();
+}
+
+// The function whose call was failed since the last tvfault_set, or "".
+TVFAULT_EXPORT const char* tvfault_failed_function() {
+  State& s = TheState();
+  std::lock_guard<std::mutex> lock(s.mutex);
+  return s.failed.c_str();
 }
 
 TVFAULT_EXPORT long tvfault_calls() {

@@ -8,8 +8,9 @@ void MemoryDesktopPort::ShowMessageBox(const std::string& title,
 }
 
 std::optional<std::string> MemoryDesktopPort::AskSaveFileName(
-    SaveDialog which, const std::optional<std::string>& preset, bool) {
-  save_requests_.push_back({which, preset});
+    SaveDialog which, const std::optional<std::string>& preset,
+    ExportFormat format) {
+  save_requests_.push_back({which, preset, format});
   if (save_answers_.empty()) return std::nullopt;
   std::optional<std::string> answer = std::move(save_answers_.front());
   save_answers_.pop_front();

@@ -22,13 +22,14 @@ class MemoryDesktopPort : public DesktopPort {
   struct SaveRequest {
     SaveDialog which;
     std::optional<std::string> preset;
+    ExportFormat format;
   };
 
   void ShowMessageBox(const std::string& title,
                       const std::string& text) override;
   std::optional<std::string> AskSaveFileName(
       SaveDialog which, const std::optional<std::string>& preset,
-      bool tab_delimited) override;
+      ExportFormat format) override;
   void SetWaitCursor(bool waiting) override;
   void ProcessPendingEvents() override;
   void* DialogOwnerWindow() override { return nullptr; }

@@ -129,9 +129,9 @@ TEST_F(WizardTest, ContinueWalksThroughThePanels) {
   // Back to the options and on again without a change: the same results.
   view_.SelectTab(kOptionsTab);
   EXPECT_EQ(view_.TabStates(), "--E- 2");
-  const auto shown = app.models.results_grid.shared_results();
+  const auto shown = app.models.results_grid.shared_record();
   wizard_.DoContinue(kOptionsTab);
-  EXPECT_EQ(app.models.results_grid.shared_results(), shown);
+  EXPECT_EQ(app.models.results_grid.shared_record(), shown);
   EXPECT_EQ(view_.TabStates(), "--EE 3");
 }
 
@@ -177,7 +177,7 @@ TEST_F(WizardTest, AFailureWhileReadingIsShownAndNotCalledAnEmptyResult) {
   // The tables completed before it stay listed, marked incomplete; the
   // table being read is not among them.
   EXPECT_EQ(app.models.results_grid.RowCount(), 19);
-  EXPECT_FALSE(app.models.results_grid.results().complete);
+  EXPECT_FALSE(app.models.results_grid.record().complete);
   EXPECT_EQ(app.models.progress.text,
             "Run incomplete: 19 tables listed before the error.");
   EXPECT_TRUE(app.run_state.SettingsChanged);
@@ -205,7 +205,7 @@ TEST_F(WizardTest, NothingTouchesTheResultsWhileARunWorks) {
   wizard_.OnToolbar("magnify", app.models.results_grid);
   EXPECT_EQ(view_.large_results_shown, 1);
   EXPECT_TRUE(app.window_state.LargeResultsShown);
-  const auto before = app.models.large_grid.shared_results();
+  const auto before = app.models.large_grid.shared_record();
   int events = 0;
   bool hidden_during_run = true;
   desktop.OnPendingEvents([&] {
@@ -230,9 +230,9 @@ TEST_F(WizardTest, NothingTouchesTheResultsWhileARunWorks) {
   EXPECT_TRUE(app.models.details.lines().empty());
   EXPECT_EQ(app.models.chart.caption, "");
   // The run finished whole and its result is the one shown.
-  EXPECT_NE(app.models.large_grid.shared_results(), before);
+  EXPECT_NE(app.models.large_grid.shared_record(), before);
   EXPECT_EQ(app.models.large_grid.RowCount(), 25);
-  EXPECT_TRUE(app.models.large_grid.results().complete);
+  EXPECT_TRUE(app.models.large_grid.record().complete);
   EXPECT_EQ(app.models.large_grid.sort_column(), 0);
   EXPECT_FALSE(app.models.large_grid.Marked(2));
   EXPECT_TRUE(app.models.large_grid.visible());

@@ -1,0 +1,150 @@
+// The record of one analysis run: what produced it (database, server
+// version, a copy of the settings taken when it started, when it started and
+// ended) and one entry per table it read, with unit-free figures for both
+// compression methods. Everything the windows, the files and the command-line
+// tool show is derived from it; figures are floored into pages or kilobytes
+// only where they are shown or written.
+#ifndef TCE_MODEL_RUN_RECORD_H_
+#define TCE_MODEL_RUN_RECORD_H_
+
+#include <array>
+#include <chrono>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "base/message_table.h"
+#include "base/run_settings.h"
+#include "engine/compute.h"
+#include "engine/fixed4.h"
+
+namespace tce {
+
+// The unit of shown sizes: pages of the table's page size, or kilobytes
+// (1024 bytes).
+enum class SizeUnit : uint8_t { kPages, kKilobytes };
+
+// The colour of the "%Saved" cell: below 20 % red, below 50 % yellow,
+// otherwise green, judged on the unrounded saving.
+enum class SavingClass : uint8_t { kLow, kMedium, kHigh };
+SavingClass SavingClassOf(Fixed4 pct);
+
+// How much of a table's estimate rests on real statistics.
+struct StatisticsBasis {
+  int32_t columns = 0;
+  int32_t full = 0;     // distribution built from all rows
+  int32_t sampled = 0;  // built from a sample
+  int32_t none = 0;     // no distribution, or an unreadable one
+};
+
+// One table the run read.
+struct TableRecord {
+  std::string owner;
+  std::string table;
+  Fixed4 row_count;  // the catalog's; 0 or less: no statistics
+  Fixed4 pages_used;
+  int32_t page_size = 0;  // bytes
+  Fixed4 row_length;      // bytes per uncompressed row
+  ByMethod<Fixed4> compressed_length;  // bytes per compressed row
+  ByMethod<Fixed4> pct;  // the saving in percent, 0 to 100, before rounding
+  StatisticsBasis basis;
+
+  bool HasStatistics() const { return row_count > Fixed4(); }
+  // The space the table takes: its pages times the page size; 0 without
+  // statistics.
+  double SizeBytes() const;
+  // What it would take compressed by `method`.
+  double CompressedBytes(Method method) const;
+  // The whole percentage shown: the largest whole number not above pct.
+  double SavedPct(Method method) const;
+};
+
+// How a run's tables are shown: the method of its estimate and the unit of
+// its sizes, both chosen by its settings.
+struct Shown {
+  Method method = Method::kPage;
+  SizeUnit unit = SizeUnit::kPages;
+
+  static Shown By(const RunSettings& settings);
+};
+
+// What one run read and estimated.
+struct RunRecord {
+  std::string database;
+  std::string server_version;
+  RunSettings settings;  // as they were when the run started
+  std::chrono::system_clock::time_point started;
+  std::chrono::system_clock::time_point ended;
+  // Every table read, in the catalog query's order.
+  std::vector<TableRecord> tables;
+  // The tables listed: those whose saving by the shown method reaches the
+  // minimum compression, as indexes into `tables`.
+  std::vector<int32_t> listed;
+  // False when the run failed part-way: these are the tables it completed.
+  bool complete = true;
+
+  Shown shown() const { return Shown::By(settings); }
+  const TableRecord& Listed(size_t i) const {
+    return tables[static_cast<size_t>(listed[i])];
+  }
+};
+
+// The seven titled columns of a results grid (1 to 7), and the mark column.
+inline constexpr int kResultColumns = 8;
+enum ResultColumn : int {
+  kMarkCol = 0,
+  kOwnerCol = 1,
+  kTableCol = 2,
+  kCountCol = 3,
+  kSizeCol = 4,
+  kCompressedCol = 5,
+  kSavedCol = 6,
+  kPageSizeCol = 7,
+};
+
+// The header texts of columns 1 to 7: Schema, Table, Count, Pages or
+// Size(K), Comp Pages or Comp(K), %Saved and Page Size.
+std::array<std::string, 7> ResultsHeaderTexts(const MessageTable& messages,
+                                              SizeUnit unit);
+// The header as one line: `delimiter` first when `leading`, then the seven
+// texts joined by it.
+std::string ResultsHeaderLine(const MessageTable& messages, SizeUnit unit,
+                              std::string_view delimiter, bool leading);
+
+// A table's size and compressed size as shown, whole numbers in the unit:
+// pages (compressed: the saved share of them, floored) or kilobytes of the
+// row lengths times the rows (floored); 0 without statistics; a compressed
+// size that floors to 0 of a size above 0 is shown as 1.
+double ShownSize(const TableRecord& table, SizeUnit unit);
+double ShownCompressed(const TableRecord& table, Shown shown);
+
+// The number a numeric column (3 to 7) shows and sorts by.
+double CellValue(const TableRecord& table, Shown shown, int col);
+// The text of cell `col` (1 to 7) as the grid shows it: names as they came
+// from the catalog, numbers with a leading blank unless negative.
+std::string GridCellText(const TableRecord& table, Shown shown, int col);
+
+// The listed tables in sum: their count, and their shown size and
+// compressed size in bytes (the shown units times the unit's bytes; tables
+// without statistics add nothing), and the overall saving.
+struct ResultTotals {
+  size_t tables = 0;
+  double size_bytes = 0;
+  double compressed_bytes = 0;
+  double saved_pct = 0;  // 0 when there is no size
+};
+ResultTotals TotalsOf(const RunRecord& record);
+// The bytes of one shown unit of a table's sizes.
+double BytesPerUnit(const TableRecord& table, SizeUnit unit);
+// "1.2 GB": bytes in kB, MB, GB or TB (of 1024), or "512 bytes".
+std::string HumanBytes(double bytes);
+// The totals line under the results grids: "64 tables listed: 1.2 GB,
+// 0.7 GB compressed, 42 % saved".
+std::string TotalsLine(const ResultTotals& totals);
+// What a listed table's estimate rests on, as the grid row's tooltip.
+std::string BasisSummary(const TableRecord& table);
+
+}  // namespace tce
+
+#endif  // TCE_MODEL_RUN_RECORD_H_

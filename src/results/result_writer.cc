@@ -1,0 +1,338 @@
+#include "results/result_writer.h"
+
+#include <cmath>
+
+#include "base/number_text.h"
+
+namespace tce {
+namespace {
+
+// The length of the well-formed UTF-8 sequence at the start of `text`, or 0.
+size_t Utf8SequenceLength(std::string_view text) {
+  const auto byte = [&](size_t i) { return static_cast<uint8_t>(text[i]); };
+  const uint8_t lead = byte(0);
+  size_t length = 0;
+  uint8_t low = 0x80, high = 0xBF;  // the second byte's range
+  if (lead >= 0xC2 && lead <= 0xDF) {
+    length = 2;
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    length = 3;
+    if (lead == 0xE0) low = 0xA0;   // no overlong forms
+    if (lead == 0xED) high = 0x9F;  // no surrogates
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    length = 4;
+    if (lead == 0xF0) low = 0x90;
+    if (lead == 0xF4) high = 0x8F;  // nothing above U+10FFFF
+  } else {
+    return 0;
+  }
+  if (text.size() < length || byte(1) < low || byte(1) > high) return 0;
+  for (size_t i = 2; i < length; ++i) {
+    if (byte(i) < 0x80 || byte(i) > 0xBF) return 0;
+  }
+  return length;
+}
+
+bool IsJsonNumber(std::string_view text) {
+  size_t i = 0;
+  auto digits = [&] {
+    const size_t start = i;
+    while (i < text.size() && text[i] >= '0' && text[i] <= '9') ++i;
+    return i > start;
+  };
+  if (i < text.size() && text[i] == '-') ++i;
+  if (!digits()) return false;
+  if (i < text.size() && text[i] == '.') {
+    ++i;
+    if (!digits()) return false;
+  }
+  if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
+    ++i;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
+    if (!digits()) return false;
+  }
+  return i == text.size();
+}
+
+// A scalar's text as a delimited field or JSON value shows it.
+std::string ScalarText(const Value& value) {
+  switch (value.kind()) {
+    case Value::Kind::kText:
+    case Value::Kind::kNumberText:
+      return std::string(value.text());
+    case Value::Kind::kInteger:
+      return std::to_string(value.integer());
+    case Value::Kind::kNumber:
+      return FormatNumber(value.number());
+    case Value::Kind::kDecimal:
+      return value.decimal().ToText();
+    case Value::Kind::kBool:
+      return value.integer() != 0 ? "true" : "false";
+    default:
+      return std::string();
+  }
+}
+
+std::string JsonValue(const Value& value);
+
+std::string JsonFields(std::span<const Field> fields) {
+  std::string out = "{";
+  bool first = true;
+  for (const Field& field : fields) {
+    if (field.in == FieldIn::kDelimited) continue;
+    if (!first) out += ", ";
+    first = false;
+    out += JsonString(field.name) + ": " + JsonValue(field.value);
+  }
+  return out + "}";
+}
+
+std::string JsonValue(const Value& value) {
+  switch (value.kind()) {
+    case Value::Kind::kNull:
+      return "null";
+    case Value::Kind::kText:
+      return JsonString(value.text());
+    case Value::Kind::kObject:
+      return JsonFields(value.fields());
+    case Value::Kind::kTexts: {
+      std::string out = "[";
+      for (size_t i = 0; i < value.texts().size(); ++i) {
+        out += (i > 0 ? ", " : "") + JsonString(value.texts()[i]);
+      }
+      return out + "]";
+    }
+    default: {
+      std::string text = ScalarText(value);
+      return IsJsonNumber(text) || value.kind() == Value::Kind::kBool
+                 ? text
+                 : "null";
+    }
+  }
+}
+
+class JsonWriter : public ResultWriter {
+ public:
+  explicit JsonWriter(ByteSink& sink) : ResultWriter(sink) {}
+
+  void BeginDocument() override {
+    Put("{");
+    members_ = 0;
+  }
+  void EndDocument() override { Put("\n}\n"); }
+  void Member(std::string_view name, const Value& value) override {
+    StartMember(name);
+    Put(JsonValue(value));
+  }
+  void BeginList(std::string_view name,
+                 std::span<const std::string>) override {
+    StartMember(name);
+    Put("[");
+    records_ = 0;
+  }
+  void Record(std::span<const Field> fields) override {
+    Put(records_ > 0 ? ",\n    " : "\n    ");
+    Put(JsonFields(fields));
+    ++records_;
+  }
+  void EndList() override { Put(records_ > 0 ? "\n  ]" : "]"); }
+
+ protected:
+  std::string_view RecordSeparator() const override { return ","; }
+
+ private:
+  void StartMember(std::string_view name) {
+    Put(members_ > 0 ? ",\n  " : "\n  ");
+    Put(JsonString(name) + ": ");
+    ++members_;
+  }
+
+  int members_ = 0;
+};
+
+class DelimitedWriter : public ResultWriter {
+ public:
+  DelimitedWriter(ByteSink& sink, char delimiter)
+      : ResultWriter(sink), delimiter_(delimiter) {}
+
+  void BeginDocument() override {}
+  void EndDocument() override {}
+  void Member(std::string_view, const Value&) override {}
+  void BeginList(std::string_view,
+                 std::span<const std::string> header) override {
+    std::string line;
+    for (size_t i = 0; i < header.size(); ++i) {
+      if (i > 0) line += delimiter_;
+      line += DelimitedField(header[i], delimiter_);
+    }
+    Put(line + "\r\n");
+    records_ = 0;
+  }
+  void Record(std::span<const Field> fields) override {
+    std::string line;
+    bool first = true;
+    for (const Field& field : fields) {
+      const Value::Kind kind = field.value.kind();
+      if (field.in == FieldIn::kJson || kind == Value::Kind::kObject ||
+          kind == Value::Kind::kTexts) {
+        continue;
+      }
+      if (!first) line += delimiter_;
+      first = false;
+      line += DelimitedField(ScalarText(field.value), delimiter_);
+    }
+    Put(line + "\r\n");
+    ++records_;
+  }
+  void EndList() override {}
+
+ protected:
+  std::string_view RecordSeparator() const override { return ""; }
+
+ private:
+  const char delimiter_;
+};
+
+}  // namespace
+
+Value Value::Text(std::string_view text) {
+  Value value(Kind::kText);
+  value.text_ = text;
+  return value;
+}
+
+Value Value::Integer(int64_t integer) {
+  Value value(Kind::kInteger);
+  value.integer_ = integer;
+  return value;
+}
+
+Value Value::Number(double number) {
+  Value value(Kind::kNumber);
+  value.number_ = number;
+  return value;
+}
+
+Value Value::NumberText(std::string_view text) {
+  Value value(Kind::kNumberText);
+  value.text_ = text;
+  return value;
+}
+
+Value Value::Decimal(Fixed4 decimal) {
+  Value value(Kind::kDecimal);
+  value.decimal_ = decimal;
+  return value;
+}
+
+Value Value::Bool(bool flag) {
+  Value value(Kind::kBool);
+  value.integer_ = flag ? 1 : 0;
+  return value;
+}
+
+Value Value::Object(std::span<const Field> fields) {
+  Value value(Kind::kObject);
+  value.fields_ = fields;
+  return value;
+}
+
+Value Value::Texts(std::span<const std::string> texts) {
+  Value value(Kind::kTexts);
+  value.texts_ = texts;
+  return value;
+}
+
+std::unique_ptr<ResultWriter> ResultWriter::Make(ExportFormat format,
+                                                 ByteSink& sink) {
+  switch (format) {
+    case ExportFormat::kJson:
+      return std::make_unique<JsonWriter>(sink);
+    case ExportFormat::kComma:
+      return std::make_unique<DelimitedWriter>(sink, ',');
+    case ExportFormat::kTab:
+    default:
+      return std::make_unique<DelimitedWriter>(sink, '\t');
+  }
+}
+
+void ResultWriter::AppendRecords(std::FILE* from, int64_t count) {
+  if (count == 0) return;
+  if (std::fflush(from) != 0 || std::fseek(from, 0, SEEK_SET) != 0) {
+    ok_ = false;
+    return;
+  }
+  // The fragment's first record was written as a list's first.
+  if (records_ > 0) Put(RecordSeparator());
+  char buffer[65536];
+  size_t n;
+  while ((n = std::fread(buffer, 1, sizeof buffer, from)) > 0) {
+    Put(std::string_view(buffer, n));
+  }
+  if (std::ferror(from)) ok_ = false;
+  records_ += count;
+}
+
+std::string JsonString(std::string_view text) {
+  std::string out = "\"";
+  out.reserve(text.size() + 2);
+  size_t i = 0;
+  while (i < text.size()) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    if (c >= 0x80) {
+      // UTF-8 passes whole; a byte that starts no valid sequence becomes
+      // U+FFFD, so that the document stays valid.
+      const size_t length = Utf8SequenceLength(text.substr(i));
+      if (length == 0) {
+        out += "\xEF\xBF\xBD";
+        ++i;
+      } else {
+        out.append(text.substr(i, length));
+        i += length;
+      }
+      continue;
+    }
+    ++i;
+    switch (c) {
+      case '"':
+        out += "\\\"";
+        break;
+      case '\\':
+        out += "\\\\";
+        break;
+      case '\n':
+        out += "\\n";
+        break;
+      case '\r':
+        out += "\\r";
+        break;
+      case '\t':
+        out += "\\t";
+        break;
+      default:
+        if (c < 0x20) {
+          char escaped[8];
+          std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
+          out += escaped;
+        } else {
+          out += static_cast<char>(c);
+        }
+    }
+  }
+  return out + "\"";
+}
+
+std::string DelimitedField(std::string_view text, char delimiter) {
+  if (text.find_first_of(std::string{delimiter, '"', '\r', '\n'}) ==
+      std::string_view::npos) {
+    return std::string(text);
+  }
+  std::string quoted = "\"";
+  for (char c : text) {
+    quoted += c;
+    if (c == '"') quoted += '"';
+  }
+  return quoted + "\"";
+}
+
+}  // namespace tce

@@ -1,0 +1,158 @@
+// The one way results reach a file: lists of records made of typed fields,
+// written as delimited lines (tab or comma, a header line per list, CR LF
+// line ends) or as one JSON document. The windows' export, the command-line
+// tool and the plan all write through it.
+#ifndef TCE_RESULTS_RESULT_WRITER_H_
+#define TCE_RESULTS_RESULT_WRITER_H_
+
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "base/export_format.h"
+#include "engine/fixed4.h"
+
+namespace tce {
+
+// Where a writer's bytes go.
+class ByteSink {
+ public:
+  virtual ~ByteSink() = default;
+  // False when the bytes could not be written.
+  virtual bool Write(std::string_view bytes) = 0;
+};
+
+// Bytes kept in memory.
+class StringSink : public ByteSink {
+ public:
+  bool Write(std::string_view bytes) override {
+    text.append(bytes);
+    return true;
+  }
+  std::string text;
+};
+
+// Bytes to an open stdio stream.
+class StreamSink : public ByteSink {
+ public:
+  explicit StreamSink(std::FILE* file) : file_(file) {}
+  bool Write(std::string_view bytes) override {
+    return std::fwrite(bytes.data(), 1, bytes.size(), file_) == bytes.size();
+  }
+
+ private:
+  std::FILE* file_;
+};
+
+struct Field;
+
+// One typed value. Values refer to their text and fields; these must live
+// until the value has been written.
+class Value {
+ public:
+  enum class Kind : uint8_t {
+    kNull, kText, kInteger, kNumber, kNumberText, kDecimal, kBool, kObject,
+    kTexts
+  };
+
+  Value() : kind_(Kind::kNull) {}
+  static Value Null() { return Value(Kind::kNull); }
+  static Value Text(std::string_view text);
+  static Value Integer(int64_t value);
+  // A double as plain decimal text (JSON: null when it is not finite).
+  static Value Number(double value);
+  // A number already in text (JSON: null when the text is not a number).
+  static Value NumberText(std::string_view text);
+  static Value Decimal(Fixed4 value);
+  static Value Bool(bool value);
+  // Nested fields (JSON only; delimited lines leave it out).
+  static Value Object(std::span<const Field> fields);
+  // A list of texts (JSON only).
+  static Value Texts(std::span<const std::string> texts);
+
+  Kind kind() const { return kind_; }
+  std::string_view text() const { return text_; }
+  int64_t integer() const { return integer_; }
+  double number() const { return number_; }
+  Fixed4 decimal() const { return decimal_; }
+  std::span<const Field> fields() const { return fields_; }
+  std::span<const std::string> texts() const { return texts_; }
+
+ private:
+  explicit Value(Kind kind) : kind_(kind) {}
+
+  Kind kind_;
+  std::string_view text_;
+  int64_t integer_ = 0;
+  double number_ = 0;
+  Fixed4 decimal_;
+  std::span<const Field> fields_;
+  std::span<const std::string> texts_;
+};
+
+// Which formats show a field.
+enum class FieldIn : uint8_t { kBoth, kJson, kDelimited };
+
+struct Field {
+  std::string_view name;  // the JSON member name
+  Value value;
+  FieldIn in = FieldIn::kBoth;
+};
+
+class ResultWriter {
+ public:
+  // A writer of `format` into `sink`, which outlives it.
+  static std::unique_ptr<ResultWriter> Make(ExportFormat format,
+                                            ByteSink& sink);
+  virtual ~ResultWriter() = default;
+
+  // JSON: the document's braces. Delimited: nothing.
+  virtual void BeginDocument() = 0;
+  virtual void EndDocument() = 0;
+  // A named value of the document (JSON only).
+  virtual void Member(std::string_view name, const Value& value) = 0;
+  // A list of records: JSON, a member holding an array; delimited, the
+  // header line (each text one field).
+  virtual void BeginList(std::string_view name,
+                         std::span<const std::string> header) = 0;
+  virtual void Record(std::span<const Field> fields) = 0;
+  virtual void EndList() = 0;
+
+  // Starts a list without its head: records written after it can be put
+  // into another writer's list with AppendRecords.
+  void BeginFragment() { records_ = 0; }
+  // Puts `count` records that a writer of the same format wrote after
+  // BeginFragment (their bytes read from `from`) into the open list.
+  void AppendRecords(std::FILE* from, int64_t count);
+
+  int64_t records() const { return records_; }
+  // False once a write has failed.
+  bool ok() const { return ok_; }
+
+ protected:
+  explicit ResultWriter(ByteSink& sink) : sink_(sink) {}
+  void Put(std::string_view bytes) {
+    if (ok_ && !sink_.Write(bytes)) ok_ = false;
+  }
+  // What goes between the list's last record and a further one.
+  virtual std::string_view RecordSeparator() const = 0;
+
+  int64_t records_ = 0;  // in the open list
+
+ private:
+  ByteSink& sink_;
+  bool ok_ = true;
+};
+
+// A JSON string literal of UTF-8 text.
+std::string JsonString(std::string_view text);
+// A field as a delimited line carries it: as it is, or in double quotes with
+// inner quotes doubled when it holds the delimiter, a quote, CR or LF.
+std::string DelimitedField(std::string_view text, char delimiter);
+
+}  // namespace tce
+
+#endif  // TCE_RESULTS_RESULT_WRITER_H_
