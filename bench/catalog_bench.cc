@@ -22,6 +22,7 @@
 #include <pty.h>
 #include <sqlite3.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
@@ -264,15 +265,36 @@ int TimeAnalysis(const std::string& dir, int min_pct) {
   return 0;
 }
 
+// Where a measured program's standard output goes.
+const std::string& ScratchOutput() {
+  static const std::string path = [] {
+    char name[] = "/tmp/catalog_bench_out.XXXXXX";
+    const int fd = mkstemp(name);
+    if (fd >= 0) close(fd);
+    std::atexit([] { std::remove(ScratchOutput().c_str()); });
+    return std::string(name);
+  }();
+  return path;
+}
+
 struct ProcessRun {
   double ms = 0;
   long peak_kb = 0;
   int status = -1;
+  long output_bytes = 0;  // what it wrote to standard output
 };
 
-// Runs the program with standard input and output on /dev/null, and
-// standard error on a terminal when `terminal`, else on /dev/null.
-ProcessRun RunProcess(const std::vector<std::string>& args, bool terminal) {
+// Runs the program with standard input on /dev/null, standard output into a
+// scratch file (its size is kept) and standard error on a terminal when
+// `terminal`, else on /dev/null. A program that does not end with
+// `expected_status`, or that writes nothing when it should write something
+// (status 0), fails the benchmark: a figure of a run that failed means
+// nothing.
+ProcessRun RunProcess(const std::vector<std::string>& args, bool terminal,
+                      int expected_status = 0);
+
+ProcessRun RunProcessOnce(const std::vector<std::string>& args, bool terminal) {
+  const std::string& output_path = ScratchOutput();  // made before the fork
   int master = -1, slave = -1;
   if (terminal && openpty(&master, &slave, nullptr, nullptr, nullptr) != 0) {
     return {};
@@ -281,8 +303,10 @@ ProcessRun RunProcess(const std::vector<std::string>& args, bool terminal) {
   const pid_t pid = fork();
   if (pid == 0) {
     const int null = open("/dev/null", O_RDWR);
+    const int out = open(output_path.c_str(),
+                         O_WRONLY | O_CREAT | O_TRUNC, 0600);
     dup2(null, 0);
-    dup2(null, 1);
+    dup2(out, 1);
     dup2(terminal ? slave : null, 2);
     std::vector<char*> argv;
     for (const std::string& arg : args)
@@ -310,6 +334,26 @@ ProcessRun RunProcess(const std::vector<std::string>& args, bool terminal) {
   run.ms = Millis(start);
   run.peak_kb = usage.ru_maxrss;
   if (terminal) close(master);
+  struct stat output {};
+  if (stat(output_path.c_str(), &output) == 0) run.output_bytes = output.st_size;
+  return run;
+}
+
+ProcessRun RunProcess(const std::vector<std::string>& args, bool terminal,
+                      int expected_status) {
+  const ProcessRun run = RunProcessOnce(args, terminal);
+  const int status = WIFEXITED(run.status) ? WEXITSTATUS(run.status) : -1;
+  if (status != expected_status ||
+      (expected_status == 0 && run.output_bytes == 0)) {
+    std::string command;
+    for (const std::string& arg : args) command += arg + " ";
+    std::fprintf(stderr,
+                 "catalog_bench: %sended with status %d and wrote %ld bytes "
+                 "(expected status %d%s)\n",
+                 command.c_str(), status, run.output_bytes, expected_status,
+                 expected_status == 0 ? " and some output" : "");
+    std::exit(1);
+  }
   return run;
 }
 
@@ -325,10 +369,11 @@ int Batch(const std::string& dir, const std::string& program, int runs) {
   for (int run = 0; run < runs; ++run) {
     best_plain = std::min(best_plain, RunProcess(plain, false).ms);
     best_columns = std::min(best_columns, RunProcess(columns, false).ms);
+    // Listing nothing ends with status 3.
     best_redirected =
-        std::min(best_redirected, RunProcess(listing_nothing, false).ms);
+        std::min(best_redirected, RunProcess(listing_nothing, false, 3).ms);
     best_terminal =
-        std::min(best_terminal, RunProcess(listing_nothing, true).ms);
+        std::min(best_terminal, RunProcess(listing_nothing, true, 3).ms);
   }
   std::printf("batch-ms %.1f\nbatch-columns-ms %.1f\n", best_plain,
               best_columns);

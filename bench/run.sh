@@ -4,15 +4,20 @@
 # progress, the command-line tool, the time to the first window and the
 # peak memory. Ends with one "ratio NAME VALUE" or "peak-mb NAME VALUE"
 # line per target. Usage: bench/run.sh [BUILD_DIR]  (default: build-bench,
-# configured as a release build).
+# configured as a release build; a relative folder is taken from the
+# project's top). A measured program that fails, or writes nothing where it
+# should write something, fails the benchmark.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 BUILD=${1:-build-bench}
+mkdir -p "$BUILD"
+BUILD=$(cd "$BUILD" && pwd)
 cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTCE_BUILD_TESTS=OFF >/dev/null
 cmake --build "$BUILD" --target catalog_bench windows_bench tvcli09b tarvex-compest-batch >/dev/null
 BENCH="$BUILD/bin/catalog_bench"
 WINDOWS="$BUILD/bin/windows_bench"
-BATCH="$(pwd)/$BUILD/bin/tarvex-compest-batch"
+BATCH="$BUILD/bin/tarvex-compest-batch"
+[ -x "$BATCH" ] || { echo "bench: $BATCH was not built" >&2; exit 1; }
 export QT_QPA_PLATFORM=offscreen
 DATA=$(mktemp -d)
 OUT="$DATA/results.txt"

@@ -50,7 +50,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "%s: %s\n", title.c_str(), text.c_str());
   });
   tce::AppState app(desktop, "/dev/null");
-  tce::ui::FormCompression window(app, desktop);
+  tce::ui::MainWindow window(app, desktop);
   window.on_end_program = [] {};
   tce::Wizard& wizard = window.wizard();
   wizard.StartUp();

@@ -40,7 +40,7 @@ int main(int argc, char** argv) {
   application.setDesktopFileName(QStringLiteral("com.tarvex.compest"));
   tce::ui::QtDesktopPort desktop;
   tce::AppState app(desktop);
-  tce::ui::FormCompression window(app, desktop);
+  tce::ui::MainWindow window(app, desktop);
   window.setWindowIcon(QIcon(tce::ui::PanelImage(64)));
   window.wizard().StartUp();
   return application.exec();

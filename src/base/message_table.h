@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "base/controls.h"
+
 namespace tce {
 
 inline constexpr char kMessageFileName[] = "TarvexCompEst.msg";
@@ -93,14 +95,15 @@ class MessageTable {
 // Where a screen text goes when start-up applies it.
 enum class ScreenTextTarget {
   kWindowCaption,  // the caption of the window `control`
-  kCaption,        // the caption of a control (every element when index < 0)
+  kCaption,        // the caption of a control (every element of an array
+                   // when index < 0)
   kTabCaption,     // the caption of tab `index` of the tab control
   kGridHeader,     // header cell `index` of a grid, with a width in twips
 };
 
 struct ScreenText {
   ScreenTextTarget target;
-  const char* control;  // the control's name
+  Control control;
   int index;            // element, tab or column; -1 for all elements
   Msg entry;            // the MessageTable entry shown
   int width_twips;      // grid headers only

@@ -12,7 +12,7 @@
 
 namespace tce::ui {
 
-SchemaListWindow::SchemaListWindow(AppState& app, FormCompression& main_window)
+LargeResultsWindow::LargeResultsWindow(AppState& app, MainWindow& main_window)
     : app_(app), main_window_(main_window) {
   setObjectName(QStringLiteral("SchemaList"));
   setWindowTitle(QStringLiteral("Schemas"));
@@ -35,7 +35,7 @@ SchemaListWindow::SchemaListWindow(AppState& app, FormCompression& main_window)
   resize(Px(10000), Px(7125));
 }
 
-void SchemaListWindow::resizeEvent(QResizeEvent* event) {
+void LargeResultsWindow::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
   if (resizing_) return;
   resizing_ = true;
@@ -52,7 +52,7 @@ void SchemaListWindow::resizeEvent(QResizeEvent* event) {
   resizing_ = false;
 }
 
-void SchemaListWindow::closeEvent(QCloseEvent* event) {
+void LargeResultsWindow::closeEvent(QCloseEvent* event) {
   QWidget::closeEvent(event);
   // The list goes back to the results panel, where "magnify" can move it
   // here again.

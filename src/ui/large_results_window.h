@@ -9,7 +9,7 @@
 
 namespace tce::ui {
 
-class FormCompression;
+class MainWindow;
 class GridView;
 
 }  // namespace tce::ui
@@ -19,9 +19,9 @@ class QLabel;
 namespace tce::ui {
 
 // SchemaList: the large-results window with its own grid and toolbar.
-class SchemaListWindow : public QWidget {
+class LargeResultsWindow : public QWidget {
  public:
-  SchemaListWindow(AppState& app, FormCompression& main_window);
+  LargeResultsWindow(AppState& app, MainWindow& main_window);
   GridView& grid_view() { return *grid_; }
 
  protected:
@@ -30,7 +30,7 @@ class SchemaListWindow : public QWidget {
 
  private:
   AppState& app_;
-  FormCompression& main_window_;
+  MainWindow& main_window_;
   GridView* grid_;
   QLabel* totals_ = nullptr;
   bool resizing_ = false;

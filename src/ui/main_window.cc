@@ -32,14 +32,14 @@
 
 namespace tce::ui {
 
-FormCompression::FormCompression(AppState& app, QtDesktopPort& desktop)
+MainWindow::MainWindow(AppState& app, QtDesktopPort& desktop)
     : app_(app),
       desktop_(desktop),
       wizard_(app, *this),
       help_(std::make_unique<HelpWindowWidget>()) {
-  setObjectName(QStringLiteral("FormCompression"));
+  Register(Control::kMainWindow, this);
   desktop_.SetOwner(this);
-  tabs_ = Make<QTabWidget>("TBS", this);
+  tabs_ = Register(Control::kTabs, new QTabWidget(this));
   tabs_->addTab(BuildDisclaimerPage(), QStringLiteral("Disclaimer"));
   tabs_->addTab(BuildConnectionPage(), QStringLiteral("Connection"));
   tabs_->addTab(BuildOptionsPage(), QStringLiteral("Options"));
@@ -55,19 +55,19 @@ FormCompression::FormCompression(AppState& app, QtDesktopPort& desktop)
 
   app_.models.progress.on_change = [this] { RefreshProgress(); };
   app_.models.chart.on_change = [this] { RefreshChart(); };
-  schema_list_ = std::make_unique<SchemaListWindow>(app_, *this);
+  schema_list_ = std::make_unique<LargeResultsWindow>(app_, *this);
 }
 
-FormCompression::~FormCompression() {
+MainWindow::~MainWindow() {
   app_.models.progress.on_change = nullptr;
   app_.models.chart.on_change = nullptr;
 }
 
-void FormCompression::AddFurniture(QWidget* page, int index,
+void MainWindow::AddFurniture(QWidget* page, int index,
                                    bool with_continue) {
   const std::string n = std::to_string(index);
-  QLabel* title =
-      Label(("Title_" + n).c_str(), QString(), page, 240, 60, 9000, 360);
+  QLabel* title = Register(Control::kTitle,
+                           Label("", QString(), page, 240, 60, 9000, 360), index);
   QFont font = title->font();
   font.setBold(true);
   font.setPointSizeF(font.pointSizeF() * 1.4);
@@ -75,16 +75,17 @@ void FormCompression::AddFurniture(QWidget* page, int index,
   QLabel* image =
       Label(("Image_" + n).c_str(), QString(), page, 240, 480, 1560, 1560);
   image->setPixmap(PanelImage(Px(1560)));
-  QLabel* copyright = Label(("textcopyright_" + n).c_str(), QString(), page,
-                            240, 7140, 11880, 255);
+  QLabel* copyright =
+      Register(Control::kTextCopyright,
+               Label("", QString(), page, 240, 7140, 11880, 255), index);
   copyright->setStyleSheet(QStringLiteral("color: #666666;"));
   AnchorToFoot(copyright, false);
-  auto* exit = Make<QPushButton>(("ExitAll_" + n).c_str(), page);
+  auto* exit = Register(Control::kExitAll, new QPushButton(page), index);
   Place(exit, index == kResultsTab ? 240 : 10800, 6600, 1320, 420);
   AnchorToFoot(exit, index != kResultsTab);
   connect(exit, &QPushButton::clicked, this, [this] { wizard_.ExitAll(); });
   if (with_continue) {
-    auto* next = Make<QPushButton>(("DoContinue_" + n).c_str(), page);
+    auto* next = Register(Control::kDoContinue, new QPushButton(page), index);
     Place(next, 9360, 6600, 1320, 420);
     AnchorToFoot(next, true);
     next->setDefault(true);
@@ -93,7 +94,7 @@ void FormCompression::AddFurniture(QWidget* page, int index,
   }
 }
 
-QGroupBox* FormCompression::Frame(const char* name, const char* caption,
+QGroupBox* MainWindow::Frame(const char* name, const char* caption,
                                   QWidget* parent, int left, int top, int width,
                                   int height, const char* info_name,
                                   const char* topic) {
@@ -109,7 +110,7 @@ QGroupBox* FormCompression::Frame(const char* name, const char* caption,
   return frame;
 }
 
-QWidget* FormCompression::BuildDisclaimerPage() {
+QWidget* MainWindow::BuildDisclaimerPage() {
   auto* page = new QWidget;
   page->setObjectName(QStringLiteral("DisclaimerPage"));
   AddFurniture(page, kDisclaimerTab, true);
@@ -127,37 +128,39 @@ QWidget* FormCompression::BuildDisclaimerPage() {
         500, true);
   Label("CreditLaboratory", QString::fromLatin1(kCreditLaboratory), page, 240,
         3420, 1740, 500, true);
-  Label("textHelp_0", QString(), page, 2040, 4200, 10080, 2280, true);
+  Register(Control::kTextHelp,
+           Label("", QString(), page, 2040, 4200, 10080, 2280, true), 0);
   return page;
 }
 
-QWidget* FormCompression::BuildConnectionPage() {
+QWidget* MainWindow::BuildConnectionPage() {
   auto* page = new QWidget;
   page->setObjectName(QStringLiteral("ConnectionPage"));
   AddFurniture(page, kConnectionTab, true);
-  Label("textHelp_1", QString(), page, 2040, 420, 10080, 1560, true);
+  Register(Control::kTextHelp,
+           Label("", QString(), page, 2040, 420, 10080, 1560, true), 1);
   QGroupBox* frame = Frame("tab2Connect", "", page, 2040, 2100, 6240, 2040);
   const char* labels[] = {"tab2Database", "tab2Userid", "tab2Password"};
   const char* captions[] = {"Database", "Userid", "Password"};
-  const char* inputs[] = {"InputDatabase", "InputUserid", "InputPassword"};
+  const Control inputs[] = {Control::kInputDatabase, Control::kInputUserid,
+                            Control::kInputPassword};
   for (int i = 0; i < 3; ++i) {
     Label(labels[i], QString::fromLatin1(captions[i]), frame, 240,
           420 + i * 540, 1200, 300);
-    auto* input = Make<QLineEdit>(inputs[i], frame);
+    auto* input = Register(inputs[i], new QLineEdit(frame));
     Place(input, 1560, 360 + i * 540, 4440, 360);
     connect(input, &QLineEdit::returnPressed, this,
             [this] { Continue(kConnectionTab); });
   }
-  auto* password =
-      frame->findChild<QLineEdit*>(QStringLiteral("InputPassword"));
+  auto* password = static_cast<QLineEdit*>(Find(Control::kInputPassword));
   password->setEchoMode(QLineEdit::Password);
   password->setStyleSheet(QStringLiteral("lineedit-password-character: 42;"));
   return page;
 }
 
-void FormCompression::Continue(int index) {
-  QWidget* button = Find("DoContinue_" + std::to_string(index));
-  QWidget* options = Find("tab3CompressOptions");
+void MainWindow::Continue(int index) {
+  QWidget* button = Find(Control::kDoContinue, index);
+  QWidget* options = Find(Control::kOptionsFrame);
   // Nothing that changes the run can be pressed while it works.
   if (button != nullptr) button->setEnabled(false);
   if (index == kOptionsTab && options != nullptr) options->setEnabled(false);
@@ -174,17 +177,18 @@ void FormCompression::Continue(int index) {
   }
 }
 
-void FormCompression::SetRunControlsEnabled(bool enabled) {
-  if (QWidget* button = Find("DoContinue_2")) button->setEnabled(enabled);
-  if (QWidget* options = Find("tab3CompressOptions"))
+void MainWindow::SetRunControlsEnabled(bool enabled) {
+  if (QWidget* button = Find(Control::kDoContinue, kOptionsTab))
+    button->setEnabled(enabled);
+  if (QWidget* options = Find(Control::kOptionsFrame))
     options->setEnabled(enabled);
 }
 
-void FormCompression::AnchorToFoot(QWidget* widget, bool right) {
+void MainWindow::AnchorToFoot(QWidget* widget, bool right) {
   anchored_.push_back({widget, widget->geometry(), right});
 }
 
-void FormCompression::resizeEvent(QResizeEvent* event) {
+void MainWindow::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
   if (designed_size_.isEmpty()) return;
   tabs_->setGeometry(rect());
@@ -197,12 +201,12 @@ void FormCompression::resizeEvent(QResizeEvent* event) {
   LayOutResultsPage(dx, dy);
 }
 
-void FormCompression::ShowHelp(const std::string& topic_file, QWidget* near) {
+void MainWindow::ShowHelp(const std::string& topic_file, QWidget* near) {
   help_->PlaceBeside(near != nullptr ? near : this);
   ShowHelpTopic(topic_file, *help_);
 }
 
-void FormCompression::RefreshProgress() {
+void MainWindow::RefreshProgress() {
   progress_bar_->setValue(app_.models.progress.value);
   progress_text_->setText(FromBytes(app_.models.progress.text));
   // Painted when the run next lets events through, never synchronously.
@@ -210,30 +214,32 @@ void FormCompression::RefreshProgress() {
   progress_text_->update();
 }
 
-QWidget* FormCompression::Find(const std::string& name) const {
-  if (name == "TBS") return tabs_;
-  return findChild<QWidget*>(QString::fromStdString(name));
+QWidget* MainWindow::Find(Control control, int index) const {
+  const auto found = controls_.find({control, index});
+  return found == controls_.end() ? nullptr : found->second;
 }
 
-void FormCompression::SetTabEnabled(int tab, bool enabled) {
+void MainWindow::SetTabEnabled(int tab, bool enabled) {
   tabs_->setTabEnabled(tab, enabled);
 }
 
-void FormCompression::SelectTab(int tab) { tabs_->setCurrentIndex(tab); }
+void MainWindow::SelectTab(int tab) { tabs_->setCurrentIndex(tab); }
 
-void FormCompression::SetFocusTo(const std::string& control) {
+void MainWindow::SetFocusTo(Control control) {
   if (QWidget* widget = Find(control)) widget->setFocus();
 }
 
-void FormCompression::SetTabStop(const std::string& control, bool on) {
+void MainWindow::SetTabStop(Control control, bool on) {
   if (QWidget* widget = Find(control)) {
     widget->setFocusPolicy(on ? Qt::StrongFocus : Qt::ClickFocus);
   }
 }
 
-void FormCompression::SetCaption(const std::string& control,
-                                 const std::string& text) {
-  QWidget* widget = Find(control);
+void MainWindow::SetCaption(Control control, const std::string& text) {
+  SetCaptionOf(Find(control), text);
+}
+
+void MainWindow::SetCaptionOf(QWidget* widget, const std::string& text) {
   const QString caption = FromBytes(text);
   if (auto* label = qobject_cast<QLabel*>(widget)) {
     label->setText(caption);
@@ -244,7 +250,7 @@ void FormCompression::SetCaption(const std::string& control,
   }
 }
 
-std::string FormCompression::Text(const std::string& control) {
+std::string MainWindow::Text(Control control) {
   QWidget* widget = Find(control);
   if (auto* line = qobject_cast<QLineEdit*>(widget))
     return ToBytes(line->text());
@@ -254,7 +260,7 @@ std::string FormCompression::Text(const std::string& control) {
   return {};
 }
 
-void FormCompression::ApplyScreenTexts(const MessageTable& messages) {
+void MainWindow::ApplyScreenTexts(const MessageTable& messages) {
   for (const ScreenText& text : StartupScreenTexts()) {
     const std::string& entry = messages[text.entry];
     switch (text.target) {
@@ -270,23 +276,19 @@ void FormCompression::ApplyScreenTexts(const MessageTable& messages) {
         break;
       case ScreenTextTarget::kCaption:
         if (text.index >= 0) {
-          SetCaption(
-              std::string(text.control) + "_" + std::to_string(text.index),
-              entry);
-        } else if (Find(text.control) != nullptr) {
+          SetCaptionOf(Find(text.control, text.index), entry);
+        } else if (!IsControlArray(text.control)) {
           SetCaption(text.control, entry);
         } else {
-          for (int i = 0; i < 4; ++i) {
-            SetCaption(std::string(text.control) + "_" + std::to_string(i),
-                       entry);
-          }
+          for (int i = 0; i < 4; ++i)
+            SetCaptionOf(Find(text.control, i), entry);
         }
         break;
     }
   }
 }
 
-void FormCompression::SetDisclaimer(const std::string& text) {
+void MainWindow::SetDisclaimer(const std::string& text) {
   if (auto* box = findChild<QPlainTextEdit*>(QStringLiteral("Disclaimer"))) {
     QString shown = FromBytes(text);
     shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
@@ -294,9 +296,9 @@ void FormCompression::SetDisclaimer(const std::string& text) {
   }
 }
 
-void FormCompression::ShowWindow() { show(); }
+void MainWindow::ShowWindow() { show(); }
 
-void FormCompression::EndProgram() {
+void MainWindow::EndProgram() {
   if (ended_) return;
   ended_ = true;
   help_->hide();
@@ -309,7 +311,7 @@ void FormCompression::EndProgram() {
   }
 }
 
-void FormCompression::closeEvent(QCloseEvent* event) {
+void MainWindow::closeEvent(QCloseEvent* event) {
   if (!ended_) wizard_.OnUnload();
   // During a run the program ends when the run has stopped.
   if (ended_) {

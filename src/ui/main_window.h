@@ -1,5 +1,6 @@
-// FormCompression: the main window with the tab control TBS and its four
-// panels (disclaimer, connection, options, results). It is thin: every
+// MainWindow (the window system knows it as FormCompression): the main
+// window with the tab control TBS and its four panels (disclaimer,
+// connection, options, results). It is thin: every
 // decision is made by the Wizard and the results' actions over the
 // AppState's models. The window can be enlarged: the results grid, the
 // chart and the per-column grid grow with it; the buttons at the foot keep
@@ -10,10 +11,12 @@
 #include <QRect>
 #include <QWidget>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "base/controls.h"
 #include "wizard/app_state.h"
 #include "wizard/wizard.h"
 
@@ -30,15 +33,15 @@ class BarChart;
 class HelpWindowWidget;
 class InfoLabel;
 class QtDesktopPort;
-class SchemaListWindow;
+class LargeResultsWindow;
 
-class FormCompression : public QWidget, public MainWindowView {
+class MainWindow : public QWidget, public MainWindowView {
  public:
-  FormCompression(AppState& app, QtDesktopPort& desktop);
-  ~FormCompression() override;
+  MainWindow(AppState& app, QtDesktopPort& desktop);
+  ~MainWindow() override;
 
   Wizard& wizard() { return wizard_; }
-  SchemaListWindow& schema_list() { return *schema_list_; }
+  LargeResultsWindow& schema_list() { return *schema_list_; }
   HelpWindowWidget& help_window() { return *help_; }
   BarChart& chart() { return *chart_; }
   QtDesktopPort& desktop() { return desktop_; }
@@ -49,10 +52,10 @@ class FormCompression : public QWidget, public MainWindowView {
   // MainWindowView
   void SetTabEnabled(int tab, bool enabled) override;
   void SelectTab(int tab) override;
-  void SetFocusTo(const std::string& control) override;
-  void SetTabStop(const std::string& control, bool on) override;
-  void SetCaption(const std::string& control, const std::string& text) override;
-  std::string Text(const std::string& control) override;
+  void SetFocusTo(Control control) override;
+  void SetTabStop(Control control, bool on) override;
+  void SetCaption(Control control, const std::string& text) override;
+  std::string Text(Control control) override;
   void ApplyScreenTexts(const MessageTable& messages) override;
   void SetDisclaimer(const std::string& text) override;
   void ShowWindow() override;
@@ -107,7 +110,18 @@ class FormCompression : public QWidget, public MainWindowView {
   void Continue(int index);
   void RefreshChart();
   void RefreshProgress();
-  QWidget* Find(const std::string& name) const;
+  // Gives a widget the object name of `control` (element `index` of an
+  // array) and keeps it for Find.
+  template <typename T>
+  T* Register(Control control, T* widget, int index = -1) {
+    widget->setObjectName(
+        QString::fromStdString(ControlObjectName(control, index)));
+    controls_[{control, index}] = widget;
+    return widget;
+  }
+  // The registered widget, or null.
+  QWidget* Find(Control control, int index = -1) const;
+  void SetCaptionOf(QWidget* widget, const std::string& text);
 
   AppState& app_;
   QtDesktopPort& desktop_;
@@ -130,7 +144,8 @@ class FormCompression : public QWidget, public MainWindowView {
   QProgressBar* progress_bar_ = nullptr;
   QLabel* progress_text_ = nullptr;
   std::unique_ptr<HelpWindowWidget> help_;
-  std::unique_ptr<SchemaListWindow> schema_list_;
+  std::unique_ptr<LargeResultsWindow> schema_list_;
+  std::map<std::pair<Control, int>, QWidget*> controls_;
   bool ended_ = false;
 };
 

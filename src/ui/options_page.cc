@@ -37,8 +37,7 @@ constexpr HelpTopic kOptionTopics[] = {
 
 // A slider from 0 to 100 in steps of ten, with the label that shows its
 // value beside it.
-QSlider* MinimumSlider(QGroupBox* box, const char* name,
-                       const char* value_name) {
+QSlider* MinimumSlider(QGroupBox* box, const char* name, QLabel*& value) {
   QSlider* slider = Make<QSlider>(name, box);
   slider->setOrientation(Qt::Horizontal);
   slider->setRange(0, 100);
@@ -47,7 +46,7 @@ QSlider* MinimumSlider(QGroupBox* box, const char* name,
   slider->setTickInterval(10);
   slider->setTickPosition(QSlider::TicksBelow);
   Place(slider, 120, 330, 2040, 480);
-  Label(value_name, QStringLiteral("0"), box, 2220, 420, 600, 300);
+  value = Label("", QStringLiteral("0"), box, 2220, 420, 600, 300);
   return slider;
 }
 
@@ -57,35 +56,35 @@ struct ChoicePair {
   const char* caption;
   int left, top, width, height;
   const char* info;
-  const char* first;
+  Control first;
   const char* first_caption;
-  const char* second;
+  Control second;
   const char* second_caption;
   bool first_selected;
 };
 
 constexpr ChoicePair kChoicePairs[] = {
     {"tab3Statistics", "Statistics Level", 6000, 240, 3960, 960, "infoStats",
-     "StatsIgnore", "Ignore tables with no statistics", "StatsAll",
+     Control::kStatsIgnore, "Ignore tables with no statistics", Control::kStatsAll,
      "Show all tables", false},
     {"tab3CardAlgorithm", "Cardinality Estimate", 120, 1260, 5400, 840,
-     "InfoAlgorithm", "ColumnCard",
-     "Cardinality based on individual columns only", "MaxCard",
+     "InfoAlgorithm", Control::kColumnCard,
+     "Cardinality based on individual columns only", Control::kMaxCard,
      "Cardinality based on max value for similar data types", false},
     {"tab3Algorithm", "Compression Estimate", 5580, 1260, 4380, 840,
-     "InfoPCTEst", "PCTPage", "Use Page compression estimates", "PCTRow",
+     "InfoPCTEst", Control::kPCTPage, "Use Page compression estimates", Control::kPCTRow,
      "Use Row compression estimates", true},
     {"tab3Size", "Savings Display", 120, 2160, 2880, 840, "InfoSize",
-     "OptPageSize", "Show Page Savings", "OptRowSize", "Show Byte Savings",
+     Control::kOptPageSize, "Show Page Savings", Control::kOptRowSize, "Show Byte Savings",
      true},
     {"tab3ExportDelim", "Export Delimiter", 3060, 2160, 2880, 840,
-     "InfoDelimiter", "DelimComma", "Comma Delimiter", "DelimTab",
+     "InfoDelimiter", Control::kDelimComma, "Comma Delimiter", Control::kDelimTab,
      "Tab Delimiter", false},
 };
 
 }  // namespace
 
-QGroupBox* FormCompression::OptionFrame(QGroupBox* options, const char* name,
+QGroupBox* MainWindow::OptionFrame(QGroupBox* options, const char* name,
                                         const char* caption, int left, int top,
                                         int width, int height,
                                         const char* info) {
@@ -96,35 +95,41 @@ QGroupBox* FormCompression::OptionFrame(QGroupBox* options, const char* name,
   return Frame(name, caption, options, left, top, width, height, info, topic);
 }
 
-void FormCompression::AddMinimumSliders(QGroupBox* options) {
+void MainWindow::AddMinimumSliders(QGroupBox* options) {
   QGroupBox* compression =
       OptionFrame(options, "tab3MinimumCompression", "Minimum Compression (%)",
                   120, 240, 2880, 960, "InfoCompression");
-  QSlider* comp_range = MinimumSlider(compression, "CompRange", "CompValue");
+  QLabel* comp_value = nullptr;
+  QSlider* comp_range = MinimumSlider(compression, "CompRange", comp_value);
+  Register(Control::kCompValue, comp_value);
   // Every way a slider moves (mouse, keys, wheel) sets the option, so that
   // the label always shows what the next run uses.
   connect(comp_range, &QSlider::valueChanged, this,
           [this](int value) { wizard_.OnCompRangeChange(value); });
   QGroupBox* size = OptionFrame(options, "tab3MinSize", "Minimum Table Size (M)",
                                 3060, 240, 2880, 960, "InfoTableSize");
-  QSlider* min_size = MinimumSlider(size, "MinTabSize", "MinTabSizeText");
+  QLabel* size_value = nullptr;
+  QSlider* min_size = MinimumSlider(size, "MinTabSize", size_value);
+  Register(Control::kMinTabSizeText, size_value);
   connect(min_size, &QSlider::valueChanged, this,
           [this](int value) { wizard_.OnMinTabSizeChange(value); });
 }
 
-void FormCompression::AddChoicePairs(QGroupBox* options) {
+void MainWindow::AddChoicePairs(QGroupBox* options) {
   for (const ChoicePair& pair : kChoicePairs) {
     QGroupBox* box = OptionFrame(options, pair.frame, pair.caption, pair.left,
                                  pair.top, pair.width, pair.height, pair.info);
-    const char* names[] = {pair.first, pair.second};
+    if (std::strcmp(pair.frame, "tab3ExportDelim") == 0)
+      Register(Control::kExportDelimFrame, box);
+    const Control names[] = {pair.first, pair.second};
     const char* captions[] = {pair.first_caption, pair.second_caption};
     for (int i = 0; i < 2; ++i) {
-      QRadioButton* button = Make<QRadioButton>(names[i], box);
+      QRadioButton* button = Register(names[i], new QRadioButton(box));
       button->setText(QString::fromLatin1(captions[i]));
       button->setChecked(i == 0 ? pair.first_selected : !pair.first_selected);
       Place(button, 120, (pair.height > 900 ? 330 : 290) + i * 260,
             pair.width - 240, 260);
-      const std::string name = names[i];
+      const Control name = names[i];
       connect(button, &QRadioButton::clicked, this, [this, name, button] {
         wizard_.OnOptionClick(name, button->isChecked());
       });
@@ -132,7 +137,7 @@ void FormCompression::AddChoicePairs(QGroupBox* options) {
   }
 }
 
-void FormCompression::AddDebugChoices(QGroupBox* options) {
+void MainWindow::AddDebugChoices(QGroupBox* options) {
   QGroupBox* debug = OptionFrame(options, "Frame1", "Debugging", 6000, 2160,
                                  3960, 840, "infoDebug");
   QCheckBox* show_debug = Make<QCheckBox>("SetShowDebug", debug);
@@ -147,12 +152,12 @@ void FormCompression::AddDebugChoices(QGroupBox* options) {
           [this](bool ticked) { wizard_.OnShowSqlClick(ticked); });
 }
 
-void FormCompression::AddFilterBoxes(QGroupBox* options) {
-  auto filter_box = [&](const char* frame_name, const char* caption, int left,
-                        const char* info, const char* box_name, bool owners) {
-    QGroupBox* box =
-        OptionFrame(options, frame_name, caption, left, 3060, 4860, 1800, info);
-    QPlainTextEdit* edit = Make<QPlainTextEdit>(box_name, box);
+void MainWindow::AddFilterBoxes(QGroupBox* options) {
+  auto filter_box = [&](Control frame, const char* caption, int left,
+                        const char* info, Control box_control, bool owners) {
+    QGroupBox* box = Register(
+        frame, OptionFrame(options, "", caption, left, 3060, 4860, 1800, info));
+    QPlainTextEdit* edit = Register(box_control, new QPlainTextEdit(box));
     edit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     edit->setTabChangesFocus(true);
     Place(edit, 120, 330, 4380, 1350);
@@ -165,19 +170,21 @@ void FormCompression::AddFilterBoxes(QGroupBox* options) {
       }
     });
   };
-  filter_box("tab3SchemaList", "Owners", 120, "InfoSchema", "SchemaSelect",
-             true);
-  filter_box("tab3tablelist", "Tables", 5100, "InfoTables", "TableSelect",
-             false);
+  filter_box(Control::kSchemaListFrame, "Owners", 120, "InfoSchema",
+             Control::kSchemaSelect, true);
+  filter_box(Control::kTableListFrame, "Tables", 5100, "InfoTables",
+             Control::kTableSelect, false);
 }
 
-QWidget* FormCompression::BuildOptionsPage() {
+QWidget* MainWindow::BuildOptionsPage() {
   auto* page = new QWidget;
   page->setObjectName(QStringLiteral("OptionsPage"));
   AddFurniture(page, kOptionsTab, true);
-  Label("textHelp_2", QString(), page, 2040, 420, 10080, 960, true);
-  QGroupBox* options =
-      Frame("tab3CompressOptions", "", page, 2040, 1380, 10080, 4980);
+  Register(Control::kTextHelp,
+           Label("", QString(), page, 2040, 420, 10080, 960, true),
+           kOptionsTab);
+  QGroupBox* options = Register(
+      Control::kOptionsFrame, Frame("", "", page, 2040, 1380, 10080, 4980));
   AddMinimumSliders(options);
   AddChoicePairs(options);
   AddDebugChoices(options);

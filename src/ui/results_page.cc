@@ -29,12 +29,14 @@ int InsideTop(QWidget* frame) { return frame->fontMetrics().height() + 4; }
 
 }  // namespace
 
-QWidget* FormCompression::BuildResultsPage() {
+QWidget* MainWindow::BuildResultsPage() {
   auto* page = new QWidget;
   page->setObjectName(QStringLiteral("ResultsPage"));
   AddFurniture(page, kResultsTab, false);
-  results_frame_ = Frame("tab4Schemas", "Results", page, 2040, 420, 10080, 3015,
-                         "InfoResults", "TarvexComp-Results.hlp");
+  results_frame_ =
+      Register(Control::kResultsFrame,
+               Frame("", "Results", page, 2040, 420, 10080, 3015,
+                     "InfoResults", "TarvexComp-Results.hlp"));
   results_toolbar_ =
       ResultsToolbar(results_frame_, true, "Close Application",
                      [this](const std::string& key) {
@@ -43,28 +45,30 @@ QWidget* FormCompression::BuildResultsPage() {
   results_grid_ = MakeResultsView(app_.models.results_grid, results_frame_);
   results_totals_ = MakeTotalsLabel(app_.models.results_grid, results_frame_);
 
-  chart_frame_ =
-      Frame("tab4CompressionDetails", "Compression Details", page, 2040, 3540,
-            5535, 3375, "InfoCompDetails", "TarvexComp-CompressionDetails.hlp");
+  chart_frame_ = Register(
+      Control::kCompressionDetailsFrame,
+      Frame("", "Compression Details", page, 2040, 3540, 5535, 3375,
+            "InfoCompDetails", "TarvexComp-CompressionDetails.hlp"));
   chart_caption_ = Label("TableNameGraph", QString(), chart_frame_, 360, 240,
                          4815, 255, true);
   chart_ = new BarChart(app_.models.chart, chart_frame_);
 
-  details_frame_ =
-      Frame("tab4Details", "Table Details", page, 7680, 3540, 4440, 3375,
-            "InfoTableDetails", "TarvexComp-TableDetails.hlp");
+  details_frame_ = Register(
+      Control::kDetailsFrame,
+      Frame("", "Table Details", page, 7680, 3540, 4440, 3375,
+            "InfoTableDetails", "TarvexComp-TableDetails.hlp"));
   auto* details_model = new DetailsTableModel(app_.models.details, this);
   table_info_ =
       new GridView(details_model, {1300, 1150, 700, 700, 1500}, details_frame_);
   app_.models.details.on_change = [details_model] { details_model->Refresh(); };
   details_model->on_reset = [this] { table_info_->AfterReset(); };
-  table_info_->setObjectName(QStringLiteral("TableInfo"));
+  Register(Control::kTableInfo, table_info_);
   desktop_.SetSaveDialog(SaveDialog::kMain, SaveFileDialog(page));
   LayOutResultsPage(0, 0);
   return page;
 }
 
-void FormCompression::LayOutResultsPage(int dx, int dy) {
+void MainWindow::LayOutResultsPage(int dx, int dy) {
   // The designed geometry (twips) plus the window's extra room: before
   // "magnify" the list takes half the extra height, the chart and the
   // details the other half; after it they take it all. Extra width goes to
@@ -118,7 +122,7 @@ void FormCompression::LayOutResultsPage(int dx, int dy) {
   PlaceInfoLabel(details_frame_);
 }
 
-GridView* FormCompression::MakeResultsView(ResultsGrid& grid, QWidget* parent) {
+GridView* MainWindow::MakeResultsView(ResultsGrid& grid, QWidget* parent) {
   auto* model = new ResultsTableModel(grid, app_.messages, parent);
   auto* view = new GridView(
       model, {400, 1500, 1500, 1400, 1400, 1400, 900, 900}, parent);
@@ -148,13 +152,13 @@ GridView* FormCompression::MakeResultsView(ResultsGrid& grid, QWidget* parent) {
   return view;
 }
 
-QLabel* FormCompression::MakeTotalsLabel(ResultsGrid& grid, QWidget* parent) {
+QLabel* MainWindow::MakeTotalsLabel(ResultsGrid& grid, QWidget* parent) {
   auto* label = new TotalsLabel(grid, parent);
   label->setObjectName(QStringLiteral("ResultsTotals"));
   return label;
 }
 
-void FormCompression::ShowLargeResults() {
+void MainWindow::ShowLargeResults() {
   magnified_ = true;
   results_frame_->hide();
   LayOutResultsPage(width() - designed_size_.width(),
@@ -163,7 +167,7 @@ void FormCompression::ShowLargeResults() {
   schema_list_->raise();
 }
 
-void FormCompression::RestoreResults() {
+void MainWindow::RestoreResults() {
   if (!magnified_ || ended_) return;
   magnified_ = false;
   app_.window_state.LargeResultsShown = false;
@@ -172,7 +176,7 @@ void FormCompression::RestoreResults() {
                     height() - designed_size_.height());
 }
 
-void FormCompression::RefreshChart() {
+void MainWindow::RefreshChart() {
   chart_caption_->setText(FromBytes(app_.models.chart.caption));
   chart_->Refresh();
   chart_caption_->update();

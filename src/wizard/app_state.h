@@ -24,13 +24,12 @@
 
 namespace tce {
 
-// Whether the options changed since the last successful run, and whether a
-// run is in progress.
+// Whether the options changed since the last successful run, and whether
+// the run in progress is to stop.
 struct RunState {
   // Set by every change of a run-relevant option; only a run that listed
   // tables clears it.
   bool SettingsChanged = true;
-  bool running = false;
   // Set by Exit during a run: the run stops at its next fetch.
   bool stop_requested = false;
 };

@@ -104,8 +104,8 @@ void Wizard::StartUp() {
   ResetToStartupValues(app_.settings);
   app_.run_state = RunState{};
   app_.window_state = WindowState{};
-  view_.SetTabStop("DelimTab", false);
-  view_.SetTabStop("OptRowSize", false);
+  view_.SetTabStop(Control::kDelimTab, false);
+  view_.SetTabStop(Control::kOptRowSize, false);
   view_.ShowWindow();
 }
 
@@ -130,7 +130,7 @@ void Wizard::Continue(int index) {
       view_.SetTabEnabled(kDisclaimerTab, false);
       view_.SetTabEnabled(kConnectionTab, true);
       view_.SelectTab(kConnectionTab);
-      view_.SetFocusTo("InputDatabase");
+      view_.SetFocusTo(Control::kInputDatabase);
       LogPanel("Showing connection panel");
       break;
     case kConnectionTab:
@@ -146,9 +146,9 @@ void Wizard::Continue(int index) {
 
 void Wizard::ConnectStep() {
   LogPanel("Connect button pressed");
-  const std::string database(TrimBlanks(view_.Text("InputDatabase")));
-  const std::string user(TrimBlanks(view_.Text("InputUserid")));
-  const std::string password(TrimBlanks(view_.Text("InputPassword")));
+  const std::string database(TrimBlanks(view_.Text(Control::kInputDatabase)));
+  const std::string user(TrimBlanks(view_.Text(Control::kInputUserid)));
+  const std::string password(TrimBlanks(view_.Text(Control::kInputPassword)));
   app_.desktop.SetWaitCursor(true);
   const Status status = app_.connection.Connect(
       database, user, password, app_.desktop.DialogOwnerWindow());
@@ -162,7 +162,7 @@ void Wizard::ConnectStep() {
   view_.SetTabEnabled(kOptionsTab, true);
   view_.SetTabEnabled(kResultsTab, true);
   view_.SelectTab(kOptionsTab);
-  view_.SetFocusTo("TBS");
+  view_.SetFocusTo(Control::kTabs);
 }
 
 void Wizard::AnalysisStepOfContinue() {
@@ -175,7 +175,7 @@ void Wizard::AnalysisStepOfContinue() {
             "CARDINALITY=" + (s.UseMaxCardinality ? "MAX " : "SINGLE ") +
             "COMPRESSION=" + (s.EstimatePageCompression ? "PAGE" : "ROW "));
   }
-  switch (RunAnalysis()) {
+  switch (RunEstimate()) {
     case AnalysisStep::kShown:
       LogPanel("Displaying Results");
       view_.SetTabEnabled(kResultsTab, true);
@@ -200,9 +200,8 @@ void Wizard::Publish(std::shared_ptr<const RunRecord> results) {
   app_.models.large_grid.Show(std::move(results));
 }
 
-Wizard::AnalysisStep Wizard::RunAnalysis() {
+Wizard::AnalysisStep Wizard::RunEstimate() {
   if (!app_.run_state.SettingsChanged) return AnalysisStep::kShown;
-  FlagScope running(app_.run_state.running);
   app_.run_state.stop_requested = false;
   view_.SetRunControlsEnabled(false);
   app_.desktop.SetWaitCursor(true);
@@ -267,16 +266,16 @@ void Wizard::ExitAll() {
 
 void Wizard::OnTabClick(int tab) {
   if (tab != kOptionsTab) return;
-  view_.SetTabStop("InputDatabase", false);
-  view_.SetTabStop("InputUserid", false);
-  view_.SetTabStop("InputPassword", false);
-  view_.SetTabStop("SchemaSelect", true);
-  view_.SetTabStop("TableSelect", true);
+  view_.SetTabStop(Control::kInputDatabase, false);
+  view_.SetTabStop(Control::kInputUserid, false);
+  view_.SetTabStop(Control::kInputPassword, false);
+  view_.SetTabStop(Control::kSchemaSelect, true);
+  view_.SetTabStop(Control::kTableSelect, true);
   view_.SetTabEnabled(kResultsTab, false);
 }
 
 void Wizard::OnCompRangeChange(int value) {
-  view_.SetCaption("CompValue", std::to_string(value));
+  view_.SetCaption(Control::kCompValue, std::to_string(value));
   if (value != app_.settings.MinCompressionPct) {
     app_.settings.MinCompressionPct = static_cast<int16_t>(value);
     app_.run_state.SettingsChanged = true;
@@ -284,34 +283,34 @@ void Wizard::OnCompRangeChange(int value) {
 }
 
 void Wizard::OnMinTabSizeChange(int value) {
-  view_.SetCaption("MinTabSizeText", std::to_string(value) + " M");
+  view_.SetCaption(Control::kMinTabSizeText, std::to_string(value) + " M");
   if (value != app_.settings.MinTableSizeMB) {
     app_.settings.MinTableSizeMB = value;
     app_.run_state.SettingsChanged = true;
   }
 }
 
-void Wizard::OnOptionClick(const std::string& button, bool selected) {
+void Wizard::OnOptionClick(Control button, bool selected) {
   RunSettings& s = app_.settings;
   // Each button sets its field to `value` when it is selected and the field
   // holds the other value; the delimiter does not make the run repeat.
   struct Option {
-    const char* button;
+    Control button;
     bool RunSettings::*field;
     bool value;
     bool run_relevant;
   };
   static const Option kOptions[] = {
-      {"StatsIgnore", &RunSettings::IgnoreTablesWithoutStats, true, true},
-      {"StatsAll", &RunSettings::IgnoreTablesWithoutStats, false, true},
-      {"MaxCard", &RunSettings::UseMaxCardinality, true, true},
-      {"ColumnCard", &RunSettings::UseMaxCardinality, false, true},
-      {"PCTPage", &RunSettings::EstimatePageCompression, true, true},
-      {"PCTRow", &RunSettings::EstimatePageCompression, false, true},
-      {"OptPageSize", &RunSettings::ShowPageSavings, true, true},
-      {"OptRowSize", &RunSettings::ShowPageSavings, false, true},
-      {"DelimTab", &RunSettings::TabDelimited, true, false},
-      {"DelimComma", &RunSettings::TabDelimited, false, false},
+      {Control::kStatsIgnore, &RunSettings::IgnoreTablesWithoutStats, true, true},
+      {Control::kStatsAll, &RunSettings::IgnoreTablesWithoutStats, false, true},
+      {Control::kMaxCard, &RunSettings::UseMaxCardinality, true, true},
+      {Control::kColumnCard, &RunSettings::UseMaxCardinality, false, true},
+      {Control::kPCTPage, &RunSettings::EstimatePageCompression, true, true},
+      {Control::kPCTRow, &RunSettings::EstimatePageCompression, false, true},
+      {Control::kOptPageSize, &RunSettings::ShowPageSavings, true, true},
+      {Control::kOptRowSize, &RunSettings::ShowPageSavings, false, true},
+      {Control::kDelimTab, &RunSettings::TabDelimited, true, false},
+      {Control::kDelimComma, &RunSettings::TabDelimited, false, false},
   };
   for (const Option& option : kOptions) {
     if (button != option.button) continue;
@@ -340,15 +339,24 @@ void Wizard::OnShowDebugClick(bool ticked) { app_.settings.DebugLog = ticked; }
 
 void Wizard::OnShowSqlClick(bool ticked) { app_.settings.LogSQL = ticked; }
 
+void Wizard::OnResults(const std::function<void()>& action) {
+  if (busy_) return;
+  action();
+}
+
 void Wizard::OnToolbar(const std::string& key, ResultsGrid& grid) {
-  const ToolbarAction action = ToolbarActionOf(key);
+  const tce::ToolbarAction action = ToolbarActionOf(key);
   if (action == ToolbarAction::kExit) {
     ExitAll();
     return;
   }
-  if (app_.run_state.running) return;
+  OnResults([&] { RunToolbarAction(action, grid); });
+}
+
+void Wizard::RunToolbarAction(tce::ToolbarAction action, ResultsGrid& grid) {
   const bool main_window = &grid == &app_.models.results_grid;
   const ResultsContext context = app_.results_context();
+  const ExportFormat format = DelimitedFormat(app_.settings.TabDelimited);
   switch (action) {
     case ToolbarAction::kGraph:
       ShowSummaryChart(context, grid);
@@ -361,10 +369,10 @@ void Wizard::OnToolbar(const std::string& key, ResultsGrid& grid) {
         ExportResults(
             context, grid, SaveDialog::kMain,
             std::string(TrimBlanks(app_.connection.DatabaseName)) + ".out",
-            DelimitedFormat(app_.settings.TabDelimited));
+            format);
       } else {
         ExportResults(context, grid, SaveDialog::kLargeResults, std::nullopt,
-                      DelimitedFormat(app_.settings.TabDelimited));
+                      format);
       }
       break;
     case ToolbarAction::kMagnify:
@@ -379,13 +387,12 @@ void Wizard::OnToolbar(const std::string& key, ResultsGrid& grid) {
 }
 
 void Wizard::OnGridClick(ResultsGrid& grid, int row, int col) {
-  if (app_.run_state.running) return;
-  ShowTableDetails(app_.results_context(), grid, row, col);
+  OnResults(
+      [&] { ShowTableDetails(app_.results_context(), grid, row, col); });
 }
 
 void Wizard::OnGridMouseUp(ResultsGrid& grid, int row, int col, int mouse_row) {
-  if (app_.run_state.running) return;
-  tce::OnGridMouseUp(grid, row, col, mouse_row);
+  OnResults([&] { tce::OnGridMouseUp(grid, row, col, mouse_row); });
 }
 
 }  // namespace tce

@@ -6,9 +6,11 @@
 #define TCE_WIZARD_WIZARD_H_
 
 #include <chrono>
+#include <functional>
 #include <string>
 #include <string_view>
 
+#include "base/controls.h"
 #include "wizard/app_state.h"
 
 namespace tce {
@@ -20,20 +22,18 @@ enum Tab {
   kResultsTab = 3
 };
 
-// What the wizard needs from the main window. Controls are named as in the
-// window (`InputDatabase`, `CompValue`, `DelimTab` ...).
+// What the wizard needs from the main window.
 class MainWindowView {
  public:
   virtual ~MainWindowView() = default;
   virtual void SetTabEnabled(int tab, bool enabled) = 0;
   // Selects a tab; the view then calls Wizard::OnTabClick.
   virtual void SelectTab(int tab) = 0;
-  virtual void SetFocusTo(const std::string& control) = 0;
-  virtual void SetTabStop(const std::string& control, bool on) = 0;
-  virtual void SetCaption(const std::string& control,
-                          const std::string& text) = 0;
+  virtual void SetFocusTo(Control control) = 0;
+  virtual void SetTabStop(Control control, bool on) = 0;
+  virtual void SetCaption(Control control, const std::string& text) = 0;
   // The text of a text box, lines ended by CR LF.
-  virtual std::string Text(const std::string& control) = 0;
+  virtual std::string Text(Control control) = 0;
   // Puts the message table's screen texts on the controls.
   virtual void ApplyScreenTexts(const MessageTable& messages) = 0;
   virtual void SetDisclaimer(const std::string& text) = 0;
@@ -72,14 +72,16 @@ class Wizard {
   void OnCompRangeChange(int value);
   void OnMinTabSizeChange(int value);
   // An option button was clicked; `selected` is its state afterwards.
-  void OnOptionClick(const std::string& button, bool selected);
+  void OnOptionClick(Control button, bool selected);
   void OnSchemaSelectChange(const std::string& text);
   void OnTableSelectChange(const std::string& text);
   void OnShowDebugClick(bool ticked);
   void OnShowSqlClick(bool ticked);
 
   // The results' events, on the main window's grid or the large one's.
-  // While a run works they are refused: the run owns the results.
+  // While Continue works (a run yields to window events) they are refused,
+  // all at the one gate of OnResults: the run owns the results. Exit is
+  // never refused.
   void OnToolbar(const std::string& key, ResultsGrid& grid);
   void OnGridClick(ResultsGrid& grid, int row, int col);
   void OnGridMouseUp(ResultsGrid& grid, int row, int col, int mouse_row);
@@ -98,7 +100,10 @@ class Wizard {
   void Continue(int index);
   void ConnectStep();
   void AnalysisStepOfContinue();
-  AnalysisStep RunAnalysis();
+  AnalysisStep RunEstimate();
+  // Runs `action` on the results unless Continue is working.
+  void OnResults(const std::function<void()>& action);
+  void RunToolbarAction(tce::ToolbarAction action, ResultsGrid& grid);
   void Publish(std::shared_ptr<const RunRecord> results);
   void DisclaimerState();
   void LogPanel(std::string_view text) { app_.reporter.Log("Panel", text); }

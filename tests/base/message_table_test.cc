@@ -79,7 +79,7 @@ TEST_F(MessageTableTest, BytesAboveAsciiAreKept) {
 TEST(ScreenTextsTest, AppliedInTheStartupOrder) {
   const auto& texts = StartupScreenTexts();
   ASSERT_GE(texts.size(), 4u);
-  EXPECT_STREQ(texts[0].control, "FormCompression");
+  EXPECT_EQ(texts[0].control, Control::kMainWindow);
   EXPECT_EQ(texts[0].entry, Msg::kProgramTitle);
   EXPECT_EQ(texts[1].entry, Msg::kCopyright);
   EXPECT_EQ(texts[2].entry, Msg::kExit);

@@ -54,7 +54,7 @@ class GuiTest : public ::testing::Test {
           return answer;
         });
     app_ = std::make_unique<AppState>(desktop_);
-    window_ = std::make_unique<ui::FormCompression>(*app_, desktop_);
+    window_ = std::make_unique<ui::MainWindow>(*app_, desktop_);
     window_->on_end_program = [this] { ++ended_; };
     // Every fetch repaints and lets events run, so that tests can act
     // during a run.
@@ -99,7 +99,7 @@ class GuiTest : public ::testing::Test {
   std::filesystem::path previous_dir_;
   ui::QtDesktopPort desktop_;
   std::unique_ptr<AppState> app_;
-  std::unique_ptr<ui::FormCompression> window_;
+  std::unique_ptr<ui::MainWindow> window_;
   std::vector<std::pair<std::string, std::string>> boxes_;
   std::deque<std::optional<std::string>> save_answers_;
   std::vector<std::pair<SaveDialog, std::optional<std::string>>> save_presets_;

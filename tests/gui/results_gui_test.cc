@@ -140,7 +140,7 @@ TEST_F(ResultsGuiTest, MagnifyMovesTheResultsToTheLargeWindow) {
   EXPECT_GT(details->height(), old_height);
   EXPECT_EQ(Get("tab4Details")->height(), ui::Px(6500));
   EXPECT_EQ(Get("TableInfo")->height(), ui::Px(6150));
-  ui::SchemaListWindow& large = window_->schema_list();
+  ui::LargeResultsWindow& large = window_->schema_list();
   EXPECT_TRUE(large.isVisible());
   EXPECT_EQ(large.windowTitle(), "Schemas");
   // Its toolbar has no magnify button, and its own exit tooltip.
@@ -194,7 +194,7 @@ TEST_F(ResultsGuiTest, MagnifyMovesTheResultsToTheLargeWindow) {
 
 TEST_F(ResultsGuiTest, TheLargeWindowCannotTouchARunInProgress) {
   Press(window_.get(), "magnify");
-  ui::SchemaListWindow& large = window_->schema_list();
+  ui::LargeResultsWindow& large = window_->schema_list();
   ClickCell(LargeGrid(), 0, 2);
   const auto before = app_->models.large_grid.shared_record();
   auto repaint = app_->models.progress.on_change;
@@ -328,7 +328,7 @@ TEST_F(ResultsGuiTest, TheGridModelsKeepQtsModelRules) {
 
 TEST_F(ResultsGuiTest, TheLargeWindowKeepsItsWidthAndAMinimumHeight) {
   Press(window_.get(), "magnify");
-  ui::SchemaListWindow& large = window_->schema_list();
+  ui::LargeResultsWindow& large = window_->schema_list();
   large.resize(ui::Px(6000), ui::Px(1200));
   QApplication::processEvents();
   EXPECT_EQ(large.width(), ui::Px(10000));

@@ -21,7 +21,7 @@ int main(int argc, char** argv) {
   tce::ui::QtDesktopPort desktop;
   desktop.SetBoxHook([](const std::string&, const std::string&) {});
   tce::AppState app(desktop, "/dev/null");
-  tce::ui::FormCompression window(app, desktop);
+  tce::ui::MainWindow window(app, desktop);
   window.on_end_program = [] {};
   window.wizard().StartUp();
   auto save = [&](QWidget* widget, const char* name) {

@@ -290,7 +290,7 @@ TEST_F(GuiTest, ExitDuringARunEndsWhenTheRunHasStopped) {
   EXPECT_EQ(during_run_enabled, 0);
   EXPECT_EQ(ended_, 1);
   EXPECT_FALSE(app_->connection.ConnectionOpen());
-  EXPECT_FALSE(app_->run_state.running);
+  EXPECT_FALSE(window_->wizard().busy());
   // No "no tables" box: the run was stopped, not empty.
   EXPECT_TRUE(BoxTexts().empty()) << ::testing::PrintToString(BoxTexts());
 }

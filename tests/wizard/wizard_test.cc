@@ -27,17 +27,14 @@ class FakeView : public MainWindowView {
     selected = tab;
     if (wizard != nullptr) wizard->OnTabClick(tab);
   }
-  void SetFocusTo(const std::string&) override {}
-  void SetTabStop(const std::string& control, bool on) override {
+  void SetFocusTo(Control) override {}
+  void SetTabStop(Control control, bool on) override {
     tab_stops[control] = on;
   }
-  void SetCaption(const std::string& control,
-                  const std::string& text) override {
+  void SetCaption(Control control, const std::string& text) override {
     captions[control] = text;
   }
-  std::string Text(const std::string& control) override {
-    return texts[control];
-  }
+  std::string Text(Control control) override { return texts[control]; }
   void ApplyScreenTexts(const MessageTable&) override {}
   void SetDisclaimer(const std::string&) override {}
   void ShowWindow() override { shown = true; }
@@ -60,9 +57,9 @@ class FakeView : public MainWindowView {
   bool run_controls_enabled = true;
   int large_results_shown = 0;
   int ended = 0;
-  std::map<std::string, bool> tab_stops;
-  std::map<std::string, std::string> captions;
-  std::map<std::string, std::string> texts;
+  std::map<Control, bool> tab_stops;
+  std::map<Control, std::string> captions;
+  std::map<Control, std::string> texts;
 
  private:
   std::map<int, bool> enabled_;
@@ -84,7 +81,7 @@ class WizardTest : public ::testing::Test, public AppFixture {
   }
   void ToOptions() {
     wizard_.DoContinue(kDisclaimerTab);
-    view_.texts["InputDatabase"] = " " + server_.DatabasePath("shop") + " ";
+    view_.texts[Control::kInputDatabase] = " " + server_.DatabasePath("shop") + " ";
     wizard_.DoContinue(kConnectionTab);
     ASSERT_EQ(view_.TabStates(), "--E- 2")
         << ::testing::PrintToString(desktop.box_texts());
@@ -114,7 +111,7 @@ class WizardTest : public ::testing::Test, public AppFixture {
 TEST_F(WizardTest, ContinueWalksThroughThePanels) {
   EXPECT_TRUE(view_.shown);
   EXPECT_EQ(view_.TabStates(), "E--- 0");
-  EXPECT_FALSE(view_.tab_stops["DelimTab"]);
+  EXPECT_FALSE(view_.tab_stops[Control::kDelimTab]);
   ToOptions();
   EXPECT_EQ(app.connection.DatabaseName, server_.DatabasePath("shop"));
   wizard_.DoContinue(kOptionsTab);
@@ -137,7 +134,7 @@ TEST_F(WizardTest, ContinueWalksThroughThePanels) {
 
 TEST_F(WizardTest, AFailedConnectSaysWhyThenThatItFailed) {
   wizard_.DoContinue(kDisclaimerTab);
-  view_.texts["InputDatabase"] = server_.DatabasePath("nosuch");
+  view_.texts[Control::kInputDatabase] = server_.DatabasePath("nosuch");
   wizard_.DoContinue(kConnectionTab);
   EXPECT_EQ(view_.TabStates(), "-E-- 1");
   ASSERT_EQ(desktop.boxes().size(), 4u)
@@ -221,7 +218,7 @@ TEST_F(WizardTest, NothingTouchesTheResultsWhileARunWorks) {
     wizard_.DoContinue(kOptionsTab);  // refused while busy
   });
   view_.SelectTab(kOptionsTab);
-  wizard_.OnOptionClick("PCTRow", true);
+  wizard_.OnOptionClick(Control::kPCTRow, true);
   wizard_.DoContinue(kOptionsTab);
   desktop.OnPendingEvents(nullptr);
   EXPECT_GT(events, 25);
@@ -246,7 +243,7 @@ TEST_F(WizardTest, ExitDuringARunStopsItAndEndsWithoutABox) {
   wizard_.DoContinue(kOptionsTab);
   EXPECT_EQ(view_.ended, 1);
   EXPECT_FALSE(app.connection.ConnectionOpen());
-  EXPECT_FALSE(app.run_state.running);
+  EXPECT_FALSE(wizard_.busy());
   EXPECT_TRUE(desktop.boxes().empty())
       << ::testing::PrintToString(desktop.box_texts());
 }
@@ -255,26 +252,26 @@ TEST_F(WizardTest, SlidersSetTheirOptionsWhicheverWayTheyMove) {
   ToOptions();
   app.run_state.SettingsChanged = false;
   wizard_.OnCompRangeChange(30);
-  EXPECT_EQ(view_.captions["CompValue"], "30");
+  EXPECT_EQ(view_.captions[Control::kCompValue], "30");
   EXPECT_EQ(app.settings.MinCompressionPct, 30);
   EXPECT_TRUE(app.run_state.SettingsChanged);
   app.run_state.SettingsChanged = false;
   wizard_.OnCompRangeChange(30);
   EXPECT_FALSE(app.run_state.SettingsChanged);
   wizard_.OnMinTabSizeChange(20);
-  EXPECT_EQ(view_.captions["MinTabSizeText"], "20 M");
+  EXPECT_EQ(view_.captions[Control::kMinTabSizeText], "20 M");
   EXPECT_EQ(app.settings.MinTableSizeMB, 20);
   // The delimiter and the logs never make a run repeat.
   app.run_state.SettingsChanged = false;
-  wizard_.OnOptionClick("DelimComma", true);
+  wizard_.OnOptionClick(Control::kDelimComma, true);
   wizard_.OnShowDebugClick(true);
   wizard_.OnShowSqlClick(true);
   EXPECT_FALSE(app.settings.TabDelimited);
-  wizard_.OnOptionClick("DelimTab", true);
+  wizard_.OnOptionClick(Control::kDelimTab, true);
   EXPECT_TRUE(app.settings.TabDelimited);
   EXPECT_TRUE(app.settings.DebugLog && app.settings.LogSQL);
   EXPECT_FALSE(app.run_state.SettingsChanged);
-  EXPECT_FALSE(view_.tab_stops["DelimComma"]);
+  EXPECT_FALSE(view_.tab_stops[Control::kDelimComma]);
 }
 
 TEST(JoinFilterLinesTest, NonEmptyLinesJoinedByCommas) {
