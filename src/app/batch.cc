@@ -13,7 +13,7 @@
 #include "app/batch_output.h"
 #include "app/password.h"
 #include "base/text_util.h"
-#include "results/results_actions.h"
+#include "actions/results_actions.h"
 #include "wizard/app_state.h"
 
 namespace tce {

@@ -3,7 +3,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "results/results_output.h"
+#include "actions/results_output.h"
 
 namespace tce {
 namespace {

@@ -13,8 +13,8 @@
 
 #include "analysis/analysis.h"
 #include "app/batch_options.h"
-#include "results/file_writer.h"
-#include "results/result_writer.h"
+#include "actions/file_writer.h"
+#include "actions/result_writer.h"
 #include "wizard/app_state.h"
 
 namespace tce {

@@ -20,7 +20,7 @@
 #include "model/details.h"
 #include "model/results_grid.h"
 #include "model/views.h"
-#include "results/results_actions.h"
+#include "actions/results_actions.h"
 
 namespace tce {
 

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "base/text_file.h"
-#include "results/results_actions.h"
+#include "actions/results_actions.h"
 #include "support/app_fixture.h"
 #include "support/temp_dir.h"
 

@@ -13,14 +13,14 @@
 // - The temporary file is removed when the writer is destroyed without
 //   Commit, and on SIGINT, SIGTERM and SIGHUP before the signal takes its
 //   course.
-#ifndef TCE_RESULTS_FILE_WRITER_H_
-#define TCE_RESULTS_FILE_WRITER_H_
+#ifndef TCE_ACTIONS_FILE_WRITER_H_
+#define TCE_ACTIONS_FILE_WRITER_H_
 
 #include <string>
 #include <string_view>
 
 #include "db/status.h"
-#include "results/result_writer.h"
+#include "actions/result_writer.h"
 
 namespace tce {
 
@@ -65,4 +65,4 @@ class FileWriter : public ByteSink {
 
 }  // namespace tce
 
-#endif  // TCE_RESULTS_FILE_WRITER_H_
+#endif  // TCE_ACTIONS_FILE_WRITER_H_

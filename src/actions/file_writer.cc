@@ -1,4 +1,4 @@
-#include "results/file_writer.h"
+#include "actions/file_writer.h"
 
 #include <fcntl.h>
 #include <limits.h>

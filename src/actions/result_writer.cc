@@ -1,4 +1,4 @@
-#include "results/result_writer.h"
+#include "actions/result_writer.h"
 
 #include <cmath>
 

@@ -2,8 +2,8 @@
 // export's columns, and in JSON what its estimate rests on), a column's
 // fields, the run's settings and totals. The windows' export and the
 // command-line tool write the same records.
-#ifndef TCE_RESULTS_RESULTS_OUTPUT_H_
-#define TCE_RESULTS_RESULTS_OUTPUT_H_
+#ifndef TCE_ACTIONS_RESULTS_OUTPUT_H_
+#define TCE_ACTIONS_RESULTS_OUTPUT_H_
 
 #include <array>
 #include <span>
@@ -13,7 +13,7 @@
 #include "base/message_table.h"
 #include "engine/compute.h"
 #include "model/run_record.h"
-#include "results/result_writer.h"
+#include "actions/result_writer.h"
 
 namespace tce {
 
@@ -61,4 +61,4 @@ void WriteTotalsMember(ResultWriter& writer, const RunRecord& record);
 
 }  // namespace tce
 
-#endif  // TCE_RESULTS_RESULTS_OUTPUT_H_
+#endif  // TCE_ACTIONS_RESULTS_OUTPUT_H_

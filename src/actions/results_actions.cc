@@ -1,4 +1,4 @@
-#include "results/results_actions.h"
+#include "actions/results_actions.h"
 
 #include <algorithm>
 #include <cmath>
@@ -9,8 +9,8 @@
 #include "base/number_text.h"
 #include "db/catalog_query.h"
 #include "db/statement.h"
-#include "results/file_writer.h"
-#include "results/results_output.h"
+#include "actions/file_writer.h"
+#include "actions/results_output.h"
 
 namespace tce {
 namespace {

@@ -1,4 +1,4 @@
-#include "results/results_output.h"
+#include "actions/results_output.h"
 
 #include <cstdio>
 

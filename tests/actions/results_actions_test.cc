@@ -1,4 +1,4 @@
-#include "results/results_actions.h"
+#include "actions/results_actions.h"
 
 #include <gtest/gtest.h>
 

@@ -3,8 +3,8 @@
 // main window's grid and the large-results window's grid use these; the
 // details and the summary always draw on the main window's chart and
 // per-column grid.
-#ifndef TCE_RESULTS_RESULTS_ACTIONS_H_
-#define TCE_RESULTS_RESULTS_ACTIONS_H_
+#ifndef TCE_ACTIONS_RESULTS_ACTIONS_H_
+#define TCE_ACTIONS_RESULTS_ACTIONS_H_
 
 #include <optional>
 #include <string>
@@ -12,7 +12,7 @@
 
 #include "base/debug_log.h"
 #include "base/message_table.h"
-#include "results/result_writer.h"
+#include "actions/result_writer.h"
 #include "base/export_format.h"
 #include "db/connection.h"
 #include "engine/compute.h"
@@ -96,4 +96,4 @@ SchemaListSize SchemaListResize(int height);
 
 }  // namespace tce
 
-#endif  // TCE_RESULTS_RESULTS_ACTIONS_H_
+#endif  // TCE_ACTIONS_RESULTS_ACTIONS_H_
