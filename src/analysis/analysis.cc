@@ -97,29 +97,13 @@ Status SendCatalogQuery(const RunRequest& c, Statement& statement) {
 
 }  // namespace
 
-RunResult RunAnalysis(const RunRequest& c, RunProgress* progress,
-                      TableSink* sink) {
-  RunResult result;
-  result.record = std::make_shared<RunRecord>();
-  RunRecord& record = *result.record;
-  record.database = c.connection.DatabaseName;
-  record.server_version = c.connection.ServerVersion;
-  record.settings = c.settings;
-  record.started = std::chrono::system_clock::now();
-  auto finish = [&](RunOutcome outcome, Status status = Status()) {
-    record.ended = std::chrono::system_clock::now();
-    record.complete = outcome == RunOutcome::kListed ||
-                      outcome == RunOutcome::kNothingListed;
-    result.outcome = outcome;
-    result.status = std::move(status);
-    return std::move(result);
-  };
-  Statement statement(c.connection);
-  Status status = SendCatalogQuery(c, statement);
-  if (!status.ok()) return finish(RunOutcome::kFailed, std::move(status));
-  c.logger.Log("Query", "Reading result set");
-  if (progress != nullptr) progress->Started();
+namespace {
 
+// Reads and estimates every table of the executed query into the record.
+// kListed stands for a run read to its end.
+RunOutcome EstimateTables(const RunRequest& c, Statement& statement,
+                          RunProgress* progress, TableSink* sink,
+                          RunRecord& record, Status& status) {
   const Estimator estimator(c.statistics, EstimateOptions::Of(c.settings),
                             c.logger);
   TableReader reader(statement, c.logger);
@@ -135,12 +119,10 @@ RunResult RunAnalysis(const RunRequest& c, RunProgress* progress,
         reader.Next(owner, table, estimate.TableColumns, step, before_fetch);
     if (!status.ok()) {
       c.logger.Log("Query", "Error reading records: " + status.ToString());
-      return finish(RunOutcome::kFailed, std::move(status));
+      return RunOutcome::kFailed;
     }
-    if (step == TableReader::Step::kStopped) {
-      return finish(RunOutcome::kStopped);
-    }
-    if (step == TableReader::Step::kEnd) break;
+    if (step == TableReader::Step::kStopped) return RunOutcome::kStopped;
+    if (step == TableReader::Step::kEnd) return RunOutcome::kListed;
     LogTable(c.logger, owner, table);
     estimator.Compute(estimate);
     TableRecord table_record = MakeTableRecord(owner, table, estimate);
@@ -150,7 +132,7 @@ RunResult RunAnalysis(const RunRequest& c, RunProgress* progress,
                              estimate.TableColumns.columns());
       if (!status.ok()) {
         statement.CloseStatement();
-        return finish(RunOutcome::kFailed, std::move(status));
+        return RunOutcome::kFailed;
       }
     }
     if (listed) {
@@ -158,8 +140,35 @@ RunResult RunAnalysis(const RunRequest& c, RunProgress* progress,
     }
     record.tables.push_back(std::move(table_record));
   }
-  return finish(record.listed.empty() ? RunOutcome::kNothingListed
-                                      : RunOutcome::kListed);
+}
+
+}  // namespace
+
+RunResult RunAnalysis(const RunRequest& c, RunProgress* progress,
+                      TableSink* sink) {
+  RunResult result;
+  result.record = std::make_shared<RunRecord>();
+  RunRecord& record = *result.record;
+  record.database = c.connection.DatabaseName;
+  record.server_version = c.connection.ServerVersion;
+  record.settings = c.settings;
+  record.started = std::chrono::system_clock::now();
+  Statement statement(c.connection);
+  Status status = SendCatalogQuery(c, statement);
+  RunOutcome outcome = RunOutcome::kFailed;
+  if (status.ok()) {
+    c.logger.Log("Query", "Reading result set");
+    if (progress != nullptr) progress->Started();
+    outcome = EstimateTables(c, statement, progress, sink, record, status);
+    if (outcome == RunOutcome::kListed && record.listed.empty())
+      outcome = RunOutcome::kNothingListed;
+  }
+  record.ended = std::chrono::system_clock::now();
+  record.complete = outcome == RunOutcome::kListed ||
+                    outcome == RunOutcome::kNothingListed;
+  result.outcome = outcome;
+  result.status = std::move(status);
+  return result;
 }
 
 }  // namespace tce

@@ -1,6 +1,7 @@
 #include "actions/results_actions.h"
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <algorithm>
 #include <string>
@@ -410,6 +411,28 @@ TEST_F(DetailsTest, MarkColumnAndFailuresLeaveTheDetails) {
             "Error retrieving table informationit's");
   EXPECT_EQ(InfoRows(), 0);
   EXPECT_FALSE(desktop.waiting());
+}
+
+// The details follow the run that listed the table, not the options the
+// user has changed since; a table the catalog no longer holds says so.
+TEST_F(DetailsTest, DetailsUseTheSettingsOfTheRunThatListedTheTable) {
+  app.settings.EstimatePageCompression = false;  // after the run
+  app.settings.IgnoreTablesWithoutStats = true;
+  ShowTableDetails(app.results_context(), app.models.results_grid, 1, 2);
+  ASSERT_EQ(InfoRows(), 1);  // found, although the option would drop it
+  EXPECT_EQ(InfoRow(1)[3], "51");  // the page saving of the run, not 55
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open(server_.DatabasePath("shop").c_str(), &db), SQLITE_OK);
+  sqlite3_exec(db, "DELETE FROM syscolumns WHERE tabid = 2", nullptr, nullptr,
+               nullptr);
+  sqlite3_close(db);
+  desktop.ClearBoxes();
+  ShowTableDetails(app.results_context(), app.models.results_grid, 1, 2);
+  EXPECT_EQ(InfoRows(), 0);
+  ASSERT_EQ(desktop.box_texts().size(), 2u);
+  EXPECT_NE(desktop.box_texts()[0].find("no longer lists the table o.nostats"),
+            std::string::npos)
+      << desktop.box_texts()[0];
 }
 
 }  // namespace

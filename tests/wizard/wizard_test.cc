@@ -216,6 +216,9 @@ TEST_F(WizardTest, NothingTouchesTheResultsWhileARunWorks) {
     wizard_.OnToolbar("output", app.models.large_grid);
     wizard_.OnToolbar("graph", app.models.large_grid);
     wizard_.DoContinue(kOptionsTab);  // refused while busy
+    // Options changed meanwhile reach the next run, not this one.
+    app.settings.MinCompressionPct = 100;
+    app.settings.EstimatePageCompression = true;
   });
   view_.SelectTab(kOptionsTab);
   wizard_.OnOptionClick(Control::kPCTRow, true);
@@ -230,6 +233,9 @@ TEST_F(WizardTest, NothingTouchesTheResultsWhileARunWorks) {
   EXPECT_NE(app.models.large_grid.shared_record(), before);
   EXPECT_EQ(app.models.large_grid.RowCount(), 25);
   EXPECT_TRUE(app.models.large_grid.record().complete);
+  EXPECT_EQ(app.models.large_grid.record().settings.MinCompressionPct, 0);
+  EXPECT_FALSE(app.models.large_grid.record().settings.EstimatePageCompression);
+  EXPECT_EQ(app.models.large_grid.shown().method, Method::kRow);
   EXPECT_EQ(app.models.large_grid.sort_column(), 0);
   EXPECT_FALSE(app.models.large_grid.Marked(2));
   EXPECT_TRUE(app.models.large_grid.visible());
