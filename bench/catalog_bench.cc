@@ -369,11 +369,11 @@ int Batch(const std::string& dir, const std::string& program, int runs) {
   for (int run = 0; run < runs; ++run) {
     best_plain = std::min(best_plain, RunProcess(plain, false).ms);
     best_columns = std::min(best_columns, RunProcess(columns, false).ms);
-    // Listing nothing ends with status 3.
+    // Listing nothing ends with status 1.
     best_redirected =
-        std::min(best_redirected, RunProcess(listing_nothing, false, 3).ms);
+        std::min(best_redirected, RunProcess(listing_nothing, false, 1).ms);
     best_terminal =
-        std::min(best_terminal, RunProcess(listing_nothing, true, 3).ms);
+        std::min(best_terminal, RunProcess(listing_nothing, true, 1).ms);
   }
   std::printf("batch-ms %.1f\nbatch-columns-ms %.1f\n", best_plain,
               best_columns);

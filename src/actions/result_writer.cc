@@ -54,59 +54,81 @@ bool IsJsonNumber(std::string_view text) {
   return i == text.size();
 }
 
-// A scalar's text as a delimited field or JSON value shows it.
-std::string ScalarText(const Value& value) {
+// Appends a scalar's text as a delimited field or JSON value shows it.
+void AppendScalar(std::string& out, const Value& value) {
   switch (value.kind()) {
     case Value::Kind::kText:
     case Value::Kind::kNumberText:
-      return std::string(value.text());
-    case Value::Kind::kInteger:
-      return std::to_string(value.integer());
+      out.append(value.text());
+      break;
+    case Value::Kind::kInteger: {
+      char digits[24];
+      const int n = std::snprintf(digits, sizeof digits, "%lld",
+                                  static_cast<long long>(value.integer()));
+      out.append(digits, static_cast<size_t>(n));
+      break;
+    }
     case Value::Kind::kNumber:
-      return FormatNumber(value.number());
+      out += FormatNumber(value.number());
+      break;
     case Value::Kind::kDecimal:
-      return value.decimal().ToText();
+      out += value.decimal().ToText();
+      break;
     case Value::Kind::kBool:
-      return value.integer() != 0 ? "true" : "false";
+      out += value.integer() != 0 ? "true" : "false";
+      break;
     default:
-      return std::string();
+      break;
   }
 }
 
-std::string JsonValue(const Value& value);
+void AppendJsonValue(std::string& out, const Value& value);
 
-std::string JsonFields(std::span<const Field> fields) {
-  std::string out = "{";
+void AppendJsonFields(std::string& out, std::span<const Field> fields) {
+  out += '{';
   bool first = true;
   for (const Field& field : fields) {
     if (field.in == FieldIn::kDelimited) continue;
     if (!first) out += ", ";
     first = false;
-    out += JsonString(field.name) + ": " + JsonValue(field.value);
+    AppendJsonString(out, field.name);
+    out += ": ";
+    AppendJsonValue(out, field.value);
   }
-  return out + "}";
+  out += '}';
 }
 
-std::string JsonValue(const Value& value) {
+void AppendJsonValue(std::string& out, const Value& value) {
   switch (value.kind()) {
     case Value::Kind::kNull:
-      return "null";
+      out += "null";
+      break;
     case Value::Kind::kText:
-      return JsonString(value.text());
+      AppendJsonString(out, value.text());
+      break;
     case Value::Kind::kObject:
-      return JsonFields(value.fields());
-    case Value::Kind::kTexts: {
-      std::string out = "[";
+      AppendJsonFields(out, value.fields());
+      break;
+    case Value::Kind::kTexts:
+      out += '[';
       for (size_t i = 0; i < value.texts().size(); ++i) {
-        out += (i > 0 ? ", " : "") + JsonString(value.texts()[i]);
+        if (i > 0) out += ", ";
+        AppendJsonString(out, value.texts()[i]);
       }
-      return out + "]";
-    }
+      out += ']';
+      break;
+    case Value::Kind::kInteger:
+    case Value::Kind::kDecimal:
+    case Value::Kind::kBool:
+      AppendScalar(out, value);  // always a JSON number or literal
+      break;
     default: {
-      std::string text = ScalarText(value);
-      return IsJsonNumber(text) || value.kind() == Value::Kind::kBool
-                 ? text
-                 : "null";
+      const size_t start = out.size();
+      AppendScalar(out, value);
+      if (!IsJsonNumber(std::string_view(out).substr(start))) {
+        out.resize(start);
+        out += "null";
+      }
     }
   }
 }
@@ -122,7 +144,9 @@ class JsonWriter : public ResultWriter {
   void EndDocument() override { Put("\n}\n"); }
   void Member(std::string_view name, const Value& value) override {
     StartMember(name);
-    Put(JsonValue(value));
+    line_.clear();
+    AppendJsonValue(line_, value);
+    Put(line_);
   }
   void BeginList(std::string_view name,
                  std::span<const std::string>) override {
@@ -131,8 +155,9 @@ class JsonWriter : public ResultWriter {
     records_ = 0;
   }
   void Record(std::span<const Field> fields) override {
-    Put(records_ > 0 ? ",\n    " : "\n    ");
-    Put(JsonFields(fields));
+    line_.assign(records_ > 0 ? ",\n    " : "\n    ");
+    AppendJsonFields(line_, fields);
+    Put(line_);
     ++records_;
   }
   void EndList() override { Put(records_ > 0 ? "\n  ]" : "]"); }
@@ -148,6 +173,7 @@ class JsonWriter : public ResultWriter {
   }
 
   int members_ = 0;
+  std::string line_;  // reused from record to record
 };
 
 class DelimitedWriter : public ResultWriter {
@@ -169,7 +195,7 @@ class DelimitedWriter : public ResultWriter {
     records_ = 0;
   }
   void Record(std::span<const Field> fields) override {
-    std::string line;
+    line_.clear();
     bool first = true;
     for (const Field& field : fields) {
       const Value::Kind kind = field.value.kind();
@@ -177,11 +203,16 @@ class DelimitedWriter : public ResultWriter {
           kind == Value::Kind::kTexts) {
         continue;
       }
-      if (!first) line += delimiter_;
+      if (!first) line_ += delimiter_;
       first = false;
-      line += DelimitedField(ScalarText(field.value), delimiter_);
+      if (kind == Value::Kind::kText) {
+        AppendDelimitedField(line_, field.value.text(), delimiter_);
+      } else {
+        AppendScalar(line_, field.value);  // numbers need no quotes
+      }
     }
-    Put(line + "\r\n");
+    line_ += "\r\n";
+    Put(line_);
     ++records_;
   }
   void EndList() override {}
@@ -191,6 +222,7 @@ class DelimitedWriter : public ResultWriter {
 
  private:
   const char delimiter_;
+  std::string line_;  // reused from record to record
 };
 
 }  // namespace
@@ -274,8 +306,13 @@ void ResultWriter::AppendRecords(std::FILE* from, int64_t count) {
 }
 
 std::string JsonString(std::string_view text) {
-  std::string out = "\"";
-  out.reserve(text.size() + 2);
+  std::string out;
+  AppendJsonString(out, text);
+  return out;
+}
+
+void AppendJsonString(std::string& out, std::string_view text) {
+  out += '"';
   size_t i = 0;
   while (i < text.size()) {
     const auto c = static_cast<unsigned char>(text[i]);
@@ -319,20 +356,29 @@ std::string JsonString(std::string_view text) {
         }
     }
   }
-  return out + "\"";
+  out += '"';
 }
 
 std::string DelimitedField(std::string_view text, char delimiter) {
-  if (text.find_first_of(std::string{delimiter, '"', '\r', '\n'}) ==
+  std::string out;
+  AppendDelimitedField(out, text, delimiter);
+  return out;
+}
+
+void AppendDelimitedField(std::string& out, std::string_view text,
+                          char delimiter) {
+  const char specials[] = {delimiter, '"', '\r', '\n'};
+  if (text.find_first_of(std::string_view(specials, 4)) ==
       std::string_view::npos) {
-    return std::string(text);
+    out.append(text);
+    return;
   }
-  std::string quoted = "\"";
+  out += '"';
   for (char c : text) {
-    quoted += c;
-    if (c == '"') quoted += '"';
+    out += c;
+    if (c == '"') out += '"';
   }
-  return quoted + "\"";
+  out += '"';
 }
 
 }  // namespace tce

@@ -147,11 +147,15 @@ class ResultWriter {
   bool ok_ = true;
 };
 
-// A JSON string literal of UTF-8 text.
+// A JSON string literal of UTF-8 text: what JSON requires is escaped, UTF-8
+// passes whole, and a byte that is not UTF-8 becomes U+FFFD.
 std::string JsonString(std::string_view text);
+void AppendJsonString(std::string& out, std::string_view text);
 // A field as a delimited line carries it: as it is, or in double quotes with
 // inner quotes doubled when it holds the delimiter, a quote, CR or LF.
 std::string DelimitedField(std::string_view text, char delimiter);
+void AppendDelimitedField(std::string& out, std::string_view text,
+                          char delimiter);
 
 }  // namespace tce
 
