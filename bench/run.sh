@@ -13,7 +13,7 @@ BUILD=${1:-build-bench}
 mkdir -p "$BUILD"
 BUILD=$(cd "$BUILD" && pwd)
 cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTCE_BUILD_TESTS=OFF >/dev/null
-cmake --build "$BUILD" --target catalog_bench windows_bench tvcli09b tarvex-compest-batch >/dev/null
+cmake --build "$BUILD" --target catalog_bench windows_bench driver_bench tvcli09b tarvex-compest-batch >/dev/null
 BENCH="$BUILD/bin/catalog_bench"
 WINDOWS="$BUILD/bin/windows_bench"
 BATCH="$BUILD/bin/tarvex-compest-batch"
@@ -29,9 +29,10 @@ echo "-- 20,000 tables, 400,000 columns"
 "$BENCH" compare "$DATA/large" 15 | tee -a "$OUT"
 "$WINDOWS" "$DATA/large" 3 2>/dev/null | tee -a "$OUT"
 "$BENCH" batch "$DATA/large" "$BATCH" 5 | tee -a "$OUT"
+"$BUILD/bin/driver_bench" "$DATA/large" | tee -a "$OUT"
 echo "-- 100,000 tables, 2,000,000 columns: peak memory"
 "$BENCH" analysis "$DATA/huge" | tee -a "$OUT"
 "$WINDOWS" "$DATA/huge" memory 100k 2>/dev/null | tee -a "$OUT"
 "$BENCH" batch-memory "$DATA/huge" "$BATCH" 100k | tee -a "$OUT"
 echo "-- targets"
-grep -E '^(ratio|peak-mb|startup-ms) ' "$OUT"
+grep -E '^(ratio|peak-mb|startup-ms|getdata-wide-4mb-1k-ms) ' "$OUT"

@@ -162,106 +162,106 @@ bool TextualAttribute(const ColumnInfo& column, SQLUSMALLINT field,
 
 TVCLI_EXPORT SQLRETURN SQL_API SQLNumResultCols(SQLHSTMT handle,
                                                 SQLSMALLINT* count) {
-  Stmt* stmt = Begin<Stmt>(handle, Kind::kStmt);
-  if (stmt == nullptr) return SQL_INVALID_HANDLE;
-  if (count == nullptr)
-    return stmt->ClientError("HY009", "Invalid use of null pointer.");
-  if (DescribeUnexecuted(*stmt) != SQL_SUCCESS) return SQL_ERROR;
-  *count = static_cast<SQLSMALLINT>(stmt->columns.size());
-  return SQL_SUCCESS;
+  return Call<Stmt>(handle, Kind::kStmt, [&](Stmt& stmt) -> SQLRETURN {
+    if (count == nullptr)
+      return stmt.ClientError("HY009", "Invalid use of null pointer.");
+    if (DescribeUnexecuted(stmt) != SQL_SUCCESS) return SQL_ERROR;
+    *count = static_cast<SQLSMALLINT>(stmt.columns.size());
+    return SQL_SUCCESS;
+  });
 }
 
 TVCLI_EXPORT SQLRETURN SQL_API SQLDescribeCol(
     SQLHSTMT handle, SQLUSMALLINT column, SQLCHAR* name, SQLSMALLINT name_max,
     SQLSMALLINT* name_length, SQLSMALLINT* type, SQLULEN* size,
     SQLSMALLINT* digits, SQLSMALLINT* nullable) {
-  Stmt* stmt = Begin<Stmt>(handle, Kind::kStmt);
-  if (stmt == nullptr) return SQL_INVALID_HANDLE;
-  if (DescribeUnexecuted(*stmt) != SQL_SUCCESS) return SQL_ERROR;
-  if (column < 1 || column > stmt->columns.size()) {
-    return stmt->ClientError("07009", "Invalid descriptor index.");
-  }
-  const ColumnInfo& info = stmt->columns[column - 1];
-  if (name_length != nullptr)
-    *name_length = static_cast<SQLSMALLINT>(info.name.size());
-  if (type != nullptr) *type = info.type;
-  if (size != nullptr) *size = info.size;
-  if (digits != nullptr) *digits = info.digits;
-  if (nullable != nullptr) *nullable = SQL_NULLABLE_UNKNOWN;
-  if (CopyOut(info.name, name, name_max)) {
-    stmt->Warning("01004", "String data, right truncated.");
-    return SQL_SUCCESS_WITH_INFO;
-  }
-  return SQL_SUCCESS;
+  return Call<Stmt>(handle, Kind::kStmt, [&](Stmt& stmt) -> SQLRETURN {
+    if (DescribeUnexecuted(stmt) != SQL_SUCCESS) return SQL_ERROR;
+    if (column < 1 || column > stmt.columns.size()) {
+      return stmt.ClientError("07009", "Invalid descriptor index.");
+    }
+    const ColumnInfo& info = stmt.columns[column - 1];
+    if (name_length != nullptr)
+      *name_length = static_cast<SQLSMALLINT>(info.name.size());
+    if (type != nullptr) *type = info.type;
+    if (size != nullptr) *size = info.size;
+    if (digits != nullptr) *digits = info.digits;
+    if (nullable != nullptr) *nullable = SQL_NULLABLE_UNKNOWN;
+    if (CopyOut(info.name, name, name_max)) {
+      stmt.Warning("01004", "String data, right truncated.");
+      return SQL_SUCCESS_WITH_INFO;
+    }
+    return SQL_SUCCESS;
+  });
 }
 
 TVCLI_EXPORT SQLRETURN SQL_API SQLColAttribute(
     SQLHSTMT handle, SQLUSMALLINT column, SQLUSMALLINT field,
     SQLPOINTER text, SQLSMALLINT text_max, SQLSMALLINT* text_length,
     SQLLEN* number) {
-  Stmt* stmt = Begin<Stmt>(handle, Kind::kStmt);
-  if (stmt == nullptr) return SQL_INVALID_HANDLE;
-  if (DescribeUnexecuted(*stmt) != SQL_SUCCESS) return SQL_ERROR;
-  if (field == SQL_DESC_COUNT || field == SQL_COLUMN_COUNT) {
-    if (number != nullptr) *number = static_cast<SQLLEN>(stmt->columns.size());
-    return SQL_SUCCESS;
-  }
-  if (column < 1 || column > stmt->columns.size()) {
-    return stmt->ClientError("07009", column < 1
-                                          ? "Invalid descriptor index: "
-                                            "bookmarks are not supported."
-                                          : "Invalid descriptor index.");
-  }
-  const ColumnInfo& info = stmt->columns[column - 1];
-  SQLLEN value = 0;
-  if (NumericAttribute(info, field, &value)) {
-    if (number != nullptr) *number = value;
-    return SQL_SUCCESS;
-  }
-  std::string words;
-  if (!TextualAttribute(info, field, &words)) {
-    return stmt->ClientError("HY091", "Invalid descriptor field identifier.");
-  }
-  if (text_max < 0 && text != nullptr)
-    return stmt->ClientError("HY090", "Invalid string or buffer length.");
-  SQLLEN full = 0;
-  const SQLRETURN rc = TextAttribute(*stmt, words, text, text_max, &full);
-  if (text_length != nullptr)
-    *text_length = static_cast<SQLSMALLINT>(std::min<SQLLEN>(full, 32767));
-  return rc;
+  return Call<Stmt>(handle, Kind::kStmt, [&](Stmt& stmt) -> SQLRETURN {
+    if (DescribeUnexecuted(stmt) != SQL_SUCCESS) return SQL_ERROR;
+    if (field == SQL_DESC_COUNT || field == SQL_COLUMN_COUNT) {
+      if (number != nullptr) *number = static_cast<SQLLEN>(stmt.columns.size());
+      return SQL_SUCCESS;
+    }
+    if (column < 1 || column > stmt.columns.size()) {
+      return stmt.ClientError("07009", column < 1
+                                            ? "Invalid descriptor index: "
+                                              "bookmarks are not supported."
+                                            : "Invalid descriptor index.");
+    }
+    const ColumnInfo& info = stmt.columns[column - 1];
+    SQLLEN value = 0;
+    if (NumericAttribute(info, field, &value)) {
+      if (number != nullptr) *number = value;
+      return SQL_SUCCESS;
+    }
+    std::string words;
+    if (!TextualAttribute(info, field, &words)) {
+      return stmt.ClientError("HY091", "Invalid descriptor field identifier.");
+    }
+    if (text_max < 0 && text != nullptr)
+      return stmt.ClientError("HY090", "Invalid string or buffer length.");
+    SQLLEN full = 0;
+    const SQLRETURN rc = TextAttribute(stmt, words, text, text_max, &full);
+    if (text_length != nullptr)
+      *text_length = static_cast<SQLSMALLINT>(std::min<SQLLEN>(full, 32767));
+    return rc;
+  });
 }
 
 TVCLI_EXPORT SQLRETURN SQL_API SQLBindCol(SQLHSTMT handle, SQLUSMALLINT column,
                                           SQLSMALLINT target, SQLPOINTER buffer,
                                           SQLLEN length, SQLLEN* indicator) {
-  Stmt* stmt = Begin<Stmt>(handle, Kind::kStmt);
-  if (stmt == nullptr) return SQL_INVALID_HANDLE;
-  if (column < 1) {
-    return stmt->ClientError("07009",
-                             "Invalid descriptor index: bookmarks are "
-                             "not supported.");
-  }
-  if (stmt->executed && column > stmt->columns.size()) {
-    return stmt->ClientError("07009", "Invalid descriptor index.");
-  }
-  if (buffer != nullptr && !IsDeliverableType(target)) {
-    return stmt->ClientError("HYC00",
-                             "Optional feature not implemented: no conversion "
-                             "to this program type.");
-  }
-  if (length < 0)
-    return stmt->ClientError("HY090", "Invalid string or buffer length.");
-  if (stmt->bindings.size() < column) stmt->bindings.resize(column);
-  stmt->bindings[column - 1] = buffer == nullptr
-                                   ? Binding{}
-                                   : Binding{target, buffer, length, indicator};
-  return SQL_SUCCESS;
+  return Call<Stmt>(handle, Kind::kStmt, [&](Stmt& stmt) -> SQLRETURN {
+    if (column < 1) {
+      return stmt.ClientError("07009",
+                               "Invalid descriptor index: bookmarks are "
+                               "not supported.");
+    }
+    if (stmt.executed && column > stmt.columns.size()) {
+      return stmt.ClientError("07009", "Invalid descriptor index.");
+    }
+    if (buffer != nullptr && !IsDeliverableType(target)) {
+      return stmt.ClientError("HYC00",
+                               "Optional feature not implemented: no conversion "
+                               "to this program type.");
+    }
+    if (length < 0)
+      return stmt.ClientError("HY090", "Invalid string or buffer length.");
+    if (stmt.bindings.size() < column) stmt.bindings.resize(column);
+    stmt.bindings[column - 1] = buffer == nullptr
+                                     ? Binding{}
+                                     : Binding{target, buffer, length, indicator};
+    return SQL_SUCCESS;
+  });
 }
 
 TVCLI_EXPORT SQLRETURN SQL_API SQLGetData(SQLHSTMT handle, SQLUSMALLINT column,
                                           SQLSMALLINT target, SQLPOINTER buffer,
                                           SQLLEN capacity, SQLLEN* indicator) {
-  Stmt* stmt = Begin<Stmt>(handle, Kind::kStmt);
-  if (stmt == nullptr) return SQL_INVALID_HANDLE;
-  return GetColumnData(*stmt, column, target, buffer, capacity, indicator);
+  return Call<Stmt>(handle, Kind::kStmt, [&](Stmt& stmt) -> SQLRETURN {
+    return GetColumnData(stmt, column, target, buffer, capacity, indicator);
+  });
 }

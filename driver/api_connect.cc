@@ -33,28 +33,24 @@ TVCLI_EXPORT SQLRETURN SQL_API SQLAllocHandle(SQLSMALLINT type, SQLHANDLE input,
       *output = static_cast<Handle*>(env);
       return SQL_SUCCESS;
     }
-    case SQL_HANDLE_DBC: {
-      Env* env = As<Env>(input, Kind::kEnv);
-      if (env == nullptr) return SQL_INVALID_HANDLE;
-      env->diags.clear();
-      auto* dbc = new Dbc(env);
-      ++env->connections;
-      Register(dbc);
-      *output = static_cast<Handle*>(dbc);
-      return SQL_SUCCESS;
-    }
-    case SQL_HANDLE_STMT: {
-      Dbc* dbc = As<Dbc>(input, Kind::kDbc);
-      if (dbc == nullptr) return SQL_INVALID_HANDLE;
-      dbc->diags.clear();
-      if (!dbc->connected())
-        return dbc->ClientError("08003", "Connection not open.");
-      auto* stmt = new Stmt(dbc);
-      Register(stmt);
-      dbc->statements.insert(stmt);
-      *output = static_cast<Handle*>(stmt);
-      return SQL_SUCCESS;
-    }
+    case SQL_HANDLE_DBC:
+      return Call<Env>(input, Kind::kEnv, [&](Env& env) -> SQLRETURN {
+        auto* dbc = new Dbc(&env);
+        ++env.connections;
+        Register(dbc);
+        *output = static_cast<Handle*>(dbc);
+        return SQL_SUCCESS;
+      });
+    case SQL_HANDLE_STMT:
+      return Call<Dbc>(input, Kind::kDbc, [&](Dbc& dbc) -> SQLRETURN {
+        if (!dbc.connected())
+          return dbc.ClientError("08003", "Connection not open.");
+        auto* stmt = new Stmt(&dbc);
+        Register(stmt);
+        dbc.statements.insert(stmt);
+        *output = static_cast<Handle*>(stmt);
+        return SQL_SUCCESS;
+      });
     default:
       return SQL_ERROR;
   }
@@ -66,33 +62,43 @@ TVCLI_EXPORT SQLRETURN SQL_API SQLFreeHandle(SQLSMALLINT type,
     case SQL_HANDLE_ENV: {
       Env* env = As<Env>(handle, Kind::kEnv);
       if (env == nullptr) return SQL_INVALID_HANDLE;
-      env->diags.clear();
-      if (env->connections > 0) {
-        return env->ClientError("HY010",
-                                "Function sequence error: connection "
-                                "handles are still allocated.");
+      {
+        std::lock_guard<std::recursive_mutex> lock(env->mutex);
+        env->diags.clear();
+        if (env->connections > 0) {
+          return env->ClientError("HY010",
+                                  "Function sequence error: connection "
+                                  "handles are still allocated.");
+        }
+        Unregister(env);
       }
-      Unregister(env);
       delete env;
       return SQL_SUCCESS;
     }
     case SQL_HANDLE_DBC: {
       Dbc* dbc = As<Dbc>(handle, Kind::kDbc);
       if (dbc == nullptr) return SQL_INVALID_HANDLE;
-      dbc->diags.clear();
-      if (dbc->connected()) {
-        return dbc->ClientError("HY010",
-                                "Function sequence error: the "
-                                "connection is still open.");
+      {
+        std::lock_guard<std::recursive_mutex> lock(dbc->mutex);
+        dbc->diags.clear();
+        if (dbc->connected()) {
+          return dbc->ClientError("HY010",
+                                  "Function sequence error: the "
+                                  "connection is still open.");
+        }
+        Unregister(dbc);
       }
-      --dbc->env->connections;
-      Unregister(dbc);
+      {
+        std::lock_guard<std::recursive_mutex> lock(dbc->env->mutex);
+        --dbc->env->connections;
+      }
       delete dbc;
       return SQL_SUCCESS;
     }
     case SQL_HANDLE_STMT: {
       Stmt* stmt = As<Stmt>(handle, Kind::kStmt);
       if (stmt == nullptr) return SQL_INVALID_HANDLE;
+      std::lock_guard<std::recursive_mutex> lock(stmt->dbc->mutex);
       FreeStatement(stmt);
       return SQL_SUCCESS;
     }
@@ -104,33 +110,33 @@ TVCLI_EXPORT SQLRETURN SQL_API SQLFreeHandle(SQLSMALLINT type,
 TVCLI_EXPORT SQLRETURN SQL_API SQLSetEnvAttr(SQLHENV handle,
                                              SQLINTEGER attribute,
                                              SQLPOINTER value, SQLINTEGER) {
-  Env* env = Begin<Env>(handle, Kind::kEnv);
-  if (env == nullptr) return SQL_INVALID_HANDLE;
-  if (attribute == SQL_ATTR_ODBC_VERSION) {
-    env->odbc_version =
-        static_cast<SQLINTEGER>(reinterpret_cast<intptr_t>(value));
-  }
-  return SQL_SUCCESS;
+  return Call<Env>(handle, Kind::kEnv, [&](Env& env) -> SQLRETURN {
+    if (attribute == SQL_ATTR_ODBC_VERSION) {
+      env.odbc_version =
+          static_cast<SQLINTEGER>(reinterpret_cast<intptr_t>(value));
+    }
+    return SQL_SUCCESS;
+  });
 }
 
 TVCLI_EXPORT SQLRETURN SQL_API SQLDriverConnect(
     SQLHDBC handle, SQLHWND, SQLCHAR* in, SQLSMALLINT in_length, SQLCHAR* out,
     SQLSMALLINT out_max, SQLSMALLINT* out_length, SQLUSMALLINT completion) {
-  Dbc* dbc = Begin<Dbc>(handle, Kind::kDbc);
-  if (dbc == nullptr) return SQL_INVALID_HANDLE;
-  if (dbc->connected()) {
-    return dbc->ClientError("08002", "Connection name in use.");
-  }
-  if (in == nullptr)
-    return dbc->ClientError("HY009", "Invalid use of null pointer.");
-  if (BadLength(in_length)) {
-    return dbc->ClientError("HY090", "Invalid string or buffer length.");
-  }
-  if (completion > SQL_DRIVER_COMPLETE_REQUIRED) {
-    return dbc->ClientError("HY110", "Invalid driver completion.");
-  }
-  // This driver has no dialog: prompting completes from the string alone.
-  return Connect(*dbc, Text(in, in_length), out, out_max, out_length);
+  return Call<Dbc>(handle, Kind::kDbc, [&](Dbc& dbc) -> SQLRETURN {
+    if (dbc.connected()) {
+      return dbc.ClientError("08002", "Connection name in use.");
+    }
+    if (in == nullptr)
+      return dbc.ClientError("HY009", "Invalid use of null pointer.");
+    if (BadLength(in_length)) {
+      return dbc.ClientError("HY090", "Invalid string or buffer length.");
+    }
+    if (completion > SQL_DRIVER_COMPLETE_REQUIRED) {
+      return dbc.ClientError("HY110", "Invalid driver completion.");
+    }
+    // This driver has no dialog: prompting completes from the string alone.
+    return Connect(dbc, Text(in, in_length), out, out_max, out_length);
+  });
 }
 
 // A data source's name, user and password: the data source's DATABASE entry
@@ -141,72 +147,72 @@ TVCLI_EXPORT SQLRETURN SQL_API SQLConnect(SQLHDBC handle, SQLCHAR* source,
                                           SQLSMALLINT user_length,
                                           SQLCHAR* password,
                                           SQLSMALLINT password_length) {
-  Dbc* dbc = Begin<Dbc>(handle, Kind::kDbc);
-  if (dbc == nullptr) return SQL_INVALID_HANDLE;
-  if (dbc->connected()) {
-    return dbc->ClientError("08002", "Connection name in use.");
-  }
-  if (source == nullptr)
-    return dbc->ClientError("HY009", "Invalid use of null pointer.");
-  if (BadLength(source_length) || BadLength(user_length) ||
-      BadLength(password_length)) {
-    return dbc->ClientError("HY090", "Invalid string or buffer length.");
-  }
-  std::string text =
-      tce::ConnectionStringPair("DSN", Text(source, source_length));
-  if (user != nullptr)
-    text += tce::ConnectionStringPair("UID", Text(user, user_length));
-  if (password != nullptr) {
-    text += tce::ConnectionStringPair("PWD", Text(password, password_length));
-  }
-  return Connect(*dbc, text, nullptr, 0, nullptr);
+  return Call<Dbc>(handle, Kind::kDbc, [&](Dbc& dbc) -> SQLRETURN {
+    if (dbc.connected()) {
+      return dbc.ClientError("08002", "Connection name in use.");
+    }
+    if (source == nullptr)
+      return dbc.ClientError("HY009", "Invalid use of null pointer.");
+    if (BadLength(source_length) || BadLength(user_length) ||
+        BadLength(password_length)) {
+      return dbc.ClientError("HY090", "Invalid string or buffer length.");
+    }
+    std::string text =
+        tce::ConnectionStringPair("DSN", Text(source, source_length));
+    if (user != nullptr)
+      text += tce::ConnectionStringPair("UID", Text(user, user_length));
+    if (password != nullptr) {
+      text += tce::ConnectionStringPair("PWD", Text(password, password_length));
+    }
+    return Connect(dbc, text, nullptr, 0, nullptr);
+  });
 }
 
 TVCLI_EXPORT SQLRETURN SQL_API SQLDisconnect(SQLHDBC handle) {
-  Dbc* dbc = Begin<Dbc>(handle, Kind::kDbc);
-  if (dbc == nullptr) return SQL_INVALID_HANDLE;
-  if (!dbc->connected())
-    return dbc->ClientError("08003", "Connection not open.");
-  while (!dbc->statements.empty()) FreeStatement(*dbc->statements.begin());
-  sqlite3_close(dbc->db);
-  dbc->db = nullptr;
-  return SQL_SUCCESS;
+  return Call<Dbc>(handle, Kind::kDbc, [&](Dbc& dbc) -> SQLRETURN {
+    if (!dbc.connected())
+      return dbc.ClientError("08003", "Connection not open.");
+    while (!dbc.statements.empty()) FreeStatement(*dbc.statements.begin());
+    sqlite3_close(dbc.db);
+    dbc.db = nullptr;
+    return SQL_SUCCESS;
+  });
 }
 
 TVCLI_EXPORT SQLRETURN SQL_API SQLSetConnectAttr(SQLHDBC handle,
                                                  SQLINTEGER attribute,
                                                  SQLPOINTER value,
                                                  SQLINTEGER) {
-  Dbc* dbc = Begin<Dbc>(handle, Kind::kDbc);
-  if (dbc == nullptr) return SQL_INVALID_HANDLE;
-  switch (attribute) {
-    case SQL_ATTR_AUTOCOMMIT:
-      if (Unsigned(value) != SQL_AUTOCOMMIT_ON &&
-          Unsigned(value) != SQL_AUTOCOMMIT_OFF) {
-        return dbc->ClientError("HY024", "Invalid attribute value.");
-      }
-      dbc->autocommit = Unsigned(value);
-      return SQL_SUCCESS;
-    case SQL_ATTR_ACCESS_MODE:
-      if (Unsigned(value) != SQL_MODE_READ_ONLY) {
-        dbc->Warning("01S02",
-                     "Option value changed: the catalog is only read.");
-        return SQL_SUCCESS_WITH_INFO;
-      }
-      return SQL_SUCCESS;
-    case SQL_ATTR_LOGIN_TIMEOUT:
-      dbc->login_timeout = Unsigned(value);
-      return SQL_SUCCESS;
-    case SQL_ATTR_CONNECTION_TIMEOUT:
-    case SQL_ATTR_TXN_ISOLATION:
-    case SQL_ATTR_METADATA_ID:
-      // Reading a local catalog neither waits nor isolates anything.
-      return SQL_SUCCESS;
-    default:
-      // Includes the ANSI-application notice: this driver behaves the same
-      // for every application, which the reference answers with an error.
-      return dbc->ClientError("HYC00", "Optional feature not implemented.");
-  }
+  return Call<Dbc>(handle, Kind::kDbc, [&](Dbc& dbc) -> SQLRETURN {
+    switch (attribute) {
+      case SQL_ATTR_AUTOCOMMIT:
+        if (Unsigned(value) != SQL_AUTOCOMMIT_ON &&
+            Unsigned(value) != SQL_AUTOCOMMIT_OFF) {
+          return dbc.ClientError("HY024", "Invalid attribute value.");
+        }
+        dbc.autocommit = Unsigned(value);
+        return SQL_SUCCESS;
+      case SQL_ATTR_ACCESS_MODE:
+        if (Unsigned(value) != SQL_MODE_READ_ONLY) {
+          dbc.Warning("01S02",
+                       "Option value changed: the catalog is only read.");
+          return SQL_SUCCESS_WITH_INFO;
+        }
+        return SQL_SUCCESS;
+      case SQL_ATTR_LOGIN_TIMEOUT:
+        dbc.login_timeout = Unsigned(value);
+        return SQL_SUCCESS;
+      case SQL_ATTR_CONNECTION_TIMEOUT:
+      case SQL_ATTR_TXN_ISOLATION:
+      case SQL_ATTR_METADATA_ID:
+        // Reading a local catalog neither waits nor isolates anything.
+        return SQL_SUCCESS;
+      default:
+        // Includes the ANSI-application notice: this driver behaves the same
+        // for every application, which the reference answers with an error.
+        return dbc.ClientError("HYC00", "Optional feature not implemented.");
+    }
+  });
 }
 
 TVCLI_EXPORT SQLRETURN SQL_API SQLGetConnectAttr(SQLHDBC handle,
@@ -214,48 +220,48 @@ TVCLI_EXPORT SQLRETURN SQL_API SQLGetConnectAttr(SQLHDBC handle,
                                                  SQLPOINTER value,
                                                  SQLINTEGER capacity,
                                                  SQLINTEGER* length) {
-  Dbc* dbc = Begin<Dbc>(handle, Kind::kDbc);
-  if (dbc == nullptr) return SQL_INVALID_HANDLE;
-  if (value == nullptr && attribute != SQL_ATTR_CURRENT_CATALOG)
-    return dbc->ClientError("HY009", "Invalid use of null pointer.");
-  switch (attribute) {
-    case SQL_ATTR_AUTOCOMMIT:
-      return Answer(value, length, dbc->autocommit);
-    case SQL_ATTR_ACCESS_MODE:
-      return Answer(value, length, SQL_MODE_READ_ONLY);
-    case SQL_ATTR_LOGIN_TIMEOUT:
-      return Answer(value, length, dbc->login_timeout);
-    case SQL_ATTR_CONNECTION_TIMEOUT:
-    case SQL_ATTR_METADATA_ID:
-      return Answer(value, length, 0);
-    case SQL_ATTR_TXN_ISOLATION:
-      return Answer(value, length, SQL_TXN_SERIALIZABLE);
-    case SQL_ATTR_CONNECTION_DEAD:
-      return Answer(value, length,
-                    dbc->connected() ? SQL_CD_FALSE : SQL_CD_TRUE);
-    case SQL_ATTR_CURRENT_CATALOG: {
-      if (!dbc->connected())
-        return dbc->ClientError("08003", "Connection not open.");
-      SQLLEN full = 0;
-      const SQLRETURN rc =
-          TextAttribute(*dbc, dbc->database, value, capacity, &full);
-      if (length != nullptr) *length = static_cast<SQLINTEGER>(full);
-      return rc;
+  return Call<Dbc>(handle, Kind::kDbc, [&](Dbc& dbc) -> SQLRETURN {
+    if (value == nullptr && attribute != SQL_ATTR_CURRENT_CATALOG)
+      return dbc.ClientError("HY009", "Invalid use of null pointer.");
+    switch (attribute) {
+      case SQL_ATTR_AUTOCOMMIT:
+        return Answer(value, length, dbc.autocommit);
+      case SQL_ATTR_ACCESS_MODE:
+        return Answer(value, length, SQL_MODE_READ_ONLY);
+      case SQL_ATTR_LOGIN_TIMEOUT:
+        return Answer(value, length, dbc.login_timeout);
+      case SQL_ATTR_CONNECTION_TIMEOUT:
+      case SQL_ATTR_METADATA_ID:
+        return Answer(value, length, 0);
+      case SQL_ATTR_TXN_ISOLATION:
+        return Answer(value, length, SQL_TXN_SERIALIZABLE);
+      case SQL_ATTR_CONNECTION_DEAD:
+        return Answer(value, length,
+                      dbc.connected() ? SQL_CD_FALSE : SQL_CD_TRUE);
+      case SQL_ATTR_CURRENT_CATALOG: {
+        if (!dbc.connected())
+          return dbc.ClientError("08003", "Connection not open.");
+        SQLLEN full = 0;
+        const SQLRETURN rc =
+            TextAttribute(dbc, dbc.database, value, capacity, &full);
+        if (length != nullptr) *length = static_cast<SQLINTEGER>(full);
+        return rc;
+      }
+      default:
+        return dbc.ClientError("HYC00", "Optional feature not implemented.");
     }
-    default:
-      return dbc->ClientError("HYC00", "Optional feature not implemented.");
-  }
+  });
 }
 
 TVCLI_EXPORT SQLRETURN SQL_API SQLEndTran(SQLSMALLINT type, SQLHANDLE handle,
                                           SQLSMALLINT completion) {
-  Handle* target = type == SQL_HANDLE_DBC   ? Lookup(handle, Kind::kDbc)
-                   : type == SQL_HANDLE_ENV ? Lookup(handle, Kind::kEnv)
-                                            : nullptr;
-  if (target == nullptr) return SQL_INVALID_HANDLE;
-  target->diags.clear();
-  if (completion != SQL_COMMIT && completion != SQL_ROLLBACK) {
-    return target->ClientError("HY012", "Invalid transaction operation code.");
-  }
-  return SQL_SUCCESS;  // the catalog is only read: nothing to commit
+  auto end = [&](Handle& target) -> SQLRETURN {
+    if (completion != SQL_COMMIT && completion != SQL_ROLLBACK) {
+      return target.ClientError("HY012", "Invalid transaction operation code.");
+    }
+    return SQL_SUCCESS;  // the catalog is only read: nothing to commit
+  };
+  if (type == SQL_HANDLE_DBC) return Call<Dbc>(handle, Kind::kDbc, end);
+  if (type == SQL_HANDLE_ENV) return Call<Env>(handle, Kind::kEnv, end);
+  return SQL_INVALID_HANDLE;
 }

@@ -291,6 +291,8 @@ SQLRETURN HeaderField(const Handle& handle, SQLSMALLINT field,
   switch (field) {
     case SQL_DIAG_NUMBER:
       return DiagNumber(static_cast<SQLINTEGER>(handle.diags.size()), value);
+    case SQL_DIAG_RETURNCODE:
+      return DiagNumber(static_cast<SQLRETURN>(handle.last_rc), value);
     case SQL_DIAG_ROW_COUNT:
       if (!statement) return SQL_ERROR;
       return DiagNumber(static_cast<SQLLEN>(0), value);
@@ -356,47 +358,47 @@ TVCLI_EXPORT SQLRETURN SQL_API SQLGetInfo(SQLHDBC handle, SQLUSMALLINT type,
                                           SQLPOINTER value,
                                           SQLSMALLINT capacity,
                                           SQLSMALLINT* length) {
-  Dbc* dbc = Begin<Dbc>(handle, Kind::kDbc);
-  if (dbc == nullptr) return SQL_INVALID_HANDLE;
-  // The versions of ODBC are known before a connection; all else needs one.
-  if (!dbc->connected() && type != SQL_ODBC_VER &&
-      type != SQL_DRIVER_ODBC_VER) {
-    return dbc->ClientError("08003", "Connection not open.");
-  }
-  std::string text;
-  if (ConnectionText(*dbc, type, &text)) {
-    return InfoAnswer(*dbc, Info{type, Form::kText, 0, text.c_str()}, value,
-                      capacity, length);
-  }
-  for (const Info& info : kInfo) {
-    if (info.type == type)
-      return InfoAnswer(*dbc, info, value, capacity, length);
-  }
-  return dbc->ClientError("HY096", "Information type out of range.");
+  return Call<Dbc>(handle, Kind::kDbc, [&](Dbc& dbc) -> SQLRETURN {
+    // The versions of ODBC are known before a connection; all else needs one.
+    if (!dbc.connected() && type != SQL_ODBC_VER &&
+        type != SQL_DRIVER_ODBC_VER) {
+      return dbc.ClientError("08003", "Connection not open.");
+    }
+    std::string text;
+    if (ConnectionText(dbc, type, &text)) {
+      return InfoAnswer(dbc, Info{type, Form::kText, 0, text.c_str()}, value,
+                        capacity, length);
+    }
+    for (const Info& info : kInfo) {
+      if (info.type == type)
+        return InfoAnswer(dbc, info, value, capacity, length);
+    }
+    return dbc.ClientError("HY096", "Information type out of range.");
+  });
 }
 
 TVCLI_EXPORT SQLRETURN SQL_API SQLGetFunctions(SQLHDBC handle,
                                                SQLUSMALLINT function,
                                                SQLUSMALLINT* supported) {
-  Dbc* dbc = Begin<Dbc>(handle, Kind::kDbc);
-  if (dbc == nullptr) return SQL_INVALID_HANDLE;
-  if (supported == nullptr)
-    return dbc->ClientError("HY009", "Invalid use of null pointer.");
-  if (function == SQL_API_ODBC3_ALL_FUNCTIONS) {
-    std::fill_n(supported, SQL_API_ODBC3_ALL_FUNCTIONS_SIZE, 0);
-    // One bit per function number, sixteen to an element.
-    for (SQLUSMALLINT id : kFunctions)
-      supported[id >> 4] |= static_cast<SQLUSMALLINT>(1u << (id & 0xF));
+  return Call<Dbc>(handle, Kind::kDbc, [&](Dbc& dbc) -> SQLRETURN {
+    if (supported == nullptr)
+      return dbc.ClientError("HY009", "Invalid use of null pointer.");
+    if (function == SQL_API_ODBC3_ALL_FUNCTIONS) {
+      std::fill_n(supported, SQL_API_ODBC3_ALL_FUNCTIONS_SIZE, 0);
+      // One bit per function number, sixteen to an element.
+      for (SQLUSMALLINT id : kFunctions)
+        supported[id >> 4] |= static_cast<SQLUSMALLINT>(1u << (id & 0xF));
+      return SQL_SUCCESS;
+    }
+    if (function == SQL_API_ALL_FUNCTIONS) {
+      // The ODBC 2 form: one flag for each of the first 100 function numbers.
+      for (SQLUSMALLINT id = 0; id < 100; ++id)
+        supported[id] = Exported(id) ? SQL_TRUE : SQL_FALSE;
+      return SQL_SUCCESS;
+    }
+    *supported = Exported(function) ? SQL_TRUE : SQL_FALSE;
     return SQL_SUCCESS;
-  }
-  if (function == SQL_API_ALL_FUNCTIONS) {
-    // The ODBC 2 form: one flag for each of the first 100 function numbers.
-    for (SQLUSMALLINT id = 0; id < 100; ++id)
-      supported[id] = Exported(id) ? SQL_TRUE : SQL_FALSE;
-    return SQL_SUCCESS;
-  }
-  *supported = Exported(function) ? SQL_TRUE : SQL_FALSE;
-  return SQL_SUCCESS;
+  });
 }
 
 TVCLI_EXPORT SQLRETURN SQL_API SQLError(SQLHENV env, SQLHDBC dbc, SQLHSTMT stmt,
@@ -407,6 +409,7 @@ TVCLI_EXPORT SQLRETURN SQL_API SQLError(SQLHENV env, SQLHDBC dbc, SQLHSTMT stmt,
                    : dbc != SQL_NULL_HDBC ? Lookup(dbc, Kind::kDbc)
                                           : Lookup(env, Kind::kEnv);
   if (handle == nullptr) return SQL_INVALID_HANDLE;
+  std::lock_guard<std::recursive_mutex> lock(handle->Mutex());
   if (handle->diags.empty()) return SQL_NO_DATA;
   const DiagRecord record = handle->diags.front();
   handle->diags.pop_front();
@@ -421,6 +424,7 @@ TVCLI_EXPORT SQLRETURN SQL_API SQLGetDiagRec(SQLSMALLINT type, SQLHANDLE handle,
                                              SQLSMALLINT* length) {
   Handle* target = DiagnosticHandle(type, handle);
   if (target == nullptr) return SQL_INVALID_HANDLE;
+  std::lock_guard<std::recursive_mutex> lock(target->Mutex());
   if (record < 1 || capacity < 0) return SQL_ERROR;
   if (static_cast<size_t>(record) > target->diags.size()) return SQL_NO_DATA;
   return WriteDiag(target->diags[record - 1], state, native, message, capacity,
@@ -436,6 +440,7 @@ TVCLI_EXPORT SQLRETURN SQL_API SQLGetDiagField(SQLSMALLINT type,
                                                SQLSMALLINT* length) {
   Handle* target = DiagnosticHandle(type, handle);
   if (target == nullptr) return SQL_INVALID_HANDLE;
+  std::lock_guard<std::recursive_mutex> lock(target->Mutex());
   if (IsHeaderField(field))
     return HeaderField(*target, field, value, capacity, length);
   if (record < 1) return SQL_ERROR;

@@ -29,14 +29,20 @@ bool CopyOut(const std::string& text, SQLCHAR* buffer, SQLLEN capacity);
 SQLRETURN TextAttribute(Handle& handle, const std::string& text,
                         SQLPOINTER buffer, SQLLEN capacity, SQLLEN* length);
 
-// The live handle of the kind, its diagnostics cleared for the new call;
-// nullptr for a handle that is not one (the call then answers
-// SQL_INVALID_HANDLE).
-template <typename T>
-T* Begin(void* handle, Kind kind) {
+// Runs one exported call on a live handle of the kind: the calls on the
+// handle's connection are held off meanwhile, its diagnostics are cleared
+// first, and what the call returns is kept for SQL_DIAG_RETURNCODE. A
+// handle that is not one answers SQL_INVALID_HANDLE. The body must not free
+// the handle.
+template <typename T, typename Body>
+SQLRETURN Call(void* handle, Kind kind, Body body) {
   T* live = As<T>(handle, kind);
-  if (live != nullptr && !live->diags.empty()) live->diags.clear();
-  return live;
+  if (live == nullptr) return SQL_INVALID_HANDLE;
+  std::lock_guard<std::recursive_mutex> lock(live->Mutex());
+  if (!live->diags.empty()) live->diags.clear();
+  const SQLRETURN rc = body(*live);
+  live->last_rc = rc;
+  return rc;
 }
 
 // Records an SQLite failure as the server would word it; SQL_ERROR.

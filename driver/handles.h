@@ -9,6 +9,7 @@
 #include <sqlite3.h>
 
 #include <deque>
+#include <mutex>
 #include <set>
 #include <string>
 #include <vector>
@@ -30,6 +31,12 @@ struct Handle {
   explicit Handle(Kind k) : kind(k) {}
   virtual ~Handle() = default;
 
+  // What serializes the calls on this handle: an environment's own; a
+  // connection's own, which its statements share, so that any number of
+  // threads may use one connection while separate connections run side by
+  // side.
+  virtual std::recursive_mutex& Mutex() = 0;
+
   // Records a diagnostic with the client prefix and returns SQL_ERROR.
   SQLRETURN ClientError(const char* state, const std::string& text) {
     diags.push_back({state, -1, kClientPrefix + text});
@@ -46,12 +53,17 @@ struct Handle {
 
   const Kind kind;
   std::deque<DiagRecord> diags;
+  // What the last call on the handle returned (SQL_DIAG_RETURNCODE).
+  SQLRETURN last_rc = SQL_SUCCESS;
 };
 
 struct Stmt;
 
 struct Env : Handle {
   Env() : Handle(Kind::kEnv) {}
+  std::recursive_mutex& Mutex() override { return mutex; }
+
+  std::recursive_mutex mutex;
   SQLINTEGER odbc_version = 0;
   int connections = 0;  // allocated connection handles
 };
@@ -59,7 +71,9 @@ struct Env : Handle {
 struct Dbc : Handle {
   explicit Dbc(Env* e) : Handle(Kind::kDbc), env(e) {}
   bool connected() const { return db != nullptr; }
+  std::recursive_mutex& Mutex() override { return mutex; }
 
+  std::recursive_mutex mutex;
   Env* env;
   sqlite3* db = nullptr;
   std::string database;   // the name the connection string gave
@@ -90,6 +104,7 @@ struct Binding {
 struct Stmt : Handle {
   explicit Stmt(Dbc* d) : Handle(Kind::kStmt), dbc(d) {}
   ~Stmt() override { CloseCursor(); }
+  std::recursive_mutex& Mutex() override { return dbc->mutex; }
   void CloseCursor() {
     if (vm != nullptr) sqlite3_finalize(vm);
     vm = nullptr;
@@ -100,6 +115,8 @@ struct Stmt : Handle {
   void ForgetPartialData() {
     part_column = 0;
     part_offset = 0;
+    part_wide_ready = false;
+    part_wide.clear();
   }
 
   Dbc* dbc;
@@ -115,6 +132,9 @@ struct Stmt : Handle {
   // whole, the offset is past its end.
   SQLUSMALLINT part_column = 0;
   size_t part_offset = 0;
+  // The value being read in parts as UTF-16, converted at its first part.
+  std::u16string part_wide;
+  bool part_wide_ready = false;
   std::vector<ColumnInfo> columns;
   std::vector<Binding> bindings;  // index = column number - 1
 };

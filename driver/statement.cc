@@ -257,8 +257,8 @@ SQLRETURN GetColumnData(Stmt& stmt, SQLUSMALLINT column, SQLSMALLINT target,
   if (capacity < 0)
     return stmt.ClientError("HY090", "Invalid string or buffer length.");
   if (stmt.part_column != column) {
+    stmt.ForgetPartialData();
     stmt.part_column = column;
-    stmt.part_offset = 0;
   }
   if (stmt.part_offset == kDelivered) return SQL_NO_DATA;
   const int index = column - 1;
@@ -279,9 +279,19 @@ SQLRETURN GetColumnData(Stmt& stmt, SQLUSMALLINT column, SQLSMALLINT target,
     return StoreNumber(stmt, value, type, resolved, buffer, indicator);
   }
   char number[40];
-  std::u16string wide;
-  const std::string_view text =
-      TargetText(ValueText(value, type, number), resolved, wide);
+  std::string_view text = ValueText(value, type, number);
+  if (resolved == SQL_C_WCHAR) {
+    // Converted once per value: the further parts come from the same
+    // conversion, so that reading a value in parts takes time linear in it.
+    if (stmt.part_offset == 0 || !stmt.part_wide_ready) {
+      TargetText(text, resolved, stmt.part_wide);
+      stmt.part_wide_ready = true;
+    }
+    text = {reinterpret_cast<const char*>(stmt.part_wide.data()),
+            stmt.part_wide.size() * sizeof(char16_t)};
+  } else {
+    stmt.part_wide_ready = false;
+  }
   const size_t offset = std::min(stmt.part_offset, text.size());
   const size_t written =
       WritePart(text, offset, buffer, capacity, UnitOf(resolved));

@@ -293,6 +293,34 @@ TEST_F(OdbcFunctionsTest, GetDataDeliversTextInPartsAndNullsOnce) {
   EXPECT_EQ(StmtState(), "24000");
 }
 
+// A long value read as UTF-16 in small parts arrives whole and in order
+// (it is converted once, not again for every part).
+TEST_F(OdbcFunctionsTest, WideTextInPartsArrivesWhole) {
+  ASSERT_EQ(ExecDirect("SELECT 'caf' || char(233) || "
+                       "replace(hex(zeroblob(300000)), '00', 'ab')"),
+            SQL_SUCCESS);
+  ASSERT_EQ(SQLFetch(stmt_), SQL_SUCCESS);
+  std::u16string whole;
+  SQLWCHAR part[512];
+  SQLLEN indicator = 0;
+  SQLRETURN rc;
+  int parts = 0;
+  while ((rc = SQLGetData(stmt_, 1, SQL_C_WCHAR, part, sizeof part,
+                          &indicator)) != SQL_NO_DATA) {
+    ASSERT_NE(rc, SQL_ERROR);
+    if (parts == 0) {
+      EXPECT_EQ(indicator, 2 * 600004);
+    }
+    for (size_t i = 0; i < 511 && part[i] != 0; ++i)
+      whole += static_cast<char16_t>(part[i]);
+    ++parts;
+  }
+  EXPECT_EQ(parts, (600004 + 510) / 511);
+  ASSERT_EQ(whole.size(), 600004u);
+  EXPECT_EQ(whole.substr(0, 6), u"caf\u00e9ab");
+  EXPECT_EQ(whole.back(), u'b');
+}
+
 TEST_F(OdbcFunctionsTest, ValuesConvertToNumbersAndWideText) {
   ASSERT_EQ(ExecDirect("SELECT nrows, 70000, 2.75, 2.75, ' 12 ', 'twelve', "
                        "'caf' || char(233) FROM systables WHERE tabid = 1"),
@@ -379,6 +407,11 @@ TEST_F(OdbcFunctionsTest, DiagnosticFieldsOneByOne) {
                             &records, 0, nullptr),
             SQL_SUCCESS);
   EXPECT_EQ(records, 1);
+  SQLRETURN returned = SQL_SUCCESS;
+  EXPECT_EQ(SQLGetDiagField(SQL_HANDLE_STMT, stmt_, 0, SQL_DIAG_RETURNCODE,
+                            &returned, 0, nullptr),
+            SQL_SUCCESS);
+  EXPECT_EQ(returned, SQL_ERROR);
   char text[128] = {};
   SQLSMALLINT length = 0;
   EXPECT_EQ(SQLGetDiagField(SQL_HANDLE_STMT, stmt_, 1, SQL_DIAG_SQLSTATE, text,

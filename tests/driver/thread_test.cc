@@ -1,0 +1,98 @@
+// The driver under threads: many threads sharing one connection (each with
+// its own statements), and many connections at once. Run under
+// ThreadSanitizer in CI as well.
+#include <thread>
+#include <vector>
+
+#include "driver_fixture.h"
+
+namespace tce::testing {
+namespace {
+
+constexpr int kThreads = 8;
+constexpr int kCalls = 1000;
+
+SQLCHAR* Sql(const char* text) {
+  return reinterpret_cast<SQLCHAR*>(const_cast<char*>(text));
+}
+
+// One thread's mixed calls on `dbc`: statements allocated, run, fetched,
+// read in parts and as numbers, diagnostics asked, and freed. Returns the
+// number of calls whose answer was wrong.
+int MixedCalls(SQLHDBC dbc, int seed) {
+  int wrong = 0;
+  for (int i = 0; i < kCalls / 10; ++i) {
+    SQLHSTMT stmt = SQL_NULL_HSTMT;
+    if (SQLAllocHandle(SQL_HANDLE_STMT, dbc, &stmt) != SQL_SUCCESS) {
+      ++wrong;
+      continue;
+    }
+    const bool bad = (i + seed) % 5 == 0;
+    const SQLRETURN rc = SQLExecDirect(
+        stmt,
+        Sql(bad ? "SELECT nosuch FROM systables"
+                : "SELECT tabname, nrows FROM systables ORDER BY tabid"),
+        SQL_NTS);
+    if (bad) {
+      SQLCHAR state[6] = {};
+      SQLINTEGER native = 0;
+      SQLSMALLINT length = 0;
+      SQLCHAR message[200];
+      // The diagnostic is this statement's own, whatever the others did.
+      wrong += rc != SQL_ERROR ||
+               SQLGetDiagRec(SQL_HANDLE_STMT, stmt, 1, state, &native,
+                             message, sizeof message, &length) != SQL_SUCCESS ||
+               std::string(reinterpret_cast<char*>(state)) != "42S22";
+    } else {
+      int rows = 0;
+      while (SQLFetch(stmt) == SQL_SUCCESS) {
+        char name[4];
+        SQLLEN indicator = 0;
+        SQLINTEGER count = 0;
+        SQLGetData(stmt, 1, SQL_C_CHAR, name, sizeof name, &indicator);
+        SQLGetData(stmt, 2, SQL_C_SLONG, &count, 0, &indicator);
+        ++rows;
+      }
+      wrong += rc != SQL_SUCCESS || rows != 3;
+    }
+    SQLFreeHandle(SQL_HANDLE_STMT, stmt);
+  }
+  return wrong;
+}
+
+TEST_F(DriverTest, ThreadsShareOneConnection) {
+  ASSERT_EQ(ConnectSales(), SQL_SUCCESS);
+  std::vector<int> wrong(kThreads);
+  std::vector<std::thread> threads;
+  for (int t = 0; t < kThreads; ++t) {
+    threads.emplace_back([&, t] { wrong[t] = MixedCalls(dbc_, t); });
+  }
+  for (std::thread& thread : threads) thread.join();
+  for (int t = 0; t < kThreads; ++t) EXPECT_EQ(wrong[t], 0) << t;
+}
+
+TEST_F(DriverTest, ConnectionsRunSideBySide) {
+  std::vector<int> wrong(kThreads);
+  std::vector<std::thread> threads;
+  const std::string text =
+      "DATABASE=" + server_.DatabasePath("sales") + ";UID=u;PWD=p;";
+  for (int t = 0; t < kThreads; ++t) {
+    threads.emplace_back([&, t] {
+      SQLHDBC dbc = SQL_NULL_HDBC;
+      if (SQLAllocHandle(SQL_HANDLE_DBC, env_, &dbc) != SQL_SUCCESS ||
+          SQLDriverConnect(dbc, nullptr, Sql(text.c_str()), SQL_NTS, nullptr,
+                           0, nullptr, SQL_DRIVER_NOPROMPT) != SQL_SUCCESS) {
+        wrong[t] = -1;
+        return;
+      }
+      wrong[t] = MixedCalls(dbc, t);
+      SQLDisconnect(dbc);
+      SQLFreeHandle(SQL_HANDLE_DBC, dbc);
+    });
+  }
+  for (std::thread& thread : threads) thread.join();
+  for (int t = 0; t < kThreads; ++t) EXPECT_EQ(wrong[t], 0) << t;
+}
+
+}  // namespace
+}  // namespace tce::testing
