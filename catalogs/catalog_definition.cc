@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <cstdlib>
 #include <iterator>
+#include <cstring>
+#include <filesystem>
 #include <map>
 #include <sstream>
 
@@ -299,6 +301,39 @@ std::string ParseColumnLine(const Tokens& tokens, ServerDefinition* server) {
   return {};
 }
 
+// Why `name` cannot be a database of the server, or nothing: a name is
+// letters, digits and underscores, starting with a letter, at most 128
+// bytes (it becomes a file name in the server's folder), not the server's
+// own system database, and not one the server has already.
+std::string CheckDatabaseName(const std::string& name,
+                              const ServerDefinition& server) {
+  const auto letter = [](char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+  };
+  const auto digit = [](char c) { return c >= '0' && c <= '9'; };
+  bool valid = !name.empty() && name.size() <= 128 && letter(name[0]);
+  for (char c : name) valid = valid && (letter(c) || digit(c) || c == '_');
+  if (!valid) {
+    return "database name '" + name +
+           "' is not a name: letters, digits and underscores, starting with "
+           "a letter, at most 128 bytes";
+  }
+  if (Lower(name) == "sysmaster")
+    return "sysmaster is the server's own system database";
+  for (const DatabaseDefinition& database : server.databases) {
+    if (Lower(database.name) == Lower(name))
+      return "database " + name + " is defined twice";
+  }
+  return {};
+}
+
+std::string ParseDatabaseLine(const Tokens& tokens, ServerDefinition* server) {
+  if (tokens.size() != 2) return "expected: database <name>";
+  std::string why = CheckDatabaseName(tokens[1], *server);
+  if (why.empty()) server->databases.push_back({tokens[1], {}, {}});
+  return why;
+}
+
 }  // namespace
 
 bool ParseServerDefinition(const std::string& text, ServerDefinition* server,
@@ -317,8 +352,7 @@ bool ParseServerDefinition(const std::string& text, ServerDefinition* server,
     if (keyword == "server") {
       why = ParseServerLine(tokens, server);
     } else if (keyword == "database") {
-      if (tokens.size() != 2) why = "expected: database <name>";
-      else server->databases.push_back({tokens[1], {}, {}});
+      why = ParseDatabaseLine(tokens, server);
     } else if (keyword == "user") {
       if (tokens.size() != 3 || server->databases.empty())
         why = "expected: user <name> <password> after a database";
@@ -336,8 +370,11 @@ bool ParseServerDefinition(const std::string& text, ServerDefinition* server,
   return true;
 }
 
-bool WriteServer(const ServerDefinition& server, const std::string& directory,
-                 std::string* error) {
+namespace {
+
+// Writes the server's files into `directory`, which is new and empty.
+bool WriteServerFiles(const ServerDefinition& server,
+                      const std::string& directory, std::string* error) {
   if (!tvcli::CreateServer(directory, server.version, server.page_size,
                            error)) {
     return false;
@@ -361,6 +398,42 @@ bool WriteServer(const ServerDefinition& server, const std::string& directory,
     if (!builder.Finish(error)) return false;
   }
   return true;
+}
+
+}  // namespace
+
+bool WriteServer(const ServerDefinition& server, const std::string& directory,
+                 std::string* error) {
+  namespace fs = std::filesystem;
+  // Built beside the target and put in place whole, so that a failed build
+  // leaves the target as it was and nothing half-built behind.
+  fs::path target = fs::path(directory).lexically_normal();
+  if (target.filename().empty()) target = target.parent_path();
+  std::error_code code;
+  fs::create_directories(target.parent_path().empty() ? "." : target.parent_path(),
+                         code);
+  std::string building = target.string() + ".building-XXXXXX";
+  if (mkdtemp(building.data()) == nullptr) {
+    *error = building + ": " + std::strerror(errno);
+    return false;
+  }
+  const std::string replaced = building + ".old";
+  bool ok = WriteServerFiles(server, building, error);
+  if (ok && fs::exists(target, code)) {
+    fs::rename(target, replaced, code);
+    if (code) *error = target.string() + ": " + code.message();
+    ok = !code;
+  }
+  if (ok) {
+    fs::rename(building, target, code);
+    if (code) {
+      *error = target.string() + ": " + code.message();
+      fs::rename(replaced, target, code);  // the old server back
+      ok = false;
+    }
+  }
+  fs::remove_all(ok ? replaced : building, code);
+  return ok;
 }
 
 }  // namespace tce::catalogs

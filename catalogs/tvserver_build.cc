@@ -1,5 +1,7 @@
 // tvserver-build DEFINITION DIRECTORY: writes the server directory that a
-// server definition describes (see catalog_definition.h).
+// server definition describes (see catalog_definition.h). Exit status: 0
+// built, 1 the definition or the directory could not be read or written,
+// 2 the definition is not sound (the message names its line), 64 usage.
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -23,7 +25,7 @@ int main(int argc, char** argv) {
   std::string error;
   if (!tce::catalogs::ParseServerDefinition(text, &server, &error)) {
     std::fprintf(stderr, "%s: %s\n", argv[1], error.c_str());
-    return 1;
+    return 2;
   }
   if (!tce::catalogs::WriteServer(server, argv[2], &error)) {
     std::fprintf(stderr, "tvserver-build: %s\n", error.c_str());

@@ -16,6 +16,12 @@ namespace tvcli {
 std::string TranslateStatement(std::string_view sql,
                                std::string_view current_database);
 
+// Regroups a parenthesized list of many simple comparisons joined by OR
+// ("c = 'a' OR c = 'b' OR ...", as a long owner or table filter makes it)
+// into nested groups, which mean the same but nest far less deeply than
+// SQLite's parser allows. Anything else stays as it is.
+std::string BalanceLongOrChains(std::string sql);
+
 }  // namespace tvcli
 
 #endif  // TVCLI_DIALECT_H_

@@ -145,7 +145,8 @@ void PrepareStatement(Stmt& stmt, const std::string& text) {
   // Preparation is deferred: the server sees the statement at execution,
   // which reports any error in it.
   stmt.CloseCursor();
-  stmt.sql = TranslateStatement(text, stmt.dbc->qualifier);
+  stmt.sql =
+      BalanceLongOrChains(TranslateStatement(text, stmt.dbc->qualifier));
   stmt.prepared = true;
 }
 

@@ -1,6 +1,9 @@
 #include "catalog_definition.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
 
 namespace tce::catalogs {
 namespace {
@@ -64,6 +67,7 @@ TEST(ParseServerDefinitionTest, NamesTheLineOfAnError) {
       ParseServerDefinition("database d\ntable t pages 1\n", &server, &error));
   EXPECT_EQ(error.rfind("line 2:", 0), 0u) << error;
   EXPECT_FALSE(ParseServerDefinition("  col integer\n", &server, &error));
+  server = ServerDefinition{};
   EXPECT_FALSE(ParseServerDefinition(
       "database d\ntable o.t rows 5\n  c integer sampled 10 20 1\n", &server,
       &error));
@@ -98,6 +102,59 @@ TEST(ParseServerDefinitionTest, RefusesNumbersOutOfRangeWithTheLine) {
   EXPECT_EQ(length, -1);
   EXPECT_TRUE(ParseColumnType("char(32767)", &code, &length));
   EXPECT_EQ(length, 32767);
+}
+
+// A database's name becomes a file of the server: only a plain name is
+// taken, never the server's own system database, never twice.
+TEST(ParseServerDefinitionTest, DatabaseNamesAreNamesOnly) {
+  for (const char* line :
+       {"database ../victim/precious", "database /etc/x", "database a.b",
+        "database 9lives", "database sysmaster", "database SysMaster"}) {
+    ServerDefinition server;
+    std::string error;
+    EXPECT_FALSE(ParseServerDefinition(std::string("# c\n") + line + "\n",
+                                       &server, &error))
+        << line;
+    EXPECT_EQ(error.rfind("line 2:", 0), 0u) << error;
+  }
+  ServerDefinition server;
+  std::string error;
+  EXPECT_FALSE(ParseServerDefinition("database d\ndatabase D\n", &server,
+                                     &error));
+  EXPECT_EQ(error, "line 2: database D is defined twice");
+  ServerDefinition fine;
+  EXPECT_TRUE(ParseServerDefinition(
+      "database " + std::string(128, 'a') + "\ndatabase b_2\n", &fine,
+      &error));
+}
+
+// The server is built beside its folder and put in place whole: a build
+// that fails leaves the folder as it was and nothing else behind.
+TEST(WriteServerTest, AFailedBuildLeavesTheServerAsItWas) {
+  namespace fs = std::filesystem;
+  const fs::path dir = fs::temp_directory_path() /
+                       ("tce-write-" + std::to_string(::getpid()));
+  fs::remove_all(dir);
+  fs::create_directories(dir);
+  ServerDefinition server;
+  std::string error;
+  ASSERT_TRUE(ParseServerDefinition("database a\ntable o.t rows 5\n  c int\n",
+                                    &server, &error));
+  ASSERT_TRUE(WriteServer(server, (dir / "srv").string(), &error)) << error;
+  EXPECT_TRUE(fs::exists(dir / "srv" / "a.db"));
+  // A database file that cannot be written fails the build.
+  server.databases[0].tables[0].columns[0].name = "c";
+  server.databases.push_back({"b", {}, {}});
+  server.databases[1].tables.push_back(server.databases[0].tables[0]);
+  server.databases[1].tables.push_back(server.databases[0].tables[0]);
+  server.databases[1].tables[1].owner = "o";  // the same table twice
+  EXPECT_FALSE(WriteServer(server, (dir / "srv").string(), &error));
+  EXPECT_TRUE(fs::exists(dir / "srv" / "a.db"));
+  EXPECT_FALSE(fs::exists(dir / "srv" / "b.db"));
+  size_t entries = 0;
+  for ([[maybe_unused]] const auto& e : fs::directory_iterator(dir)) ++entries;
+  EXPECT_EQ(entries, 1u) << error;
+  fs::remove_all(dir);
 }
 
 }  // namespace

@@ -31,6 +31,30 @@ TEST(DialectTest, DivisionIsExact) {
   EXPECT_EQ(TranslateStatement("SELECT /* a/b", "s"), "SELECT /* a/b");
 }
 
+// A long list of names becomes IN lists and nested groups; anything else
+// stays as written.
+TEST(DialectTest, LongNameListsNestShallowly) {
+  std::string list;
+  for (int i = 0; i < 100; ++i) {
+    if (i > 0) list += "   OR  ";
+    list += i % 10 == 0 ? "T.NAME LIKE 'p" + std::to_string(i) + "%'"
+                        : "T.NAME = 'n''" + std::to_string(i) + "'";
+  }
+  const std::string sql = "SELECT 1 WHERE (" + list + ") AND x = 1";
+  const std::string balanced = BalanceLongOrChains(sql);
+  EXPECT_NE(balanced.find("T.NAME IN ('n''1', 'n''2', "), std::string::npos);
+  EXPECT_NE(balanced.find("T.NAME LIKE 'p90%'"), std::string::npos);
+  EXPECT_EQ(balanced.find("T.NAME = "), std::string::npos);
+  EXPECT_EQ(balanced.substr(balanced.size() - 11), ") AND x = 1");
+  // Short lists, and lists of anything but simple comparisons, stay.
+  const std::string short_list = "SELECT 1 WHERE (a = 'x' OR a = 'y')";
+  EXPECT_EQ(BalanceLongOrChains(short_list), short_list);
+  std::string mixed = "SELECT 1 WHERE (" + list + " OR f(x) = 1)";
+  EXPECT_EQ(BalanceLongOrChains(mixed), mixed);
+  std::string words = "SELECT 'OR (' WHERE (" + list + " OR b = 'OR')";
+  EXPECT_NE(BalanceLongOrChains(words).find("b IN ('OR')"), std::string::npos);
+}
+
 TEST(Sha256Test, MatchesKnownDigests) {
   EXPECT_EQ(Sha256Hex(""),
             "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855");

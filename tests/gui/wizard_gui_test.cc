@@ -358,13 +358,7 @@ TEST_F(GuiTest, HugeInputsAreTakenCalmly) {
   for (int i = 0; i < 5000; ++i) lines += QString("table_%1\n").arg(i);
   lines += "customer\nstock%";
   Get<QPlainTextEdit>("TableSelect")->setPlainText(lines);
-  // The catalog server refuses a condition that large: its reason is shown
-  // and the options stay usable.
-  Click("DoContinue_2");
-  EXPECT_EQ(TabStates(), "--E- 2");
-  ASSERT_FALSE(boxes_.empty());
-  EXPECT_EQ(boxes_.back().first, "SQL Error");
-  Get<QPlainTextEdit>("TableSelect")->setPlainText("customer\nstock%");
+  // A filter that large runs as a real server runs it.
   Click("DoContinue_2");
   EXPECT_EQ(TabStates(), "--EE 3");
   EXPECT_EQ(app_->models.results_grid.RowCount(),
