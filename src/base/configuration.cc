@@ -35,13 +35,16 @@ Configuration ReadConfiguration(const std::string& path,
 }
 
 bool MayNameALibrary(const std::string& path) {
+  // The file judged is the one read: a link is followed to it, and its own
+  // folder is judged, not the link's.
+  std::error_code error;
+  const std::filesystem::path real = std::filesystem::canonical(path, error);
+  if (error) return false;
   struct stat file {};
-  if (stat(path.c_str(), &file) != 0 || !S_ISREG(file.st_mode)) return false;
+  if (stat(real.c_str(), &file) != 0 || !S_ISREG(file.st_mode)) return false;
   if (file.st_uid != geteuid() || (file.st_mode & (S_IWGRP | S_IWOTH)) != 0)
     return false;
-  std::error_code error;
-  const std::filesystem::path folder =
-      std::filesystem::absolute(path, error).parent_path();
+  const std::filesystem::path folder = real.parent_path();
   struct stat dir {};
   if (stat(folder.c_str(), &dir) != 0) return false;
   const bool others_write = (dir.st_mode & (S_IWGRP | S_IWOTH)) != 0;

@@ -1,6 +1,12 @@
 #include "base/debug_log.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 namespace tce {
 namespace {
@@ -30,14 +36,39 @@ std::string FormatLogEntry(std::string_view category, std::string_view text) {
 
 void DebugLog::WriteLog(std::string_view category,
                         std::string_view text) const {
-  std::FILE* file = std::fopen(path_.c_str(), "ab");
-  if (file == nullptr) return;
-  const std::string entry = FormatLogEntry(category, text);
-  std::fwrite(entry.data(), 1, entry.size(), file);
-  std::fclose(file);
+  // Never through a link, and never into a file of someone else's: an
+  // entry that cannot go into a file of the user's own is dropped.
+  const int fd = open(path_.c_str(),
+                      O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_CLOEXEC,
+                      0600);
+  if (fd < 0) return;
+  struct stat file {};
+  if (fstat(fd, &file) == 0 && S_ISREG(file.st_mode) &&
+      file.st_uid == geteuid()) {
+    const std::string entry = FormatLogEntry(category, text);
+    if (write(fd, entry.data(), entry.size()) < 0) {
+      // dropped, as the next entry may get through
+    }
+  }
+  close(fd);
 }
 
-void DebugLog::Delete() const { std::remove(path_.c_str()); }
+bool DebugLog::StartAfresh(std::string* why) const {
+  if (unlink(path_.c_str()) != 0 && errno != ENOENT) {
+    *why = std::strerror(errno);
+    return false;
+  }
+  // A new file of the user's own; one that appeared meanwhile is not.
+  const int fd = open(path_.c_str(),
+                      O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                      0600);
+  if (fd < 0) {
+    *why = std::strerror(errno);
+    return false;
+  }
+  close(fd);
+  return true;
+}
 
 void Reporter::ShowMessage(const std::string& text) const {
   Log("Message", text);

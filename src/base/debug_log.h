@@ -16,7 +16,8 @@ inline constexpr char kProgramTitle[] = "Tarvex Compression Estimator";
 // Appends entries to the debug log. The file is opened, appended to and
 // closed for every entry, so it is complete up to the last entry even when
 // the program is killed; an entry that cannot be written is dropped
-// silently and the next one tries again.
+// silently and the next one tries again. Entries go only into a regular
+// file of the user's own, never through a link.
 class DebugLog {
  public:
   // `path` defaults to the bare name, that is the current directory.
@@ -30,8 +31,11 @@ class DebugLog {
   // in CR LF. Does not test the switches: callers do.
   void WriteLog(std::string_view category, std::string_view text) const;
 
-  // Deletes the file; a missing file is no error.
-  void Delete() const;
+  // Starts the log afresh: removes the file (a missing file is no error)
+  // and makes a new, empty one of the user's own. False, with the reason,
+  // when that cannot be done (a file of someone else's in a shared folder,
+  // a link made meanwhile).
+  bool StartAfresh(std::string* why) const;
 
   const std::string& path() const { return path_; }
 

@@ -17,7 +17,17 @@ void AppState::LoadConfiguration() {
   settings.DebugLog = false;
   const std::string path = LocateOptionalFile(kConfigurationFileName);
   const Configuration configuration = ReadConfiguration(path, settings);
-  if (settings.DebugLog) log.Delete();
+  std::string why;
+  if (settings.DebugLog && !log.StartAfresh(&why)) {
+    // Logging into a file that is not the user's own could hand the run's
+    // statements to someone else: it is off for this run.
+    settings.DebugLog = false;
+    settings.LogSQL = false;
+    std::fprintf(stderr,
+                 "%s: cannot start the debug log afresh (%s); debugging is "
+                 "off for this run.\n",
+                 log.path().c_str(), why.c_str());
+  }
   // A file beside the program is trusted as the program is; one elsewhere
   // names a library only when no one else could have written it.
   if (!configuration.cli_library.empty() && !IsProgramFile(path) &&

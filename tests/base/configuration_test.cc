@@ -127,6 +127,17 @@ TEST_F(ConfigurationTest, OnlyAFileOfTheUsersOwnMayNameALibrary) {
   std::filesystem::permissions(dir_.path(), std::filesystem::perms(0755));
   EXPECT_FALSE(MayNameALibrary(dir_.File("missing.ini")));
   EXPECT_FALSE(MayNameALibrary(dir_.path().string()));
+  // A link is judged by the file it names and that file's folder, not by
+  // the link's own folder.
+  TempDir shared;
+  std::filesystem::permissions(shared.path(), std::filesystem::perms(0777));
+  const std::string real = shared.File("real.ini");
+  WriteFileBytes(real, "CLILIB=libodbc.so.2\r\n");
+  std::filesystem::permissions(real, std::filesystem::perms(0600));
+  std::filesystem::create_symlink(real, dir_.File("link.ini"));
+  EXPECT_FALSE(MayNameALibrary(dir_.File("link.ini")));
+  std::filesystem::permissions(shared.path(), std::filesystem::perms(0700));
+  EXPECT_TRUE(MayNameALibrary(dir_.File("link.ini")));
 }
 
 }  // namespace

@@ -13,6 +13,7 @@ namespace {
 
 using ::tce::testing::ReadFileBytes;
 using ::tce::testing::TempDir;
+using ::tce::testing::WriteFileBytes;
 
 TEST(DebugLogFormatTest, TextStartsInColumnTwenty) {
   EXPECT_EQ(FormatLogEntry("Panel", "Showing startup screen"),
@@ -62,14 +63,34 @@ TEST(DebugLogTest, AnUnopenableFileIsSilentlySkipped) {
   EXPECT_FALSE(std::filesystem::exists(dir.File("no")));
 }
 
-TEST(DebugLogTest, DeleteRemovesTheFileAndIgnoresAMissingOne) {
+TEST(DebugLogTest, StartingAfreshEmptiesTheLogAndIgnoresAMissingOne) {
   TempDir dir;
   DebugLog log(dir.File("x.dbg"));
-  log.Delete();
+  std::string why;
+  EXPECT_TRUE(log.StartAfresh(&why));
   log.WriteLog("Panel", "a");
-  log.Delete();
-  EXPECT_FALSE(std::filesystem::exists(log.path()));
+  EXPECT_TRUE(log.StartAfresh(&why));
+  EXPECT_EQ(ReadFileBytes(log.path()), "");
   log.WriteLog("Panel", "b");
+  EXPECT_EQ(ReadFileBytes(log.path()),
+            "Panel" + std::string(14, ' ') + "b\r\n");
+}
+
+// Entries never reach a file through a link: the file a link names may be
+// someone else's.
+TEST(DebugLogTest, NeverWritesThroughALink) {
+  TempDir dir;
+  WriteFileBytes(dir.File("theirs"), "theirs\n");
+  std::filesystem::create_symlink(dir.File("theirs"), dir.File("x.dbg"));
+  DebugLog log(dir.File("x.dbg"));
+  log.WriteLog("Panel", "a");
+  EXPECT_EQ(ReadFileBytes(dir.File("theirs")), "theirs\n");
+  // Starting afresh removes the link and makes a file of the user's own.
+  std::string why;
+  ASSERT_TRUE(log.StartAfresh(&why)) << why;
+  log.WriteLog("Panel", "b");
+  EXPECT_FALSE(std::filesystem::is_symlink(log.path()));
+  EXPECT_EQ(ReadFileBytes(dir.File("theirs")), "theirs\n");
   EXPECT_EQ(ReadFileBytes(log.path()),
             "Panel" + std::string(14, ' ') + "b\r\n");
 }
