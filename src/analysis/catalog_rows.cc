@@ -40,27 +40,35 @@ std::optional<int64_t> IntegerValue(const std::string& text, int64_t min,
   return RoundToRange(LeadingNumber(text), min, max);
 }
 
-// A table whose page count or page size cannot be real counts as a table
-// without statistics: no sizes, no estimate from how full its pages are.
+// A table whose row count, page count or page size cannot be real counts as
+// a table without statistics everywhere: no sizes, no estimate from how full
+// its pages are, and no cell showing the value that cannot be real (it
+// shows 0).
 void CheckTableStatistics(CatalogColumnRow& row, const Statement& statement,
                           const Logger& logger) {
+  const Fixed4 kLargestRowCount = Fixed4::FromInt(1'000'000'000'000);
   const bool pages_real = row.PagesUsed >= Fixed4();
   const bool page_size_real =
       row.PageSize >= kSmallestPageSize && row.PageSize <= kLargestPageSize;
-  if (pages_real && page_size_real) return;
+  const bool rows_real = row.RowCount <= kLargestRowCount;
+  if (pages_real && page_size_real && rows_real) return;
   if (logger.debug()) {
-    logger.WriteLog(
-        "Catalog",
-        "Table " + statement.StatementResult(kOwnerColumn) + "." +
-            statement.StatementResult(kTableColumn) + ": " +
-            (pages_real
-                 ? "page size " + statement.StatementResult(kPageSizeColumn)
-                 : "pages used " +
-                       statement.StatementResult(kPagesUsedColumn)) +
-            " cannot be real; the table counts as one without statistics");
+    const char* what = !rows_real   ? "row count "
+                       : !pages_real ? "pages used "
+                                     : "page size ";
+    const int column = !rows_real    ? kRowCountColumn
+                       : !pages_real ? kPagesUsedColumn
+                                     : kPageSizeColumn;
+    logger.WriteLog("Catalog",
+                    "Table " + statement.StatementResult(kOwnerColumn) + "." +
+                        statement.StatementResult(kTableColumn) + ": " + what +
+                        statement.StatementResult(column) +
+                        " cannot be real; the table counts as one without "
+                        "statistics");
   }
   if (row.RowCount > Fixed4()) row.RowCount = Fixed4();
   if (!pages_real) row.PagesUsed = Fixed4();
+  if (!page_size_real) row.PageSize = 0;
 }
 
 // Fills `row` from the current StatementResult (query columns 3 to 9): the

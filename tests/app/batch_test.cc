@@ -1,6 +1,8 @@
 // tarvex-compest-batch run as a user runs it: a process, its output and its
 // exit status.
 #include <gtest/gtest.h>
+
+#include <algorithm>
 #include <pty.h>
 #include <sys/wait.h>
 #include <termios.h>
@@ -171,7 +173,8 @@ TEST(BatchTest, ColumnsFollowTheTables) {
             "inventory\tuom_conversion\tfactor\tFLOAT\t8\t0\tfull\r\n");
 }
 
-// Accepts exactly the JSON grammar (RFC 8259), nothing more.
+// Accepts exactly the JSON grammar (RFC 8259), nothing more, and keeps the
+// decoded text of every string (as UTF-8).
 class JsonChecker {
  public:
   explicit JsonChecker(const std::string& text) : text_(text) {}
@@ -181,6 +184,7 @@ class JsonChecker {
     Blanks();
     return at_ == text_.size();
   }
+  const std::vector<std::string>& strings() const { return strings_; }
 
  private:
   void Blanks() {
@@ -204,21 +208,43 @@ class JsonChecker {
   }
   bool String() {
     if (!Eat('"')) return false;
+    std::string decoded;
     while (at_ < text_.size()) {
       const unsigned char c = static_cast<unsigned char>(text_[at_++]);
-      if (c == '"') return true;
+      if (c == '"') {
+        strings_.push_back(decoded);
+        return true;
+      }
       if (c < 0x20) return false;
-      if (c == '\\') {
-        if (at_ >= text_.size()) return false;
-        const char e = text_[at_++];
-        if (e == 'u') {
-          for (int i = 0; i < 4; ++i) {
-            if (at_ >= text_.size() || !std::isxdigit(text_[at_++]))
-              return false;
-          }
-        } else if (!std::strchr("\"\\/bfnrt", e) || e == '\0') {
-          return false;
+      if (c != '\\') {
+        decoded += static_cast<char>(c);
+        continue;
+      }
+      if (at_ >= text_.size()) return false;
+      const char e = text_[at_++];
+      if (e == 'u') {
+        if (at_ + 4 > text_.size()) return false;
+        for (int i = 0; i < 4; ++i) {
+          if (!std::isxdigit(static_cast<unsigned char>(text_[at_ + i])))
+            return false;
         }
+        const unsigned code = std::stoul(text_.substr(at_, 4), nullptr, 16);
+        at_ += 4;
+        if (code < 0x80) {
+          decoded += static_cast<char>(code);
+        } else if (code < 0x800) {
+          decoded += static_cast<char>(0xC0 | (code >> 6));
+          decoded += static_cast<char>(0x80 | (code & 0x3F));
+        } else {
+          decoded += static_cast<char>(0xE0 | (code >> 12));
+          decoded += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+          decoded += static_cast<char>(0x80 | (code & 0x3F));
+        }
+      } else if (const char* known = std::strchr("\"\\/bfnrt", e);
+                 known != nullptr && e != '\0') {
+        decoded += "\"\\/\b\f\n\r\t"[known - "\"\\/bfnrt"];
+      } else {
+        return false;
       }
     }
     return false;
@@ -274,6 +300,7 @@ class JsonChecker {
 
   const std::string& text_;
   size_t at_ = 0;
+  std::vector<std::string> strings_;
 };
 
 TEST(BatchTest, JsonCarriesTheSameContent) {
@@ -312,16 +339,32 @@ TEST(BatchTest, JsonCarriesTheSameContent) {
   EXPECT_EQ(result.out.back(), '\n');
   EXPECT_NE(result.err.find("3 tables listed: "), std::string::npos)
       << result.err;
-  // Hostile names stay inside their strings.
+  // Hostile names stay inside their strings, and decode to the catalog's
+  // names: UTF-8 whole, a byte that is not UTF-8 as U+FFFD.
   TestServer server;
   auto& db = server.Database("odd");
-  db.AddColumn(db.AddTable("o\"w\\n\x01", "t\tab\xe9\"", 1, 1, 2048), "c\"\n",
-               0, 10);
+  const std::vector<std::string> names = {
+      "o\"w\\n\x01", "caf\xc3\xa9_cr\xc3\xa8me", "\xe2\x82\xac\\"};
+  db.AddColumn(db.AddTable(names[0], names[1], 1, 1, 2048), "c\"\nd", 0, 10);
+  db.AddColumn(db.AddTable(names[2], "t\tab\xe9\"", 1, 1, 2048), "c", 0, 10);
   server.Finish();
   const Result odd = RunBatchProcess(
       {"--database", server.DatabasePath("odd"), "--columns", "--json"});
   EXPECT_EQ(odd.status, 0) << odd.err;
-  EXPECT_TRUE(JsonChecker(odd.out).Valid()) << odd.out;
+  JsonChecker json(odd.out);
+  ASSERT_TRUE(json.Valid()) << odd.out;
+  for (const std::string& name : names) {
+    EXPECT_NE(std::find(json.strings().begin(), json.strings().end(), name),
+              json.strings().end())
+        << name;
+  }
+  EXPECT_NE(std::find(json.strings().begin(), json.strings().end(),
+                      "t\tab\xef\xbf\xbd\""),
+            json.strings().end());
+  // A line feed is fetched as CR LF, as every fetched value's is.
+  EXPECT_NE(std::find(json.strings().begin(), json.strings().end(),
+                      "c\"\r\nd"),
+            json.strings().end());
 }
 
 TEST(BatchTest, ExitStatuses) {

@@ -171,6 +171,23 @@ TEST_F(ComputeTest, IncompressibleColumnsCountInFull) {
   EXPECT_EQ(CountEntries("COMP"), 0);
 }
 
+// DECIMAL(29) and DECIMAL(30) take 16 bytes, the one length whose size
+// class (16) only the decimal types have; (31) and (32) take 17, also
+// class 16.
+TEST_F(ComputeTest, SixteenByteDecimalsUseSizeClassSixteen) {
+  ASSERT_NE(statistics_.at(12, 2, 16, 1).PagePct,
+            statistics_.at(12, 2, 15, 1).PagePct);
+  for (int precision : {29, 30, 31, 32}) {
+    Table(10, 1000, 2048);
+    CatalogColumnRow& column = Column("DECIMAL", precision * 256 + 2, 5);
+    EXPECT_EQ(column.ByteLength, precision <= 30 ? 16 : 17) << precision;
+    Column("MONEY", precision * 256 + 2, 5);
+    Compute();
+    EXPECT_EQ(Pct(0), statistics_.at(12, 2, 16, 1).PagePct) << precision;
+    EXPECT_EQ(Pct(1), statistics_.at(12, 2, 16, 1).PagePct) << precision;
+  }
+}
+
 TEST_F(ComputeTest, FloatSavesNothingButSerialIsLookedUp) {
   Table(10, 1000, 2048);
   Column("FLOAT", 0, 1);

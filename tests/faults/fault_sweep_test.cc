@@ -32,6 +32,8 @@ struct FaultDriver {
     live = reinterpret_cast<long (*)()>(dlsym(handle, "tvfault_live_handles"));
     failed = reinterpret_cast<const char* (*)()>(
         dlsym(handle, "tvfault_failed_function"));
+    hand_back = reinterpret_cast<void (*)(int)>(
+        dlsym(handle, "tvfault_hand_back"));
   }
   static std::string Path() { return ExecutableDirectory() + "/libtvfault.so"; }
 
@@ -40,6 +42,7 @@ struct FaultDriver {
   long (*calls)() = nullptr;
   long (*live)() = nullptr;
   const char* (*failed)() = nullptr;
+  void (*hand_back)(int) = nullptr;
 };
 
 // What one session gave: the listed tables and one table's column lines,
@@ -141,6 +144,23 @@ TEST_P(FaultSweepTest, EveryCallFailedInTurnGivesTheResultOrAClearFailure) {
     EXPECT_GT(failures, result == SQL_NO_DATA ? 10 : 400);
   }
   EXPECT_GT(unchanged, 0);
+}
+
+// A driver whose SQLAllocHandle fails but still hands back the handle it
+// made: the program frees it, whichever allocation failed.
+TEST(FaultAllocationTest, AHandleHandedBackWithAFailureIsFreed) {
+  FaultDriver driver;
+  ASSERT_NE(driver.hand_back, nullptr);
+  driver.hand_back(1);
+  for (long nth = 1; nth <= 8; ++nth) {
+    driver.set("SQLAllocHandle", nth, SQL_ERROR);
+    const Session session = RunSession();
+    EXPECT_EQ(driver.live(), 0) << "allocation " << nth;
+    if (std::string(driver.failed()).empty()) break;  // fewer allocations
+    EXPECT_NE(session.failed_step, "") << "allocation " << nth;
+  }
+  driver.hand_back(0);
+  driver.set("*", 0, SQL_SUCCESS);
 }
 
 INSTANTIATE_TEST_SUITE_P(Results, FaultSweepTest,

@@ -40,6 +40,9 @@ struct State {
   bool injected_diagnostic = false;
   std::string diagnostic;
   std::string failed;  // the function whose call was failed last
+  // A failed SQLAllocHandle still hands back the handle it made, as some
+  // drivers do; the program must free it.
+  bool hand_back = false;
   // Live handles and, for statements, their connection.
   std::map<SQLHANDLE, SQLHANDLE> statements;
   std::map<SQLHANDLE, SQLSMALLINT> others;
@@ -159,6 +162,13 @@ TVFAULT_EXPORT void tvfault_set(const char* function, long nth, int result) {
   s.failed.clear();
 }
 
+// Whether a failed SQLAllocHandle hands back the handle it made.
+TVFAULT_EXPORT void tvfault_hand_back(int on) {
+  State& s = TheState();
+  std::lock_guard<std::mutex> lock(s.mutex);
+  s.hand_back = on != 0;
+}
+
 // The function whose call was failed since the last tvfault_set, or "".
 TVFAULT_EXPORT const char* tvfault_failed_function() {
   State& s = TheState();
@@ -181,11 +191,28 @@ TVFAULT_EXPORT long tvfault_live_handles() {
 TVFAULT_EXPORT SQLRETURN SQL_API SQLAllocHandle(SQLSMALLINT type,
                                                 SQLHANDLE input,
                                                 SQLHANDLE* output) {
-  const SQLRETURN rc = Forward("SQLAllocHandle", false, [&] {
+  bool hand_back = false;
+  {
+    State& s = TheState();
+    std::lock_guard<std::mutex> lock(s.mutex);
+    hand_back = s.hand_back;
+  }
+  const SQLRETURN rc = Forward("SQLAllocHandle", hand_back, [&] {
     return Real<decltype(&SQLAllocHandle)>("SQLAllocHandle")(type, input,
                                                              output);
   });
   if (rc != SQL_SUCCESS && rc != SQL_SUCCESS_WITH_INFO) {
+    if (hand_back && output != nullptr && *output != SQL_NULL_HANDLE) {
+      // The failure comes with a live handle.
+      State& s = TheState();
+      std::lock_guard<std::mutex> lock(s.mutex);
+      if (type == SQL_HANDLE_STMT) {
+        s.statements[*output] = input;
+      } else {
+        s.others[*output] = type;
+      }
+      return rc;
+    }
     if (output != nullptr && *output != SQL_NULL_HANDLE) {
       // The real call was made but its handle is withheld: give it back.
       Real<decltype(&SQLFreeHandle)>("SQLFreeHandle")(type, *output);
