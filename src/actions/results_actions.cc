@@ -76,7 +76,14 @@ std::string SizeUnitSuffix(const MessageTable& messages, SizeUnit unit) {
 void ShowStatus(const Reporter& reporter, const Status& status) {
   if (status.ok()) return;
   if (status.driver_failure()) {
-    reporter.ShowBox("SQL Error", status.DriverText());
+    const int read_rc = status.diagnostic().read_rc;
+    if (read_rc == SQL_SUCCESS) {
+      reporter.ShowBox("SQL Error", status.DriverText());
+    } else {
+      // Nothing to show: the driver's reason could not be read.
+      reporter.Log("SQL Error", "Error retrieving SQL Error information rc=" +
+                                    WithLeadingBlank(std::to_string(read_rc)));
+    }
   }
   for (const std::string& message : status.messages()) {
     reporter.ShowMessage(message);

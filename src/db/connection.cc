@@ -78,8 +78,11 @@ Status Connection::DriverConnect(const std::string& connection_string,
   if (Succeeded(rc)) return Status();
   Status status = CallFailure(library_, "SQLDriverConnect", rc, env_.get(),
                               dbc_.get(), SQL_NULL_HSTMT);
-  status.AddMessage("Can't connect to database. Connect=" +
-                    MaskPassword(completed));
+  // The completed string is worth showing only when the driver gave one.
+  if (!completed.empty()) {
+    status.AddMessage("Can't connect to database. Connect=" +
+                      MaskPassword(completed));
+  }
   Log("Connect RC=" + WithLeadingBlank(std::to_string(rc)) +
       "Connect String=" + MaskPassword(completed));
   return status;
@@ -119,14 +122,10 @@ Status Connection::Open(const std::string& database, const std::string& user,
 
 Status Connection::Connect(const std::string& database, const std::string& user,
                            const std::string& password, void* owner_window) {
+  // The probe asks only a connection that was made: without one it could
+  // only name a false cause.
   Status status = Open(database, user, password, owner_window);
-  if (!status.ok()) {
-    // The probe has no connection to ask; it says so in its own words.
-    const ProbeResult probe = ProbeServer(*this);
-    for (const std::string& message : probe.status.messages())
-      status.AddMessage(message);
-    return status;
-  }
+  if (!status.ok()) return status;
   // Without the page size no estimate can be made: a connection whose probe
   // failed is of no use and is closed again.
   ProbeResult probe = ProbeServer(*this);

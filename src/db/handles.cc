@@ -33,9 +33,11 @@ Diagnostic ReadDiagnostic(CliLibrary& library, SQLHENV env, SQLHDBC dbc,
   SQLSMALLINT length = 0;
   const SQLRETURN rc = library.Error(env, dbc, stmt, state, &native, message,
                                      kMessageSize, &length);
-  library.TakeFailure();  // a driver without SQLError simply says nothing
+  // A driver without SQLError simply says nothing.
+  const bool missing = !library.TakeFailure().empty();
   Diagnostic diagnostic;
-  if (!Succeeded(rc)) return diagnostic;
+  diagnostic.read_rc = missing ? SQL_ERROR : rc;
+  if (missing || rc != SQL_SUCCESS) return diagnostic;
   message[kMessageSize - 1] = '\0';
   state[sizeof state - 1] = '\0';
   diagnostic.sqlstate = reinterpret_cast<const char*>(state);

@@ -56,7 +56,9 @@ Status Statement::Fail(const char* call, SQLRETURN rc, const char* log_text) {
                               connection_.environment_handle(),
                               connection_.connection_handle(), handle_.get());
   if (log_text != nullptr) logger.Log("SQL", log_text);
-  logger.Log("SQL Error", status.DriverText());
+  // A reason that could not be read is logged where it is told.
+  if (status.diagnostic().read_rc == SQL_SUCCESS)
+    logger.Log("SQL Error", status.DriverText());
   CloseStatement();
   return status;
 }
@@ -78,7 +80,8 @@ Status Statement::ExecuteStatement(std::string_view sql) {
                                       connection_.connection_handle(), handle_);
   if (!status.ok()) {
     logger.Log("SQL", "SQL statement allocation error");
-    logger.Log("SQL Error", status.DriverText());
+    if (status.diagnostic().read_rc == SQL_SUCCESS)
+      logger.Log("SQL Error", status.DriverText());
     return status;
   }
   generation_ = connection_.generation();
@@ -209,7 +212,14 @@ void Statement::SlotTextInto(int column, bool trim, std::string& text) const {
   size_t length = static_cast<size_t>(slot.length - 1);
   if (indicator >= 0) length = std::min(length, static_cast<size_t>(indicator));
   if (slot.numeric && indicator >= 0) {
-    text.assign(begin, length);
+    // A number's text has no line feed; it is trimmed as every value is (a
+    // driver may pad it).
+    const char* stop = begin + length;
+    if (trim) {
+      while (begin < stop && *begin == ' ') ++begin;
+      while (stop > begin && stop[-1] == ' ') --stop;
+    }
+    text.assign(begin, stop);
     return;
   }
   // Without a length from the driver the value ends at its zero byte.

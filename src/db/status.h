@@ -28,6 +28,9 @@ struct Diagnostic {
   std::string sqlstate;  // five characters, or empty when none was given
   int32_t native = 0;
   std::string text;  // the message without its three bracketed prefixes
+  // What the driver's SQLError answered when it was asked: anything but
+  // SQL_SUCCESS means the diagnostic could not be read.
+  int read_rc = SQL_SUCCESS;
 };
 
 class Status {

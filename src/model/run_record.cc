@@ -118,6 +118,7 @@ double BytesPerUnit(const TableRecord& table, SizeUnit unit) {
 ResultTotals TotalsOf(const RunRecord& record) {
   const Shown shown = record.shown();
   ResultTotals totals;
+  totals.complete = record.complete;
   totals.tables = record.listed.size();
   for (size_t i = 0; i < record.listed.size(); ++i) {
     const TableRecord& table = record.Listed(i);
@@ -144,7 +145,11 @@ std::string HumanBytes(double bytes) {
 std::string TotalsLine(const ResultTotals& totals) {
   char saved[32];
   std::snprintf(saved, sizeof saved, "%.0f", totals.saved_pct);
-  return std::to_string(totals.tables) +
+  return std::string(totals.complete
+                         ? ""
+                         : "Run incomplete (an error stopped it; Continue "
+                           "runs it again): ") +
+         std::to_string(totals.tables) +
          (totals.tables == 1 ? " table listed: " : " tables listed: ") +
          HumanBytes(totals.size_bytes) + ", " +
          HumanBytes(totals.compressed_bytes) + " compressed, " + saved +

@@ -129,6 +129,7 @@ std::string GridCellText(const TableRecord& table, Shown shown, int col);
 // compressed size in bytes (the shown units times the unit's bytes; tables
 // without statistics add nothing), and the overall saving.
 struct ResultTotals {
+  bool complete = true;  // the run read the catalog to its end
   size_t tables = 0;
   double size_bytes = 0;
   double compressed_bytes = 0;
@@ -140,7 +141,8 @@ double BytesPerUnit(const TableRecord& table, SizeUnit unit);
 // "1.2 GB": bytes in kB, MB, GB or TB (of 1024), or "512 bytes".
 std::string HumanBytes(double bytes);
 // The totals line under the results grids: "64 tables listed: 1.2 GB,
-// 0.7 GB compressed, 42 % saved".
+// 0.7 GB compressed, 42 % saved", after "Run incomplete ... " when the run
+// failed part-way.
 std::string TotalsLine(const ResultTotals& totals);
 // What a listed table's estimate rests on, as the grid row's tooltip.
 std::string BasisSummary(const TableRecord& table);

@@ -177,14 +177,14 @@ void Wizard::AnalysisStepOfContinue() {
   }
   switch (RunEstimate()) {
     case AnalysisStep::kShown:
+    case AnalysisStep::kIncomplete:  // what was read, said to be incomplete
       LogPanel("Displaying Results");
       view_.SetTabEnabled(kResultsTab, true);
       view_.SelectTab(kResultsTab);
       break;
-    case AnalysisStep::kNothingListed:
+    case AnalysisStep::kNothingListed:  // the failure, if any, was shown
       app_.reporter.ShowMessage(app_.messages[Msg::kNothingFound]);
       break;
-    case AnalysisStep::kFailed:   // the failure has been shown
     case AnalysisStep::kStopped:  // the program is ending
       break;
   }
@@ -231,15 +231,18 @@ Wizard::AnalysisStep Wizard::RunEstimate() {
       step = AnalysisStep::kNothingListed;
       break;
     case RunOutcome::kFailed:
-      // The tables completed before a failure stay listed; the run is to be
-      // repeated, and the progress line says that it did not complete.
+      // The tables completed before a failure part-way are shown, said to
+      // be incomplete, and the run is to be repeated; a failure before any
+      // table was listed lists nothing.
       if (!result.record->listed.empty()) {
         Publish(result.record);
         progress_text =
             "Run incomplete: " + std::to_string(result.record->listed.size()) +
             " tables listed before the error.";
+        step = AnalysisStep::kIncomplete;
+      } else {
+        step = AnalysisStep::kNothingListed;
       }
-      step = AnalysisStep::kFailed;
       break;
     case RunOutcome::kStopped:
       step = AnalysisStep::kStopped;
@@ -248,7 +251,8 @@ Wizard::AnalysisStep Wizard::RunEstimate() {
   shown.SetVisible(true);
   app_.models.progress.Set(0, progress_text);
   app_.desktop.SetWaitCursor(false);
-  if (step == AnalysisStep::kFailed) ShowStatus(app_.reporter, result.status);
+  if (result.outcome == RunOutcome::kFailed)
+    ShowStatus(app_.reporter, result.status);
   view_.SetRunControlsEnabled(true);
   return step;
 }

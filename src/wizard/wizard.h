@@ -95,7 +95,7 @@ class Wizard {
 
  private:
   // The outcome of Continue on the options panel.
-  enum class AnalysisStep { kShown, kNothingListed, kFailed, kStopped };
+  enum class AnalysisStep { kShown, kIncomplete, kNothingListed, kStopped };
 
   void Continue(int index);
   void ConnectStep();

@@ -57,7 +57,8 @@ class StatementTest : public ::testing::TestWithParam<Backend> {
         "x CHAR(3870), y CHAR(3871));"
         "CREATE TABLE vals (n INTEGER, v VARCHAR(20));"
         "INSERT INTO vals VALUES (1, 'plain'), (2, NULL), (3, '    '), "
-        "(4, 'a' || char(10) || 'b'), (5, '  padded  ');");
+        "(4, 'a' || char(10) || 'b'), (5, '  padded  ');"
+        "INSERT INTO vals VALUES (' 6x ', 'number padded');");
     server_.Finish();
 
     if (GetParam() == Backend::kUnixOdbc) {
@@ -182,11 +183,18 @@ TEST_P(StatementTest, TheBufferHoldsSlotsUpToItsLastByte) {
 }
 
 TEST_P(StatementTest, NullsBlanksAndLineFeedsArriveAsText) {
-  ASSERT_TRUE(Execute("SELECT n, v FROM vals ORDER BY n"));
+  ASSERT_TRUE(Execute("SELECT n, v FROM vals WHERE n < 6 ORDER BY n"));
   std::vector<std::string> values;
   while (Fetch()) values.push_back(Result(2));
   EXPECT_EQ(values,
             (std::vector<std::string>{"plain", "", "", "a\r\nb", "padded"}));
+}
+
+// A number column's value is trimmed too: a driver may pad it.
+TEST_P(StatementTest, NumbersAreTrimmedAsEveryValueIs) {
+  ASSERT_TRUE(Execute("SELECT n FROM vals WHERE v = 'number padded'"));
+  ASSERT_TRUE(Fetch());
+  EXPECT_EQ(Result(1), "6x");
 }
 
 TEST_P(StatementTest, EntriesBeyondTheColumnsKeepTheirValues) {

@@ -137,15 +137,21 @@ TEST_F(WizardTest, AFailedConnectSaysWhyThenThatItFailed) {
   view_.texts[Control::kInputDatabase] = server_.DatabasePath("nosuch");
   wizard_.DoContinue(kConnectionTab);
   EXPECT_EQ(view_.TabStates(), "-E-- 1");
-  ASSERT_EQ(desktop.boxes().size(), 4u)
+  // The driver's reason once, then that the connection failed: no box for
+  // an empty completed string, no probe of a connection that is not there.
+  ASSERT_EQ(desktop.boxes().size(), 2u)
       << ::testing::PrintToString(desktop.box_texts());
   EXPECT_EQ(desktop.boxes()[0].title, "SQL Error");
   EXPECT_NE(desktop.boxes()[0].text.find("does not exist"), std::string::npos);
-  EXPECT_EQ(desktop.boxes()[1].text.rfind("Can't connect to database.", 0), 0u);
-  EXPECT_EQ(desktop.boxes()[2].text,
-            "Unable to get SMIVERSION from SYSMASTER:SYSTABLES table");
-  EXPECT_EQ(desktop.boxes()[3].text, "Connection failed.");
+  EXPECT_EQ(desktop.boxes()[1].text, "Connection failed.");
   EXPECT_FALSE(desktop.waiting());
+  // An empty database name says the same.
+  desktop.ClearBoxes();
+  view_.texts[Control::kInputDatabase] = "";
+  wizard_.DoContinue(kConnectionTab);
+  EXPECT_EQ(desktop.boxes().size(), 2u)
+      << ::testing::PrintToString(desktop.box_texts());
+  EXPECT_EQ(desktop.boxes().back().text, "Connection failed.");
 }
 
 TEST_F(WizardTest, ARunThatListsNothingSaysSoAndStays) {
@@ -166,19 +172,46 @@ TEST_F(WizardTest, AFailureWhileReadingIsShownAndNotCalledAnEmptyResult) {
   ToOptions();
   BreakLaterTables();
   wizard_.DoContinue(kOptionsTab);
-  EXPECT_EQ(view_.TabStates(), "--E- 2");
   ASSERT_EQ(desktop.boxes().size(), 1u)
       << ::testing::PrintToString(desktop.box_texts());
   EXPECT_EQ(desktop.boxes()[0].title, "SQL Error");
   EXPECT_NE(desktop.boxes()[0].text.find("overflow"), std::string::npos);
-  // The tables completed before it stay listed, marked incomplete; the
-  // table being read is not among them.
+  // The tables completed before it are shown, said to be incomplete; the
+  // table being read is not among them. Continue runs it again.
+  EXPECT_EQ(view_.TabStates(), "--EE 3");
   EXPECT_EQ(app.models.results_grid.RowCount(), 19);
   EXPECT_FALSE(app.models.results_grid.record().complete);
+  EXPECT_EQ(TotalsLine(TotalsOf(app.models.results_grid.record()))
+                .rfind("Run incomplete", 0),
+            0u);
   EXPECT_EQ(app.models.progress.text,
             "Run incomplete: 19 tables listed before the error.");
   EXPECT_TRUE(app.run_state.SettingsChanged);
   EXPECT_FALSE(desktop.waiting());
+}
+
+// A catalog query that fails shows the driver's reason, then that nothing
+// was found; a reason that cannot be read is logged, not shown.
+TEST_F(WizardTest, AFailedQueryIsFollowedByTheNothingFoundBox) {
+  ToOptions();
+  app.connection.PageSizeExpression = "NOSUCH.COLUMN";
+  wizard_.DoContinue(kOptionsTab);
+  EXPECT_EQ(view_.TabStates(), "--E- 2");
+  ASSERT_EQ(desktop.boxes().size(), 2u)
+      << ::testing::PrintToString(desktop.box_texts());
+  EXPECT_EQ(desktop.boxes()[0].title, "SQL Error");
+  EXPECT_EQ(desktop.boxes()[1].text,
+            "No tables or schemas found meeting your criteria.");
+  desktop.ClearBoxes();
+  app.settings.DebugLog = true;
+  Status unreadable = Status::DriverFailure("SQLExecute", SQL_ERROR,
+                                            {"", 0, "", SQL_NO_DATA});
+  ShowStatus(app.reporter, unreadable);
+  EXPECT_TRUE(desktop.boxes().empty());
+  EXPECT_NE(LogText().find(
+                "SQL Error          Error retrieving SQL Error information "
+                "rc= 100\r\n"),
+            std::string::npos);
 }
 
 TEST_F(WizardTest, ANewRunClearsTheDetailsOfTheOldOne) {
