@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QHeaderView>
 #include <QHelpEvent>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QToolTip>
@@ -202,11 +203,53 @@ void MarkDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
               (mark.toBool() ? QStyle::State_On : QStyle::State_Off);
   style->drawPrimitive(QStyle::PE_IndicatorCheckBox, &box, painter,
                        option.widget);
+  // The cell cursor shows on the mark column too.
+  if (option.state & QStyle::State_HasFocus) {
+    QStyleOptionFocusRect focus;
+    focus.QStyleOption::operator=(option);
+    focus.rect = option.rect.adjusted(1, 1, -1, -1);
+    style->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, painter,
+                         option.widget);
+  }
+}
+
+SortHeader::SortHeader(QWidget* parent)
+    : QHeaderView(Qt::Horizontal, parent) {}
+
+void SortHeader::initStyleOptionForIndex(QStyleOptionHeader* option,
+                                         int logical_index) const {
+  QHeaderView::initStyleOptionForIndex(option, logical_index);
+  option->sortIndicator = QStyleOptionHeader::None;  // drawn apart
+}
+
+void SortHeader::paintEvent(QPaintEvent* event) {
+  QHeaderView::paintEvent(event);
+  const int section = sortIndicatorSection();
+  if (!isSortIndicatorShown() || section < 0 || section >= count()) return;
+  // A small triangle at the top, in the middle of the sorted section.
+  const int left = sectionViewportPosition(section);
+  const int x = left + sectionSize(section) / 2;
+  const int half = std::max(3, height() / 6);
+  const int top = 1;
+  QPolygon arrow;
+  if (sortIndicatorOrder() == Qt::DescendingOrder) {
+    arrow << QPoint(x - half, top) << QPoint(x + half, top)
+          << QPoint(x, top + half);
+  } else {
+    arrow << QPoint(x - half, top + half) << QPoint(x + half, top + half)
+          << QPoint(x, top);
+  }
+  QPainter painter(viewport());
+  painter.setRenderHint(QPainter::Antialiasing);
+  painter.setPen(Qt::NoPen);
+  painter.setBrush(palette().color(QPalette::WindowText));
+  painter.drawPolygon(arrow);
 }
 
 GridView::GridView(QAbstractTableModel* model, std::vector<int> widths_twips,
-                   QWidget* parent)
-    : QTableView(parent) {
+                   std::vector<int> growing, QWidget* parent)
+    : QTableView(parent), growing_(std::move(growing)) {
+  setHorizontalHeader(new SortHeader(this));
   setModel(model);
   setItemDelegate(new MarkDelegate(this));
   verticalHeader()->hide();
@@ -266,18 +309,79 @@ bool GridView::viewportEvent(QEvent* event) {
 }
 
 void GridView::AfterReset() {
-  resetting_ = true;
-  for (size_t col = 0; col < widths_.size(); ++col) {
-    // A designed width is widened to show its header whole; a width the
-    // user chose is kept as it is.
-    int width = widths_[col];
-    if (!user_set_[col]) {
-      width = std::max(
-          width, horizontalHeader()->sectionSizeHint(static_cast<int>(col)));
-    }
-    setColumnWidth(static_cast<int>(col), width);
+  FitColumns();
+  // A new result, or a new order, starts at its first row.
+  scrollToTop();
+  if (model()->rowCount() > 0) {
+    const int col = currentIndex().isValid() ? currentIndex().column() : 0;
+    selectionModel()->setCurrentIndex(model()->index(0, col),
+                                      QItemSelectionModel::NoUpdate);
   }
+}
+
+int GridView::LeastWidth(int col) const {
+  const int width = widths_[static_cast<size_t>(col)];
+  if (user_set_[static_cast<size_t>(col)]) return width;
+  // The header's text whole, with the margins the style draws round it.
+  const QString text =
+      model()->headerData(col, Qt::Horizontal, Qt::DisplayRole).toString();
+  const int margin =
+      style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, this);
+  const int header =
+      horizontalHeader()->fontMetrics().horizontalAdvance(text) + 4 * margin;
+  return std::max(width, header);
+}
+
+void GridView::FitColumns() {
+  resetting_ = true;
+  const int columns = static_cast<int>(widths_.size());
+  std::vector<int> width(widths_.size());
+  int total = 0;
+  for (int col = 0; col < columns; ++col) {
+    width[static_cast<size_t>(col)] = LeastWidth(col);
+    total += width[static_cast<size_t>(col)];
+  }
+  int spare = viewport()->width() - total;
+  std::vector<int> growing;
+  for (int col : growing_) {
+    if (col < columns && !user_set_[static_cast<size_t>(col)])
+      growing.push_back(col);
+  }
+  if (spare > 0 && !growing.empty()) {
+    // First what the growing columns' content needs, then the rest alike.
+    for (int col : growing) {
+      const int want = std::max(0, sizeHintForColumn(col) -
+                                       width[static_cast<size_t>(col)]);
+      const int given = std::min(want, spare);
+      width[static_cast<size_t>(col)] += given;
+      spare -= given;
+    }
+    const int share = spare / static_cast<int>(growing.size());
+    for (int col : growing) width[static_cast<size_t>(col)] += share;
+  }
+  for (int col = 0; col < columns; ++col)
+    setColumnWidth(col, width[static_cast<size_t>(col)]);
   resetting_ = false;
+}
+
+void GridView::resizeEvent(QResizeEvent* event) {
+  QTableView::resizeEvent(event);
+  FitColumns();
+}
+
+void GridView::keyPressEvent(QKeyEvent* event) {
+  const QModelIndex current = currentIndex();
+  const bool enter =
+      event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+  if (current.isValid() && (event->key() == Qt::Key_Space || enter)) {
+    const auto& handler = enter ? on_enter : on_space;
+    if (handler) {
+      handler(current.row() + 1, current.column());
+      event->accept();
+      return;
+    }
+  }
+  QTableView::keyPressEvent(event);
 }
 
 void GridView::SetColumnWidthTwips(int col, int twips) {

@@ -5,6 +5,7 @@
 #define TCE_UI_GRID_VIEW_H_
 
 #include <QAbstractTableModel>
+#include <QHeaderView>
 #include <QLabel>
 #include <QStyledItemDelegate>
 #include <QTableView>
@@ -88,34 +89,63 @@ class MarkDelegate : public QStyledItemDelegate {
              const QModelIndex& index) const override;
 };
 
+// The header of a grid: the sort arrow is drawn small at the top of its
+// section, so that it neither covers the header's text nor needs room of
+// its own (the columns keep their widths when a sort starts).
+class SortHeader : public QHeaderView {
+ public:
+  explicit SortHeader(QWidget* parent);
+
+ protected:
+  void initStyleOptionForIndex(QStyleOptionHeader* option,
+                               int logical_index) const override;
+  void paintEvent(QPaintEvent* event) override;
+};
+
 // A QTableView over one of the models above. Rows are reported in the
-// grid's numbering (data rows from 1, the header 0); column widths are
-// twips until the user drags them, then they stay as the user left them.
+// grid's numbering (data rows from 1, the header 0). Each column is at least
+// as wide as designed (in twips) and as its header; room to spare goes to
+// the `growing` columns, up to what their content needs, and the rest to
+// them alike. A width the user drags stays as the user left it.
 class GridView : public QTableView {
  public:
   GridView(QAbstractTableModel* model, std::vector<int> widths_twips,
-           QWidget* parent = nullptr);
+           std::vector<int> growing, QWidget* parent = nullptr);
 
   // A click on a data cell.
   std::function<void(int row, int col)> on_cell_clicked;
   // Another mouse button released on a data cell.
   std::function<void(int row, int col)> on_other_button_released;
   std::function<void(int col)> on_header_clicked;
+  // Keys on the current cell: Space and Enter.
+  std::function<void(int row, int col)> on_space;
+  std::function<void(int row, int col)> on_enter;
 
-  // Lays the view out after its model was reset, keeping the widths.
+  // Lays the view out after its model was reset, keeping the widths the
+  // user chose, and starts at the first row.
   void AfterReset();
   void SetVisibleFromModel(bool visible);
   // Sets a column's width as the program designs it.
   void SetColumnWidthTwips(int col, int twips);
+  // The width the visible rows' texts of a column need.
+  int ContentWidth(int col) const { return sizeHintForColumn(col); }
 
  protected:
   void mouseReleaseEvent(QMouseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
   // A cell whose text is cut shows it whole in its tooltip.
   bool viewportEvent(QEvent* event) override;
 
  private:
+  // Sets the columns' widths for the room the view has.
+  void FitColumns();
+  // The least width of a column: designed, or the user's, and its header.
+  int LeastWidth(int col) const;
+
   std::vector<int> widths_;  // pixels, the user's once dragged
   std::vector<bool> user_set_;
+  std::vector<int> growing_;
   bool resetting_ = false;
 };
 

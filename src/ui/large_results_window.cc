@@ -1,6 +1,7 @@
 #include "ui/large_results_window.h"
 
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QToolBar>
 
@@ -33,6 +34,11 @@ LargeResultsWindow::LargeResultsWindow(AppState& app, MainWindow& main_window)
   main_window.desktop().SetSaveDialog(SaveDialog::kLargeResults,
                                       SaveFileDialog(this));
   resize(Px(10000), Px(7125));
+}
+
+void LargeResultsWindow::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_F1 && OpenHelpOfFocus(this)) return;
+  QWidget::keyPressEvent(event);
 }
 
 void LargeResultsWindow::resizeEvent(QResizeEvent* event) {

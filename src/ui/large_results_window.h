@@ -27,6 +27,8 @@ class LargeResultsWindow : public QWidget {
  protected:
   void resizeEvent(QResizeEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
+  // F1 opens the help topic of the focused control's group.
+  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   AppState& app_;

@@ -6,6 +6,7 @@
 #include <QCloseEvent>
 #include <QFileDialog>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -52,10 +53,25 @@ MainWindow::MainWindow(AppState& app, QtDesktopPort& desktop)
   resize(designed_size_);
   connect(tabs_, &QTabWidget::currentChanged, this,
           [this](int tab) { wizard_.OnTabClick(tab); });
+  // Continue comes before Exit when tabbing.
+  for (int tab = kDisclaimerTab; tab <= kOptionsTab; ++tab)
+    setTabOrder(Find(Control::kDoContinue, tab), Find(Control::kExitAll, tab));
 
   app_.models.progress.on_change = [this] { RefreshProgress(); };
   app_.models.chart.on_change = [this] { RefreshChart(); };
   schema_list_ = std::make_unique<LargeResultsWindow>(app_, *this);
+}
+
+void MainWindow::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_F1 && OpenHelpOfFocus(this)) return;
+  const bool enter =
+      event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+  QWidget* next = Find(Control::kDoContinue, tabs_->currentIndex());
+  if (enter && next != nullptr && next->isEnabled() && next->isVisible()) {
+    Continue(tabs_->currentIndex());
+    return;
+  }
+  QWidget::keyPressEvent(event);
 }
 
 MainWindow::~MainWindow() {
@@ -147,10 +163,9 @@ QWidget* MainWindow::BuildConnectionPage() {
   for (int i = 0; i < 3; ++i) {
     Label(labels[i], QString::fromLatin1(captions[i]), frame, 240,
           420 + i * 540, 1200, 300);
+    // Enter in a box reaches the window, which presses Continue.
     auto* input = Register(inputs[i], new QLineEdit(frame));
     Place(input, 1560, 360 + i * 540, 4440, 360);
-    connect(input, &QLineEdit::returnPressed, this,
-            [this] { Continue(kConnectionTab); });
   }
   auto* password = static_cast<QLineEdit*>(Find(Control::kInputPassword));
   password->setEchoMode(QLineEdit::Password);

@@ -76,6 +76,9 @@ class MainWindow : public QWidget, public MainWindowView {
  protected:
   void closeEvent(QCloseEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
+  // Enter that no control took presses the panel's Continue; F1 opens the
+  // help topic of the focused control's group.
+  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   // A control that keeps its designed place relative to the window's foot

@@ -2,6 +2,7 @@
 // the chart and the per-column grid, their room as the window grows, and
 // their move when the large-results window takes the list.
 #include <QGroupBox>
+#include <algorithm>
 #include <QHeaderView>
 #include <QLabel>
 #include <QToolBar>
@@ -18,8 +19,7 @@ namespace {
 
 // Moves a frame's information label to its top right corner.
 void PlaceInfoLabel(QWidget* frame) {
-  if (auto* info =
-          frame->findChild<InfoLabel*>(QString(), Qt::FindDirectChildrenOnly)) {
+  if (InfoLabel* info = InfoLabel::Of(frame)) {
     info->move(frame->width() - Px(380), Px(20));
   }
 }
@@ -59,7 +59,8 @@ QWidget* MainWindow::BuildResultsPage() {
             "InfoTableDetails", "TarvexComp-TableDetails.hlp"));
   auto* details_model = new DetailsTableModel(app_.models.details, this);
   table_info_ =
-      new GridView(details_model, {1300, 1150, 700, 700, 1500}, details_frame_);
+      new GridView(details_model, {1300, 1150, 700, 700, 0}, {0, 4},
+                   details_frame_);
   app_.models.details.on_change = [details_model] { details_model->Refresh(); };
   details_model->on_reset = [this] { table_info_->AfterReset(); };
   Register(Control::kTableInfo, table_info_);
@@ -125,7 +126,7 @@ void MainWindow::LayOutResultsPage(int dx, int dy) {
 GridView* MainWindow::MakeResultsView(ResultsGrid& grid, QWidget* parent) {
   auto* model = new ResultsTableModel(grid, app_.messages, parent);
   auto* view = new GridView(
-      model, {400, 1500, 1500, 1400, 1400, 1400, 900, 900}, parent);
+      model, {400, 1500, 1500, 1400, 1400, 1400, 900, 900}, {1, 2}, parent);
   view->setObjectName(QStringLiteral("TableDetails"));
   view->horizontalHeader()->setSortIndicatorShown(false);
   model->on_reset = [view, &grid] {
@@ -148,6 +149,14 @@ GridView* MainWindow::MakeResultsView(ResultsGrid& grid, QWidget* parent) {
   };
   view->on_header_clicked = [this, &grid](int col) {
     wizard_.OnGridMouseUp(grid, grid.RowCount() > 0 ? 1 : 0, col, 0);
+  };
+  // Space marks the current row, as a click on its mark does; Enter shows
+  // its details, as a click on any other cell does.
+  view->on_space = [this, &grid](int row, int) {
+    wizard_.OnGridMouseUp(grid, row, 0, row);
+  };
+  view->on_enter = [this, &grid](int row, int col) {
+    wizard_.OnGridClick(grid, row, std::max(col, 1));
   };
   return view;
 }

@@ -1,10 +1,12 @@
 #include "ui/ui_helpers.h"
 
-#include "ui/panel_picture.h"
-
 #include <QAction>
+#include <QApplication>
 #include <QPainter>
 #include <QStyle>
+
+#include "ui/panel_picture.h"
+#include "ui/widgets.h"
 
 namespace tce::ui {
 namespace {
@@ -47,6 +49,20 @@ QFileDialog* SaveFileDialog(QWidget* parent) {
   return dialog;
 }
 
+bool OpenHelpOfFocus(QWidget* window) {
+  // The control that has (or last had) the focus within the window.
+  QWidget* at = window->focusWidget();
+  if (at == nullptr) at = window;
+  for (; at != nullptr; at = at->parentWidget()) {
+    if (InfoLabel* info = InfoLabel::Of(at)) {
+      if (info->on_click) info->on_click();
+      return true;
+    }
+    if (at == window) break;
+  }
+  return false;
+}
+
 // Builds a results toolbar with its keyed buttons, in their order.
 QToolBar* ResultsToolbar(
     QWidget* parent, bool with_magnify, const char* exit_tooltip,
@@ -76,6 +92,12 @@ QToolBar* ResultsToolbar(
     const std::string key = button.key;
     QObject::connect(action, &QAction::triggered, bar,
                      [pressed, key] { pressed(key); });
+    // Reached by Tab like any other button, pressed with Space.
+    if (QWidget* tool = bar->widgetForAction(action)) {
+      tool->setFocusPolicy(Qt::TabFocus);
+      tool->setObjectName(QString::fromLatin1(button.key) +
+                          QStringLiteral("Button"));
+    }
   }
   return bar;
 }

@@ -39,6 +39,10 @@ QPixmap PanelImage(int size);
 // A window's `SelectFile`, the save-file dialog of its export.
 QFileDialog* SaveFileDialog(QWidget* parent);
 
+// Opens the help topic of the group the focused control of `window` belongs
+// to (F1): the information label nearest above it. False when it has none.
+bool OpenHelpOfFocus(QWidget* window);
+
 // A results toolbar with its keyed buttons, in their order; `pressed` gets
 // the key.
 QToolBar* ResultsToolbar(

@@ -16,6 +16,7 @@
 #include <QTextDocument>
 #include <QVBoxLayout>
 #include <QValueAxis>
+#include <cmath>
 
 #include "ui/qt_text.h"
 
@@ -29,6 +30,13 @@ InfoLabel::InfoLabel(const QString& name, QWidget* parent) : QWidget(parent) {
 }
 
 QSize InfoLabel::sizeHint() const { return {Px(300), Px(300)}; }
+
+InfoLabel* InfoLabel::Of(QWidget* parent) {
+  for (QObject* child : parent->children()) {
+    if (auto* info = dynamic_cast<InfoLabel*>(child)) return info;
+  }
+  return nullptr;
+}
 
 void InfoLabel::paintEvent(QPaintEvent*) {
   QPainter painter(this);
@@ -140,9 +148,20 @@ void BarChart::Refresh() {
   legend_[1]->setText(compressed_->label());
   const double top =
       std::max({model_.size_value, model_.compressed_value, 0.0});
-  values_->setMax(top > 0 ? top * 1.1 : 1.0);
-  values_->setMin(std::min({model_.size_value, model_.compressed_value, 0.0}));
-  values_->applyNiceNumbers();
+  // Whole-number ticks a nice step apart (1, 2 or 5 times a power of ten),
+  // never closer than 1, so that no label repeats; with nothing to show the
+  // axis is 0 alone.
+  double step = 1;
+  for (double base = 1; step * 5 < top; base *= 10) {
+    for (double factor : {1.0, 2.0, 5.0}) {
+      step = factor * base;
+      if (step * 5 >= top) break;
+    }
+  }
+  values_->setTickType(QValueAxis::TicksDynamic);
+  values_->setTickAnchor(0);
+  values_->setTickInterval(step);
+  values_->setRange(0, top > 0 ? std::ceil(top * 1.05 / step) * step : 0.5);
   setVisible(model_.visible);
 }
 

@@ -27,6 +27,9 @@ class InfoLabel : public QWidget {
   QSize sizeHint() const override;
   std::function<void()> on_click;
 
+  // The information label among `parent`'s own children, or null.
+  static InfoLabel* Of(QWidget* parent);
+
  protected:
   void paintEvent(QPaintEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;

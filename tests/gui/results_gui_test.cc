@@ -2,14 +2,19 @@
 // them.
 #include <QAbstractItemModelTester>
 #include <QAction>
+#include <QChartView>
 #include <QFileDialog>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QHelpEvent>
 #include <QLabel>
+#include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QTableView>
 #include <QToolBar>
+#include <QToolButton>
 #include <QToolTip>
+#include <QValueAxis>
 #include <filesystem>
 
 #include "gui_fixture.h"
@@ -338,6 +343,102 @@ TEST_F(ResultsGuiTest, TheLargeWindowKeepsItsWidthAndAMinimumHeight) {
   QApplication::processEvents();
   EXPECT_EQ(large.width(), ui::Px(10000));
   EXPECT_EQ(LargeGrid()->height(), ui::Px(8000));
+}
+
+// The results by keyboard: Space marks the current row (the cell cursor
+// shows on the mark column), Enter shows the current table's details, the
+// toolbar's buttons are reached by Tab and pressed with Space, F1 opens the
+// focused group's help.
+TEST_F(ResultsGuiTest, TheResultsWorkByKeyboard) {
+  QTableView* grid = MainGrid();
+  grid->setFocus();
+  grid->setCurrentIndex(grid->model()->index(2, 0));
+  QTest::keyClick(grid, Qt::Key_Space);
+  EXPECT_TRUE(app_->models.results_grid.Marked(3));
+  QTest::keyClick(grid, Qt::Key_Space);
+  EXPECT_FALSE(app_->models.results_grid.Marked(3));
+  grid->setCurrentIndex(grid->model()->index(4, 3));
+  QTest::keyClick(grid, Qt::Key_Return);
+  EXPECT_EQ(Get<QLabel>("TableNameGraph")->text().toStdString(),
+            app_->models.results_grid.Row(5).table);
+  EXPECT_FALSE(app_->models.details.lines().empty());
+  auto* clear = Get<QToolButton>("clearButton");
+  EXPECT_EQ(clear->focusPolicy() & Qt::TabFocus, Qt::TabFocus);
+  app_->models.results_grid.MarkAll();
+  clear->setFocus();
+  QTest::keyClick(clear, Qt::Key_Space);
+  EXPECT_FALSE(app_->models.results_grid.Marked(1));
+  grid->setFocus();
+  QTest::keyClick(window_.get(), Qt::Key_F1);
+  EXPECT_TRUE(window_->help_window().isVisible());
+  EXPECT_EQ(window_->help_window().windowTitle().toStdString(), "Results");
+}
+
+// Sorting keeps every column's width (the arrow needs no room of its own)
+// and draws the arrow above the header's text.
+TEST_F(ResultsGuiTest, SortingKeepsTheColumnsAndDrawsItsArrowOnTop) {
+  QTableView* grid = MainGrid();
+  QHeaderView* header = grid->horizontalHeader();
+  std::vector<int> widths;
+  for (int col = 0; col < 8; ++col) widths.push_back(grid->columnWidth(col));
+  ClickHeader(grid, 6);
+  for (int col = 0; col < 8; ++col) EXPECT_EQ(grid->columnWidth(col), widths[col]);
+  // Each header's text fits its column.
+  for (int col = 1; col < 8; ++col) {
+    const QString text = header->model()->headerData(col, Qt::Horizontal).toString();
+    EXPECT_LE(header->fontMetrics().horizontalAdvance(text),
+              grid->columnWidth(col))
+        << col;
+  }
+  const QImage image = header->grab().toImage();
+  const int middle = header->sectionViewportPosition(6) + grid->columnWidth(6) / 2;
+  int dark = 0;
+  for (int y = 0; y < 5; ++y) {
+    dark += QColor(image.pixel(middle, y)).lightness() < 100;
+  }
+  EXPECT_GT(dark, 0);
+}
+
+// The grids use the room of a larger window: names get what their content
+// needs, the grid its whole width; a new result starts at its first row.
+TEST_F(ResultsGuiTest, GridsUseTheRoomAndNewResultsStartAtTheTop) {
+  auto* grid = static_cast<ui::GridView*>(MainGrid());
+  window_->resize(1600, 1000);
+  QApplication::processEvents();
+  EXPECT_GE(grid->columnWidth(2), grid->ContentWidth(2));
+  int total = 0;
+  for (int col = 0; col < 8; ++col) total += grid->columnWidth(col);
+  EXPECT_GE(total, grid->viewport()->width() - 8);
+  ClickCell(grid, 0, 2);
+  auto* details = Get<ui::GridView>("TableInfo");
+  EXPECT_GE(details->columnWidth(4), details->ContentWidth(4));
+  grid->scrollToBottom();
+  ASSERT_GT(grid->verticalScrollBar()->value(), 0);
+  Tabs()->setCurrentIndex(kOptionsTab);
+  Get<QPlainTextEdit>("TableSelect")->setPlainText("%e%");
+  Click("DoContinue_2");
+  ASSERT_EQ(TabStates(), "--EE 3");
+  EXPECT_EQ(grid->verticalScrollBar()->value(), 0);
+  EXPECT_EQ(grid->currentIndex().row(), 0);
+}
+
+// A chart of nothing has one label, 0; small figures have whole labels,
+// none twice.
+TEST_F(ResultsGuiTest, TheChartsAxisNeverRepeatsALabel) {
+  auto* view = window_->chart().findChild<QChartView*>();
+  ASSERT_NE(view, nullptr);
+  auto* axis = qobject_cast<QValueAxis*>(view->chart()->axes(Qt::Vertical)[0]);
+  ASSERT_NE(axis, nullptr);
+  for (double top : {0.0, 1.0, 3.0, 7.0, 448.0}) {
+    app_->models.chart.size_value = top;
+    app_->models.chart.compressed_value = top / 2;
+    window_->chart().Refresh();
+    EXPECT_GE(axis->tickInterval(), 1) << top;
+    EXPECT_GE(axis->max(), top) << top;
+    if (top == 0) {
+      EXPECT_LT(axis->max(), axis->tickInterval());  // 0 alone
+    }
+  }
 }
 
 }  // namespace

@@ -386,5 +386,42 @@ TEST_F(GuiTest, ADatabaseThatBreaksAfterConnectingIsReported) {
   EXPECT_TRUE(Get("DoContinue_2")->isEnabled());
 }
 
+// Enter presses Continue on every panel, whatever control has the focus
+// (unless it takes Enter itself, as a filter box does); Continue comes
+// before Exit when tabbing; F1 opens the focused group's help.
+TEST_F(GuiTest, TheWizardWorksByKeyboard) {
+  Start();
+  window_->show();
+  Get("Disclaimer")->setFocus();  // the read-only text takes no Enter
+  QTest::keyClick(Get("Disclaimer"), Qt::Key_Return);
+  ASSERT_EQ(TabStates(), "-E-- 1");
+  auto* database = Get<QLineEdit>("InputDatabase");
+  database->setText("demo");
+  database->setFocus();
+  QTest::keyClick(database, Qt::Key_Return);
+  ASSERT_EQ(TabStates(), "--E- 2");
+  for (int tab : {0, 1, 2}) {
+    QWidget* next = Get(("DoContinue_" + std::to_string(tab)).c_str());
+    QWidget* exit = Get(("ExitAll_" + std::to_string(tab)).c_str());
+    QWidget* after = next->nextInFocusChain();
+    while (after != exit && !(after->focusPolicy() & Qt::TabFocus))
+      after = after->nextInFocusChain();
+    EXPECT_EQ(after, exit) << tab;
+  }
+  auto* slider = Get<QSlider>("CompRange");
+  slider->setFocus();
+  QTest::keyClick(slider, Qt::Key_F1);
+  EXPECT_TRUE(window_->help_window().isVisible());
+  EXPECT_EQ(window_->help_window().windowTitle().toStdString(),
+            "Minimum Compression (%)");
+  auto* tables = Get<QPlainTextEdit>("TableSelect");
+  tables->setFocus();
+  QTest::keyClick(tables, Qt::Key_Return);  // a new line, not a run
+  EXPECT_EQ(TabStates(), "--E- 2");
+  slider->setFocus();
+  QTest::keyClick(slider, Qt::Key_Return);
+  EXPECT_EQ(TabStates(), "--EE 3");
+}
+
 }  // namespace
 }  // namespace tce
