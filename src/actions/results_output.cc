@@ -10,7 +10,7 @@ TableFields::TableFields(const TableRecord& table, Shown shown) {
   const StatisticsBasis& b = table.basis;
   Value statistics = Value::Object({statistics_.data(), 1});
   if (table.HasStatistics()) {
-    statistics_ = {Field{"columns", Value::Integer(b.columns)},
+    statistics_ = {Field{"columns", Value::Integer(b.columns())},
                    Field{"full", Value::Integer(b.full)},
                    Field{"sampled", Value::Integer(b.sampled)},
                    Field{"none", Value::Integer(b.none)}};

@@ -54,12 +54,7 @@ TableRecord MakeTableRecord(const std::string& owner, const std::string& table,
   record.page_size = first.PageSize;
   record.row_length = estimate.RowLength;
   record.compressed_length = estimate.Compressed;
-  for (Method m : kMethods) {
-    // A saving is a share of the table: never below nothing, never above all.
-    record.pct[m] = std::clamp(estimate.Pct[m], Fixed4(), Fixed4::FromInt(100));
-  }
   for (const CatalogColumnRow& column : estimate.TableColumns.columns()) {
-    ++record.basis.columns;
     switch (column.Basis) {
       case ColumnBasis::kFull:
         ++record.basis.full;
@@ -76,7 +71,7 @@ TableRecord MakeTableRecord(const std::string& owner, const std::string& table,
 }
 
 bool ReachesMinimum(const TableRecord& table, const RunSettings& settings) {
-  return table.pct[Shown::By(settings).method] >=
+  return table.Pct(Shown::By(settings).method) >=
          Fixed4::FromInt(settings.MinCompressionPct);
 }
 

@@ -11,6 +11,12 @@ constexpr int kTypeSlots = 17;  // type indexes 0 to 16
 
 }  // namespace
 
+Fixed4 SavingOf(Fixed4 row_length, Fixed4 compressed) {
+  if (row_length <= Fixed4()) return Fixed4();
+  return Fixed4::FromDouble((row_length - compressed).ToDouble() * 100.0 /
+                            row_length.ToDouble());
+}
+
 const char* MethodName(Method method) {
   return method == Method::kRow ? "row" : "page";
 }
@@ -203,15 +209,9 @@ Fixed4 Estimator::Compute(EstimateContext& context) const {
   context.RowLength = RowLengthOf(shape, columns.front());
   const ByMethod<double> fixed = CompressColumns(columns, shape);
   const ByMethod<double> variable = CompressVariablePart(shape);
-  const double row_length = context.RowLength.ToDouble();
   for (Method m : kMethods) {
     context.Compressed[m] = Fixed4::FromDouble(fixed[m] + variable[m]);
-    context.Pct[m] =
-        context.RowLength > Fixed4()
-            ? Fixed4::FromDouble(
-                  (context.RowLength - context.Compressed[m]).ToDouble() *
-                  100.0 / row_length)
-            : Fixed4();
+    context.Pct[m] = SavingOf(context.RowLength, context.Compressed[m]);
   }
   const Method shown = options_.method();
   context.CompressedLength = context.Compressed[shown];

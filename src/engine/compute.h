@@ -153,6 +153,10 @@ class Estimator {
   const Logger& reporter_;
 };
 
+// The saving in percent of a row of `row_length` bytes compressed to
+// `compressed` bytes; 0 without a row length.
+Fixed4 SavingOf(Fixed4 row_length, Fixed4 compressed);
+
 // The average variable-length bytes per row from how full the pages are:
 // the last page counts as half full, 28 bytes per page and 4 per row are
 // overhead. 0 when the row count is not above zero.

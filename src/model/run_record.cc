@@ -14,17 +14,23 @@ SavingClass SavingClassOf(Fixed4 pct) {
   return SavingClass::kHigh;
 }
 
+Fixed4 TableRecord::Pct(Method method) const {
+  // A saving is a share of the table: never below nothing, never above all.
+  return std::clamp(SavingOf(row_length, compressed_length[method]), Fixed4(),
+                    Fixed4::FromInt(100));
+}
+
 double TableRecord::SizeBytes() const {
   if (!HasStatistics()) return 0;
   return pages_used.ToDouble() * page_size;
 }
 
 double TableRecord::CompressedBytes(Method method) const {
-  return SizeBytes() * (100.0 - pct[method].ToDouble()) / 100.0;
+  return SizeBytes() * (100.0 - Pct(method).ToDouble()) / 100.0;
 }
 
 double TableRecord::SavedPct(Method method) const {
-  return std::floor(pct[method].ToDouble());
+  return std::floor(Pct(method).ToDouble());
 }
 
 Shown Shown::By(const RunSettings& settings) {
@@ -67,7 +73,7 @@ double ShownCompressed(const TableRecord& table, Shown shown) {
   const double size = ShownSize(table, shown.unit);
   double compressed = 0;
   if (shown.unit == SizeUnit::kPages) {
-    compressed = std::floor((100.0 - table.pct[shown.method].ToDouble()) *
+    compressed = std::floor((100.0 - table.Pct(shown.method).ToDouble()) *
                             (table.pages_used.ToDouble() / 100.0));
   } else {
     compressed =
@@ -164,8 +170,8 @@ std::string BasisSummary(const TableRecord& table) {
            "their declared maximum. Updating its statistics gives an "
            "estimate.";
   }
-  std::string text = std::to_string(b.columns) +
-                     (b.columns == 1 ? " column: " : " columns: ") +
+  std::string text = std::to_string(b.columns()) +
+                     (b.columns() == 1 ? " column: " : " columns: ") +
                      std::to_string(b.full) + " full, " +
                      std::to_string(b.sampled) + " sampled, " +
                      std::to_string(b.none) + " without a distribution";

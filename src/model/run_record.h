@@ -30,33 +30,37 @@ enum class SizeUnit : uint8_t { kPages, kKilobytes };
 enum class SavingClass : uint8_t { kLow, kMedium, kHigh };
 SavingClass SavingClassOf(Fixed4 pct);
 
-// How much of a table's estimate rests on real statistics.
+// How much of a table's estimate rests on real statistics: its columns by
+// what their cardinality rests on.
 struct StatisticsBasis {
-  int32_t columns = 0;
   int32_t full = 0;     // distribution built from all rows
   int32_t sampled = 0;  // built from a sample
   int32_t none = 0;     // no distribution, or an unreadable one
+  int32_t columns() const { return full + sampled + none; }
 };
 
-// One table the run read.
+// One table the run read. (Its fields are ordered to pack: a run of a
+// hundred thousand tables holds a hundred thousand of these.)
 struct TableRecord {
   std::string owner;
   std::string table;
   Fixed4 row_count;  // the catalog's; 0 or less: no statistics
   Fixed4 pages_used;
-  int32_t page_size = 0;  // bytes
-  Fixed4 row_length;      // bytes per uncompressed row
+  Fixed4 row_length;                   // bytes per uncompressed row
   ByMethod<Fixed4> compressed_length;  // bytes per compressed row
-  ByMethod<Fixed4> pct;  // the saving in percent, 0 to 100, before rounding
+  int32_t page_size = 0;               // bytes
   StatisticsBasis basis;
 
   bool HasStatistics() const { return row_count > Fixed4(); }
+  // The saving in percent by `method`, 0 to 100, before rounding: what the
+  // row lengths give, exactly as the estimate computed it.
+  Fixed4 Pct(Method method) const;
   // The space the table takes: its pages times the page size; 0 without
   // statistics.
   double SizeBytes() const;
   // What it would take compressed by `method`.
   double CompressedBytes(Method method) const;
-  // The whole percentage shown: the largest whole number not above pct.
+  // The whole percentage shown: the largest whole number not above Pct.
   double SavedPct(Method method) const;
 };
 

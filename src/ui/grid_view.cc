@@ -62,7 +62,7 @@ QVariant ResultsTableModel::data(const QModelIndex& index, int role) const {
       if (col == 0) return QApplication::palette().button();
       if (col == kSavedCol) {
         return SavingColour(
-            SavingClassOf(grid_.Row(row).pct[grid_.shown().method]));
+            SavingClassOf(grid_.Row(row).Pct(grid_.shown().method)));
       }
       return {};
     case Qt::TextAlignmentRole:

@@ -58,7 +58,10 @@ class ResultsTest : public ::testing::Test, public AppFixture {
         t.compressed_length.page =
             Fixed4::FromDouble(compressed * 1024 / count + 1e-4);
       }
-      t.pct.page = Fixed4::FromDouble(pct);
+      if (unit == SizeUnit::kPages) {
+        t.row_length = Fixed4::FromInt(100);
+        t.compressed_length.page = Fixed4::FromDouble(100 - pct);
+      }
       record->listed.push_back(static_cast<int32_t>(record->tables.size()));
       record->tables.push_back(t);
     }

@@ -338,8 +338,8 @@ TEST_F(AnalysisTest, RandomAbsurdCatalogsGiveSavingsBetweenNothingAndAll) {
     const Shown shown = result.record->shown();
     for (const TableRecord& table : ListedTables(*result.record)) {
       for (Method m : kMethods) {
-        EXPECT_GE(table.pct[m], Fixed4()) << table.table;
-        EXPECT_LE(table.pct[m], Fixed4::FromInt(100)) << table.table;
+        EXPECT_GE(table.Pct(m), Fixed4()) << table.table;
+        EXPECT_LE(table.Pct(m), Fixed4::FromInt(100)) << table.table;
       }
       const double size = ShownSize(table, shown.unit);
       const double compressed = ShownCompressed(table, shown);

@@ -142,7 +142,7 @@ TEST(DemoCatalogBasisTest, EachColumnSaysWhatItsEstimateRestsOn) {
   EXPECT_EQ(basis["currency"].full, 3);
   EXPECT_EQ(basis["currency"].sampled + basis["currency"].none, 0);
   EXPECT_EQ(basis["stock_snapshot"].sampled, 15);
-  EXPECT_EQ(basis["error_row"].columns, 5);
+  EXPECT_EQ(basis["error_row"].columns(), 5);
   EXPECT_EQ(basis["error_row"].none, 1);
   EXPECT_EQ(basis["error_row"].full, 4);
   EXPECT_FALSE(has_statistics["quote"]);

@@ -22,8 +22,10 @@ TableRecord Table(std::string owner, std::string table, double rows,
   t.table = std::move(table);
   t.row_count = Fixed4::FromDouble(rows);
   t.pages_used = Fixed4::FromDouble(pages);
-  t.pct.page = Fixed4::FromDouble(pct);
-  t.pct.row = Fixed4::FromDouble(pct + 10);
+  // Rows of 100 bytes compressed to 100 - pct (page) and 90 - pct (row).
+  t.row_length = Fixed4::FromInt(100);
+  t.compressed_length.page = Fixed4::FromDouble(100 - pct);
+  t.compressed_length.row = Fixed4::FromDouble(90 - pct);
   t.page_size = page_size;
   return t;
 }
@@ -77,15 +79,14 @@ TEST(ResultsTest, SizesAreFlooredOnlyWhereTheyAreShown) {
   EXPECT_EQ(ShownCompressed(Table("o", "t", 10, 5, 99.99), kPages), 1);
   // Kilobytes: the row lengths times the rows.
   TableRecord t = Table("o", "t", 10240, 40, 50, 8192);
-  t.row_length = Fixed4::FromInt(100);
-  t.compressed_length.page = Fixed4::FromDouble(49.95);
-  const Shown kilobytes{Method::kPage, SizeUnit::kKilobytes};
+  t.compressed_length.row = Fixed4::FromDouble(39.95);
+  const Shown kilobytes{Method::kRow, SizeUnit::kKilobytes};
   EXPECT_EQ(ShownSize(t, SizeUnit::kKilobytes), 1000);
-  EXPECT_EQ(ShownCompressed(t, kilobytes), 499);
+  EXPECT_EQ(ShownCompressed(t, kilobytes), 399);
   // The record keeps bytes unfloored.
   EXPECT_EQ(t.SizeBytes(), 40 * 8192);
   EXPECT_EQ(t.CompressedBytes(Method::kPage), 20 * 8192);
-  EXPECT_EQ(t.CompressedBytes(Method::kRow), 16 * 8192);
+  EXPECT_DOUBLE_EQ(t.CompressedBytes(Method::kRow), 40 * 8192 * 0.3995);
   // Without statistics nothing is shown in either unit.
   const TableRecord none = Table("o", "t", 0, 40, 50);
   EXPECT_EQ(ShownSize(none, SizeUnit::kPages), 0);
@@ -204,7 +205,7 @@ TEST(ResultsTest, TotalsAndBasesReadAsPeopleRead) {
   EXPECT_EQ(HumanCount(9500), "9,500");
   EXPECT_EQ(HumanCount(340000), "340 k");
   TableRecord table = Table("o", "t", 10, 1, 1);
-  table.basis = {14, 9, 3, 2};
+  table.basis = {9, 3, 2};
   EXPECT_EQ(BasisSummary(table).substr(0, 51),
             "14 columns: 9 full, 3 sampled, 2 without a distribu");
   EXPECT_EQ(BasisSummary(Table("o", "t", 0, 0, 1)).rfind("No statistics", 0),
