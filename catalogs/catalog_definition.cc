@@ -122,28 +122,17 @@ constexpr SimpleType kSimpleTypes[] = {
 
 }  // namespace
 
-bool ParseColumnType(const std::string& type_text, int* type_code,
-                     int* catalog_length_out) {
-  long long length = 0;
-  long long* catalog_length = &length;
-  std::istringstream words(Lower(type_text));
-  std::string head;
-  words >> head;
-  std::string name;
-  std::vector<long long> args;
-  bool ok = true;
-  SplitArguments(head, &name, &args, &ok);
-  if (!ok) return false;
+namespace {
+
+// A type written with its sizes (char(n), varchar(max,min), decimal(p,s),
+// set(n), code(c,l), datetime a to b ...): its code and catalog length.
+bool ParseSizedType(const std::string& name, const std::vector<long long>& args,
+                    std::istringstream& words, int* type_code,
+                    long long* catalog_length) {
   auto arg = [&](size_t i, long long fallback) {
     return i < args.size() ? args[i] : fallback;
   };
-  const auto simple =
-      std::find_if(std::begin(kSimpleTypes), std::end(kSimpleTypes),
-                   [&](const SimpleType& type) { return name == type.name; });
-  if (simple != std::end(kSimpleTypes) && args.empty()) {
-    *type_code = simple->code;
-    *catalog_length = simple->length;
-  } else if (name == "char" || name == "nchar") {
+  if (name == "char" || name == "nchar") {
     *type_code = name == "char" ? 0 : 15;
     *catalog_length = arg(0, 1);
   } else if (name == "varchar" || name == "nvarchar") {
@@ -176,8 +165,33 @@ bool ParseColumnType(const std::string& type_text, int* type_code,
     std::string from, to_word, to;
     if (!(words >> from >> to_word >> to) || to_word != "to") return false;
     *type_code = name == "datetime" ? 10 : 14;
-    if (!TimeLength(from, to, catalog_length)) return false;
+    return TimeLength(from, to, catalog_length);
   } else {
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool ParseColumnType(const std::string& type_text, int* type_code,
+                     int* catalog_length_out) {
+  long long length = 0;
+  std::istringstream words(Lower(type_text));
+  std::string head;
+  words >> head;
+  std::string name;
+  std::vector<long long> args;
+  bool ok = true;
+  SplitArguments(head, &name, &args, &ok);
+  if (!ok) return false;
+  const auto simple =
+      std::find_if(std::begin(kSimpleTypes), std::end(kSimpleTypes),
+                   [&](const SimpleType& type) { return name == type.name; });
+  if (simple != std::end(kSimpleTypes) && args.empty()) {
+    *type_code = simple->code;
+    length = simple->length;
+  } else if (!ParseSizedType(name, args, words, type_code, &length)) {
     return false;
   }
   std::string rest;

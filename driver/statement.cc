@@ -176,9 +176,11 @@ SQLRETURN DescribeUnexecuted(Stmt& stmt) {
   return SQL_SUCCESS;
 }
 
-SQLRETURN FetchRow(Stmt& stmt) {
-  if (!stmt.executed) return stmt.ClientError("24000", "Invalid cursor state.");
-  stmt.ForgetPartialData();
+namespace {
+
+// Steps the statement to its next row (unless SQLExecute stepped to it
+// already): SQL_SUCCESS on a row, SQL_NO_DATA past the last one.
+SQLRETURN StepToRow(Stmt& stmt) {
   if (!stmt.row_pending) {
     stmt.on_row = false;
     if (stmt.done) return SQL_NO_DATA;
@@ -194,6 +196,15 @@ SQLRETURN FetchRow(Stmt& stmt) {
   }
   stmt.row_pending = false;
   stmt.on_row = true;
+  return SQL_SUCCESS;
+}
+
+}  // namespace
+
+SQLRETURN FetchRow(Stmt& stmt) {
+  if (!stmt.executed) return stmt.ClientError("24000", "Invalid cursor state.");
+  stmt.ForgetPartialData();
+  if (const SQLRETURN rc = StepToRow(stmt); rc != SQL_SUCCESS) return rc;
   bool truncated = false;
   SQLRETURN result = SQL_SUCCESS;
   const size_t columns = std::min(stmt.bindings.size(), stmt.columns.size());
@@ -201,9 +212,9 @@ SQLRETURN FetchRow(Stmt& stmt) {
     const Binding& binding = stmt.bindings[i];
     if (binding.buffer == nullptr) continue;
     // Read through the value, not the statement, each further look at it
-    // is a plain field access. No lock is held while it is read: the
-    // catalog connection is opened without locks (one thread at a time),
-    // so the statement's own column functions hold none either.
+    // is a plain field access. SQLite takes no lock while it is read: the
+    // catalog connection is opened without SQLite's own locks, as the
+    // driver holds the calls on a connection to one at a time itself.
     sqlite3_value* value = sqlite3_column_value(stmt.vm, static_cast<int>(i));
     const int type = sqlite3_value_type(value);
     if (type == SQLITE_NULL) {
@@ -239,6 +250,43 @@ SQLRETURN FetchRow(Stmt& stmt) {
   }
   return result;
 }
+
+namespace {
+
+// The next part of a value as text (SQL_C_CHAR) or UTF-16 (SQL_C_WCHAR),
+// with the length left before it in `indicator`.
+SQLRETURN DeliverTextPart(Stmt& stmt, sqlite3_value* value, int type,
+                          SQLSMALLINT target, SQLPOINTER buffer,
+                          SQLLEN capacity, SQLLEN* indicator) {
+  char number[40];
+  std::string_view text = ValueText(value, type, number);
+  if (target == SQL_C_WCHAR) {
+    // Converted once per value: the further parts come from the same
+    // conversion, so that reading a value in parts takes time linear in it.
+    if (stmt.part_offset == 0 || !stmt.part_wide_ready) {
+      TargetText(text, target, stmt.part_wide);
+      stmt.part_wide_ready = true;
+    }
+    text = {reinterpret_cast<const char*>(stmt.part_wide.data()),
+            stmt.part_wide.size() * sizeof(char16_t)};
+  } else {
+    stmt.part_wide_ready = false;
+  }
+  const size_t offset = std::min(stmt.part_offset, text.size());
+  const size_t written =
+      WritePart(text, offset, buffer, capacity, UnitOf(target));
+  if (indicator != nullptr)
+    *indicator = static_cast<SQLLEN>(text.size() - offset);
+  if (offset + written < text.size()) {
+    stmt.part_offset = offset + written;
+    stmt.Warning("01004", "String data, right truncated.");
+    return SQL_SUCCESS_WITH_INFO;
+  }
+  stmt.part_offset = kDelivered;
+  return SQL_SUCCESS;
+}
+
+}  // namespace
 
 SQLRETURN GetColumnData(Stmt& stmt, SQLUSMALLINT column, SQLSMALLINT target,
                         SQLPOINTER buffer, SQLLEN capacity, SQLLEN* indicator) {
@@ -279,32 +327,8 @@ SQLRETURN GetColumnData(Stmt& stmt, SQLUSMALLINT column, SQLSMALLINT target,
     stmt.part_offset = kDelivered;
     return StoreNumber(stmt, value, type, resolved, buffer, indicator);
   }
-  char number[40];
-  std::string_view text = ValueText(value, type, number);
-  if (resolved == SQL_C_WCHAR) {
-    // Converted once per value: the further parts come from the same
-    // conversion, so that reading a value in parts takes time linear in it.
-    if (stmt.part_offset == 0 || !stmt.part_wide_ready) {
-      TargetText(text, resolved, stmt.part_wide);
-      stmt.part_wide_ready = true;
-    }
-    text = {reinterpret_cast<const char*>(stmt.part_wide.data()),
-            stmt.part_wide.size() * sizeof(char16_t)};
-  } else {
-    stmt.part_wide_ready = false;
-  }
-  const size_t offset = std::min(stmt.part_offset, text.size());
-  const size_t written =
-      WritePart(text, offset, buffer, capacity, UnitOf(resolved));
-  if (indicator != nullptr)
-    *indicator = static_cast<SQLLEN>(text.size() - offset);
-  if (offset + written < text.size()) {
-    stmt.part_offset = offset + written;
-    stmt.Warning("01004", "String data, right truncated.");
-    return SQL_SUCCESS_WITH_INFO;
-  }
-  stmt.part_offset = kDelivered;
-  return SQL_SUCCESS;
+  return DeliverTextPart(stmt, value, type, resolved, buffer, capacity,
+                         indicator);
 }
 
 }  // namespace tvcli
