@@ -362,13 +362,16 @@ int Batch(const std::string& dir, const std::string& program, int runs) {
                                           dir + "/bench.db"};
   std::vector<std::string> columns = plain;
   columns.push_back("--columns");
+  std::vector<std::string> plan = plain;
+  plan.push_back("--plan");
   std::vector<std::string> listing_nothing = plain;
   listing_nothing.insert(listing_nothing.end(), {"--min-compression", "100"});
-  double best_plain = 1e30, best_columns = 1e30;
+  double best_plain = 1e30, best_columns = 1e30, best_plan = 1e30;
   double best_terminal = 1e30, best_redirected = 1e30;
   for (int run = 0; run < runs; ++run) {
     best_plain = std::min(best_plain, RunProcess(plain, false).ms);
     best_columns = std::min(best_columns, RunProcess(columns, false).ms);
+    best_plan = std::min(best_plan, RunProcess(plan, false).ms);
     // Listing nothing ends with status 1.
     best_redirected =
         std::min(best_redirected, RunProcess(listing_nothing, false, 1).ms);
@@ -380,7 +383,9 @@ int Batch(const std::string& dir, const std::string& program, int runs) {
   std::printf(
       "batch-min100-redirected-ms %.1f\nbatch-min100-terminal-ms %.1f\n",
       best_redirected, best_terminal);
+  std::printf("batch-plan-ms %.1f\n", best_plan);
   std::printf("ratio columns-vs-plain %.2f\n", best_columns / best_plain);
+  std::printf("ratio plan-vs-plain %.2f\n", best_plan / best_plain);
   std::printf("ratio terminal-vs-redirected %.2f\n",
               best_terminal / best_redirected);
   return 0;

@@ -1,5 +1,6 @@
 #include "actions/result_writer.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "base/number_text.h"
@@ -367,9 +368,10 @@ std::string DelimitedField(std::string_view text, char delimiter) {
 
 void AppendDelimitedField(std::string& out, std::string_view text,
                           char delimiter) {
-  const char specials[] = {delimiter, '"', '\r', '\n'};
-  if (text.find_first_of(std::string_view(specials, 4)) ==
-      std::string_view::npos) {
+  const bool plain = std::none_of(text.begin(), text.end(), [&](char c) {
+    return c == delimiter || c == '"' || c == '\r' || c == '\n';
+  });
+  if (plain) {
     out.append(text);
     return;
   }

@@ -65,6 +65,7 @@ ToolbarAction ToolbarActionOf(const std::string& key) {
   if (key == "clear") return ToolbarAction::kClear;
   if (key == "output") return ToolbarAction::kOutput;
   if (key == "magnify") return ToolbarAction::kMagnify;
+  if (key == "plan") return ToolbarAction::kPlan;
   if (key == "exit") return ToolbarAction::kExit;
   return ToolbarAction::kNone;
 }
@@ -231,36 +232,47 @@ void WriteGridList(ResultWriter& writer, const ResultsGrid& grid,
   WriteTableList(writer, messages, grid.record(), grid.order());
 }
 
-void ExportResults(const ResultsContext& c, const ResultsGrid& grid,
-                   SaveDialog which,
-                   const std::optional<std::string>& proposed_name,
-                   ExportFormat format) {
-  DesktopPort& desktop = c.reporter.desktop();
+bool SaveDocument(const Reporter& reporter, SaveDialog which,
+                  const std::optional<std::string>& proposed_name,
+                  ExportFormat format, int64_t records,
+                  const std::function<void(ResultWriter&)>& write) {
+  DesktopPort& desktop = reporter.desktop();
   const std::optional<std::string> chosen =
       desktop.AskSaveFileName(which, proposed_name, format);
-  if (!chosen || chosen->empty()) return;
+  if (!chosen || chosen->empty()) return false;
   FileWriter file;
   Status status = file.Open(*chosen);
   if (status.ok()) {
     desktop.SetWaitCursor(true);
     const std::unique_ptr<ResultWriter> writer =
         ResultWriter::Make(format, file);
-    writer->BeginDocument();
-    WriteGridList(*writer, grid, c.messages);
-    writer->EndDocument();
-    status = file.Commit();
+    write(*writer);
+    status = writer->ok() ? file.Commit()
+                          : Status::Failure(*chosen + ": the output failed");
     desktop.SetWaitCursor(false);
   }
   if (!status.ok()) {
-    c.reporter.ShowMessage("File not written: " + status.ToString());
-    return;
+    reporter.ShowMessage("File not written: " + status.ToString());
+    return false;
   }
   std::error_code ignored;
   const std::string full_name =
       std::filesystem::absolute(*chosen, ignored).string();
-  c.reporter.ShowMessage(
-      "File exported (" + full_name +
-      ")\r\nRecords exported=" + std::to_string(grid.RowCount()));
+  reporter.ShowMessage("File exported (" + full_name +
+                       ")\r\nRecords exported=" + std::to_string(records));
+  return true;
+}
+
+void ExportResults(const ResultsContext& c, const ResultsGrid& grid,
+                   SaveDialog which,
+                   const std::optional<std::string>& proposed_name,
+                   ExportFormat format) {
+  SaveDocument(c.reporter, which, proposed_name, format, grid.RowCount(),
+               [&](ResultWriter& writer) {
+                 writer.BeginDocument();
+                 WriteGridList(writer, grid, c.messages);
+                 writer.EndDocument();
+               });
 }
 
 SchemaListSize SchemaListResize(int height) {

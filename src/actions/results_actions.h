@@ -6,6 +6,7 @@
 #ifndef TCE_ACTIONS_RESULTS_ACTIONS_H_
 #define TCE_ACTIONS_RESULTS_ACTIONS_H_
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -31,7 +32,9 @@ void OnGridMouseUp(ResultsGrid& grid, int current_row, int current_col,
                    int mouse_row);
 
 // The toolbar buttons, by their exact (case-sensitive) keys.
-enum class ToolbarAction { kNone, kGraph, kClear, kOutput, kMagnify, kExit };
+enum class ToolbarAction {
+  kNone, kGraph, kClear, kOutput, kMagnify, kPlan, kExit
+};
 ToolbarAction ToolbarActionOf(const std::string& key);
 
 // " Pages" (the pages header after a blank) or " K".
@@ -80,6 +83,15 @@ void ExportResults(const ResultsContext& context, const ResultsGrid& grid,
                    SaveDialog which,
                    const std::optional<std::string>& proposed_name,
                    ExportFormat format);
+
+// Asks for a file through the save dialog `which` and writes a document of
+// `records` records into it through `write`, in `format`. The completion
+// message names the file and the record count, or says that nothing was
+// written and why. False when nothing was written.
+bool SaveDocument(const Reporter& reporter, SaveDialog which,
+                  const std::optional<std::string>& proposed_name,
+                  ExportFormat format, int64_t records,
+                  const std::function<void(ResultWriter&)>& write);
 
 // Writes the grid's header and rows, in its order, into `writer`.
 void WriteGridList(ResultWriter& writer, const ResultsGrid& grid,

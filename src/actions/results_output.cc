@@ -107,4 +107,87 @@ void WriteTotalsMember(ResultWriter& writer, const RunRecord& record) {
   writer.Member("totals", Value::Object(fields));
 }
 
+namespace {
+
+// Whole bytes.
+double Bytes(double bytes) { return RoundHalfEven(bytes); }
+
+// The keys of the recommendations in the JSON totals.
+constexpr const char* kPlanKeys[kRecommendations] = {"page", "row", "leave",
+                                                     "no_statistics"};
+
+void WritePlanLines(ResultWriter& writer, const Plan& plan) {
+  const std::vector<std::string> header = {
+      "Schema",          "Table",          "Count",
+      "Pages",           "Page Size",      "Size (bytes)",
+      "Row Compressed (bytes)", "Page Compressed (bytes)", "Row %Saved",
+      "Page %Saved",     "Recommendation", "Saved (bytes)"};
+  writer.BeginList("tables", header);
+  for (int row = 0; row < plan.Count(); ++row) {
+    const TableRecord& t = plan.Table(row);
+    const PlanLine& line = plan.Line(row);
+    const bool estimated = t.HasStatistics();
+    const Value row_bytes = estimated
+                                ? Value::Number(Bytes(t.CompressedBytes(Method::kRow)))
+                                : Value::Null();
+    const Value page_bytes =
+        estimated ? Value::Number(Bytes(t.CompressedBytes(Method::kPage)))
+                  : Value::Null();
+    const Field fields[] = {
+        {"owner", Value::Text(t.owner)},
+        {"table", Value::Text(t.table)},
+        {"count", Value::Decimal(t.row_count)},
+        {"pages", Value::Decimal(t.pages_used)},
+        {"page_size", Value::Integer(t.page_size)},
+        {"size_bytes", Value::Number(Bytes(PlanSizeBytes(t)))},
+        {"row_compressed_bytes", row_bytes},
+        {"page_compressed_bytes", page_bytes},
+        {"row_saved_pct", Value::Number(t.SavedPct(Method::kRow))},
+        {"page_saved_pct", Value::Number(t.SavedPct(Method::kPage))},
+        {"recommendation", Value::Text(RecommendationName(line.recommendation))},
+        {"saved_bytes", Value::Number(Bytes(line.saved_bytes))}};
+    writer.Record(fields);
+  }
+  writer.EndList();
+}
+
+}  // namespace
+
+void WritePlanDocument(ResultWriter& writer, const Plan& plan) {
+  const RunRecord& record = plan.record();
+  writer.BeginDocument();
+  writer.Member("database", Value::Text(record.database));
+  WriteSettingsMember(writer, record.settings);
+  const Field rule[] = {{"margin", Value::Integer(plan.rule().margin)},
+                        {"threshold", Value::Integer(plan.rule().threshold)}};
+  writer.Member("plan", Value::Object(rule));
+  WritePlanLines(writer, plan);
+  std::array<std::array<Field, 4>, kRecommendations> groups;
+  std::array<Field, kRecommendations> totals;
+  for (size_t i = 0; i < groups.size(); ++i) {
+    const PlanGroup& group = plan.totals()[i];
+    groups[i] = {Field{"tables", Value::Integer(group.tables)},
+                 Field{"size_bytes", Value::Number(Bytes(group.size_bytes))},
+                 Field{"after_bytes", Value::Number(Bytes(group.after_bytes))},
+                 Field{"saved_bytes", Value::Number(Bytes(group.saved_bytes))}};
+    totals[i] = Field{kPlanKeys[i], Value::Object(groups[i])};
+  }
+  writer.Member("totals", Value::Object(totals));
+  writer.EndDocument();
+}
+
+std::string PlanSummary(const PlanTotals& totals) {
+  std::string text;
+  for (int i = 0; i < kRecommendations; ++i) {
+    const PlanGroup& group = totals[static_cast<size_t>(i)];
+    text += std::string(RecommendationName(static_cast<Recommendation>(i))) +
+            ": " + std::to_string(group.tables) +
+            (group.tables == 1 ? " table, " : " tables, ") +
+            HumanBytes(group.size_bytes) + " now, " +
+            HumanBytes(group.after_bytes) + " after, " +
+            HumanBytes(group.saved_bytes) + " saved\n";
+  }
+  return text;
+}
+
 }  // namespace tce

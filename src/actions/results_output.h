@@ -13,6 +13,7 @@
 #include "base/message_table.h"
 #include "engine/compute.h"
 #include "model/run_record.h"
+#include "actions/plan.h"
 #include "actions/result_writer.h"
 
 namespace tce {
@@ -58,6 +59,15 @@ void WriteTableList(ResultWriter& writer, const MessageTable& messages,
 // The run's settings as a JSON member's fields, and the totals.
 void WriteSettingsMember(ResultWriter& writer, const RunSettings& settings);
 void WriteTotalsMember(ResultWriter& writer, const RunRecord& record);
+
+// The plan as a document: the run's database and settings, the rule, one
+// line per table in the plan's order (owner, table, rows, pages, page
+// size, size in bytes, compressed size in bytes by row and by page
+// compression, row and page saving as the results grid shows them, the
+// recommendation, the bytes it saves) and the totals by recommendation.
+void WritePlanDocument(ResultWriter& writer, const Plan& plan);
+// The totals by recommendation, one line each, for people.
+std::string PlanSummary(const PlanTotals& totals);
 
 }  // namespace tce
 

@@ -12,6 +12,8 @@
 #include "app/batch_options.h"
 #include "app/batch_output.h"
 #include "app/password.h"
+#include "actions/plan.h"
+#include "actions/results_output.h"
 #include "base/text_util.h"
 #include "actions/results_actions.h"
 #include "wizard/app_state.h"
@@ -153,16 +155,25 @@ int RunBatch(int argc, char** argv) {
                   &progress, &output);
   desktop.EndProgressLine();
   app.connection.Disconnect();
-  if (result.outcome != RunOutcome::kListed)
+  // The plan covers every table read, whatever the minimum saving.
+  const bool nothing = options->plan ? result.record->tables.empty()
+                                     : result.outcome != RunOutcome::kListed;
+  if (result.outcome == RunOutcome::kFailed || nothing)
     return ReportUnlisted(result, output, app);
-  status = output.Commit(*result.record);
+  status = output.Commit(result.record);
   if (!status.ok()) {
     std::fprintf(stderr, "tarvex-compest-batch: %s\n",
                  status.ToString().c_str());
     return kBatchOutputFailed;
   }
   if (options->summary) {
-    std::fprintf(stderr, "%s\n", TotalsLine(TotalsOf(*result.record)).c_str());
+    const std::string summary =
+        options->plan
+            ? PlanSummary(Plan(result.record, {options->plan_margin,
+                                               options->plan_threshold})
+                              .totals())
+            : TotalsLine(TotalsOf(*result.record)) + "\n";
+    std::fputs(summary.c_str(), stderr);
   }
   return kBatchListed;
 }

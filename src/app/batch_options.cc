@@ -33,6 +33,7 @@ const char kBatchUsageText[] =
     "         [--column-cardinality] [--row] [--bytes] [--comma]\n"
     "         [--owners LIST] [--tables LIST] [--columns] [--json] "
     "[--summary]\n"
+    "         [--plan [--plan-margin PCT] [--plan-threshold PCT]]\n"
     "         [--output FILE]\n"
     "       tarvex-compest-batch --help | --version\n"
     "The password is read from --password-file, asked for on a terminal, or\n"
@@ -54,6 +55,25 @@ constexpr Switch kSwitches[] = {
     {"--columns", &BatchOptions::columns},
     {"--json", &BatchOptions::json},
     {"--summary", &BatchOptions::summary},
+    {"--plan", &BatchOptions::plan},
+};
+
+// The options that take a whole number, with its range.
+struct NumberOption {
+  const char* name;
+  int BatchOptions::*field;
+  int low, high;
+  const char* needs;
+};
+constexpr NumberOption kNumberOptions[] = {
+    {"--min-compression", &BatchOptions::min_compression, 0, 100,
+     "--min-compression needs a whole number from 0 to 100"},
+    {"--min-size", &BatchOptions::min_size, 0, 100,
+     "--min-size needs a whole number of megabytes from 0 to 100"},
+    {"--plan-margin", &BatchOptions::plan_margin, 0, 100,
+     "--plan-margin needs a whole number of points from 0 to 100"},
+    {"--plan-threshold", &BatchOptions::plan_threshold, 0, 100,
+     "--plan-threshold needs a whole number from 0 to 100"},
 };
 
 struct TextOption {
@@ -108,26 +128,28 @@ std::optional<BatchOptions> ParseBatchArguments(int argc, char** argv) {
       continue;
     }
     std::string text;
+    if (const auto* number = std::find_if(
+            std::begin(kNumberOptions), std::end(kNumberOptions),
+            [&](const NumberOption& o) { return is(o.name); });
+        number != std::end(kNumberOptions)) {
+      if (!value(&text) || !ReadWholeNumber(text, number->low, number->high,
+                                            &(options.*(number->field)))) {
+        return fail(number->needs);
+      }
+      continue;
+    }
     if (is("--password-file") || is("--output")) {
       if (!value(&text)) return fail(arg + " needs a file");
       (is("--output") ? options.output : options.password_file) = text;
     } else if (is("--password") || arg.rfind("--password=", 0) == 0) {
       return fail("the password is never taken from the command line");
-    } else if (is("--min-compression")) {
-      if (!value(&text) ||
-          !ReadWholeNumber(text, 0, 100, &options.min_compression)) {
-        return fail("--min-compression needs a whole number from 0 to 100");
-      }
-    } else if (is("--min-size")) {
-      if (!value(&text) || !ReadWholeNumber(text, 0, 100, &options.min_size)) {
-        return fail(
-            "--min-size needs a whole number of megabytes from 0 to 100");
-      }
     } else {
       return fail("unknown argument " + arg);
     }
   }
   if (options.database.empty()) return fail("--database is required");
+  if (options.plan && options.columns)
+    return fail("--columns lists the results' columns, not the plan's");
   return options;
 }
 

@@ -23,6 +23,10 @@ struct BatchOptions {
   bool columns = false;
   bool json = false;
   bool summary = false;
+  // The compression plan instead of the results list, with its rule.
+  bool plan = false;
+  int plan_margin = 10;
+  int plan_threshold = 20;
   std::optional<std::string> output;
   // --help or --version was answered: nothing else to do.
   bool exit_now = false;

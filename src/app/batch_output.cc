@@ -55,10 +55,16 @@ Status BatchOutput::OnTable(const RunRecord&, const TableRecord& table,
   return Status();
 }
 
-Status BatchOutput::Commit(const RunRecord& record) {
+Status BatchOutput::Commit(std::shared_ptr<const RunRecord> shared) {
+  const RunRecord& record = *shared;
   const MessageTable& messages = app_.messages;
   const std::unique_ptr<ResultWriter> writer =
       ResultWriter::Make(format_, file_);
+  if (options_.plan) {
+    const Plan plan(shared, {options_.plan_margin, options_.plan_threshold});
+    WritePlanDocument(*writer, plan);
+    return Finish(*writer);
+  }
   writer->BeginDocument();
   writer->Member("database", Value::Text(record.database));
   WriteSettingsMember(*writer, record.settings);
@@ -73,7 +79,11 @@ Status BatchOutput::Commit(const RunRecord& record) {
   }
   WriteTotalsMember(*writer, record);
   writer->EndDocument();
-  if (!writer->ok()) return WriteFailed("writing the output failed");
+  return Finish(*writer);
+}
+
+Status BatchOutput::Finish(const ResultWriter& writer) {
+  if (!writer.ok()) return WriteFailed("writing the output failed");
   Status status = file_.Commit();
   if (!status.ok()) write_failed_ = true;
   return status;

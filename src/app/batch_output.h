@@ -33,9 +33,9 @@ class BatchOutput : public TableSink {
   Status OnTable(const RunRecord& record, const TableRecord& table,
                  bool listed,
                  std::span<const CatalogColumnRow> columns) override;
-  // Writes the whole output and puts it in place (the --output file, or
-  // standard output).
-  Status Commit(const RunRecord& record);
+  // Writes the whole output (the results list, or with --plan the plan)
+  // and puts it in place (the --output file, or standard output).
+  Status Commit(std::shared_ptr<const RunRecord> record);
 
   // Whether the run failed because the output could not be written.
   bool write_failed() const { return write_failed_; }
@@ -43,6 +43,8 @@ class BatchOutput : public TableSink {
  private:
   // Notes that writing failed; the failure with errno's reason.
   Status WriteFailed(const char* what);
+  // Puts a written document in place.
+  Status Finish(const ResultWriter& writer);
 
   const BatchOptions& options_;
   const AppState& app_;

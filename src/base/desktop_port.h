@@ -12,9 +12,9 @@
 
 namespace tce {
 
-// The two save-file dialogs: each window has its own, which keeps the name
-// it last held.
-enum class SaveDialog { kMain, kLargeResults };
+// The save-file dialogs: each window has its own, which keeps the name it
+// last held.
+enum class SaveDialog { kMain, kLargeResults, kPlan };
 
 class DesktopPort {
  public:

@@ -26,6 +26,7 @@
 #include "base/text_util.h"
 #include "ui/grid_view.h"
 #include "ui/large_results_window.h"
+#include "ui/plan_window.h"
 #include "ui/qt_desktop_port.h"
 #include "ui/qt_text.h"
 #include "ui/ui_helpers.h"
@@ -313,11 +314,22 @@ void MainWindow::SetDisclaimer(const std::string& text) {
 
 void MainWindow::ShowWindow() { show(); }
 
+void MainWindow::ShowPlan(std::shared_ptr<const RunRecord> record) {
+  plan_window().ShowPlan(std::move(record));
+}
+
+PlanWindow& MainWindow::plan_window() {
+  // Made when first asked for: most sessions never open it.
+  if (!plan_) plan_ = std::make_unique<PlanWindow>(app_, *this);
+  return *plan_;
+}
+
 void MainWindow::EndProgram() {
   if (ended_) return;
   ended_ = true;
   help_->hide();
   schema_list_->hide();
+  if (plan_) plan_->hide();
   hide();
   if (on_end_program) {
     on_end_program();

@@ -34,6 +34,7 @@ class HelpWindowWidget;
 class InfoLabel;
 class QtDesktopPort;
 class LargeResultsWindow;
+class PlanWindow;
 
 class MainWindow : public QWidget, public MainWindowView {
  public:
@@ -61,6 +62,8 @@ class MainWindow : public QWidget, public MainWindowView {
   void ShowWindow() override;
   void SetRunControlsEnabled(bool enabled) override;
   void ShowLargeResults() override;
+  void ShowPlan(std::shared_ptr<const RunRecord> record) override;
+  PlanWindow& plan_window();
   void EndProgram() override;
 
   // A results grid's view with its handlers, for either window.
@@ -148,6 +151,7 @@ class MainWindow : public QWidget, public MainWindowView {
   QLabel* progress_text_ = nullptr;
   std::unique_ptr<HelpWindowWidget> help_;
   std::unique_ptr<LargeResultsWindow> schema_list_;
+  std::unique_ptr<PlanWindow> plan_;
   std::map<std::pair<Control, int>, QWidget*> controls_;
   bool ended_ = false;
 };

@@ -80,16 +80,25 @@ QToolBar* ResultsToolbar(
       {"output", "Copy results to disk", QStyle::SP_DialogSaveButton},
       {"magnify", "Separate results as a new window",
        QStyle::SP_TitleBarMaxButton},
+      {"plan", "Plan which tables to compress, and how (Ctrl+P)",
+       QStyle::SP_FileDialogDetailedView},
       {"exit", exit_tooltip, QStyle::SP_DialogCloseButton},
   };
   for (const ToolButton& button : buttons) {
     if (!with_magnify && std::string(button.key) == "magnify") continue;
-    if (std::string(button.key) == "output") bar->addSeparator();
+    if (std::string(button.key) == "output" ||
+        std::string(button.key) == "plan") {
+      bar->addSeparator();
+    }
     QAction* action = bar->addAction(bar->style()->standardIcon(button.icon),
                                      QString::fromLatin1(button.tooltip));
     action->setObjectName(QString::fromLatin1(button.key));
     action->setToolTip(QString::fromLatin1(button.tooltip));
     const std::string key = button.key;
+    if (key == "plan") {
+      action->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
+      action->setShortcutContext(Qt::WindowShortcut);
+    }
     QObject::connect(action, &QAction::triggered, bar,
                      [pressed, key] { pressed(key); });
     // Reached by Tab like any other button, pressed with Space.

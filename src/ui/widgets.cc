@@ -146,11 +146,12 @@ void BarChart::Refresh() {
   compressed_->replace(0, model_.compressed_value);
   legend_[0]->setText(size_->label());
   legend_[1]->setText(compressed_->label());
-  const double top =
-      std::max({model_.size_value, model_.compressed_value, 0.0});
-  // Whole-number ticks a nice step apart (1, 2 or 5 times a power of ten),
-  // never closer than 1, so that no label repeats; with nothing to show the
-  // axis is 0 alone.
+  SetWholeTicks(values_,
+                std::max({model_.size_value, model_.compressed_value, 0.0}));
+  setVisible(model_.visible);
+}
+
+void SetWholeTicks(QValueAxis* axis, double top) {
   double step = 1;
   for (double base = 1; step * 5 < top; base *= 10) {
     for (double factor : {1.0, 2.0, 5.0}) {
@@ -158,11 +159,10 @@ void BarChart::Refresh() {
       if (step * 5 >= top) break;
     }
   }
-  values_->setTickType(QValueAxis::TicksDynamic);
-  values_->setTickAnchor(0);
-  values_->setTickInterval(step);
-  values_->setRange(0, top > 0 ? std::ceil(top * 1.05 / step) * step : 0.5);
-  setVisible(model_.visible);
+  axis->setTickType(QValueAxis::TicksDynamic);
+  axis->setTickAnchor(0);
+  axis->setTickInterval(step);
+  axis->setRange(0, top > 0 ? std::ceil(top * 1.05 / step) * step : 0.5);
 }
 
 QString BarChart::SizeLabel() const { return size_->label(); }

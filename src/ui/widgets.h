@@ -59,6 +59,11 @@ class BarChart : public QWidget {
   QLabel* legend_[2] = {nullptr, nullptr};
 };
 
+// Whole-number ticks on `axis` up to above `top`, a nice step apart (1, 2 or
+// 5 times a power of ten) and never closer than 1, so that no label repeats;
+// with nothing to show (top 0) the axis is 0 alone.
+void SetWholeTicks(QValueAxis* axis, double top);
+
 // `FormHelp`: one multi-line text box (scrolling only when the text does
 // not fit) and a Close button; Escape closes it too. It opens beside the
 // window that asked, as tall as its text up to most of the screen.

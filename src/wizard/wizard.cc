@@ -384,6 +384,9 @@ void Wizard::RunToolbarAction(tce::ToolbarAction action, ResultsGrid& grid) {
       app_.window_state.LargeResultsShown = true;
       view_.ShowLargeResults();
       break;
+    case ToolbarAction::kPlan:
+      view_.ShowPlan(grid.shared_record());
+      break;
     case ToolbarAction::kExit:
     case ToolbarAction::kNone:
       break;

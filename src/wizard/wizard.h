@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -43,6 +44,8 @@ class MainWindowView {
   // Gives the results' room to the chart and the details and shows the
   // large-results window.
   virtual void ShowLargeResults() = 0;
+  // Shows the plan window for a result.
+  virtual void ShowPlan(std::shared_ptr<const RunRecord> record) = 0;
   // Ends the program (after the connection was released).
   virtual void EndProgram() = 0;
 };

@@ -367,6 +367,46 @@ TEST(BatchTest, JsonCarriesTheSameContent) {
             json.strings().end());
 }
 
+// The plan: every table read (the minimum saving does not apply), with both
+// methods' figures, the recommendation and what it saves.
+TEST(BatchTest, ThePlanCarriesBothMethodsAndTheRecommendation) {
+  const Result json = RunBatchProcess({"--database", "demo", "--plan", "--json",
+                                       "--min-compression", "90", "--tables",
+                                       "currency,quote,exchange_feed"});
+  ASSERT_EQ(json.status, 0) << json.err;
+  EXPECT_TRUE(JsonChecker(json.out).Valid()) << json.out;
+  EXPECT_NE(json.out.find(
+                "{\"owner\": \"finance\", \"table\": \"currency\", "
+                "\"count\": 6, \"pages\": 1, \"page_size\": 2048, "
+                "\"size_bytes\": 2048, \"row_compressed_bytes\": 1083, "
+                "\"page_compressed_bytes\": 1153, \"row_saved_pct\": 47, "
+                "\"page_saved_pct\": 43, \"recommendation\": \"row\", "
+                "\"saved_bytes\": 965}"),
+            std::string::npos)
+      << json.out;
+  EXPECT_NE(json.out.find("\"recommendation\": \"no statistics\""),
+            std::string::npos);
+  EXPECT_NE(json.out.find("\"recommendation\": \"leave as is\""),
+            std::string::npos);
+  const Result lines = RunBatchProcess(
+      {"--database", "demo", "--plan", "--comma", "--plan-threshold", "50",
+       "--tables", "currency", "--summary"});
+  ASSERT_EQ(lines.status, 0) << lines.err;
+  EXPECT_EQ(lines.out,
+            "Schema,Table,Count,Pages,Page Size,Size (bytes),Row Compressed "
+            "(bytes),Page Compressed (bytes),Row %Saved,Page %Saved,"
+            "Recommendation,Saved (bytes)\r\n"
+            "finance,currency,6,1,2048,2048,1083,1153,47,43,leave as is,0\r\n");
+  EXPECT_NE(lines.err.find("leave as is: 1 table, 2.0 kB now"),
+            std::string::npos)
+      << lines.err;
+  EXPECT_EQ(RunBatchProcess({"--database", "demo", "--plan", "--columns"}).status,
+            64);
+  EXPECT_EQ(
+      RunBatchProcess({"--database", "demo", "--plan-margin", "101"}).status,
+      64);
+}
+
 TEST(BatchTest, ExitStatuses) {
   Result result = RunBatchProcess({"--database", "demo", "--tables", "nosuch"});
   EXPECT_EQ(result.status, 1);

@@ -3,6 +3,10 @@
 #include <QAbstractItemModelTester>
 #include <QAction>
 #include <QChartView>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QSpinBox>
+#include <QComboBox>
 #include <QFileDialog>
 #include <QGroupBox>
 #include <QHeaderView>
@@ -19,6 +23,7 @@
 
 #include "gui_fixture.h"
 #include "ui/grid_view.h"
+#include "ui/plan_window.h"
 #include "ui/qt_text.h"
 #include "ui/widgets.h"
 
@@ -439,6 +444,34 @@ TEST_F(ResultsGuiTest, TheChartsAxisNeverRepeatsALabel) {
       EXPECT_LT(axis->max(), axis->tickInterval());  // 0 alone
     }
   }
+}
+
+// The plan window: the toolbar opens it on the shown result, its controls
+// change the totals at once, its list sorts, and it exports.
+TEST_F(ResultsGuiTest, ThePlanWindowAppliesItsRuleAtOnce) {
+  Press(window_.get(), "plan");
+  ui::PlanWindow& plan = window_->plan_window();
+  ASSERT_TRUE(plan.isVisible());
+  auto* totals = plan.findChild<QTableWidget*>("PlanTotals");
+  auto tables = [&](int group) { return totals->item(group, 0)->text().toInt(); };
+  EXPECT_EQ(tables(0) + tables(1) + tables(2) + tables(3), 64);
+  const int row_before = tables(1);
+  EXPECT_GT(row_before, 0);
+  plan.findChild<QSpinBox*>("PlanThreshold")->setValue(100);
+  EXPECT_EQ(tables(0) + tables(1), 0);  // nothing saves everything
+  EXPECT_EQ(tables(2) + tables(3), 64);
+  plan.findChild<QSpinBox*>("PlanThreshold")->setValue(20);
+  EXPECT_EQ(tables(1), row_before);
+  auto* list = plan.findChild<QTableView*>("PlanList");
+  ClickHeader(list, Plan::kSaved);
+  EXPECT_GE(plan.plan().Line(0).saved_bytes, plan.plan().Line(1).saved_bytes);
+  plan.findChild<QComboBox*>("PlanFormat")->setCurrentIndex(2);
+  save_answers_.push_back(dir_.File("plan.json"));
+  plan.findChild<QPushButton*>("PlanExport")->click();
+  const std::string json = ReadFileBytes(dir_.File("plan.json"));
+  EXPECT_NE(json.find("\"plan\": {\"margin\": 10, \"threshold\": 20}"),
+            std::string::npos);
+  EXPECT_EQ(save_presets_.back().second, "demo-plan.json");
 }
 
 }  // namespace

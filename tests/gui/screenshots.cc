@@ -2,6 +2,8 @@
 // pictures of the panels: screenshots DIR. Run on the offscreen platform.
 #include <QApplication>
 #include <QDir>
+#include <QHeaderView>
+#include <QTableView>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
@@ -10,6 +12,7 @@
 #include "ui/grid_view.h"
 #include "ui/large_results_window.h"
 #include "ui/main_window.h"
+#include "ui/plan_window.h"
 #include "ui/qt_desktop_port.h"
 #include "wizard/app_state.h"
 
@@ -58,5 +61,13 @@ int main(int argc, char** argv) {
   wizard.OnToolbar("graph", app.models.large_grid);
   save(&window, "panel-results-magnified.png");
   save(&window.schema_list(), "large-results.png");
+  // The plan of the result, sorted by what it saves.
+  wizard.OnToolbar("plan", app.models.large_grid);
+  window.plan_window().resize(980, 760);
+  QHeaderView* plan_header =
+      window.plan_window().findChild<QTableView*>("PlanList")->horizontalHeader();
+  QTest::mouseClick(plan_header->viewport(), Qt::LeftButton, {},
+                    QPoint(plan_header->sectionViewportPosition(7) + 5, 5));
+  save(&window.plan_window(), "plan-window.png");
   return 0;
 }

@@ -42,6 +42,9 @@ class FakeView : public MainWindowView {
     run_controls_enabled = enabled;
   }
   void ShowLargeResults() override { ++large_results_shown; }
+  void ShowPlan(std::shared_ptr<const RunRecord> record) override {
+    plan_shown = std::move(record);
+  }
   void EndProgram() override { ++ended; }
 
   // "E" or "-" for each tab, then the selected tab.
@@ -56,6 +59,7 @@ class FakeView : public MainWindowView {
   bool shown = false;
   bool run_controls_enabled = true;
   int large_results_shown = 0;
+  std::shared_ptr<const RunRecord> plan_shown;
   int ended = 0;
   std::map<Control, bool> tab_stops;
   std::map<Control, std::string> captions;

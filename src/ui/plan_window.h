@@ -1,0 +1,81 @@
+// The plan window: which tables to compress, with which method, and what it
+// gives back, for the result shown. Its margin and threshold apply at once
+// (the record holds both methods' estimates: no new query); the totals by
+// recommendation show as figures and as a chart; the list sorts as the
+// results grid does; the plan exports as tab, comma or JSON.
+#ifndef TCE_UI_PLAN_WINDOW_H_
+#define TCE_UI_PLAN_WINDOW_H_
+
+#include <QAbstractTableModel>
+#include <QWidget>
+#include <memory>
+
+#include "actions/plan.h"
+#include "wizard/app_state.h"
+
+class QBarSet;
+class QComboBox;
+class QSpinBox;
+class QTableWidget;
+class QValueAxis;
+
+namespace tce::ui {
+
+class GridView;
+class MainWindow;
+
+// The plan's list as a Qt model: columns as Plan::Column.
+class PlanTableModel : public QAbstractTableModel {
+ public:
+  PlanTableModel(const Plan& plan, QObject* parent)
+      : QAbstractTableModel(parent), plan_(plan) {}
+  int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+  int columnCount(const QModelIndex& parent = QModelIndex()) const override;
+  QVariant data(const QModelIndex& index, int role) const override;
+  QVariant headerData(int section, Qt::Orientation orientation,
+                      int role) const override;
+  // The plan changed: rows, order or figures.
+  void Refresh();
+
+ private:
+  const Plan& plan_;
+};
+
+class PlanWindow : public QWidget {
+ public:
+  PlanWindow(AppState& app, MainWindow& main_window);
+  ~PlanWindow() override;
+
+  // Shows the plan of a result, with the rule the controls hold.
+  void ShowPlan(std::shared_ptr<const RunRecord> record);
+  const Plan& plan() const { return plan_; }
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
+
+ private:
+  QWidget* BuildControls();
+  QWidget* BuildTotals();
+  QWidget* BuildList();
+  // The rule changed: the plan, its totals and its list follow.
+  void ApplyRule();
+  void RefreshTotals();
+  void Export();
+
+  AppState& app_;
+  MainWindow& main_window_;
+  Plan plan_{nullptr};
+  QSpinBox* margin_ = nullptr;
+  QSpinBox* threshold_ = nullptr;
+  QComboBox* format_ = nullptr;
+  QTableWidget* totals_ = nullptr;
+  QBarSet* size_bars_ = nullptr;
+  QBarSet* after_bars_ = nullptr;
+  QValueAxis* axis_ = nullptr;
+  PlanTableModel* model_ = nullptr;
+  GridView* list_ = nullptr;
+};
+
+}  // namespace tce::ui
+
+#endif  // TCE_UI_PLAN_WINDOW_H_
