@@ -9,6 +9,7 @@
 #include "base/number_text.h"
 #include "db/catalog_query.h"
 #include "db/statement.h"
+#include "actions/explain.h"
 #include "actions/file_writer.h"
 #include "actions/results_output.h"
 
@@ -122,7 +123,14 @@ void ShowTableDetails(const ResultsContext& c, const ResultsGrid& grid, int row,
     c.reporter.ShowMessage(c.messages[Msg::kTableInfoError] + shown.table);
     return;
   }
-  c.details.SetLines(ColumnDetails(estimate));
+  std::vector<ColumnDetail> lines = ColumnDetails(estimate);
+  for (size_t i = 0; i < lines.size(); ++i) {
+    lines[i].why = ExplainColumn(estimate.TableColumns[static_cast<int>(i)],
+                                 how.method);
+  }
+  c.details.SetLines(std::move(lines),
+                     "How the estimate of " + shown.table + " is made",
+                     ExplainTable(estimate, shown, how));
 }
 
 Status ReadTableColumns(const ResultsContext& c, const RunSettings& settings,

@@ -6,7 +6,8 @@
 
 namespace tce {
 
-TableFields::TableFields(const TableRecord& table, Shown shown) {
+TableFields::TableFields(const TableRecord& table, Shown shown,
+                         const TableTrace* trace) {
   const StatisticsBasis& b = table.basis;
   Value statistics = Value::Object({statistics_.data(), 1});
   if (table.HasStatistics()) {
@@ -28,11 +29,17 @@ TableFields::TableFields(const TableRecord& table, Shown shown) {
              Field{"compressed", cell(kCompressedCol)},
              Field{"saved_pct", cell(kSavedCol)},
              Field{"page_size", cell(kPageSizeCol)},
-             Field{"statistics", statistics, FieldIn::kJson}};
+             Field{"statistics", statistics, FieldIn::kJson},
+             Field{}};
+  if (trace != nullptr) {
+    explain_.emplace(*trace, table);
+    fields_[count_++] = Field{"explain", Value::Object(explain_->fields()),
+                              FieldIn::kJson};
+  }
 }
 
 ColumnFields::ColumnFields(const TableRecord& table,
-                           const CatalogColumnRow& column) {
+                           const CatalogColumnRow& column, bool explain) {
   auto add = [&](Field field) { fields_[count_++] = field; };
   add({"owner", Value::Text(table.owner)});
   add({"table", Value::Text(table.table)});
@@ -59,22 +66,40 @@ ColumnFields::ColumnFields(const TableRecord& table,
       break;
   }
   add({"statistics", Value::Text(statistics_text_), FieldIn::kDelimited});
+  if (!explain) return;
+  explain_.emplace(column);
+  for (const Field& field : explain_->fields())
+    add({field.name, field.value, FieldIn::kDelimited});
+  add({"explain", Value::Object(explain_->fields()), FieldIn::kJson});
 }
 
-std::vector<std::string> ColumnHeaderTexts(const MessageTable& m) {
-  return {m[Msg::kSchema], m[Msg::kTable], m[Msg::kColumn],
-          m[Msg::kType],   m[Msg::kBytes], m[Msg::kSaved],
-          "Statistics"};
+std::vector<std::string> ColumnHeaderTexts(const MessageTable& m,
+                                           bool explain) {
+  std::vector<std::string> header = {m[Msg::kSchema], m[Msg::kTable],
+                                     m[Msg::kColumn], m[Msg::kType],
+                                     m[Msg::kBytes],  m[Msg::kSaved],
+                                     "Statistics"};
+  if (explain) {
+    for (const char* name :
+         {"Storage", "Size Class", "Similar", "Cardinality", "Own Class",
+          "Class", "Type Index", "Entry Found", "Entry Row %", "Entry Page %"})
+      header.push_back(name);
+  }
+  return header;
 }
 
 void WriteTableList(ResultWriter& writer, const MessageTable& messages,
-                    const RunRecord& record, std::span<const int32_t> order) {
+                    const RunRecord& record, std::span<const int32_t> order,
+                    const std::vector<TableTrace>* traces) {
   const Shown shown = record.shown();
   const std::array<std::string, 7> header =
       ResultsHeaderTexts(messages, shown.unit);
   writer.BeginList("tables", header);
   for (const int32_t index : order) {
-    const TableFields fields(record.tables[static_cast<size_t>(index)], shown);
+    const size_t i = static_cast<size_t>(index);
+    const TableTrace* trace =
+        traces != nullptr && i < traces->size() ? &(*traces)[i] : nullptr;
+    const TableFields fields(record.tables[i], shown, trace);
     writer.Record(fields.fields());
   }
   writer.EndList();

@@ -6,6 +6,7 @@
 #define TCE_ACTIONS_RESULTS_OUTPUT_H_
 
 #include <array>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -13,6 +14,7 @@
 #include "base/message_table.h"
 #include "engine/compute.h"
 #include "model/run_record.h"
+#include "actions/explain.h"
 #include "actions/plan.h"
 #include "actions/result_writer.h"
 
@@ -22,14 +24,18 @@ namespace tce {
 // page_size as the grid shows them, and (JSON) statistics.
 class TableFields {
  public:
-  TableFields(const TableRecord& table, Shown shown);
+  // With `trace`, the table's explanation follows (JSON only).
+  TableFields(const TableRecord& table, Shown shown,
+              const TableTrace* trace = nullptr);
   TableFields(const TableFields&) = delete;
   TableFields& operator=(const TableFields&) = delete;
-  std::span<const Field> fields() const { return fields_; }
+  std::span<const Field> fields() const { return {fields_.data(), count_}; }
 
  private:
   std::array<Field, 4> statistics_;
-  std::array<Field, 8> fields_;
+  std::optional<TableExplainFields> explain_;
+  std::array<Field, 9> fields_;
+  size_t count_ = 8;
 };
 
 // One column of a table: owner, table, column, type, bytes, saved_pct and
@@ -37,24 +43,31 @@ class TableFields {
 // basis, and sample and rows when sampled).
 class ColumnFields {
  public:
-  ColumnFields(const TableRecord& table, const CatalogColumnRow& column);
+  // With `explain`, what the saving comes from follows (delimited: one
+  // field each; JSON: an "explain" object).
+  ColumnFields(const TableRecord& table, const CatalogColumnRow& column,
+               bool explain = false);
   ColumnFields(const ColumnFields&) = delete;
   ColumnFields& operator=(const ColumnFields&) = delete;
   std::span<const Field> fields() const { return {fields_.data(), count_}; }
 
  private:
   std::string statistics_text_;
-  std::array<Field, 10> fields_;
+  std::optional<ColumnExplainFields> explain_;
+  std::array<Field, 22> fields_;
   size_t count_ = 0;
 };
 
-// The header texts of the column lines.
-std::vector<std::string> ColumnHeaderTexts(const MessageTable& messages);
+// The header texts of the column lines, with the explanation's.
+std::vector<std::string> ColumnHeaderTexts(const MessageTable& messages,
+                                           bool explain = false);
 
 // The "tables" list: the header, then the tables at `order` (indexes into
-// the record's tables).
+// the record's tables); with `traces` (by table index), each table's
+// explanation.
 void WriteTableList(ResultWriter& writer, const MessageTable& messages,
-                    const RunRecord& record, std::span<const int32_t> order);
+                    const RunRecord& record, std::span<const int32_t> order,
+                    const std::vector<TableTrace>* traces = nullptr);
 
 // The run's settings as a JSON member's fields, and the totals.
 void WriteSettingsMember(ResultWriter& writer, const RunSettings& settings);

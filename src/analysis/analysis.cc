@@ -123,8 +123,7 @@ RunOutcome EstimateTables(const RunRequest& c, Statement& statement,
     TableRecord table_record = MakeTableRecord(owner, table, estimate);
     const bool listed = ReachesMinimum(table_record, c.settings);
     if (sink != nullptr) {
-      status = sink->OnTable(record, table_record, listed,
-                             estimate.TableColumns.columns());
+      status = sink->OnTable(record, table_record, listed, estimate);
       if (!status.ok()) {
         statement.CloseStatement();
         return RunOutcome::kFailed;

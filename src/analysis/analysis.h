@@ -34,15 +34,15 @@ class RunProgress {
   virtual bool StopRequested() = 0;
 };
 
-// Receives each table with its columns as the run completes it.
+// Receives each table as the run completes it, with its columns and what
+// Compute left of it (`estimate`).
 class TableSink {
  public:
   virtual ~TableSink() = default;
   // `listed`: whether the table reaches the minimum compression. A failure
   // ends the run as failed.
   virtual Status OnTable(const RunRecord& record, const TableRecord& table,
-                         bool listed,
-                         std::span<const CatalogColumnRow> columns) = 0;
+                         bool listed, const EstimateContext& estimate) = 0;
 };
 
 enum class RunOutcome {

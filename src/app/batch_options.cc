@@ -31,9 +31,9 @@ const char kBatchUsageText[] =
     "[--password-file FILE]\n"
     "         [--min-compression PCT] [--min-size MB] [--ignore-no-stats]\n"
     "         [--column-cardinality] [--row] [--bytes] [--comma]\n"
-    "         [--owners LIST] [--tables LIST] [--columns] [--json] "
-    "[--summary]\n"
-    "         [--plan [--plan-margin PCT] [--plan-threshold PCT]]\n"
+    "         [--owners LIST] [--tables LIST] [--columns] [--explain] [--json]\n"
+    "         [--summary] [--plan [--plan-margin PCT] "
+    "[--plan-threshold PCT]]\n"
     "         [--output FILE]\n"
     "       tarvex-compest-batch --help | --version\n"
     "The password is read from --password-file, asked for on a terminal, or\n"
@@ -56,6 +56,7 @@ constexpr Switch kSwitches[] = {
     {"--json", &BatchOptions::json},
     {"--summary", &BatchOptions::summary},
     {"--plan", &BatchOptions::plan},
+    {"--explain", &BatchOptions::explain},
 };
 
 // The options that take a whole number, with its range.

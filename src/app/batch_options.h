@@ -23,6 +23,8 @@ struct BatchOptions {
   bool columns = false;
   bool json = false;
   bool summary = false;
+  // What each figure comes from, in --columns lines and --json.
+  bool explain = false;
   // The compression plan instead of the results list, with its rule.
   bool plan = false;
   int plan_margin = 10;

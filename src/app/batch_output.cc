@@ -44,11 +44,11 @@ Status BatchOutput::Open() {
 }
 
 Status BatchOutput::OnTable(const RunRecord&, const TableRecord& table,
-                            bool listed,
-                            std::span<const CatalogColumnRow> columns) {
+                            bool listed, const EstimateContext& estimate) {
+  if (options_.explain) traces_.push_back(estimate.Trace);
   if (columns_writer_ == nullptr || !listed) return Status();
-  for (const CatalogColumnRow& column : columns) {
-    const ColumnFields fields(table, column);
+  for (const CatalogColumnRow& column : estimate.TableColumns.columns()) {
+    const ColumnFields fields(table, column, options_.explain);
     columns_writer_->Record(fields.fields());
   }
   if (!columns_writer_->ok()) return WriteFailed("writing the output failed");
@@ -71,9 +71,10 @@ Status BatchOutput::Commit(std::shared_ptr<const RunRecord> shared) {
   const std::array<std::string, 7> header =
       ResultsHeaderTexts(messages, record.shown().unit);
   writer->Member("header", Value::Texts(header));
-  WriteTableList(*writer, messages, record, record.listed);
+  WriteTableList(*writer, messages, record, record.listed,
+                 options_.explain ? &traces_ : nullptr);
   if (columns_writer_ != nullptr) {
-    writer->BeginList("columns", ColumnHeaderTexts(messages));
+    writer->BeginList("columns", ColumnHeaderTexts(messages, options_.explain));
     writer->AppendRecords(columns_, columns_writer_->records());
     writer->EndList();
   }

@@ -10,6 +10,7 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "analysis/analysis.h"
 #include "app/batch_options.h"
@@ -29,10 +30,10 @@ class BatchOutput : public TableSink {
   // Opens the output (and, with --columns, the file the column lines wait
   // in).
   Status Open();
-  // Keeps a listed table's column lines, with --columns.
+  // Keeps a listed table's column lines, with --columns, and with
+  // --explain what its figures come from.
   Status OnTable(const RunRecord& record, const TableRecord& table,
-                 bool listed,
-                 std::span<const CatalogColumnRow> columns) override;
+                 bool listed, const EstimateContext& estimate) override;
   // Writes the whole output (the results list, or with --plan the plan)
   // and puts it in place (the --output file, or standard output).
   Status Commit(std::shared_ptr<const RunRecord> record);
@@ -53,6 +54,9 @@ class BatchOutput : public TableSink {
   std::FILE* columns_ = nullptr;  // the column lines, until the end
   std::unique_ptr<StreamSink> columns_sink_;
   std::unique_ptr<ResultWriter> columns_writer_;
+  // With --explain: each table's row-length parts, by its index in the
+  // record.
+  std::vector<TableTrace> traces_;
   bool write_failed_ = false;
 };
 

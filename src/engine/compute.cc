@@ -40,7 +40,8 @@ Fixed4 EstimateVariableLength(Fixed4 row_count, Fixed4 pages_used,
 }
 
 ByMethod<Fixed4> Estimator::LookupBothMethods(int16_t t, int16_t n, int16_t s,
-                                              int16_t k) const {
+                                              int16_t k, bool* found) const {
+  if (found != nullptr) *found = false;
   auto reject = [&](const char* what, int value) {
     if (reporter_.debug()) {
       reporter_.WriteLog("COMP", what + std::to_string(value));
@@ -53,6 +54,7 @@ ByMethod<Fixed4> Estimator::LookupBothMethods(int16_t t, int16_t n, int16_t s,
   if (k < 0 || k > 4) return reject("Bad cardinality=", k);
   if (!options_.UseMaxCardinality) n = 1;
   const TypeStatEntry& entry = statistics_.at(t, n, s, k);
+  if (found != nullptr) *found = true;
   return {entry.RowPct, entry.PagePct};
 }
 
@@ -100,8 +102,10 @@ Estimator::TableShape Estimator::MeasureTable(
   return shape;
 }
 
-Fixed4 Estimator::RowLengthOf(TableShape& shape,
-                              const CatalogColumnRow& first) const {
+Fixed4 Estimator::RowLengthOf(TableShape& shape, const CatalogColumnRow& first,
+                              TableTrace& trace) const {
+  trace.estimated = false;
+  trace.estimate = Fixed4();
   const Fixed4 fixed_part = shape.fixed + shape.incompressible;
   const bool debug = reporter_.debug();
   if (!shape.has_variable) {
@@ -114,6 +118,8 @@ Fixed4 Estimator::RowLengthOf(TableShape& shape,
   if (first.RowCount > Fixed4() && first.PagesUsed > Fixed4()) {
     const Fixed4 estimate = EstimateVariableLength(
         first.RowCount, first.PagesUsed, first.PageSize, fixed_part);
+    trace.estimated = true;
+    trace.estimate = estimate;
     if (estimate < shape.variable) shape.variable = estimate;
   }
   if (debug) {
@@ -128,21 +134,24 @@ ByMethod<double> Estimator::CompressColumns(
   const Fixed4 hundred = Fixed4::FromInt(100);
   ByMethod<double> compressed;
   // The savings of one column looked up at type index t.
-  auto saving = [&](int16_t t, const CatalogColumnRow& column) {
-    int16_t n = 1;
-    int16_t k = 0;
+  auto saving = [&](int16_t t, CatalogColumnRow& column) {
+    SavingTrace& trace = column.Trace;
+    trace.own_class = CardinalityClassOf(column.Type, column.Cardinality);
+    trace.n = 1;
     if (options_.UseMaxCardinality) {
-      k = static_cast<int16_t>(shape.max_card_class[t]);
-      n = shape.similar_count[t];
+      trace.k = static_cast<int16_t>(shape.max_card_class[t]);
+      trace.n = shape.similar_count[t];
     } else {
       // Per column, n is 1 before the lookup checks it: a table with more
       // than ten columns of one type must not be rejected as "Bad colcount".
       // (The lookup's own replacement serves the variable part, whose n is
       // the VARCHAR count in both modes and must be checked first.)
-      k = CardinalityClassOf(column.Type, column.Cardinality);
+      trace.k = trace.own_class;
     }
-    const int16_t s = SizeClassOf(column.Type, column.ByteLength);
-    return LookupBothMethods(t, n, s, k);
+    trace.t = t;
+    trace.s = SizeClassOf(column.Type, column.ByteLength);
+    trace.entry = LookupBothMethods(t, trace.n, trace.s, trace.k, &trace.found);
+    return trace.entry;
   };
   // Every variable-length type is looked up as VARCHAR.
   const int16_t varchar_index = TypeIndexOf(ColumnType::kVarchar);
@@ -157,6 +166,7 @@ ByMethod<double> Estimator::CompressColumns(
         break;
       case FixedIncompressible:
         column.Saving = {};
+        column.Trace = {};
         compressed.row += column.ByteLength;
         compressed.page += column.ByteLength;
         break;
@@ -165,6 +175,7 @@ ByMethod<double> Estimator::CompressColumns(
         break;
       default:
         column.Saving = {};
+        column.Trace = {};
         column.CompressionPct = Fixed4();
         continue;  // no column line for a storage class that counts nothing
     }
@@ -180,8 +191,9 @@ ByMethod<double> Estimator::CompressColumns(
   return compressed;
 }
 
-ByMethod<double> Estimator::CompressVariablePart(
-    const TableShape& shape) const {
+ByMethod<double> Estimator::CompressVariablePart(const TableShape& shape,
+                                                SavingTrace& trace) const {
+  trace = {};
   if (!shape.has_variable) return {};
   const int16_t t = TypeIndexOf(ColumnType::kVarchar);
   int16_t s = 15;
@@ -189,8 +201,13 @@ ByMethod<double> Estimator::CompressVariablePart(
     s = static_cast<int16_t>(
         std::max<int64_t>(shape.variable.RoundToWhole(), INT16_MIN));
   }
+  trace.t = t;
+  trace.n = shape.similar_count[t];
+  trace.s = s;
+  trace.k = trace.own_class = 1;
   const ByMethod<Fixed4> saving =
-      LookupBothMethods(t, shape.similar_count[t], s, 1);
+      LookupBothMethods(t, trace.n, s, 1, &trace.found);
+  trace.entry = saving;
   ByMethod<double> compressed;
   for (Method m : kMethods) {
     compressed[m] = (Fixed4::FromInt(100) - saving[m]).ToDouble() *
@@ -206,9 +223,16 @@ Fixed4 Estimator::Compute(EstimateContext& context) const {
     return Fixed4();
   }
   TableShape shape = MeasureTable(columns);
-  context.RowLength = RowLengthOf(shape, columns.front());
+  TableTrace& trace = context.Trace;
+  trace.declared_variable = shape.variable;
+  context.RowLength = RowLengthOf(shape, columns.front(), trace);
+  trace.fixed = shape.fixed;
+  trace.incompressible = shape.incompressible;
+  trace.variable = shape.variable;
+  trace.has_variable = shape.has_variable;
   const ByMethod<double> fixed = CompressColumns(columns, shape);
-  const ByMethod<double> variable = CompressVariablePart(shape);
+  const ByMethod<double> variable =
+      CompressVariablePart(shape, trace.variable_part);
   for (Method m : kMethods) {
     context.Compressed[m] = Fixed4::FromDouble(fixed[m] + variable[m]);
     context.Pct[m] = SavingOf(context.RowLength, context.Compressed[m]);

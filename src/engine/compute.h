@@ -36,6 +36,37 @@ struct ByMethod {
   }
 };
 
+// How a saving came about: the statistics-table entry [t][n][s][k] it was
+// read from. `n` is the similar-column count as the table gives it (the
+// lookup takes 1 instead when cardinality is per column); `own_class` is the
+// column's own cardinality class, `k` the class looked up (the highest of
+// the type index when cardinality is per type).
+struct SavingTrace {
+  int16_t t = 0;
+  int16_t n = 0;
+  int16_t s = 0;
+  int16_t k = 0;
+  int16_t own_class = 0;
+  bool found = false;  // false: counted in full, or an index was rejected
+  ByMethod<Fixed4> entry;  // the entry's row and page percentages
+};
+
+// What the row length of a table is made of (bytes per row): the fixed
+// compressible and incompressible lengths, the variable-length columns'
+// declared sum, and the variable part used (the declared sum, or less when
+// the pages' fill estimates less: `estimate` from rows, pages and page
+// size), with the lookup of the variable part as a whole.
+struct TableTrace {
+  Fixed4 fixed;
+  Fixed4 incompressible;
+  Fixed4 declared_variable;
+  Fixed4 variable;
+  bool has_variable = false;
+  bool estimated = false;  // rows and pages were there to estimate from
+  Fixed4 estimate;
+  SavingTrace variable_part;
+};
+
 // One column of one table, with that table's statistics.
 struct CatalogColumnRow {
   Fixed4 PagesUsed;  // the table's pages in use
@@ -52,6 +83,7 @@ struct CatalogColumnRow {
   // What Cardinality rests on, and the sample's size when sampled.
   ColumnBasis Basis = ColumnBasis::kNone;
   uint64_t SampleSize = 0;
+  SavingTrace Trace;  // written by Compute
 };
 
 // The columns of the one table being estimated. Slots are reused from table
@@ -89,6 +121,7 @@ struct EstimateContext {
   Fixed4 CompressedLength;  // by the estimate's method
   ByMethod<Fixed4> Compressed;
   ByMethod<Fixed4> Pct;
+  TableTrace Trace;
 };
 
 // The two options that change an estimate.
@@ -127,9 +160,10 @@ class Estimator {
   // off. An index out of range gives 0 and one "COMP" log entry.
   Fixed4 LookupColumnCompression(int16_t t, int16_t n, int16_t s,
                                  int16_t k) const;
-  // The same lookup for both methods.
+  // The same lookup for both methods; `found` (when given) says whether
+  // every index was in range.
   ByMethod<Fixed4> LookupBothMethods(int16_t t, int16_t n, int16_t s,
-                                     int16_t k) const;
+                                     int16_t k, bool* found = nullptr) const;
 
   const EstimateOptions& options() const { return options_; }
 
@@ -140,13 +174,15 @@ class Estimator {
   TableShape MeasureTable(std::span<const CatalogColumnRow> columns) const;
   // The row length, fixed part plus variable part; the variable part is
   // capped by what the pages' fill allows.
-  Fixed4 RowLengthOf(TableShape& shape, const CatalogColumnRow& first) const;
+  Fixed4 RowLengthOf(TableShape& shape, const CatalogColumnRow& first,
+                     TableTrace& trace) const;
   // Each column's saving; returns the compressed bytes of the fixed-length
   // columns by method.
   ByMethod<double> CompressColumns(std::span<CatalogColumnRow> columns,
                                    const TableShape& shape) const;
   // The compressed bytes of the variable-length part, estimated as a whole.
-  ByMethod<double> CompressVariablePart(const TableShape& shape) const;
+  ByMethod<double> CompressVariablePart(const TableShape& shape,
+                                        SavingTrace& trace) const;
 
   const TypeStatisticsTable& statistics_;
   const EstimateOptions options_;

@@ -32,6 +32,7 @@ struct ColumnDetail {
   ColumnBasis basis = ColumnBasis::kNone;
   uint64_t sample = 0;  // rows sampled, for kSampled
   Fixed4 rows;          // the table's rows
+  std::string why;      // what the saving comes from, in words
 };
 
 class DetailsModel {
@@ -44,8 +45,13 @@ class DetailsModel {
   int ColumnWidth(int col) const { return widths_[col]; }
 
   const std::vector<ColumnDetail>& lines() const { return lines_; }
-  void SetLines(std::vector<ColumnDetail> lines);
+  // The lines of a table, with how its whole estimate is made (`why`,
+  // under the caption `why_caption`).
+  void SetLines(std::vector<ColumnDetail> lines, std::string why_caption = {},
+                std::string why = {});
   void Clear() { SetLines({}); }
+  const std::string& why_caption() const { return why_caption_; }
+  const std::string& why() const { return why_; }
 
   std::function<void()> on_change;  // redraw
 
@@ -53,6 +59,8 @@ class DetailsModel {
   std::array<std::string, kColumns> header_{"", "", "", "", "Statistics"};
   std::array<int, kColumns> widths_{1300, 1150, 700, 700, 1500};
   std::vector<ColumnDetail> lines_;
+  std::string why_caption_;
+  std::string why_;
 };
 
 }  // namespace tce

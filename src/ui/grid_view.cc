@@ -67,8 +67,14 @@ QVariant ResultsTableModel::data(const QModelIndex& index, int role) const {
       return {};
     case Qt::TextAlignmentRole:
       return static_cast<int>(kResultAlignments[col] | Qt::AlignVCenter);
-    case Qt::ToolTipRole:
-      return FromBytes(BasisSummary(grid_.Row(row)));
+    case Qt::ToolTipRole: {
+      const TableRecord& table = grid_.Row(row);
+      const Method method = grid_.shown().method;
+      return FromBytes(BasisSummary(table) + "\nRow length " +
+                       table.row_length.ToText() + " bytes, compressed " +
+                       table.compressed_length[method].ToText() + " bytes (" +
+                       MethodName(method) + " compression).");
+    }
     default:
       return {};
   }
@@ -139,6 +145,9 @@ QVariant DetailsTableModel::data(const QModelIndex& index, int role) const {
   if (role == Qt::ToolTipRole && index.column() == 4) {
     return QString::fromStdString(
         BasisExplanation(line.basis, line.sample, line.rows));
+  }
+  if (role == Qt::ToolTipRole && index.column() == 3 && !line.why.empty()) {
+    return FromBytes(line.why);
   }
   if (role == Qt::TextAlignmentRole) {
     return static_cast<int>(Qt::AlignVCenter |

@@ -41,9 +41,9 @@ class RecordingProgress : public RunProgress {
 class RecordingSink : public TableSink {
  public:
   Status OnTable(const RunRecord&, const TableRecord& table, bool listed,
-                 std::span<const CatalogColumnRow> columns) override {
+                 const EstimateContext& estimate) override {
     if (!listed) return Status();
-    column_counts.push_back(static_cast<int>(columns.size()));
+    column_counts.push_back(estimate.TableColumns.ColumnCount());
     if (table.table == refuse) return Status::Failure("disk full");
     return Status();
   }

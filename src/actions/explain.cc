@@ -1,0 +1,213 @@
+#include "actions/explain.h"
+
+#include <cmath>
+
+#include "base/number_text.h"
+#include "model/details.h"
+
+namespace tce {
+namespace {
+
+std::string Pct(Fixed4 pct) { return pct.ToText() + " %"; }
+
+bool IsCharacterType(ColumnType type) {
+  return type == ColumnType::kChar || type == ColumnType::kNchar ||
+         type == ColumnType::kVarchar || type == ColumnType::kNvarchar ||
+         type == ColumnType::kLvarchar;
+}
+
+// "CHAR(32)" for character types, "INTEGER, 4 bytes" for the others.
+std::string TypeText(const CatalogColumnRow& column) {
+  const std::string name(TypeNameOf(column.Type));
+  if (IsCharacterType(column.Type))
+    return name + "(" + std::to_string(column.ByteLength) + ")";
+  return name + ", " + std::to_string(column.ByteLength) + " bytes";
+}
+
+std::string Entry(const SavingTrace& trace) {
+  return "[" + std::to_string(trace.t) + "][" + std::to_string(trace.n) +
+         "][" + std::to_string(trace.s) + "][" + std::to_string(trace.k) + "]";
+}
+
+// The table's figures of one method, as sentences.
+std::string MethodLines(const EstimateContext& estimate, Method method) {
+  const TableTrace& trace = estimate.Trace;
+  std::string fixed_terms;
+  for (const CatalogColumnRow& column : estimate.TableColumns.columns()) {
+    if (column.ColumnStorage != FixedCompressible) continue;
+    fixed_terms += (fixed_terms.empty() ? "" : " + ") +
+                   std::to_string(column.ByteLength) + " x " +
+                   (Fixed4::FromInt(100) - column.Saving[method]).ToText() +
+                   " %";
+  }
+  std::string text = std::string(method == Method::kRow ? "Row" : "Page") +
+                     " compression: compressed row length = ";
+  text += fixed_terms.empty() ? "0" : fixed_terms;
+  text += " (fixed columns) + " + trace.incompressible.ToText() +
+          " (incompressible)";
+  if (trace.has_variable) {
+    text += " + " + trace.variable.ToText() + " x " +
+            (Fixed4::FromInt(100) - trace.variable_part.entry[method])
+                .ToText() +
+            " % (variable part)";
+  }
+  text += " = " + estimate.Compressed[method].ToText() + " bytes; saving (" +
+          estimate.RowLength.ToText() + " - " +
+          estimate.Compressed[method].ToText() + ") x 100 / " +
+          estimate.RowLength.ToText() + " = " + Pct(estimate.Pct[method]) +
+          ".\n";
+  return text;
+}
+
+// How the shown sizes follow from the figures.
+std::string SizeLines(const TableRecord& table, Shown shown) {
+  if (!table.HasStatistics()) {
+    return "No statistics (row count " + table.row_count.ToText() +
+           "): no sizes are shown.\n";
+  }
+  const double size = ShownSize(table, shown.unit);
+  const double compressed = ShownCompressed(table, shown);
+  if (shown.unit == SizeUnit::kPages) {
+    return "Pages: " + table.pages_used.ToText() +
+           "; compressed floor((100 - " + table.Pct(shown.method).ToText() +
+           ") x " + table.pages_used.ToText() + " / 100) = " +
+           FormatNumber(compressed) + " pages (at least 1 of a table that has "
+           "pages).\n";
+  }
+  return "Kilobytes: floor(" + table.row_length.ToText() + " x " +
+         table.row_count.ToText() + " / 1024) = " + FormatNumber(size) +
+         "; compressed floor(" +
+         table.compressed_length[shown.method].ToText() + " x " +
+         table.row_count.ToText() + " / 1024) = " + FormatNumber(compressed) +
+         ".\n";
+}
+
+}  // namespace
+
+std::string_view StorageName(StorageClass storage) {
+  switch (storage) {
+    case FixedCompressible:
+      return "fixed compressible";
+    case FixedIncompressible:
+      return "fixed incompressible";
+    case VariableLength:
+      return "variable";
+    default:
+      return "no length";
+  }
+}
+
+std::string ExplainColumn(const CatalogColumnRow& column, Method method) {
+  std::string text = TypeText(column) + ", " +
+                     std::string(StorageName(column.ColumnStorage));
+  if (column.ColumnStorage == FixedIncompressible ||
+      column.ColumnStorage == NoStorageClass) {
+    return text + ": counted in full, no saving -> 0 %";
+  }
+  const SavingTrace& trace = column.Trace;
+  if (column.ColumnStorage == VariableLength) text += ", looked up as VARCHAR";
+  text += ", size class " + std::to_string(trace.s) + ", " +
+          std::to_string(trace.n) +
+          (trace.n == 1 ? " similar column, about " : " similar columns, about ") +
+          HumanCount(column.Cardinality.ToDouble()) + " distinct values of " +
+          HumanCount(std::max(0.0, column.RowCount.ToDouble())) +
+          " rows (class " + std::to_string(trace.own_class);
+  if (trace.k != trace.own_class)
+    text += "; " + std::to_string(trace.k) + " is the highest of its type";
+  text += "): ";
+  if (!trace.found) {
+    return text + "no statistics entry " + Entry(trace) +
+           " (an index is out of range) -> 0 %";
+  }
+  return text + "statistics entry " + Entry(trace) + " row " +
+         Pct(trace.entry.row) + ", page " + Pct(trace.entry.page) + " -> " +
+         Pct(column.Saving[method]);
+}
+
+std::string ExplainTable(const EstimateContext& estimate,
+                         const TableRecord& table, Shown shown) {
+  const TableTrace& trace = estimate.Trace;
+  std::string text;
+  for (const CatalogColumnRow& column : estimate.TableColumns.columns()) {
+    text += column.ColumnName + ": " + ExplainColumn(column, shown.method) +
+            ".\n";
+  }
+  text += "\nRow length = " + trace.fixed.ToText() + " (fixed) + " +
+          trace.incompressible.ToText() + " (incompressible)";
+  if (trace.has_variable) text += " + " + trace.variable.ToText() + " (variable)";
+  text += " = " + estimate.RowLength.ToText() + " bytes.\n";
+  if (trace.has_variable) {
+    const CatalogColumnRow& first = estimate.TableColumns[0];
+    text += "Variable part: declared " + trace.declared_variable.ToText() +
+            " bytes; ";
+    if (trace.estimated) {
+      text += "from the pages (" + std::to_string(first.PageSize) + " x (" +
+              first.PagesUsed.ToText() + " - 0.5) - 28 x " +
+              first.PagesUsed.ToText() + " - " + first.RowCount.ToText() +
+              " x (" + (trace.fixed + trace.incompressible).ToText() +
+              " + 4)) / " + first.RowCount.ToText() + " = " +
+              trace.estimate.ToText() + " bytes; the smaller counts.\n";
+    } else {
+      text += "without row or page statistics the declared length counts.\n";
+    }
+    text += "The variable part as a whole: statistics entry " +
+            Entry(trace.variable_part) +
+            (trace.variable_part.found
+                 ? " row " + Pct(trace.variable_part.entry.row) + ", page " +
+                       Pct(trace.variable_part.entry.page)
+                 : std::string(" not found: no saving")) +
+            ".\n";
+  }
+  text += MethodLines(estimate, Method::kRow);
+  text += MethodLines(estimate, Method::kPage);
+  text += SizeLines(table, shown);
+  return text;
+}
+
+ColumnExplainFields::ColumnExplainFields(const CatalogColumnRow& column) {
+  const SavingTrace& trace = column.Trace;
+  fields_ = {
+      Field{"storage", Value::Text(StorageName(column.ColumnStorage))},
+      Field{"size_class", Value::Integer(trace.s)},
+      Field{"similar", Value::Integer(trace.n)},
+      Field{"cardinality", Value::Decimal(column.Cardinality)},
+      Field{"own_class", Value::Integer(trace.own_class)},
+      Field{"class", Value::Integer(trace.k)},
+      Field{"type_index", Value::Integer(trace.t)},
+      Field{"entry_found", Value::Bool(trace.found)},
+      Field{"entry_row", Value::Decimal(trace.entry.row)},
+      Field{"entry_page", Value::Decimal(trace.entry.page)}};
+}
+
+TableExplainFields::TableExplainFields(const TableTrace& trace,
+                                       const TableRecord& table) {
+  const SavingTrace& v = trace.variable_part;
+  lookup_ = {Field{"type_index", Value::Integer(v.t)},
+             Field{"similar", Value::Integer(v.n)},
+             Field{"size_class", Value::Integer(v.s)},
+             Field{"class", Value::Integer(v.k)},
+             Field{"entry_found", Value::Bool(v.found)},
+             Field{"entry_row", Value::Decimal(v.entry.row)},
+             Field{"entry_page", Value::Decimal(v.entry.page)}};
+  fields_ = {
+      Field{"row_length", Value::Decimal(table.row_length)},
+      Field{"fixed", Value::Decimal(trace.fixed)},
+      Field{"incompressible", Value::Decimal(trace.incompressible)},
+      Field{"declared_variable", Value::Decimal(trace.declared_variable)},
+      Field{"variable", Value::Decimal(trace.variable)},
+      Field{"variable_estimated", Value::Bool(trace.estimated)},
+      Field{"variable_estimate", Value::Decimal(trace.estimate)},
+      Field{"rows", Value::Decimal(table.row_count)},
+      Field{"pages", Value::Decimal(table.pages_used)},
+      Field{"page_size", Value::Integer(table.page_size)},
+      Field{"variable_part", trace.has_variable ? Value::Object(lookup_)
+                                                : Value::Null()},
+      Field{"compressed_row", Value::Decimal(table.compressed_length.row)},
+      Field{"compressed_page", Value::Decimal(table.compressed_length.page)},
+      Field{"saved_row", Value::Decimal(table.Pct(Method::kRow))},
+      Field{"saved_page", Value::Decimal(table.Pct(Method::kPage))},
+      Field{"shown_saved_row", Value::Number(table.SavedPct(Method::kRow))},
+      Field{"shown_saved_page", Value::Number(table.SavedPct(Method::kPage))}};
+}
+
+}  // namespace tce
