@@ -10,12 +10,6 @@ namespace {
 
 std::string Pct(Fixed4 pct) { return pct.ToText() + " %"; }
 
-bool IsCharacterType(ColumnType type) {
-  return type == ColumnType::kChar || type == ColumnType::kNchar ||
-         type == ColumnType::kVarchar || type == ColumnType::kNvarchar ||
-         type == ColumnType::kLvarchar;
-}
-
 // "CHAR(32)" for character types, "INTEGER, 4 bytes" for the others.
 std::string TypeText(const CatalogColumnRow& column) {
   const std::string name(TypeNameOf(column.Type));
@@ -60,6 +54,9 @@ std::string MethodLines(const EstimateContext& estimate, Method method) {
 }
 
 // How the shown sizes follow from the figures.
+constexpr char kBounds[] =
+    " (never below 1 while the size is above 0, nor above the size).\n";
+
 std::string SizeLines(const TableRecord& table, Shown shown) {
   if (!table.HasStatistics()) {
     return "No statistics (row count " + table.row_count.ToText() +
@@ -71,15 +68,13 @@ std::string SizeLines(const TableRecord& table, Shown shown) {
     return "Pages: " + table.pages_used.ToText() +
            "; compressed floor((100 - " + table.Pct(shown.method).ToText() +
            ") x " + table.pages_used.ToText() + " / 100) = " +
-           FormatNumber(compressed) + " pages (at least 1 of a table that has "
-           "pages).\n";
+           FormatNumber(compressed) + " pages" + kBounds;
   }
   return "Kilobytes: floor(" + table.row_length.ToText() + " x " +
          table.row_count.ToText() + " / 1024) = " + FormatNumber(size) +
          "; compressed floor(" +
          table.compressed_length[shown.method].ToText() + " x " +
-         table.row_count.ToText() + " / 1024) = " + FormatNumber(compressed) +
-         ".\n";
+         table.row_count.ToText() + " / 1024) = " + FormatNumber(compressed) + kBounds;
 }
 
 }  // namespace
@@ -102,7 +97,7 @@ std::string ExplainColumn(const CatalogColumnRow& column, Method method) {
                      std::string(StorageName(column.ColumnStorage));
   if (column.ColumnStorage == FixedIncompressible ||
       column.ColumnStorage == NoStorageClass) {
-    return text + ": counted in full, no saving -> 0 %";
+    return text + ": counted in full, no saving → 0 %";
   }
   const SavingTrace& trace = column.Trace;
   if (column.ColumnStorage == VariableLength) text += ", looked up as VARCHAR";
@@ -117,23 +112,30 @@ std::string ExplainColumn(const CatalogColumnRow& column, Method method) {
   text += "): ";
   if (!trace.found) {
     return text + "no statistics entry " + Entry(trace) +
-           " (an index is out of range) -> 0 %";
+           " (an index is out of range) → 0 %";
   }
   return text + "statistics entry " + Entry(trace) + " row " +
-         Pct(trace.entry.row) + ", page " + Pct(trace.entry.page) + " -> " +
+         Pct(trace.entry.row) + ", page " + Pct(trace.entry.page) + " → " +
          Pct(column.Saving[method]);
 }
 
 std::string ExplainTable(const EstimateContext& estimate,
                          const TableRecord& table, Shown shown) {
   const TableTrace& trace = estimate.Trace;
-  std::string text;
+  std::string text =
+      table.owner + "." + table.table + ", " +
+      (shown.method == Method::kRow ? "row" : "page") +
+      " compression as estimated.\n\nEach column's saving is read from the "
+      "statistics table at [type index][similar columns][size class]"
+      "[cardinality class]. The cardinality class of a character column is "
+      "1; of any other, 1 up to 10 distinct values, 2 up to 100, 3 up to "
+      "250, else 4.\n\nColumns\n";
   for (const CatalogColumnRow& column : estimate.TableColumns.columns()) {
-    text += column.ColumnName + ": " + ExplainColumn(column, shown.method) +
-            ".\n";
+    text += "• " + column.ColumnName + ": " +
+            ExplainColumn(column, shown.method) + ".\n";
   }
-  text += "\nRow length = " + trace.fixed.ToText() + " (fixed) + " +
-          trace.incompressible.ToText() + " (incompressible)";
+  text += "\nRow length\nRow length = " + trace.fixed.ToText() +
+          " (fixed) + " + trace.incompressible.ToText() + " (incompressible)";
   if (trace.has_variable) text += " + " + trace.variable.ToText() + " (variable)";
   text += " = " + estimate.RowLength.ToText() + " bytes.\n";
   if (trace.has_variable) {
@@ -158,9 +160,10 @@ std::string ExplainTable(const EstimateContext& estimate,
                  : std::string(" not found: no saving")) +
             ".\n";
   }
+  text += "\nSaving\n";
   text += MethodLines(estimate, Method::kRow);
   text += MethodLines(estimate, Method::kPage);
-  text += SizeLines(table, shown);
+  text += "\nSize\n" + SizeLines(table, shown);
   return text;
 }
 

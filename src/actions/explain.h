@@ -21,7 +21,7 @@ std::string_view StorageName(StorageClass storage);
 
 // One column in words: "CHAR(32), fixed compressible, size class 15, 1
 // similar column, about 1,200 distinct values of 1.2 M rows (class 2):
-// statistics entry row 61 %, page 72 % -> 72 %".
+// statistics entry row 61 %, page 72 % → 72 %".
 std::string ExplainColumn(const CatalogColumnRow& column, Method method);
 
 // The whole table in words and numbers: each column's line, the row length

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <limits.h>
 #include <sys/stat.h>
+#include <sys/sendfile.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -175,6 +176,26 @@ bool FileWriter::Write(std::string_view bytes) {
     return true;
   }
   return Flush() && WriteOut(bytes);
+}
+
+bool FileWriter::WriteFileContents(std::FILE* from) {
+  if (failed_ || fd_ < 0) return false;
+  if (!Flush() || std::fflush(from) != 0 || std::fseek(from, 0, SEEK_SET) != 0)
+    return false;
+  const int in = fileno(from);
+  for (bool first = true;; first = false) {
+    const ssize_t n = sendfile(fd_, in, nullptr, 1 << 30);
+    if (n > 0) continue;
+    if (n == 0) return true;
+    if (errno == EINTR) continue;
+    // Outputs sendfile cannot write to (opened for appending, say) take
+    // the plain copy, from the start.
+    if (first && (errno == EINVAL || errno == ENOSYS))
+      return ByteSink::WriteFileContents(from);
+    failed_ = true;
+    error_ = errno;
+    return false;
+  }
 }
 
 bool FileWriter::Flush() {

@@ -38,6 +38,8 @@ class FileWriter : public ByteSink {
   void OpenStandardOutput();
 
   bool Write(std::string_view bytes) override;
+  // Copied by the kernel where it can (sendfile), else read and written.
+  bool WriteFileContents(std::FILE* from) override;
 
   // Flushes and puts the file in place. After a failure of any Write or of
   // Commit itself the target is as it was (for a regular file) and the

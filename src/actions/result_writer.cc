@@ -1,6 +1,7 @@
 #include "actions/result_writer.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 
 #include "base/number_text.h"
@@ -64,19 +65,23 @@ void AppendScalar(std::string& out, const Value& value) {
       break;
     case Value::Kind::kInteger: {
       char digits[24];
-      const int n = std::snprintf(digits, sizeof digits, "%lld",
-                                  static_cast<long long>(value.integer()));
-      out.append(digits, static_cast<size_t>(n));
+      const auto end = std::to_chars(digits, digits + sizeof digits,
+                                     static_cast<long long>(value.integer()));
+      out.append(digits, end.ptr);
       break;
     }
     case Value::Kind::kNumber:
       out += FormatNumber(value.number());
       break;
     case Value::Kind::kDecimal:
-      out += value.decimal().ToText();
+      value.decimal().AppendText(out);
       break;
     case Value::Kind::kBool:
-      out += value.integer() != 0 ? "true" : "false";
+      if (value.integer() != 0) {
+        out.append("true", 4);
+      } else {
+        out.append("false", 5);
+      }
       break;
     default:
       break;
@@ -85,15 +90,57 @@ void AppendScalar(std::string& out, const Value& value) {
 
 void AppendJsonValue(std::string& out, const Value& value);
 
+// `"name": `. Member names are the program's own plain ASCII words and
+// need no escaping.
+void AppendJsonName(std::string& out, std::string_view name) {
+  out += '"';
+  out.append(name);
+  out.append("\": ", 3);
+}
+
+// `, "name": 12.5` for a number or literal, in one piece: large results
+// write millions of them. Null when the field is not such a value.
+char* WriteJsonScalarMember(char* out, const Field& field, bool first) {
+  const Value& value = field.value;
+  const Value::Kind kind = value.kind();
+  if (!first) {
+    *out++ = ',';
+    *out++ = ' ';
+  }
+  *out++ = '"';
+  out = std::copy(field.name.begin(), field.name.end(), out);
+  *out++ = '"';
+  *out++ = ':';
+  *out++ = ' ';
+  switch (kind) {
+    case Value::Kind::kInteger:
+      return std::to_chars(out, out + 24, value.integer()).ptr;
+    case Value::Kind::kDecimal:
+      return value.decimal().ToChars(out);
+    default:
+      return value.integer() != 0 ? std::copy_n("true", 4, out)
+                                  : std::copy_n("false", 5, out);
+  }
+}
+
 void AppendJsonFields(std::string& out, std::span<const Field> fields) {
   out += '{';
   bool first = true;
   for (const Field& field : fields) {
     if (field.in == FieldIn::kDelimited) continue;
+    const Value::Kind kind = field.value.kind();
+    constexpr size_t kLongestName = 64;
+    if ((kind == Value::Kind::kInteger || kind == Value::Kind::kDecimal ||
+         kind == Value::Kind::kBool) &&
+        field.name.size() <= kLongestName) {
+      char piece[kLongestName + 8 + Fixed4::kMaxTextLength];
+      out.append(piece, WriteJsonScalarMember(piece, field, first));
+      first = false;
+      continue;
+    }
     if (!first) out += ", ";
     first = false;
-    AppendJsonString(out, field.name);
-    out += ": ";
+    AppendJsonName(out, field.name);
     AppendJsonValue(out, field.value);
   }
   out += '}';
@@ -198,8 +245,24 @@ class DelimitedWriter : public ResultWriter {
   void Record(std::span<const Field> fields) override {
     line_.clear();
     bool first = true;
+    AppendFields(fields, first);
+    line_ += "\r\n";
+    Put(line_);
+    ++records_;
+  }
+  void EndList() override {}
+
+ protected:
+  std::string_view RecordSeparator() const override { return ""; }
+
+ private:
+  void AppendFields(std::span<const Field> fields, bool& first) {
     for (const Field& field : fields) {
       const Value::Kind kind = field.value.kind();
+      if (field.in == FieldIn::kFlat && kind == Value::Kind::kObject) {
+        AppendFields(field.value.fields(), first);
+        continue;
+      }
       if (field.in == FieldIn::kJson || kind == Value::Kind::kObject ||
           kind == Value::Kind::kTexts) {
         continue;
@@ -212,16 +275,8 @@ class DelimitedWriter : public ResultWriter {
         AppendScalar(line_, field.value);  // numbers need no quotes
       }
     }
-    line_ += "\r\n";
-    Put(line_);
-    ++records_;
   }
-  void EndList() override {}
 
- protected:
-  std::string_view RecordSeparator() const override { return ""; }
-
- private:
   const char delimiter_;
   std::string line_;  // reused from record to record
 };
@@ -230,49 +285,49 @@ class DelimitedWriter : public ResultWriter {
 
 Value Value::Text(std::string_view text) {
   Value value(Kind::kText);
-  value.text_ = text;
+  value.u_.text = {text.data(), text.size()};
   return value;
 }
 
 Value Value::Integer(int64_t integer) {
   Value value(Kind::kInteger);
-  value.integer_ = integer;
+  value.u_.integer = integer;
   return value;
 }
 
 Value Value::Number(double number) {
   Value value(Kind::kNumber);
-  value.number_ = number;
+  value.u_.number = number;
   return value;
 }
 
 Value Value::NumberText(std::string_view text) {
   Value value(Kind::kNumberText);
-  value.text_ = text;
+  value.u_.text = {text.data(), text.size()};
   return value;
 }
 
 Value Value::Decimal(Fixed4 decimal) {
   Value value(Kind::kDecimal);
-  value.decimal_ = decimal;
+  value.u_.decimal = decimal.raw();
   return value;
 }
 
 Value Value::Bool(bool flag) {
   Value value(Kind::kBool);
-  value.integer_ = flag ? 1 : 0;
+  value.u_.integer = flag ? 1 : 0;
   return value;
 }
 
 Value Value::Object(std::span<const Field> fields) {
   Value value(Kind::kObject);
-  value.fields_ = fields;
+  value.u_.fields = {fields.data(), fields.size()};
   return value;
 }
 
 Value Value::Texts(std::span<const std::string> texts) {
   Value value(Kind::kTexts);
-  value.texts_ = texts;
+  value.u_.texts = {texts.data(), texts.size()};
   return value;
 }
 
@@ -291,19 +346,21 @@ std::unique_ptr<ResultWriter> ResultWriter::Make(ExportFormat format,
 
 void ResultWriter::AppendRecords(std::FILE* from, int64_t count) {
   if (count == 0) return;
-  if (std::fflush(from) != 0 || std::fseek(from, 0, SEEK_SET) != 0) {
-    ok_ = false;
-    return;
-  }
   // The fragment's first record was written as a list's first.
   if (records_ > 0) Put(RecordSeparator());
+  if (ok_ && !sink_.WriteFileContents(from)) ok_ = false;
+  records_ += count;
+}
+
+bool ByteSink::WriteFileContents(std::FILE* from) {
+  if (std::fflush(from) != 0 || std::fseek(from, 0, SEEK_SET) != 0)
+    return false;
   char buffer[65536];
   size_t n;
   while ((n = std::fread(buffer, 1, sizeof buffer, from)) > 0) {
-    Put(std::string_view(buffer, n));
+    if (!Write(std::string_view(buffer, n))) return false;
   }
-  if (std::ferror(from)) ok_ = false;
-  records_ += count;
+  return !std::ferror(from);
 }
 
 std::string JsonString(std::string_view text) {
@@ -316,6 +373,18 @@ void AppendJsonString(std::string& out, std::string_view text) {
   out += '"';
   size_t i = 0;
   while (i < text.size()) {
+    // Plain printable ASCII goes across in runs.
+    size_t plain = i;
+    while (plain < text.size()) {
+      const auto p = static_cast<unsigned char>(text[plain]);
+      if (p < 0x20 || p >= 0x80 || p == '"' || p == '\\') break;
+      ++plain;
+    }
+    if (plain > i) {
+      out.append(text.data() + i, plain - i);
+      i = plain;
+      continue;
+    }
     const auto c = static_cast<unsigned char>(text[i]);
     if (c >= 0x80) {
       // UTF-8 passes whole; a byte that starts no valid sequence becomes

@@ -23,6 +23,9 @@ class ByteSink {
   virtual ~ByteSink() = default;
   // False when the bytes could not be written.
   virtual bool Write(std::string_view bytes) = 0;
+  // Everything `from` holds from its start (flushed first); sinks with a
+  // file of their own copy it in the kernel.
+  virtual bool WriteFileContents(std::FILE* from);
 };
 
 // Bytes kept in memory.
@@ -74,33 +77,63 @@ class Value {
   static Value Texts(std::span<const std::string> texts);
 
   Kind kind() const { return kind_; }
-  std::string_view text() const { return text_; }
-  int64_t integer() const { return integer_; }
-  double number() const { return number_; }
-  Fixed4 decimal() const { return decimal_; }
-  std::span<const Field> fields() const { return fields_; }
-  std::span<const std::string> texts() const { return texts_; }
+  // Each reads its own kinds' payload and is empty for any other kind.
+  std::string_view text() const {
+    return kind_ == Kind::kText || kind_ == Kind::kNumberText
+               ? std::string_view(u_.text.data, u_.text.size)
+               : std::string_view();
+  }
+  int64_t integer() const {
+    return kind_ == Kind::kInteger || kind_ == Kind::kBool ? u_.integer : 0;
+  }
+  double number() const { return kind_ == Kind::kNumber ? u_.number : 0; }
+  Fixed4 decimal() const {
+    return kind_ == Kind::kDecimal ? Fixed4::FromRaw(u_.decimal) : Fixed4();
+  }
+  std::span<const Field> fields() const;
+  std::span<const std::string> texts() const {
+    return kind_ == Kind::kTexts
+               ? std::span<const std::string>(u_.texts.data, u_.texts.size)
+               : std::span<const std::string>();
+  }
 
  private:
   explicit Value(Kind kind) : kind_(kind) {}
 
+  // One payload at a time: values are made and copied by the million when
+  // large results are written.
+  template <typename T>
+  struct Range {
+    const T* data;
+    size_t size;
+  };
   Kind kind_;
-  std::string_view text_;
-  int64_t integer_ = 0;
-  double number_ = 0;
-  Fixed4 decimal_;
-  std::span<const Field> fields_;
-  std::span<const std::string> texts_;
+  union {
+    Range<char> text;
+    int64_t integer;
+    double number;
+    int64_t decimal;  // Fixed4's raw value
+    Range<Field> fields;
+    Range<std::string> texts;
+  } u_{};
 };
 
 // Which formats show a field.
-enum class FieldIn : uint8_t { kBoth, kJson, kDelimited };
+// kFlat: an object that JSON shows as one and delimited lines as its
+// fields in line.
+enum class FieldIn : uint8_t { kBoth, kJson, kDelimited, kFlat };
 
 struct Field {
-  std::string_view name;  // the JSON member name
+  std::string_view name;  // the JSON member name: a plain word, never escaped
   Value value;
   FieldIn in = FieldIn::kBoth;
 };
+
+inline std::span<const Field> Value::fields() const {
+  return kind_ == Kind::kObject
+             ? std::span<const Field>(u_.fields.data, u_.fields.size)
+             : std::span<const Field>();
+}
 
 class ResultWriter {
  public:

@@ -1,5 +1,7 @@
 #include "actions/results_output.h"
 
+#include <algorithm>
+#include <charconv>
 #include <cstdio>
 
 #include "base/number_text.h"
@@ -49,28 +51,36 @@ ColumnFields::ColumnFields(const TableRecord& table,
   add({"saved_pct", Value::Decimal(column.CompressionPct)});
   switch (column.Basis) {
     case ColumnBasis::kFull:
-      statistics_text_ = "full";
+      statistics_length_ = std::copy_n("full", 4, statistics_text_.data()) -
+                           statistics_text_.data();
       add({"basis", Value::Text("full"), FieldIn::kJson});
       break;
     case ColumnBasis::kSampled:
-      statistics_text_ = "sampled " + std::to_string(column.SampleSize) +
-                         " of " + column.RowCount.ToText();
+    {
+      // Built in place: written for every column of large results.
+      char* end = std::copy_n("sampled ", 8, statistics_text_.data());
+      end = std::to_chars(end, end + 20, column.SampleSize).ptr;
+      end = std::copy_n(" of ", 4, end);
+      end = column.RowCount.ToChars(end);
+      statistics_length_ = static_cast<size_t>(end - statistics_text_.data());
+    }
       add({"basis", Value::Text("sampled"), FieldIn::kJson});
       add({"sample", Value::Integer(static_cast<int64_t>(column.SampleSize)),
            FieldIn::kJson});
       add({"rows", Value::Decimal(column.RowCount), FieldIn::kJson});
       break;
     case ColumnBasis::kNone:
-      statistics_text_ = "none";
+      statistics_length_ = std::copy_n("none", 4, statistics_text_.data()) -
+                           statistics_text_.data();
       add({"basis", Value::Text("none"), FieldIn::kJson});
       break;
   }
-  add({"statistics", Value::Text(statistics_text_), FieldIn::kDelimited});
+  add({"statistics",
+       Value::Text({statistics_text_.data(), statistics_length_}),
+       FieldIn::kDelimited});
   if (!explain) return;
   explain_.emplace(column);
-  for (const Field& field : explain_->fields())
-    add({field.name, field.value, FieldIn::kDelimited});
-  add({"explain", Value::Object(explain_->fields()), FieldIn::kJson});
+  add({"explain", Value::Object(explain_->fields()), FieldIn::kFlat});
 }
 
 std::vector<std::string> ColumnHeaderTexts(const MessageTable& m,

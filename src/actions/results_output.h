@@ -52,9 +52,11 @@ class ColumnFields {
   std::span<const Field> fields() const { return {fields_.data(), count_}; }
 
  private:
-  std::string statistics_text_;
+  // "sampled S of ROWS", "full" or "none".
+  std::array<char, 8 + 20 + 4 + Fixed4::kMaxTextLength> statistics_text_;
+  size_t statistics_length_ = 0;
   std::optional<ColumnExplainFields> explain_;
-  std::array<Field, 22> fields_;
+  std::array<Field, 12> fields_;
   size_t count_ = 0;
 };
 

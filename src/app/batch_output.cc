@@ -32,6 +32,9 @@ Status BatchOutput::Open() {
   if (options_.columns) {
     columns_ = std::tmpfile();
     if (columns_ == nullptr) return WriteFailed("no temporary file");
+    // Column lines run to hundreds of megabytes: written in large pieces.
+    columns_buffer_ = std::make_unique<char[]>(kColumnsBuffer);
+    std::setvbuf(columns_, columns_buffer_.get(), _IOFBF, kColumnsBuffer);
     columns_sink_ = std::make_unique<StreamSink>(columns_);
     columns_writer_ = ResultWriter::Make(format_, *columns_sink_);
     columns_writer_->BeginFragment();

@@ -51,6 +51,8 @@ class BatchOutput : public TableSink {
   const AppState& app_;
   const ExportFormat format_;
   FileWriter file_;
+  static constexpr size_t kColumnsBuffer = 1 << 20;
+  std::unique_ptr<char[]> columns_buffer_;  // outlives columns_
   std::FILE* columns_ = nullptr;  // the column lines, until the end
   std::unique_ptr<StreamSink> columns_sink_;
   std::unique_ptr<ResultWriter> columns_writer_;

@@ -31,12 +31,12 @@ constexpr std::array<T, 256> kByCode = [] {
   return types;
 }();
 
+}  // namespace
+
 bool IsCharacterType(T type) {
   return type == T::kChar || type == T::kNchar || type == T::kVarchar ||
          type == T::kNvarchar || type == T::kLvarchar;
 }
-
-}  // namespace
 
 ColumnType ColumnTypeFromCode(int32_t type_code, const Logger& reporter) {
   const int code = type_code & 255;

@@ -63,6 +63,9 @@ int16_t TypeIndexOf(ColumnType type);
 // negative length gives that value, which the lookup rejects.
 int16_t SizeClassOf(ColumnType type, int32_t byte_length);
 
+// CHAR, NCHAR, VARCHAR, NVARCHAR and LVARCHAR.
+bool IsCharacterType(ColumnType type);
+
 // 1 to 4 from the cardinality: character types always 1; otherwise 0..10
 // gives 1, 11..100 gives 2, 101..250 gives 3 and anything else 4, compared
 // exactly on the four-decimal value.

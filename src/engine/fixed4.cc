@@ -1,5 +1,6 @@
 #include "engine/fixed4.h"
 
+#include <charconv>
 #include <cmath>
 
 #include "base/number_text.h"
@@ -83,19 +84,39 @@ int64_t Fixed4::RoundToWhole() const {
 }
 
 std::string Fixed4::ToText() const {
-  Wide magnitude = raw_ < 0 ? -static_cast<Wide>(raw_) : raw_;
-  uint64_t whole = static_cast<uint64_t>(magnitude / kScale);
-  int fraction = static_cast<int>(magnitude % kScale);
-  std::string text = raw_ < 0 ? "-" : "";
-  text += std::to_string(whole);
-  if (fraction != 0) {
-    std::string digits = std::to_string(fraction);
-    digits.insert(0, 4 - digits.size(), '0');
-    while (digits.back() == '0') digits.pop_back();
-    text += '.';
-    text += digits;
-  }
+  std::string text;
+  AppendText(text);
   return text;
+}
+
+void Fixed4::AppendText(std::string& out) const {
+  char text[kMaxTextLength];
+  out.append(text, ToChars(text));
+}
+
+char* Fixed4::ToChars(char* first) const {
+  // In 64 bits: the magnitude of INT64_MIN still fits unsigned.
+  const uint64_t magnitude = raw_ < 0 ? 0 - static_cast<uint64_t>(raw_)
+                                      : static_cast<uint64_t>(raw_);
+  const uint64_t whole = magnitude / kScale;
+  int fraction = static_cast<int>(magnitude % kScale);
+  char* end = first;
+  if (raw_ < 0) *end++ = '-';
+  end = std::to_chars(end, first + kMaxTextLength, whole).ptr;
+  if (fraction != 0) {
+    *end++ = '.';
+    int digits = 4;
+    while (fraction % 10 == 0) {
+      fraction /= 10;
+      --digits;
+    }
+    for (int i = digits - 1; i >= 0; --i) {
+      end[i] = static_cast<char>('0' + fraction % 10);
+      fraction /= 10;
+    }
+    end += digits;
+  }
+  return end;
 }
 
 Fixed4 operator+(Fixed4 a, Fixed4 b) {

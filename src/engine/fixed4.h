@@ -43,6 +43,12 @@ class Fixed4 {
 
   // Plain decimal text without trailing zeros: "14", "20.7143", "-0.5".
   std::string ToText() const;
+  // Appends ToText()'s text to `out` without a string of its own.
+  void AppendText(std::string& out) const;
+  // Writes ToText()'s text at `first` (room for kMaxTextLength) and returns
+  // its end.
+  static constexpr size_t kMaxTextLength = 32;
+  char* ToChars(char* first) const;
 
   friend Fixed4 operator+(Fixed4 a, Fixed4 b);
   friend Fixed4 operator-(Fixed4 a, Fixed4 b);

@@ -38,7 +38,10 @@ MainWindow::MainWindow(AppState& app, QtDesktopPort& desktop)
     : app_(app),
       desktop_(desktop),
       wizard_(app, *this),
-      help_(std::make_unique<HelpWindowWidget>()) {
+      help_(std::make_unique<HelpWindowWidget>()),
+      why_(std::make_unique<HelpWindowWidget>()) {
+  why_->setObjectName(QStringLiteral("WhyWindow"));
+  why_->SetWidthTwips(9000);
   Register(Control::kMainWindow, this);
   desktop_.SetOwner(this);
   tabs_ = Register(Control::kTabs, new QTabWidget(this));
@@ -328,6 +331,7 @@ void MainWindow::EndProgram() {
   if (ended_) return;
   ended_ = true;
   help_->hide();
+  why_->hide();
   schema_list_->hide();
   if (plan_) plan_->hide();
   hide();

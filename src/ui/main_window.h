@@ -24,6 +24,7 @@ class QTabWidget;
 class QLabel;
 class QGroupBox;
 class QToolBar;
+class QToolButton;
 class QProgressBar;
 
 namespace tce::ui {
@@ -44,6 +45,9 @@ class MainWindow : public QWidget, public MainWindowView {
   Wizard& wizard() { return wizard_; }
   LargeResultsWindow& schema_list() { return *schema_list_; }
   HelpWindowWidget& help_window() { return *help_; }
+  // How the estimate of the table in the details is made, figure by figure.
+  HelpWindowWidget& why_window() { return *why_; }
+  void ShowWhy();
   BarChart& chart() { return *chart_; }
   QtDesktopPort& desktop() { return desktop_; }
 
@@ -143,6 +147,8 @@ class MainWindow : public QWidget, public MainWindowView {
   GridView* results_grid_ = nullptr;
   QLabel* results_totals_ = nullptr;
   GridView* table_info_ = nullptr;
+  QToolButton* why_button_ = nullptr;
+  bool why_follows_ = false;  // the why view comes back with the next table
   BarChart* chart_ = nullptr;
   QLabel* chart_caption_ = nullptr;
   bool magnified_ = false;
@@ -150,6 +156,7 @@ class MainWindow : public QWidget, public MainWindowView {
   QProgressBar* progress_bar_ = nullptr;
   QLabel* progress_text_ = nullptr;
   std::unique_ptr<HelpWindowWidget> help_;
+  std::unique_ptr<HelpWindowWidget> why_;
   std::unique_ptr<LargeResultsWindow> schema_list_;
   std::unique_ptr<PlanWindow> plan_;
   std::map<std::pair<Control, int>, QWidget*> controls_;

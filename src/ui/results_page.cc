@@ -6,6 +6,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QToolBar>
+#include <QToolButton>
 
 #include "ui/grid_view.h"
 #include "ui/large_results_window.h"
@@ -61,7 +62,32 @@ QWidget* MainWindow::BuildResultsPage() {
   table_info_ =
       new GridView(details_model, {1300, 1150, 700, 700, 0}, {0, 4},
                    details_frame_);
-  app_.models.details.on_change = [details_model] { details_model->Refresh(); };
+  // "Why?" opens how the shown table's estimate is made; so does Enter on
+  // the column grid. An open view follows the table shown.
+  why_button_ = new QToolButton(details_frame_);
+  why_button_->setObjectName(QStringLiteral("WhyButton"));
+  why_button_->setText(QStringLiteral("Why?"));
+  why_button_->setToolTip(
+      QStringLiteral("How the estimate of this table is made, figure by figure"));
+  why_button_->setAutoRaise(true);
+  why_button_->setFocusPolicy(Qt::TabFocus);
+  why_button_->setEnabled(false);
+  connect(why_button_, &QToolButton::clicked, this, [this] { ShowWhy(); });
+  table_info_->on_enter = [this](int, int) { ShowWhy(); };
+  app_.models.details.on_change = [this, details_model] {
+    details_model->Refresh();
+    // Details are cleared before a table's are shown: an open view hides
+    // meanwhile and comes back with the next table.
+    const bool has_why = !app_.models.details.why().empty();
+    why_button_->setEnabled(has_why);
+    if (has_why) {
+      if (why_->isVisible() || why_follows_) ShowWhy();
+      why_follows_ = false;
+    } else if (why_->isVisible()) {
+      why_follows_ = true;
+      why_->hide();
+    }
+  };
   details_model->on_reset = [this] { table_info_->AfterReset(); };
   Register(Control::kTableInfo, table_info_);
   desktop_.SetSaveDialog(SaveDialog::kMain, SaveFileDialog(page));
@@ -121,6 +147,20 @@ void MainWindow::LayOutResultsPage(int dx, int dy) {
                       designed_chart.bottom() + 1 - chart_top);
   PlaceInfoLabel(chart_frame_);
   PlaceInfoLabel(details_frame_);
+  // In the title row, left of the information label.
+  const QSize why_size = why_button_->sizeHint();
+  why_button_->setGeometry(details_frame_->width() - Px(380) - why_size.width() - 4,
+                           0, why_size.width(),
+                           std::min(why_size.height(), Px(360)));
+}
+
+void MainWindow::ShowWhy() {
+  const DetailsModel& details = app_.models.details;
+  if (details.why().empty()) return;
+  why_->SetCaption(details.why_caption());
+  why_->SetText(details.why());
+  why_->PlaceBeside(this);
+  why_->Show();
 }
 
 GridView* MainWindow::MakeResultsView(ResultsGrid& grid, QWidget* parent) {

@@ -207,7 +207,7 @@ void HelpWindowWidget::keyPressEvent(QKeyEvent* event) {
 
 void HelpWindowWidget::Show() {
   // As tall as the text needs, up to most of the screen.
-  const int width = Px(6000);
+  const int width = Px(width_twips_);
   QTextDocument measure;
   measure.setDefaultFont(text_->font());
   measure.setDocumentMargin(text_->document()->documentMargin());

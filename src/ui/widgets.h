@@ -75,6 +75,8 @@ class HelpWindowWidget : public QWidget, public HelpWindow {
   void Show() override;
   // The window the next topic is shown beside.
   void PlaceBeside(QWidget* near);
+  // The window's width (twips); 6000 unless set.
+  void SetWidthTwips(int twips) { width_twips_ = twips; }
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
@@ -82,6 +84,7 @@ class HelpWindowWidget : public QWidget, public HelpWindow {
  private:
   QPlainTextEdit* text_;
   QWidget* near_ = nullptr;
+  int width_twips_ = 6000;
 };
 
 }  // namespace tce::ui

@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <fstream>
+#include <sstream>
 #include <map>
 #include <random>
 #include <string>
@@ -19,6 +21,7 @@ namespace tce {
 namespace {
 
 using ::tce::testing::Json;
+using ::tce::testing::ProgramDir;
 using ::tce::testing::RunBatchProcess;
 using ::tce::testing::TestServer;
 
@@ -108,6 +111,54 @@ void RecomputeEveryTable(const std::string& database) {
 
 TEST(ExplainTest, TheDemoCatalogRecomputesFromItsExplanation) {
   RecomputeEveryTable("demo");
+}
+
+// Delimited column lines carry the same fields in line, one per header.
+TEST(ExplainTest, ColumnLinesCarryTheExplanationInLine) {
+  const auto result = RunBatchProcess(
+      {"--database", "demo", "--columns", "--explain", "--tables", "customer"});
+  ASSERT_EQ(result.status, 0) << result.err;
+  std::istringstream lines(result.out);
+  std::string line;
+  std::vector<std::vector<std::string>> rows;
+  while (std::getline(lines, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    std::vector<std::string> fields;
+    std::istringstream split(line);
+    for (std::string field; std::getline(split, field, '\t');)
+      fields.push_back(field);
+    rows.push_back(fields);
+  }
+  ASSERT_GT(rows.size(), 3u);
+  EXPECT_EQ(rows[2][7], "Storage");
+  EXPECT_EQ(rows[2].back(), "Entry Page %");
+  for (size_t i = 3; i < rows.size(); ++i) {
+    ASSERT_EQ(rows[i].size(), rows[2].size()) << i;
+    if (rows[i][7] == "fixed compressible") {
+      EXPECT_EQ(rows[i][5], rows[i].back()) << rows[i][2];  // page saving
+    }
+  }
+}
+
+// The help topic's walk-through carries the figures a run gives today.
+TEST(ExplainTest, TheHelpTopicWalksThroughTheDemoWithTodaysFigures) {
+  std::ifstream file(ProgramDir() + "/TarvexComp-TableDetails.hlp");
+  std::stringstream topic;
+  topic << file.rdbuf();
+  ASSERT_NE(topic.str().find("\nHow an estimate is made\n"), std::string::npos);
+  const auto result = RunBatchProcess(
+      {"--database", "demo", "--explain", "--json", "--tables", "customer"});
+  ASSERT_EQ(result.status, 0) << result.err;
+  const Json& table = Json::Parse(result.out)["tables"].items.at(0);
+  const Json& e = table["explain"];
+  for (const std::string& figure :
+       {" = " + F(e["row_length"]).ToText() + " bytes.",
+        "saving (" + F(e["row_length"]).ToText() + " - " +
+            F(e["compressed_page"]).ToText() + ")",
+        ") = " + std::to_string(static_cast<long>(table["compressed"].number())) +
+            " pages"}) {
+    EXPECT_NE(topic.str().find(figure), std::string::npos) << figure;
+  }
 }
 
 TEST(ExplainTest, AGeneratedCatalogRecomputesFromItsExplanation) {

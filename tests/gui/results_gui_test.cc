@@ -379,6 +379,47 @@ TEST_F(ResultsGuiTest, TheResultsWorkByKeyboard) {
   EXPECT_EQ(window_->help_window().windowTitle().toStdString(), "Results");
 }
 
+// A column's saving explained in the %Saved tooltip; the whole table's by
+// "Why?" or Enter on the column grid, following the table shown.
+TEST_F(ResultsGuiTest, EveryFigureOfTheDetailsIsExplained) {
+  auto* why = Get<QToolButton>("WhyButton");
+  EXPECT_FALSE(why->isEnabled());
+  ClickCell(MainGrid(), 0, 2);  // Audit.Config_History
+  EXPECT_TRUE(why->isEnabled());
+  QTableView* columns = Get<QTableView>("TableInfo");
+  const QString tip =
+      columns->model()->data(columns->model()->index(3, 3), Qt::ToolTipRole)
+          .toString();
+  EXPECT_TRUE(tip.startsWith("DATETIME, 14 bytes, fixed compressible")) << tip.toStdString();
+  EXPECT_TRUE(tip.endsWith("→ 29 %")) << tip.toStdString();
+  const QString row_tip =
+      MainGrid()->model()->data(MainGrid()->model()->index(0, 2), Qt::ToolTipRole)
+          .toString();
+  EXPECT_TRUE(row_tip.contains("Row length 680.8 bytes, compressed 183.308 bytes"))
+      << row_tip.toStdString();
+  columns->setFocus();
+  columns->setCurrentIndex(columns->model()->index(0, 0));
+  QTest::keyClick(columns, Qt::Key_Return);
+  ui::HelpWindowWidget& view = window_->why_window();
+  ASSERT_TRUE(view.isVisible());
+  auto text = [&] {
+    return view.findChild<QPlainTextEdit*>("HelpText")->toPlainText().toStdString();
+  };
+  EXPECT_NE(text().find("Row length = 14 (fixed) + 0 (incompressible) + 666.8 "
+                        "(variable) = 680.8 bytes."),
+            std::string::npos) << text();
+  EXPECT_NE(text().find("= 120 pages"), std::string::npos);
+  ClickCell(MainGrid(), 3, 2);  // another table: the open view follows
+  EXPECT_EQ(Get<QLabel>("TableNameGraph")->text().toStdString(),
+            app_->models.results_grid.Row(4).table);
+  EXPECT_NE(text().find(app_->models.results_grid.Row(4).table + ", page"),
+            std::string::npos) << text().substr(0, 80);
+  QTest::keyClick(&view, Qt::Key_Escape);
+  EXPECT_FALSE(view.isVisible());
+  QTest::mouseClick(why, Qt::LeftButton);
+  EXPECT_TRUE(view.isVisible());
+}
+
 // Sorting keeps every column's width (the arrow needs no room of its own)
 // and draws the arrow above the header's text.
 TEST_F(ResultsGuiTest, SortingKeepsTheColumnsAndDrawsItsArrowOnTop) {

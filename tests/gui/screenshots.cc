@@ -8,11 +8,15 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
+#include <QToolTip>
+#include <QPainter>
+#include <QToolButton>
 
 #include "ui/grid_view.h"
 #include "ui/large_results_window.h"
 #include "ui/main_window.h"
 #include "ui/plan_window.h"
+#include "ui/widgets.h"
 #include "ui/qt_desktop_port.h"
 #include "wizard/app_state.h"
 
@@ -50,6 +54,28 @@ int main(int argc, char** argv) {
   wizard.OnGridMouseUp(app.models.results_grid, 2, 0, 2);
   wizard.OnGridClick(app.models.results_grid, 3, 2);
   save(&window, "panel-results.png");
+  // A column's saving explained in its tooltip, and the whole table's "why".
+  {
+    auto* columns = window.findChild<QTableView*>("TableInfo");
+    const QModelIndex cell = columns->model()->index(2, 3);
+    const QRect rect = columns->visualRect(cell);
+    const QPoint at = columns->viewport()->mapToGlobal(rect.center());
+    QToolTip::showText(at, columns->model()->data(cell, Qt::ToolTipRole).toString(),
+                       columns->viewport());
+    QApplication::processEvents();
+    QPixmap picture = window.grab();
+    for (QWidget* top : QApplication::topLevelWidgets()) {
+      if (top->inherits("QTipLabel") && top->isVisible()) {
+        QPainter painter(&picture);
+        painter.drawPixmap(window.mapFromGlobal(top->pos()), top->grab());
+      }
+    }
+    picture.save(dir + "/details-tooltip.png");
+    QToolTip::hideText();
+    QTest::mouseClick(window.findChild<QToolButton*>("WhyButton"), Qt::LeftButton);
+    save(&window.why_window(), "why-view.png");
+    window.why_window().close();
+  }
   // Maximised on a large screen: the grids and the chart take the room.
   window.resize(1600, 1000);
   wizard.OnGridClick(app.models.results_grid, 5, 2);
