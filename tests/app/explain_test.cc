@@ -149,7 +149,8 @@ TEST(ExplainTest, TheHelpTopicWalksThroughTheDemoWithTodaysFigures) {
   const auto result = RunBatchProcess(
       {"--database", "demo", "--explain", "--json", "--tables", "customer"});
   ASSERT_EQ(result.status, 0) << result.err;
-  const Json& table = Json::Parse(result.out)["tables"].items.at(0);
+  const Json document = Json::Parse(result.out);
+  const Json& table = document["tables"].items.at(0);
   const Json& e = table["explain"];
   for (const std::string& figure :
        {" = " + F(e["row_length"]).ToText() + " bytes.",
