@@ -192,8 +192,10 @@ bool ConnectionText(const Dbc& dbc, SQLUSMALLINT type, std::string* text) {
       *text = dbc.data_source;
       return true;
     case SQL_DATABASE_NAME:
-    case SQL_SERVER_NAME:
       *text = dbc.database;
+      return true;
+    case SQL_SERVER_NAME:
+      *text = dbc.server;
       return true;
     case SQL_USER_NAME:
       *text = dbc.user;

@@ -59,7 +59,8 @@ bool CreateServer(const std::string& directory, const std::string& version,
   bool ok = sqlite3_prepare_v2(db,
                                "INSERT INTO systables (owner, tabname) VALUES "
                                "(?, ' SMIVERSION'), ('tarvex', 'systables'), "
-                               "('tarvex', 'sysshmvals')",
+                               "('tarvex', 'sysshmvals'), "
+                               "('tarvex', 'sysdatabases')",
                                -1, &insert, nullptr) == SQLITE_OK;
   if (ok) {
     sqlite3_bind_text(insert, 1, version.c_str(), -1, SQLITE_TRANSIENT);
@@ -76,7 +77,7 @@ bool CreateServer(const std::string& directory, const std::string& version,
   return ok;
 }
 
-DatabaseBuilder::DatabaseBuilder(const std::string& path) {
+DatabaseBuilder::DatabaseBuilder(const std::string& path) : path_(path) {
   db_ = CreateFile(path, kDatabaseSchema, &error_);
   if (db_ == nullptr) return;
   auto prepare = [&](const char* sql, sqlite3_stmt** statement) {
@@ -179,6 +180,10 @@ void DatabaseBuilder::AddDistribution(int tabid, int colno,
 void DatabaseBuilder::AddUser(const std::string& name,
                               const std::string& password) {
   if (!error_.empty()) return;
+  if (!has_owner_) {
+    owner_ = name;
+    has_owner_ = true;
+  }
   const std::string salt = RandomSalt();
   const std::string hash = PasswordHash(salt, password);
   sqlite3_bind_text(insert_user_, 1, name.c_str(), -1, SQLITE_TRANSIENT);
@@ -192,6 +197,35 @@ void DatabaseBuilder::Execute(const std::string& sql) {
   if (sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK) {
     Fail(sql);
   }
+}
+
+// Lists the database in its server's sysdatabases, as a server does when
+// a database is created; a file built outside a server folder is left
+// unlisted.
+void DatabaseBuilder::Register() {
+  namespace fs = std::filesystem;
+  const fs::path file(path_);
+  const fs::path sysmaster = file.parent_path() / kSysmasterFile;
+  std::error_code code;
+  if (!fs::is_regular_file(sysmaster, code)) return;
+  sqlite3* db = nullptr;
+  sqlite3_stmt* insert = nullptr;
+  bool ok = sqlite3_open_v2(sysmaster.c_str(), &db, SQLITE_OPEN_READWRITE,
+                            nullptr) == SQLITE_OK;
+  ok = ok && sqlite3_busy_timeout(db, 5000) == SQLITE_OK &&
+       sqlite3_prepare_v2(db,
+                          "INSERT OR REPLACE INTO sysdatabases "
+                          "(name, owner, created) VALUES (?, ?, date('now'))",
+                          -1, &insert, nullptr) == SQLITE_OK;
+  if (ok) {
+    const std::string name = file.stem().string();
+    sqlite3_bind_text(insert, 1, name.c_str(), -1, SQLITE_TRANSIENT);
+    sqlite3_bind_text(insert, 2, owner_.c_str(), -1, SQLITE_TRANSIENT);
+    ok = sqlite3_step(insert) == SQLITE_DONE;
+  }
+  if (!ok) Fail("listing in " + sysmaster.string());
+  sqlite3_finalize(insert);
+  sqlite3_close(db);
 }
 
 bool DatabaseBuilder::Finish(std::string* error) {
@@ -208,6 +242,7 @@ bool DatabaseBuilder::Finish(std::string* error) {
         nullptr;
     sqlite3_close(db_);
     db_ = nullptr;
+    if (error_.empty()) Register();
   }
   *error = error_;
   return error_.empty();

@@ -40,13 +40,20 @@ class DatabaseBuilder {
   // Runs further SQL on the database file (more tables or columns).
   void Execute(const std::string& sql);
 
-  // Commits and closes; false with `error` set when anything failed.
+  // Commits and closes; false with `error` set when anything failed. A
+  // database built in a server's folder is then listed in the server's
+  // sysdatabases (owned by its first user).
   bool Finish(std::string* error);
 
  private:
+  static constexpr char kDefaultOwner[] = "tarvex";
+  void Register();
   bool Run(sqlite3_stmt* statement);
   void Fail(const std::string& what);
 
+  std::string path_;
+  std::string owner_ = kDefaultOwner;
+  bool has_owner_ = false;
   sqlite3* db_ = nullptr;
   sqlite3_stmt* insert_table_ = nullptr;
   sqlite3_stmt* insert_column_ = nullptr;

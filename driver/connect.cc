@@ -141,6 +141,7 @@ std::string DataSourceValue(const std::string& source, const char* key) {
 
 struct ConnectRequest {
   std::string source;  // the data source name, when one was given
+  std::string server;  // SERVER: a server folder's path or name, or empty
   std::string database;
   std::string user;
   std::string password;
@@ -153,6 +154,7 @@ ConnectRequest ReadRequest(const std::string& connection_string) {
   auto pairs = tce::ParseConnectionString(connection_string);
   ConnectRequest request;
   request.source = pairs["DSN"];
+  request.server = pairs["SERVER"];
   request.database = pairs.count("DATABASE") ? pairs["DATABASE"] : pairs["DB"];
   request.user = pairs["UID"];
   request.password = pairs["PWD"];
@@ -163,6 +165,7 @@ ConnectRequest ReadRequest(const std::string& connection_string) {
     if (value.empty() && other != nullptr)
       value = DataSourceValue(request.source, other);
   };
+  fill(request.server, "SERVER", nullptr);
   fill(request.database, "DATABASE", "DB");
   fill(request.user, "UID", nullptr);
   fill(request.password, "PWD", nullptr);
@@ -175,20 +178,44 @@ struct CatalogFiles {
   std::string database;  // as the completed string reports it
   std::string path;
   std::string sysmaster;
+  std::string server;  // the server's folder
 };
 
-CatalogFiles Locate(std::string database) {
+// The folder of the server SERVER names: a path (it holds a "/"), the name
+// of a folder beside the default server ("tvserver-940"), or the default
+// server when empty.
+std::string ServerDirectory(const std::string& server) {
+  if (server.empty()) return DefaultServerDirectory();
+  if (server.find('/') != std::string::npos) return server;
+  const std::string standard = DefaultServerDirectory();
+  const size_t slash = standard.rfind('/');
+  return slash == std::string::npos ? server
+                                    : standard.substr(0, slash + 1) + server;
+}
+
+// A database given as a path names its server's folder itself; a name is
+// looked for in the server SERVER names.
+CatalogFiles Locate(std::string database, const std::string& server_key) {
   if (database.find('/') != std::string::npos) {
     const size_t slash = database.rfind('/');
-    return {database, database,
-            database.substr(0, slash + 1) + kSysmasterFile};
+    return {database, database, database.substr(0, slash + 1) + kSysmasterFile,
+            database.substr(0, slash)};
   }
-  const std::string server = DefaultServerDirectory();
+  const std::string server = ServerDirectory(server_key);
   // Database names are not case-sensitive: the catalog's own spelling is
   // the one the completed connection string reports.
   database = CanonicalDatabaseName(server, database);
   return {database, server + "/" + database + kDatabaseSuffix,
-          server + "/" + kSysmasterFile};
+          server + "/" + kSysmasterFile, server};
+}
+
+// The folder as an absolute path, so that it names the same server from
+// anywhere.
+std::string AbsoluteFolder(const std::string& folder) {
+  std::error_code code;
+  const std::filesystem::path absolute =
+      std::filesystem::absolute(folder.empty() ? "." : folder, code);
+  return code ? folder : absolute.lexically_normal().string();
 }
 
 // Opens the catalog read-only and checks that it holds a system catalog.
@@ -284,7 +311,7 @@ SQLRETURN Connect(Dbc& dbc, const std::string& connection_string,
   if (request.database.empty()) {
     return dbc.ServerError("08001", -1010, "No database name was given.");
   }
-  const CatalogFiles files = Locate(request.database);
+  const CatalogFiles files = Locate(request.database, request.server);
   if (!IsRegularFile(files.path)) {
     return dbc.ServerError(
         "08001", -1011,
@@ -314,10 +341,13 @@ SQLRETURN Connect(Dbc& dbc, const std::string& connection_string,
   dbc.data_source = request.source;
   dbc.user = request.user;
   dbc.server_version = ServerVersion(db);
+  dbc.server = AbsoluteFolder(files.server);
 
   std::string completed;
   if (!request.source.empty())
     completed = tce::ConnectionStringPair("DSN", request.source);
+  if (!request.server.empty())
+    completed += tce::ConnectionStringPair("SERVER", request.server);
   completed += tce::ConnectionStringPair("DATABASE", files.database) +
                tce::ConnectionStringPair("UID", request.user) +
                tce::ConnectionStringPair("PWD", request.password);

@@ -81,6 +81,7 @@ struct Dbc : Handle {
   std::string data_source;  // the DSN connected through, if any
   std::string user;
   std::string server_version;
+  std::string server;  // the server's folder, absolute
   SQLUINTEGER autocommit = SQL_AUTOCOMMIT_ON;
   SQLUINTEGER login_timeout = 0;
   std::set<Stmt*> statements;

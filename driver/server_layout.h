@@ -47,7 +47,9 @@ CREATE TABLE sysusers (
 )sql";
 
 // The server-wide tables. The row of systables whose tabname is
-// ' SMIVERSION' (leading blank) holds the server version in owner.
+// ' SMIVERSION' (leading blank) holds the server version in owner;
+// sysdatabases lists the server's databases (a database file in the folder
+// that is not listed is not one of the server's).
 inline constexpr char kSysmasterSchema[] = R"sql(
 CREATE TABLE systables (
   owner     CHAR(32) NOT NULL,
@@ -55,6 +57,11 @@ CREATE TABLE systables (
 );
 CREATE TABLE sysshmvals (
   sh_pagesize INTEGER NOT NULL
+);
+CREATE TABLE sysdatabases (
+  name      VARCHAR(128) NOT NULL PRIMARY KEY,
+  owner     CHAR(32) NOT NULL,
+  created   DATE NOT NULL
 );
 )sql";
 

@@ -265,3 +265,36 @@ TEST_F(DriverTest, UnreadableFileIsRefused) {
 }
 
 }  // namespace
+
+namespace tce::testing {
+namespace {
+
+// The server lists its databases; SERVER names the folder a database name
+// is looked for in, and the driver reports that folder as its server name.
+TEST_F(DriverTest, TheServerListsItsDatabasesAndServerNamesItsFolder) {
+  TestServer other("11.70", 2048);
+  other.Database("archive").AddTable("a", "t", 1, 1, 2048);
+  other.Database("Logs");
+  other.Finish();
+  const std::string folder =
+      other.DatabasePath("archive").substr(0, other.DatabasePath("archive").rfind('/'));
+  ASSERT_EQ(Connect("SERVER=" + folder + ";DATABASE=archive;UID=u;PWD=p;"),
+            SQL_SUCCESS) << Error(dbc_, SQL_NULL_HSTMT).message;
+  EXPECT_EQ(Completed().rfind("SERVER=" + folder + ";DATABASE=archive;", 0), 0u)
+      << Completed();
+  EXPECT_EQ(Column1("SELECT NAME FROM SYSMASTER:SYSDATABASES ORDER BY NAME"),
+            "Logs|archive");
+  char name[512] = {};
+  SQLSMALLINT length = 0;
+  ASSERT_EQ(SQLGetInfo(dbc_, SQL_SERVER_NAME, name, sizeof name, &length),
+            SQL_SUCCESS);
+  EXPECT_EQ(std::string(name), std::filesystem::absolute(folder).lexically_normal().string());
+  SQLDisconnect(dbc_);
+  // A database the server does not have, by name in a named server.
+  EXPECT_EQ(Connect("SERVER=" + folder + ";DATABASE=sales;"), SQL_ERROR);
+  EXPECT_NE(Error(dbc_, SQL_NULL_HSTMT).message.find("does not exist"),
+            std::string::npos);
+}
+
+}  // namespace
+}  // namespace tce::testing
