@@ -7,9 +7,7 @@
 #include "base/number_text.h"
 
 namespace tce {
-namespace {
 
-// The length of the well-formed UTF-8 sequence at the start of `text`, or 0.
 size_t Utf8SequenceLength(std::string_view text) {
   const auto byte = [&](size_t i) { return static_cast<uint8_t>(text[i]); };
   const uint8_t lead = byte(0);
@@ -34,6 +32,8 @@ size_t Utf8SequenceLength(std::string_view text) {
   }
   return length;
 }
+
+namespace {
 
 bool IsJsonNumber(std::string_view text) {
   size_t i = 0;
@@ -235,6 +235,10 @@ class DelimitedWriter : public ResultWriter {
   void BeginList(std::string_view,
                  std::span<const std::string> header) override {
     std::string line;
+    if (!lead_header_.empty()) {
+      line = DelimitedField(lead_header_, delimiter_);
+      if (!header.empty()) line += delimiter_;
+    }
     for (size_t i = 0; i < header.size(); ++i) {
       if (i > 0) line += delimiter_;
       line += DelimitedField(header[i], delimiter_);
@@ -245,6 +249,10 @@ class DelimitedWriter : public ResultWriter {
   void Record(std::span<const Field> fields) override {
     line_.clear();
     bool first = true;
+    if (!lead_header_.empty()) {
+      AppendDelimitedField(line_, lead_value_, delimiter_);
+      first = false;
+    }
     AppendFields(fields, first);
     line_ += "\r\n";
     Put(line_);

@@ -161,6 +161,14 @@ class ResultWriter {
   // BeginFragment (their bytes read from `from`) into the open list.
   void AppendRecords(std::FILE* from, int64_t count);
 
+  // A first field that every record and list header gains in delimited
+  // lines (JSON leaves it out): the database, when one output holds
+  // several. Empty `header` takes it away.
+  void SetLead(std::string header, std::string value) {
+    lead_header_ = std::move(header);
+    lead_value_ = std::move(value);
+  }
+
   int64_t records() const { return records_; }
   // False once a write has failed.
   bool ok() const { return ok_; }
@@ -174,11 +182,16 @@ class ResultWriter {
   virtual std::string_view RecordSeparator() const = 0;
 
   int64_t records_ = 0;  // in the open list
+  std::string lead_header_;
+  std::string lead_value_;
 
  private:
   ByteSink& sink_;
   bool ok_ = true;
 };
+
+// The length of the well-formed UTF-8 sequence at the start of `text`, or 0.
+size_t Utf8SequenceLength(std::string_view text);
 
 // A JSON string literal of UTF-8 text: what JSON requires is escaped, UTF-8
 // passes whole, and a byte that is not UTF-8 becomes U+FFFD.

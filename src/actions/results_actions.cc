@@ -1,7 +1,9 @@
 #include "actions/results_actions.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
+#include <ctime>
 #include <filesystem>
 #include <set>
 
@@ -11,6 +13,7 @@
 #include "db/statement.h"
 #include "actions/explain.h"
 #include "actions/file_writer.h"
+#include "actions/report.h"
 #include "actions/results_output.h"
 
 namespace tce {
@@ -67,6 +70,7 @@ ToolbarAction ToolbarActionOf(const std::string& key) {
   if (key == "output") return ToolbarAction::kOutput;
   if (key == "magnify") return ToolbarAction::kMagnify;
   if (key == "plan") return ToolbarAction::kPlan;
+  if (key == "report") return ToolbarAction::kReport;
   if (key == "exit") return ToolbarAction::kExit;
   return ToolbarAction::kNone;
 }
@@ -269,6 +273,41 @@ bool SaveDocument(const Reporter& reporter, SaveDialog which,
   reporter.ShowMessage("File exported (" + full_name +
                        ")\r\nRecords exported=" + std::to_string(records));
   return true;
+}
+
+void SaveReport(const ResultsContext& c, const ResultsGrid& grid) {
+  if (grid.shared_record() == nullptr) return;
+  DesktopPort& desktop = c.reporter.desktop();
+  const std::optional<std::string> chosen =
+      desktop.AskSaveFileName(SaveDialog::kMain, std::string("report.html"),
+                              ExportFormat::kHtml);
+  if (!chosen || chosen->empty()) return;
+  const std::shared_ptr<const RunRecord> record = grid.shared_record();
+  Report report;
+  report.source = "Database " + record->database;
+  const std::time_t ended = std::chrono::system_clock::to_time_t(record->ended);
+  std::tm local{};
+  localtime_r(&ended, &local);
+  char when[64];
+  std::strftime(when, sizeof when, "estimated %Y-%m-%d %H:%M", &local);
+  report.generated = when;
+  report.databases.push_back(ReportOfRun(record->database, record, PlanRule()));
+  FileWriter file;
+  desktop.SetWaitCursor(true);
+  Status status = file.Open(*chosen);
+  if (status.ok()) {
+    file.Write(ReportHtml(report));
+    status = file.Commit();
+  }
+  desktop.SetWaitCursor(false);
+  if (!status.ok()) {
+    c.reporter.ShowMessage("File not written: " + status.ToString());
+    return;
+  }
+  std::error_code ignored;
+  c.reporter.ShowMessage("Report saved (" +
+                         std::filesystem::absolute(*chosen, ignored).string() +
+                         ")");
 }
 
 void ExportResults(const ResultsContext& c, const ResultsGrid& grid,

@@ -33,7 +33,7 @@ void OnGridMouseUp(ResultsGrid& grid, int current_row, int current_col,
 
 // The toolbar buttons, by their exact (case-sensitive) keys.
 enum class ToolbarAction {
-  kNone, kGraph, kClear, kOutput, kMagnify, kPlan, kExit
+  kNone, kGraph, kClear, kOutput, kMagnify, kPlan, kReport, kExit
 };
 ToolbarAction ToolbarActionOf(const std::string& key);
 
@@ -88,6 +88,10 @@ void ExportResults(const ResultsContext& context, const ResultsGrid& grid,
 // `records` records into it through `write`, in `format`. The completion
 // message names the file and the record count, or says that nothing was
 // written and why. False when nothing was written.
+// Saves the report of the grid's result, through the save dialog: the
+// listed tables, and the plan's totals by the usual rule.
+void SaveReport(const ResultsContext& context, const ResultsGrid& grid);
+
 bool SaveDocument(const Reporter& reporter, SaveDialog which,
                   const std::optional<std::string>& proposed_name,
                   ExportFormat format, int64_t records,

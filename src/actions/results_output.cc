@@ -101,10 +101,17 @@ std::vector<std::string> ColumnHeaderTexts(const MessageTable& m,
 void WriteTableList(ResultWriter& writer, const MessageTable& messages,
                     const RunRecord& record, std::span<const int32_t> order,
                     const std::vector<TableTrace>* traces) {
-  const Shown shown = record.shown();
   const std::array<std::string, 7> header =
-      ResultsHeaderTexts(messages, shown.unit);
+      ResultsHeaderTexts(messages, record.shown().unit);
   writer.BeginList("tables", header);
+  WriteTableRecords(writer, record, order, traces);
+  writer.EndList();
+}
+
+void WriteTableRecords(ResultWriter& writer, const RunRecord& record,
+                       std::span<const int32_t> order,
+                       const std::vector<TableTrace>* traces) {
+  const Shown shown = record.shown();
   for (const int32_t index : order) {
     const size_t i = static_cast<size_t>(index);
     const TableTrace* trace =
@@ -112,7 +119,6 @@ void WriteTableList(ResultWriter& writer, const MessageTable& messages,
     const TableFields fields(record.tables[i], shown, trace);
     writer.Record(fields.fields());
   }
-  writer.EndList();
 }
 
 void WriteSettingsMember(ResultWriter& writer, const RunSettings& s) {
@@ -151,13 +157,16 @@ double Bytes(double bytes) { return RoundHalfEven(bytes); }
 constexpr const char* kPlanKeys[kRecommendations] = {"page", "row", "leave",
                                                      "no_statistics"};
 
-void WritePlanLines(ResultWriter& writer, const Plan& plan) {
-  const std::vector<std::string> header = {
-      "Schema",          "Table",          "Count",
-      "Pages",           "Page Size",      "Size (bytes)",
-      "Row Compressed (bytes)", "Page Compressed (bytes)", "Row %Saved",
-      "Page %Saved",     "Recommendation", "Saved (bytes)"};
-  writer.BeginList("tables", header);
+}  // namespace
+
+std::vector<std::string> PlanHeaderTexts() {
+  return {"Schema",          "Table",          "Count",
+          "Pages",           "Page Size",      "Size (bytes)",
+          "Row Compressed (bytes)", "Page Compressed (bytes)", "Row %Saved",
+          "Page %Saved",     "Recommendation", "Saved (bytes)"};
+}
+
+void WritePlanRecords(ResultWriter& writer, const Plan& plan) {
   for (int row = 0; row < plan.Count(); ++row) {
     const TableRecord& t = plan.Table(row);
     const PlanLine& line = plan.Line(row);
@@ -183,10 +192,7 @@ void WritePlanLines(ResultWriter& writer, const Plan& plan) {
         {"saved_bytes", Value::Number(Bytes(line.saved_bytes))}};
     writer.Record(fields);
   }
-  writer.EndList();
 }
-
-}  // namespace
 
 void WritePlanDocument(ResultWriter& writer, const Plan& plan) {
   const RunRecord& record = plan.record();
@@ -196,7 +202,9 @@ void WritePlanDocument(ResultWriter& writer, const Plan& plan) {
   const Field rule[] = {{"margin", Value::Integer(plan.rule().margin)},
                         {"threshold", Value::Integer(plan.rule().threshold)}};
   writer.Member("plan", Value::Object(rule));
-  WritePlanLines(writer, plan);
+  writer.BeginList("tables", PlanHeaderTexts());
+  WritePlanRecords(writer, plan);
+  writer.EndList();
   std::array<std::array<Field, 4>, kRecommendations> groups;
   std::array<Field, kRecommendations> totals;
   for (size_t i = 0; i < groups.size(); ++i) {

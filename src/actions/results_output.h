@@ -70,6 +70,11 @@ std::vector<std::string> ColumnHeaderTexts(const MessageTable& messages,
 void WriteTableList(ResultWriter& writer, const MessageTable& messages,
                     const RunRecord& record, std::span<const int32_t> order,
                     const std::vector<TableTrace>* traces = nullptr);
+// The records of WriteTableList's list alone, for a list that holds
+// several runs' tables.
+void WriteTableRecords(ResultWriter& writer, const RunRecord& record,
+                       std::span<const int32_t> order,
+                       const std::vector<TableTrace>* traces = nullptr);
 
 // The run's settings as a JSON member's fields, and the totals.
 void WriteSettingsMember(ResultWriter& writer, const RunSettings& settings);
@@ -81,6 +86,10 @@ void WriteTotalsMember(ResultWriter& writer, const RunRecord& record);
 // compression, row and page saving as the results grid shows them, the
 // recommendation, the bytes it saves) and the totals by recommendation.
 void WritePlanDocument(ResultWriter& writer, const Plan& plan);
+// The plan list's header texts and its records alone, for a list that
+// holds several runs' plans.
+std::vector<std::string> PlanHeaderTexts();
+void WritePlanRecords(ResultWriter& writer, const Plan& plan);
 // The totals by recommendation, one line each, for people.
 std::string PlanSummary(const PlanTotals& totals);
 

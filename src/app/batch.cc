@@ -7,10 +7,14 @@
 #include <cstdlib>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "analysis/analysis.h"
 #include "app/batch_options.h"
+#include "app/batch_databases.h"
 #include "app/batch_output.h"
+#include "app/batch_report.h"
+#include "app/console.h"
 #include "app/password.h"
 #include "actions/plan.h"
 #include "actions/results_output.h"
@@ -20,42 +24,6 @@
 
 namespace tce {
 namespace {
-
-// Messages go to standard error; nothing here is ever asked of a user.
-class ConsoleDesktop : public DesktopPort {
- public:
-  void ShowMessageBox(const std::string& title,
-                      const std::string& text) override {
-    EndProgressLine();
-    if (title == "SQL Error") {
-      std::fprintf(stderr, "SQL Error: %s\n", text.c_str());
-    } else {
-      std::fprintf(stderr, "%s\n", text.c_str());
-    }
-  }
-  std::optional<std::string> AskSaveFileName(SaveDialog,
-                                             const std::optional<std::string>&,
-                                             ExportFormat) override {
-    return std::nullopt;
-  }
-  void SetWaitCursor(bool) override {}
-  void ProcessPendingEvents() override {}
-  void* DialogOwnerWindow() override { return nullptr; }
-
-  void ShowProgressLine(const std::string& text) {
-    std::fprintf(stderr, "\r%s", text.c_str());
-    std::fflush(stderr);
-    progress_shown_ = true;
-  }
-  void EndProgressLine() {
-    if (!progress_shown_) return;
-    std::fprintf(stderr, "\r%-30s\r", "");
-    progress_shown_ = false;
-  }
-
- private:
-  bool progress_shown_ = false;
-};
 
 // The "Records: " line on a terminal, rewritten by elapsed time.
 class ConsoleProgress : public RunProgress {
@@ -115,6 +83,61 @@ int ReportUnlisted(const RunResult& result, const BatchOutput& output,
   return kBatchQueryFailed;
 }
 
+// The run of one database, written as it always was.
+int RunOneDatabase(const BatchOptions& options, AppState& app,
+                   ConsoleDesktop& desktop, const std::string& password,
+                   const DatabaseTarget& target,
+                   std::vector<DatabaseOutcome>* outcomes) {
+  app.connection.Server = target.server;
+  Status status = app.connection.Connect(target.database, options.user,
+                                         password, nullptr);
+  if (!status.ok()) {
+    ShowStatus(app.reporter, status);
+    std::fprintf(stderr, "Connection failed.\n");
+    return kBatchConnectionFailed;
+  }
+
+  BatchOutput output(options, app);
+  // With --report and no --output the report is the output.
+  const bool write_list = !options.report || options.output;
+  status = write_list ? output.Open() : output.OpenSpool();
+  if (!status.ok()) {
+    std::fprintf(stderr, "tarvex-compest-batch: %s\n",
+                 status.ToString().c_str());
+    return kBatchOutputFailed;
+  }
+  ConsoleProgress progress(desktop);
+  const RunResult result =
+      RunAnalysis({app.connection, app.settings, app.statistics, app.reporter},
+                  &progress, &output);
+  desktop.EndProgressLine();
+  app.connection.Disconnect();
+  // The plan covers every table read, whatever the minimum saving.
+  const bool nothing = options.plan ? result.record->tables.empty()
+                                    : result.outcome != RunOutcome::kListed;
+  if (result.outcome == RunOutcome::kFailed || nothing)
+    return ReportUnlisted(result, output, app);
+  outcomes->push_back({target.name, result.record, ""});
+  if (write_list) {
+    status = output.Commit(result.record);
+    if (!status.ok()) {
+      std::fprintf(stderr, "tarvex-compest-batch: %s\n",
+                   status.ToString().c_str());
+      return kBatchOutputFailed;
+    }
+  }
+  if (options.summary) {
+    const std::string summary =
+        options.plan
+            ? PlanSummary(Plan(result.record, {options.plan_margin,
+                                               options.plan_threshold})
+                              .totals())
+            : TotalsLine(TotalsOf(*result.record)) + "\n";
+    std::fputs(summary.c_str(), stderr);
+  }
+  return kBatchListed;
+}
+
 }  // namespace
 
 int RunBatch(int argc, char** argv) {
@@ -129,53 +152,45 @@ int RunBatch(int argc, char** argv) {
   app.BuildStatistics();
   ResetToStartupValues(app.settings);
   ApplyOptions(*options, app.settings);
+  if (!options->report_from.empty()) return WriteReportFrom(*options, app);
 
   std::string password;
   if (!ReadPassword(options->password_file, password)) {
     return kBatchConnectionFailed;
   }
-  Status status = app.connection.Connect(options->database, options->user,
-                                         password, nullptr);
-  if (!status.ok()) {
-    ShowStatus(app.reporter, status);
-    std::fprintf(stderr, "Connection failed.\n");
-    return kBatchConnectionFailed;
+  std::vector<DatabaseTarget> targets = {
+      {options->database, options->database, ""}};
+  if (options->all_databases || options->databases.size() > 1) {
+    targets.clear();
+    bool connect_failed = false;
+    const Status status =
+        ChooseDatabases(*options, app, password, &targets, &connect_failed);
+    if (!status.ok()) {
+      ShowStatus(app.reporter, status);
+      if (connect_failed) {
+        std::fprintf(stderr, "Connection failed.\n");
+        return kBatchConnectionFailed;
+      }
+      return kBatchQueryFailed;
+    }
+    if (targets.empty()) {
+      std::fprintf(stderr, "tarvex-compest-batch: the server lists no "
+                           "databases.\n");
+      return kBatchQueryFailed;
+    }
   }
-
-  BatchOutput output(*options, app);
-  status = output.Open();
-  if (!status.ok()) {
-    std::fprintf(stderr, "tarvex-compest-batch: %s\n",
-                 status.ToString().c_str());
-    return kBatchOutputFailed;
+  std::vector<DatabaseOutcome> outcomes;
+  const int status =
+      targets.size() == 1
+          ? RunOneDatabase(*options, app, desktop, password, targets[0],
+                           &outcomes)
+          : RunDatabases(*options, app, desktop, password, targets, &outcomes);
+  if (options->report && (status == kBatchListed ||
+                          status == kBatchSomeDatabasesFailed)) {
+    const int report_status = WriteRunReport(*options, app, outcomes);
+    if (report_status != kBatchListed) return report_status;
   }
-  ConsoleProgress progress(desktop);
-  const RunResult result =
-      RunAnalysis({app.connection, app.settings, app.statistics, app.reporter},
-                  &progress, &output);
-  desktop.EndProgressLine();
-  app.connection.Disconnect();
-  // The plan covers every table read, whatever the minimum saving.
-  const bool nothing = options->plan ? result.record->tables.empty()
-                                     : result.outcome != RunOutcome::kListed;
-  if (result.outcome == RunOutcome::kFailed || nothing)
-    return ReportUnlisted(result, output, app);
-  status = output.Commit(result.record);
-  if (!status.ok()) {
-    std::fprintf(stderr, "tarvex-compest-batch: %s\n",
-                 status.ToString().c_str());
-    return kBatchOutputFailed;
-  }
-  if (options->summary) {
-    const std::string summary =
-        options->plan
-            ? PlanSummary(Plan(result.record, {options->plan_margin,
-                                               options->plan_threshold})
-                              .totals())
-            : TotalsLine(TotalsOf(*result.record)) + "\n";
-    std::fputs(summary.c_str(), stderr);
-  }
-  return kBatchListed;
+  return status;
 }
 
 }  // namespace tce

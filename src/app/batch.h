@@ -11,7 +11,9 @@ enum BatchStatus {
   kBatchListed = 0,         // at least one table listed
   kBatchNothingListed = 1,  // no table qualifies
   kBatchConnectionFailed = 2,
-  kBatchQueryFailed = 3,
+  kBatchInputRefused = 2,  // a --report-from file is not the tool's JSON
+  kBatchQueryFailed = 3,          // also: every database failed
+  kBatchSomeDatabasesFailed = 4,  // the others were written
   kBatchUsage = 64,
   kBatchOutputFailed = 74,  // the output could not be written
 };

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <iterator>
+#include <string_view>
 
 #include "base/help_topics.h"
 #include "wizard/wizard.h"
@@ -27,14 +28,17 @@ bool ReadWholeNumber(const std::string& text, int low, int high, int* value) {
 }  // namespace
 
 const char kBatchUsageText[] =
-    "usage: tarvex-compest-batch --database NAME [--user NAME] "
+    "usage: tarvex-compest-batch --database NAME [--database NAME ...]\n"
+    "         [--all-databases] [--jobs N] [--user NAME] "
     "[--password-file FILE]\n"
     "         [--min-compression PCT] [--min-size MB] [--ignore-no-stats]\n"
     "         [--column-cardinality] [--row] [--bytes] [--comma]\n"
     "         [--owners LIST] [--tables LIST] [--columns] [--explain] [--json]\n"
     "         [--summary] [--plan [--plan-margin PCT] "
     "[--plan-threshold PCT]]\n"
-    "         [--output FILE]\n"
+    "         [--output FILE] [--report FILE.html]\n"
+    "       tarvex-compest-batch --report FILE.html --report-from A.json "
+    "[B.json ...]\n"
     "       tarvex-compest-batch --help | --version\n"
     "The password is read from --password-file, asked for on a terminal, or\n"
     "taken from the first line of standard input.\n";
@@ -57,6 +61,7 @@ constexpr Switch kSwitches[] = {
     {"--summary", &BatchOptions::summary},
     {"--plan", &BatchOptions::plan},
     {"--explain", &BatchOptions::explain},
+    {"--all-databases", &BatchOptions::all_databases},
 };
 
 // The options that take a whole number, with its range.
@@ -75,6 +80,8 @@ constexpr NumberOption kNumberOptions[] = {
      "--plan-margin needs a whole number of points from 0 to 100"},
     {"--plan-threshold", &BatchOptions::plan_threshold, 0, 100,
      "--plan-threshold needs a whole number from 0 to 100"},
+    {"--jobs", &BatchOptions::jobs, 1, 64,
+     "--jobs needs a whole number from 1 to 64"},
 };
 
 struct TextOption {
@@ -83,7 +90,6 @@ struct TextOption {
   const char* needs;
 };
 constexpr TextOption kTextOptions[] = {
-    {"--database", &BatchOptions::database, "--database needs a name"},
     {"--user", &BatchOptions::user, "--user needs a name"},
     {"--owners", &BatchOptions::owners, "--owners needs a list"},
     {"--tables", &BatchOptions::tables, "--tables needs a list"},
@@ -139,6 +145,25 @@ std::optional<BatchOptions> ParseBatchArguments(int argc, char** argv) {
       }
       continue;
     }
+    if (is("--database")) {
+      if (!value(&text)) return fail("--database needs a name");
+      if (options.databases.empty()) options.database = text;
+      options.databases.push_back(text);
+      continue;
+    }
+    if (is("--report-from")) {
+      // The files up to the next option.
+      while (i + 1 < argc && std::string_view(argv[i + 1]).rfind("--", 0) != 0)
+        options.report_from.push_back(argv[++i]);
+      if (options.report_from.empty())
+        return fail("--report-from needs one or more JSON files");
+      continue;
+    }
+    if (is("--report")) {
+      if (!value(&text)) return fail("--report needs a file");
+      options.report = text;
+      continue;
+    }
     if (is("--password-file") || is("--output")) {
       if (!value(&text)) return fail(arg + " needs a file");
       (is("--output") ? options.output : options.password_file) = text;
@@ -147,6 +172,12 @@ std::optional<BatchOptions> ParseBatchArguments(int argc, char** argv) {
     } else {
       return fail("unknown argument " + arg);
     }
+  }
+  if (!options.report_from.empty()) {
+    if (!options.report) return fail("--report-from needs --report FILE.html");
+    if (!options.databases.empty())
+      return fail("--report-from reads earlier runs; it takes no --database");
+    return options;
   }
   if (options.database.empty()) return fail("--database is required");
   if (options.plan && options.columns)

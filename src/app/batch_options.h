@@ -4,11 +4,17 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace tce {
 
 struct BatchOptions {
-  std::string database;
+  std::string database;  // the first --database
+  // Every --database in order; with all_databases, the server of the first
+  // lists the rest.
+  std::vector<std::string> databases;
+  bool all_databases = false;
+  int jobs = 0;  // databases at once; 0: the cores, at most 4
   std::string user;
   std::optional<std::string> password_file;
   int min_compression = 0;
@@ -30,6 +36,10 @@ struct BatchOptions {
   int plan_margin = 10;
   int plan_threshold = 20;
   std::optional<std::string> output;
+  // The HTML report: written from this run, or from earlier runs' --json
+  // documents (report_from) without connecting.
+  std::optional<std::string> report;
+  std::vector<std::string> report_from;
   // --help or --version was answered: nothing else to do.
   bool exit_now = false;
 };

@@ -22,7 +22,10 @@ namespace tce {
 
 class BatchOutput : public TableSink {
  public:
-  BatchOutput(const BatchOptions& options, const AppState& app);
+  // `lead`: the database every delimited column line starts with, when one
+  // output holds several databases' runs.
+  BatchOutput(const BatchOptions& options, const AppState& app,
+              std::string lead = {});
   ~BatchOutput() override;
   BatchOutput(const BatchOutput&) = delete;
   BatchOutput& operator=(const BatchOutput&) = delete;
@@ -30,6 +33,8 @@ class BatchOutput : public TableSink {
   // Opens the output (and, with --columns, the file the column lines wait
   // in).
   Status Open();
+  // Only the file the column lines wait in: the output is another's.
+  Status OpenSpool();
   // Keeps a listed table's column lines, with --columns, and with
   // --explain what its figures come from.
   Status OnTable(const RunRecord& record, const TableRecord& table,
@@ -41,6 +46,14 @@ class BatchOutput : public TableSink {
   // Whether the run failed because the output could not be written.
   bool write_failed() const { return write_failed_; }
 
+  // The parts of an output that holds several databases: the whole
+  // document of this run (JSON), its table or plan records, and its column
+  // records (delimited, under a header the caller wrote).
+  void WriteDocument(ResultWriter& writer, std::shared_ptr<const RunRecord> record);
+  void WriteTableRecords(ResultWriter& writer, std::shared_ptr<const RunRecord> record);
+  void WriteColumnRecords(ResultWriter& writer);
+  bool has_columns() const { return columns_writer_ != nullptr; }
+
  private:
   // Notes that writing failed; the failure with errno's reason.
   Status WriteFailed(const char* what);
@@ -50,6 +63,7 @@ class BatchOutput : public TableSink {
   const BatchOptions& options_;
   const AppState& app_;
   const ExportFormat format_;
+  const std::string lead_;
   FileWriter file_;
   static constexpr size_t kColumnsBuffer = 1 << 20;
   std::unique_ptr<char[]> columns_buffer_;  // outlives columns_

@@ -6,7 +6,8 @@
 
 namespace tce {
 
-enum class ExportFormat : uint8_t { kTab, kComma, kJson };
+// kHtml is the report's: a page, not a list, written by the report alone.
+enum class ExportFormat : uint8_t { kTab, kComma, kJson, kHtml };
 
 // The delimited format the export delimiter option chooses.
 inline ExportFormat DelimitedFormat(bool tab_delimited) {

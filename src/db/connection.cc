@@ -99,6 +99,7 @@ Status Connection::Open(const std::string& database, const std::string& user,
   if (!status.ok()) return status;
 
   const std::string connection_string =
+      (Server.empty() ? std::string() : ConnectionStringPair("SERVER", Server)) +
       ConnectionStringPair("DATABASE", database) +
       ConnectionStringPair("UID", user) + ConnectionStringPair("PWD", password);
   Log("Connect String=" + MaskPassword(connection_string));

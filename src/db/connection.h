@@ -51,6 +51,9 @@ class Connection {
   SQLHDBC connection_handle() const { return dbc_.get(); }
   const Logger& logger() const { return logger_; }
 
+  // The server the database is looked for in (the connection string's
+  // SERVER), or empty for the driver's default; set before connecting.
+  std::string Server;
   std::string DatabaseName;
   std::string UserName;
   std::string UserPassword;

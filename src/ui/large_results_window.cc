@@ -1,5 +1,7 @@
 #include "ui/large_results_window.h"
 
+#include <algorithm>
+
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QLabel>
@@ -23,6 +25,8 @@ LargeResultsWindow::LargeResultsWindow(AppState& app, MainWindow& main_window)
                                        key, app_.models.large_grid);
                                  });
   Place(bar, 60, 60, 1695, 390);
+  // As wide as its buttons need: none hides behind an extension arrow.
+  bar->resize(std::max(bar->width(), bar->sizeHint().width()), bar->height());
   grid_ = main_window.MakeResultsView(app_.models.large_grid, this);
   Place(grid_, 60, 480, 9800, 6615);
   totals_ = main_window.MakeTotalsLabel(app_.models.large_grid, this);

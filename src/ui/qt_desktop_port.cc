@@ -41,9 +41,10 @@ std::optional<std::string> QtDesktopPort::AskSaveFileName(
   const QString filters[] = {
       QStringLiteral("Tab-delimited files (*.out *.tsv *.txt)"),
       QStringLiteral("Comma-delimited files (*.out *.csv)"),
-      QStringLiteral("JSON files (*.json)")};
+      QStringLiteral("JSON files (*.json)"),
+      QStringLiteral("HTML reports (*.html *.htm)")};
   if (dialog != nullptr) {
-    dialog->setNameFilters({filters[0], filters[1], filters[2],
+    dialog->setNameFilters({filters[0], filters[1], filters[2], filters[3],
                             QStringLiteral("All files (*)")});
     dialog->selectNameFilter(filters[static_cast<int>(format)]);
     dialog->setDirectory(last_folder_);

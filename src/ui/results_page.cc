@@ -108,7 +108,10 @@ void MainWindow::LayOutResultsPage(int dx, int dy) {
     results_frame_->setGeometry(Px(2040), Px(420), Px(10080) + dx,
                                 Px(3015) + top_share);
     const int bar_top = InsideTop(results_frame_);
-    results_toolbar_->setGeometry(Px(120), bar_top, Px(2055), Px(390));
+    // As wide as its buttons need: none hides behind an extension arrow.
+    results_toolbar_->setGeometry(
+        Px(120), bar_top,
+        std::max(Px(2055), results_toolbar_->sizeHint().width()), Px(390));
     const int grid_top = bar_top + Px(390) + 2;
     const int totals_height = results_frame_->fontMetrics().height() + 2;
     const int grid_bottom = results_frame_->height() - Px(120) - totals_height;

@@ -82,6 +82,8 @@ QToolBar* ResultsToolbar(
        QStyle::SP_TitleBarMaxButton},
       {"plan", "Plan which tables to compress, and how (Ctrl+P)",
        QStyle::SP_FileDialogDetailedView},
+      {"report", "Save a report of this result to hand on (HTML)",
+       QStyle::SP_FileIcon},
       {"exit", exit_tooltip, QStyle::SP_DialogCloseButton},
   };
   for (const ToolButton& button : buttons) {

@@ -387,6 +387,9 @@ void Wizard::RunToolbarAction(tce::ToolbarAction action, ResultsGrid& grid) {
     case ToolbarAction::kPlan:
       view_.ShowPlan(grid.shared_record());
       break;
+    case ToolbarAction::kReport:
+      SaveReport(app_.results_context(), grid);
+      break;
     case ToolbarAction::kExit:
     case ToolbarAction::kNone:
       break;

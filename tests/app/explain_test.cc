@@ -14,13 +14,13 @@
 
 #include "engine/fixed4.h"
 #include "support/batch_process.h"
-#include "support/json_value.h"
+#include "base/json_value.h"
 #include "support/test_server.h"
 
 namespace tce {
 namespace {
 
-using ::tce::testing::Json;
+using ::tce::Json;
 using ::tce::testing::ProgramDir;
 using ::tce::testing::RunBatchProcess;
 using ::tce::testing::TestServer;

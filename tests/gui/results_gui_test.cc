@@ -289,7 +289,7 @@ TEST_F(ResultsGuiTest, TheExportDialogStartsWhereTheLastExportWent) {
   Press(window_.get(), "output");
   EXPECT_EQ(dialog->selectedNameFilter(),
             "Tab-delimited files (*.out *.tsv *.txt)");
-  EXPECT_EQ(dialog->nameFilters().size(), 4);
+  EXPECT_EQ(dialog->nameFilters().size(), 5);
   // The next export starts in that folder; the comma's filter is chosen.
   Tabs()->setCurrentIndex(kOptionsTab);
   Click("DelimComma");
@@ -418,6 +418,22 @@ TEST_F(ResultsGuiTest, EveryFigureOfTheDetailsIsExplained) {
   EXPECT_FALSE(view.isVisible());
   QTest::mouseClick(why, Qt::LeftButton);
   EXPECT_TRUE(view.isVisible());
+}
+
+// "report" saves the shown result as a page, through the save dialog with
+// the HTML filter; every toolbar button shows, none behind an arrow.
+TEST_F(ResultsGuiTest, TheReportButtonSavesTheShownResult) {
+  auto* dialog = window_->findChild<QFileDialog*>("SelectFile");
+  save_answers_.push_back(dir_.File("demo.html"));
+  Press(window_.get(), "report");
+  EXPECT_EQ(dialog->selectedNameFilter(), "HTML reports (*.html *.htm)");
+  EXPECT_EQ(save_presets_.back().second, "report.html");
+  const std::string page = ReadFileBytes(dir_.File("demo.html"));
+  EXPECT_NE(page.find("<h1>Compression estimate</h1>"), std::string::npos);
+  EXPECT_NE(page.find("data-total=\"tables\">64<"), std::string::npos);
+  EXPECT_EQ(page.find("<script"), std::string::npos);
+  QToolBar* bar = window_->findChild<QToolBar*>("TB");
+  EXPECT_GE(bar->width(), bar->sizeHint().width());
 }
 
 // Sorting keeps every column's width (the arrow needs no room of its own)

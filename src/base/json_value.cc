@@ -1,9 +1,9 @@
-#include "support/json_value.h"
+#include "base/json_value.h"
 
 #include <cstdlib>
 #include <stdexcept>
 
-namespace tce::testing {
+namespace tce {
 namespace {
 
 class Reader {
@@ -43,6 +43,7 @@ class Reader {
     std::string out;
     while (at_ < text_.size() && text_[at_] != '"') {
       char c = text_[at_++];
+      if (static_cast<unsigned char>(c) < 0x20) Fail("control character in a string");
       if (c != '\\') {
         out += c;
         continue;
@@ -50,10 +51,20 @@ class Reader {
       if (at_ >= text_.size()) Fail("cut escape");
       const char e = text_[at_++];
       if (e == 'u') {
-        const unsigned code = std::stoul(std::string(text_.substr(at_, 4)),
-                                         nullptr, 16);
-        at_ += 4;
-        if (code < 0x80) {
+        unsigned code = Hex4();
+        if (code >= 0xD800 && code < 0xDC00 && text_.substr(at_, 2) == "\\u") {
+          at_ += 2;
+          const unsigned low = Hex4();
+          if (low < 0xDC00 || low >= 0xE000) Fail("bad surrogate pair");
+          code = 0x10000 + ((code - 0xD800) << 10) + (low - 0xDC00);
+        }
+        if (code >= 0xD800 && code < 0xE000) code = 0xFFFD;
+        if (code >= 0x10000) {
+          out += static_cast<char>(0xF0 | (code >> 18));
+          out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+          out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+          out += static_cast<char>(0x80 | (code & 0x3F));
+        } else if (code < 0x80) {
           out += static_cast<char>(code);
         } else if (code < 0x800) {
           out += static_cast<char>(0xC0 | (code >> 6));
@@ -73,7 +84,27 @@ class Reader {
     Expect('"');
     return out;
   }
+  unsigned Hex4() {
+    if (at_ + 4 > text_.size()) Fail("cut escape");
+    unsigned code = 0;
+    for (int i = 0; i < 4; ++i) {
+      const char h = text_[at_++];
+      code <<= 4;
+      if (h >= '0' && h <= '9') code |= static_cast<unsigned>(h - '0');
+      else if (h >= 'a' && h <= 'f') code |= static_cast<unsigned>(h - 'a' + 10);
+      else if (h >= 'A' && h <= 'F') code |= static_cast<unsigned>(h - 'A' + 10);
+      else Fail("bad escape");
+    }
+    return code;
+  }
   Json Value() {
+    // Deep nesting is not a document of ours, and must not exhaust the stack.
+    if (++depth_ > kMaxDepth) Fail("nested too deeply");
+    Json value = Element();
+    --depth_;
+    return value;
+  }
+  Json Element() {
     Blanks();
     if (at_ >= text_.size()) Fail("no value");
     Json value;
@@ -120,8 +151,10 @@ class Reader {
     return value;
   }
 
+  static constexpr int kMaxDepth = 64;
   std::string_view text_;
   size_t at_ = 0;
+  int depth_ = 0;
 };
 
 }  // namespace
@@ -138,4 +171,13 @@ double Json::number() const { return std::strtod(text.c_str(), nullptr); }
 
 Json Json::Parse(std::string_view text) { return Reader(text).Document(); }
 
-}  // namespace tce::testing
+std::optional<Json> Json::Read(std::string_view text, std::string* error) {
+  try {
+    return Reader(text).Document();
+  } catch (const std::runtime_error& failure) {
+    if (error != nullptr) *error = failure.what();
+    return std::nullopt;
+  }
+}
+
+}  // namespace tce

@@ -1,0 +1,555 @@
+#include "actions/report.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <map>
+
+#include "actions/result_writer.h"
+#include "base/number_text.h"
+
+namespace tce {
+namespace {
+
+// The options in words, from the six every document records.
+std::string SettingsWords(const std::string& compression,
+                          const std::string& cardinality,
+                          const std::string& unit, int64_t min_compression,
+                          int64_t min_size, bool ignore_no_stats) {
+  return compression + " compression; cardinality " +
+         (cardinality == "max" ? "per type (the largest)"
+                               : "from each column's distribution") +
+         "; sizes in " + unit + "; at least " +
+         std::to_string(min_compression) + " % saved and " +
+         std::to_string(min_size) + " MB; tables without statistics " +
+         (ignore_no_stats ? "left out" : "listed");
+}
+
+// ---- Reading the tool's JSON back. Anything else is refused. ----
+
+bool IsCount(const Json& value) {
+  if (!value.is_number()) return false;
+  const double number = value.number();
+  return std::isfinite(number) && number >= -1e18 && number <= 1e18;
+}
+
+// A failure naming what is missing or wrong.
+struct Refusal {
+  std::string why;
+};
+
+const Json& Need(const Json& object, const char* key, Json::Type type) {
+  const Json& value = object[key];
+  if (value.type != type || (type == Json::Type::kNumber && !IsCount(value)))
+    throw Refusal{std::string("\"") + key + "\" is missing or not what it should be"};
+  return value;
+}
+
+double Number(const Json& object, const char* key) {
+  return Need(object, key, Json::Type::kNumber).number();
+}
+
+std::string Text(const Json& object, const char* key) {
+  return Need(object, key, Json::Type::kString).text;
+}
+
+std::string SettingsOf(const Json& document) {
+  const Json& s = Need(document, "settings", Json::Type::kObject);
+  return SettingsWords(
+      Text(s, "compression"), Text(s, "cardinality"), Text(s, "unit"),
+      static_cast<int64_t>(Number(s, "min_compression")),
+      static_cast<int64_t>(Number(s, "min_size_mb")),
+      Need(s, "ignore_tables_without_statistics", Json::Type::kBool).boolean);
+}
+
+ReportDatabase ResultsDocument(const Json& document) {
+  ReportDatabase database;
+  database.source = Text(document, "database");
+  database.name = database.source.substr(database.source.rfind('/') + 1);
+  if (database.name.size() > 3 &&
+      database.name.compare(database.name.size() - 3, 3, ".db") == 0)
+    database.name.resize(database.name.size() - 3);
+  database.settings = SettingsOf(document);
+  const bool pages =
+      Text(document["settings"], "unit") == "pages";
+  for (const Json& t : Need(document, "tables", Json::Type::kArray).items) {
+    if (!t.is_object()) throw Refusal{"a table is not an object"};
+    ReportTable table;
+    table.owner = Text(t, "owner");
+    table.table = Text(t, "table");
+    table.rows = Number(t, "count");
+    table.has_statistics = table.rows > 0;
+    const double unit = pages ? Number(t, "page_size") : 1024.0;
+    table.size_bytes = Number(t, "size") * unit;
+    table.compressed_bytes = Number(t, "compressed") * unit;
+    table.saved_pct = Number(t, "saved_pct");
+    const Json& basis = t["statistics"];
+    if (basis.is_object() && IsCount(basis["full"])) {
+      table.basis.full = static_cast<int32_t>(basis["full"].number());
+      table.basis.sampled = static_cast<int32_t>(Number(basis, "sampled"));
+      table.basis.none = static_cast<int32_t>(Number(basis, "none"));
+    }
+    database.tables.push_back(std::move(table));
+  }
+  const Json& totals = Need(document, "totals", Json::Type::kObject);
+  database.totals.tables = static_cast<size_t>(Number(totals, "tables"));
+  database.totals.size_bytes = Number(totals, "size_bytes");
+  database.totals.compressed_bytes = Number(totals, "compressed_bytes");
+  database.totals.saved_pct = Number(totals, "saved_pct");
+  return database;
+}
+
+ReportDatabase PlanDocument(const Json& document) {
+  ReportDatabase database;
+  database.source = Text(document, "database");
+  database.name = database.source.substr(database.source.rfind('/') + 1);
+  database.settings = SettingsOf(document);
+  database.plan = true;
+  for (const Json& t : Need(document, "tables", Json::Type::kArray).items) {
+    if (!t.is_object()) throw Refusal{"a table is not an object"};
+    ReportTable table;
+    table.owner = Text(t, "owner");
+    table.table = Text(t, "table");
+    table.rows = Number(t, "count");
+    table.has_statistics = Text(t, "recommendation") != "no statistics";
+    if (table.has_statistics) {
+      table.size_bytes = Number(t, "size_bytes");
+      table.compressed_bytes = table.size_bytes - Number(t, "saved_bytes");
+      table.saved_pct = table.size_bytes > 0
+                            ? std::floor((table.size_bytes - table.compressed_bytes) *
+                                         100.0 / table.size_bytes)
+                            : 0;
+      database.totals.size_bytes += table.size_bytes;
+      database.totals.compressed_bytes += table.compressed_bytes;
+    }
+    database.tables.push_back(std::move(table));
+  }
+  database.totals.tables = database.tables.size();
+  if (database.totals.size_bytes > 0) {
+    database.totals.saved_pct =
+        (database.totals.size_bytes - database.totals.compressed_bytes) *
+        100.0 / database.totals.size_bytes;
+  }
+  const Json& totals = Need(document, "totals", Json::Type::kObject);
+  const char* keys[kRecommendations] = {"page", "row", "leave",
+                                        "no_statistics"};
+  for (int i = 0; i < kRecommendations; ++i) {
+    const Json& group = Need(totals, keys[i], Json::Type::kObject);
+    PlanGroup& g = database.plan_totals[static_cast<size_t>(i)];
+    g.tables = static_cast<int64_t>(Number(group, "tables"));
+    g.size_bytes = Number(group, "size_bytes");
+    g.after_bytes = Number(group, "after_bytes");
+    g.saved_bytes = Number(group, "saved_bytes");
+  }
+  return database;
+}
+
+void ReadDocument(const Json& document, std::vector<ReportDatabase>* out,
+                  bool nested) {
+  if (!document.is_object()) throw Refusal{"it is not a JSON object"};
+  if (!nested && document["databases"].is_array()) {
+    for (const Json& item : document["databases"].items) {
+      if (item.is_object() && item["error"].is_string()) {
+        ReportDatabase failed;
+        failed.name = Text(item, "database");
+        failed.error = item["error"].text;
+        out->push_back(std::move(failed));
+      } else {
+        ReadDocument(item, out, true);
+      }
+    }
+    return;
+  }
+  if (document["plan"].is_object()) {
+    out->push_back(PlanDocument(document));
+  } else if (document["tables"].is_array() && document["totals"].is_object()) {
+    out->push_back(ResultsDocument(document));
+  } else {
+    throw Refusal{"it holds no tables and totals"};
+  }
+}
+
+// ---- The page. ----
+
+// Text for HTML: escaped, and invalid UTF-8 shown as U+FFFD.
+std::string Html(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (size_t i = 0; i < text.size();) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    if (c >= 0x80) {
+      const size_t length = Utf8SequenceLength(text.substr(i));
+      if (length == 0) {
+        out += "\xEF\xBF\xBD";
+        ++i;
+      } else {
+        out.append(text.substr(i, length));
+        i += length;
+      }
+      continue;
+    }
+    ++i;
+    switch (c) {
+      case '&': out += "&amp;"; break;
+      case '<': out += "&lt;"; break;
+      case '>': out += "&gt;"; break;
+      case '"': out += "&quot;"; break;
+      case '\'': out += "&#39;"; break;
+      default:
+        if (c < 0x20 && c != '\t') {
+          out += ' ';
+        } else {
+          out += static_cast<char>(c);
+        }
+    }
+  }
+  return out;
+}
+
+std::string Pct(double pct) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.1f %%", std::isfinite(pct) ? pct : 0.0);
+  return text;
+}
+
+// A figure in human units, with its exact bytes for machines.
+std::string BytesCell(double bytes, const char* key = nullptr) {
+  std::string cell = "<td class=\"n\" data-bytes=\"" +
+                     FormatNumber(std::round(bytes)) + "\"";
+  if (key != nullptr) cell += " data-total=\"" + std::string(key) + "\"";
+  return cell + ">" + Html(HumanBytes(bytes)) + "</td>";
+}
+
+struct Sums {
+  size_t tables = 0;
+  double size = 0;
+  double compressed = 0;
+  double saved_pct() const {
+    return size > 0 ? (size - compressed) * 100.0 / size : 0;
+  }
+  void Add(const ReportTable& t) {
+    ++tables;
+    if (!t.has_statistics) return;
+    size += t.size_bytes;
+    compressed += t.compressed_bytes;
+  }
+};
+
+// Horizontal bars of what each named part saves, largest first.
+std::string BarChart(const std::vector<std::pair<std::string, Sums>>& parts) {
+  double top = 0;
+  for (const auto& [name, sums] : parts) top = std::max(top, sums.size);
+  if (top <= 0) return {};
+  const int bar_height = 18, label_width = 180, width = 640;
+  const int height = static_cast<int>(parts.size()) * (bar_height + 6) + 24;
+  std::string svg = "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" +
+                    std::to_string(width) + "\" height=\"" +
+                    std::to_string(height) + "\" role=\"img\">";
+  int y = 4;
+  for (const auto& [name, sums] : parts) {
+    const double scale = (width - label_width - 70) / top;
+    const int whole = static_cast<int>(sums.size * scale);
+    const int after = static_cast<int>(sums.compressed * scale);
+    svg += "<text x=\"0\" y=\"" + std::to_string(y + 13) +
+           "\" font-size=\"12\">" + Html(name.substr(0, 28)) + "</text>";
+    svg += "<rect x=\"" + std::to_string(label_width) + "\" y=\"" +
+           std::to_string(y) + "\" width=\"" + std::to_string(std::max(whole, 1)) +
+           "\" height=\"" + std::to_string(bar_height) + "\" fill=\"#4472c4\"/>";
+    svg += "<rect x=\"" + std::to_string(label_width) + "\" y=\"" +
+           std::to_string(y + 4) + "\" width=\"" + std::to_string(after) +
+           "\" height=\"" + std::to_string(bar_height - 8) +
+           "\" fill=\"#70ad47\"/>";
+    svg += "<text x=\"" + std::to_string(label_width + whole + 6) + "\" y=\"" +
+           std::to_string(y + 13) + "\" font-size=\"12\">" +
+           Pct(sums.saved_pct()) + "</text>";
+    y += bar_height + 6;
+  }
+  svg += "<rect x=\"" + std::to_string(label_width) + "\" y=\"" +
+         std::to_string(y + 4) +
+         "\" width=\"12\" height=\"10\" fill=\"#4472c4\"/><text x=\"" +
+         std::to_string(label_width + 16) + "\" y=\"" + std::to_string(y + 13) +
+         "\" font-size=\"11\">size now</text><rect x=\"" +
+         std::to_string(label_width + 90) + "\" y=\"" + std::to_string(y + 4) +
+         "\" width=\"12\" height=\"10\" fill=\"#70ad47\"/><text x=\"" +
+         std::to_string(label_width + 106) + "\" y=\"" + std::to_string(y + 13) +
+         "\" font-size=\"11\">compressed</text></svg>";
+  return svg;
+}
+
+std::string SumsTable(const char* first, const std::vector<std::pair<std::string, Sums>>& parts,
+                      size_t limit) {
+  std::string html = "<table><tr><th>" + std::string(first) +
+                     "</th><th>Tables</th><th>Size</th><th>Compressed</th>"
+                     "<th>Saved</th><th>%Saved</th></tr>";
+  Sums rest;
+  size_t rest_parts = 0;
+  for (size_t i = 0; i < parts.size(); ++i) {
+    const Sums& s = parts[i].second;
+    if (i >= limit) {
+      rest.tables += s.tables;
+      rest.size += s.size;
+      rest.compressed += s.compressed;
+      ++rest_parts;
+      continue;
+    }
+    html += "<tr><td>" + Html(parts[i].first) + "</td><td class=\"n\">" +
+            FormatNumber(static_cast<int64_t>(s.tables)) + "</td>" +
+            BytesCell(s.size) + BytesCell(s.compressed) +
+            BytesCell(s.size - s.compressed) + "<td class=\"n\">" +
+            Pct(s.saved_pct()) + "</td></tr>";
+  }
+  if (rest_parts > 0) {
+    html += "<tr class=\"rest\"><td>and " + std::to_string(rest_parts) +
+            " more</td><td class=\"n\">" +
+            FormatNumber(static_cast<int64_t>(rest.tables)) + "</td>" +
+            BytesCell(rest.size) + BytesCell(rest.compressed) +
+            BytesCell(rest.size - rest.compressed) + "<td class=\"n\">" +
+            Pct(rest.saved_pct()) + "</td></tr>";
+  }
+  return html + "</table>";
+}
+
+constexpr char kStyle[] = R"css(
+body{font-family:"DejaVu Sans",Arial,sans-serif;color:#222;margin:24px 32px;max-width:980px}
+h1{font-size:22px;margin:0 0 4px}h2{font-size:16px;margin:28px 0 8px;border-bottom:1px solid #ccc;padding-bottom:3px}
+p.meta{color:#555;margin:0 0 4px;font-size:13px}
+table{border-collapse:collapse;font-size:12px;margin:6px 0}
+th,td{border:1px solid #ccc;padding:3px 7px;text-align:left;vertical-align:top}
+th{background:#eef2f8}td.n{text-align:right;white-space:nowrap}tr.rest td{color:#555;font-style:italic}
+.cards{display:flex;gap:12px;flex-wrap:wrap}.card{border:1px solid #ccc;border-radius:4px;padding:8px 14px;min-width:150px}
+.card b{display:block;font-size:20px}.card span{color:#555;font-size:12px}
+.failed{color:#a00}
+@media print{body{margin:0;max-width:none}h2{page-break-after:avoid}table,svg,.cards{page-break-inside:avoid}}
+)css";
+
+}  // namespace
+
+ReportDatabase ReportOfRun(const std::string& name,
+                           std::shared_ptr<const RunRecord> record,
+                           const std::optional<PlanRule>& rule) {
+  ReportDatabase database;
+  database.name = name;
+  database.source = record->database;
+  const RunSettings& s = record->settings;
+  database.settings = SettingsWords(
+      s.EstimatePageCompression ? "page" : "row",
+      s.UseMaxCardinality ? "max" : "column",
+      s.ShowPageSavings ? "pages" : "kilobytes", s.MinCompressionPct,
+      s.MinTableSizeMB, s.IgnoreTablesWithoutStats);
+  const Shown shown = record->shown();
+  for (size_t i = 0; i < record->listed.size(); ++i) {
+    const TableRecord& t = record->Listed(i);
+    ReportTable table;
+    table.owner = t.owner;
+    table.table = t.table;
+    table.rows = t.row_count.ToDouble();
+    table.has_statistics = t.HasStatistics();
+    const double unit = BytesPerUnit(t, shown.unit);
+    table.size_bytes = ShownSize(t, shown.unit) * unit;
+    table.compressed_bytes = ShownCompressed(t, shown) * unit;
+    table.saved_pct = t.SavedPct(shown.method);
+    table.basis = t.basis;
+    database.tables.push_back(std::move(table));
+  }
+  database.totals = TotalsOf(*record);
+  if (rule) {
+    database.plan = true;
+    database.plan_totals = Plan(record, *rule).totals();
+  }
+  return database;
+}
+
+bool ReportOfDocument(const Json& document, std::vector<ReportDatabase>* out,
+                      std::string* error) {
+  std::vector<ReportDatabase> read;
+  try {
+    ReadDocument(document, &read, false);
+  } catch (const Refusal& refusal) {
+    *error = "not a document of tarvex-compest-batch --json (" + refusal.why + ")";
+    return false;
+  }
+  for (ReportDatabase& database : read) out->push_back(std::move(database));
+  return true;
+}
+
+std::string ReportHtml(const Report& report) {
+  Sums all;
+  std::vector<std::pair<std::string, Sums>> by_database, by_owner;
+  std::map<std::string, size_t> owner_index;
+  std::vector<std::pair<const ReportDatabase*, const ReportTable*>> ranked,
+      unestimated;
+  StatisticsBasis basis;
+  double resting_on_none = 0, resting_on_samples = 0;
+  size_t failed = 0;
+  PlanTotals plan{};
+  bool any_plan = false;
+  for (const ReportDatabase& database : report.databases) {
+    if (!database.error.empty()) {
+      ++failed;
+      continue;
+    }
+    Sums sums;
+    for (const ReportTable& table : database.tables) {
+      sums.Add(table);
+      all.Add(table);
+      const std::string owner = database.name + " / " + table.owner;
+      auto [at, added] = owner_index.emplace(owner, by_owner.size());
+      if (added) by_owner.push_back({owner, Sums()});
+      by_owner[at->second].second.Add(table);
+      if (table.has_statistics) {
+        ranked.push_back({&database, &table});
+      } else {
+        unestimated.push_back({&database, &table});
+      }
+      basis.full += table.basis.full;
+      basis.sampled += table.basis.sampled;
+      basis.none += table.basis.none;
+      if (table.has_statistics && table.basis.none > 0)
+        resting_on_none += table.size_bytes;
+      else if (table.has_statistics && table.basis.sampled > 0)
+        resting_on_samples += table.size_bytes;
+    }
+    by_database.push_back({database.name, sums});
+    if (database.plan) {
+      any_plan = true;
+      for (size_t i = 0; i < plan.size(); ++i) {
+        plan[i].tables += database.plan_totals[i].tables;
+        plan[i].size_bytes += database.plan_totals[i].size_bytes;
+        plan[i].after_bytes += database.plan_totals[i].after_bytes;
+        plan[i].saved_bytes += database.plan_totals[i].saved_bytes;
+      }
+    }
+  }
+  auto by_saved = [](const auto& a, const auto& b) {
+    return a.second.size - a.second.compressed > b.second.size - b.second.compressed;
+  };
+  std::stable_sort(by_owner.begin(), by_owner.end(), by_saved);
+  const size_t top = std::min<size_t>(ranked.size(), 25);
+  std::partial_sort(ranked.begin(), ranked.begin() + static_cast<long>(top),
+                    ranked.end(), [](const auto& a, const auto& b) {
+                      return a.second->size_bytes - a.second->compressed_bytes >
+                             b.second->size_bytes - b.second->compressed_bytes;
+                    });
+
+  std::string html =
+      "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\">"
+      "<title>Compression estimate: " + Html(report.source) +
+      "</title><style>" + kStyle + "</style></head><body>\n";
+  html += "<h1>Compression estimate</h1>\n<p class=\"meta\">" +
+          Html(report.source) + "</p><p class=\"meta\">" +
+          std::to_string(report.databases.size()) +
+          (report.databases.size() == 1 ? " database" : " databases") +
+          (failed > 0 ? ", " + std::to_string(failed) + " failed" : "") +
+          " &middot; " + Html(report.generated) +
+          " &middot; Tarvex Compression Estimator " + Html(TCE_VERSION) +
+          "</p>\n";
+
+  html += "<h2>What was estimated</h2>\n<table><tr><th>Database</th>"
+          "<th>Read from</th><th>Options</th></tr>";
+  for (const ReportDatabase& database : report.databases) {
+    html += "<tr><td>" + Html(database.name) + "</td><td>" +
+            Html(database.source) + "</td><td" +
+            (database.error.empty() ? ">" + Html(database.settings)
+                                    : " class=\"failed\">failed: " +
+                                          Html(database.error)) +
+            "</td></tr>";
+  }
+  html += "</table>\n";
+
+  html += "<h2>Totals</h2>\n<div class=\"cards\">"
+          "<div class=\"card\"><span>Size now</span><b data-total=\"size_bytes\" "
+          "data-bytes=\"" + FormatNumber(std::round(all.size)) + "\">" +
+          Html(HumanBytes(all.size)) +
+          "</b></div><div class=\"card\"><span>Compressed</span><b "
+          "data-total=\"compressed_bytes\" data-bytes=\"" +
+          FormatNumber(std::round(all.compressed)) + "\">" +
+          Html(HumanBytes(all.compressed)) +
+          "</b></div><div class=\"card\"><span>Saved</span><b "
+          "data-total=\"saved_bytes\" data-bytes=\"" +
+          FormatNumber(std::round(all.size - all.compressed)) + "\">" +
+          Html(HumanBytes(all.size - all.compressed)) + " (" +
+          Pct(all.saved_pct()) +
+          ")</b></div><div class=\"card\"><span>Tables listed</span><b "
+          "data-total=\"tables\">" +
+          FormatNumber(static_cast<int64_t>(all.tables)) + "</b></div></div>\n";
+  html += BarChart({{"All databases", all}});
+
+  html += "<h2>By database</h2>\n" + SumsTable("Database", by_database, 1000) +
+          BarChart(by_database.size() <= 40 ? by_database
+                                            : decltype(by_database)());
+  html += "<h2>By owner</h2>\n" + SumsTable("Database / owner", by_owner, 40);
+
+  if (any_plan) {
+    html += "<h2>The plan by method</h2>\n<table><tr><th>Recommendation</th>"
+            "<th>Tables</th><th>Size now</th><th>After</th><th>Saved</th></tr>";
+    for (int i = 0; i < kRecommendations; ++i) {
+      const PlanGroup& g = plan[static_cast<size_t>(i)];
+      html += "<tr><td>" +
+              Html(RecommendationName(static_cast<Recommendation>(i))) +
+              "</td><td class=\"n\">" + FormatNumber(g.tables) + "</td>" +
+              BytesCell(g.size_bytes) + BytesCell(g.after_bytes) +
+              BytesCell(g.saved_bytes) + "</tr>";
+    }
+    html += "</table>\n";
+  }
+
+  html += "<h2>The " + std::to_string(top) +
+          " tables that would save the most</h2>\n<table><tr><th>Database</th>"
+          "<th>Owner</th><th>Table</th><th>Rows</th><th>Size</th>"
+          "<th>Compressed</th><th>Saved</th><th>%Saved</th></tr>";
+  for (size_t i = 0; i < top; ++i) {
+    const ReportTable& t = *ranked[i].second;
+    html += "<tr><td>" + Html(ranked[i].first->name) + "</td><td>" +
+            Html(t.owner) + "</td><td>" + Html(t.table) +
+            "</td><td class=\"n\">" + FormatNumber(t.rows) + "</td>" +
+            BytesCell(t.size_bytes) + BytesCell(t.compressed_bytes) +
+            BytesCell(t.size_bytes - t.compressed_bytes) +
+            "<td class=\"n\">" + FormatNumber(t.saved_pct) + " %</td></tr>";
+  }
+  html += "</table>\n";
+
+  const double columns = basis.columns();
+  html += "<h2>What the estimate rests on</h2>\n<p>Of " +
+          FormatNumber(static_cast<int64_t>(basis.columns())) +
+          " columns, " + FormatNumber(static_cast<int64_t>(basis.full)) +
+          " have a distribution built from all rows, " +
+          FormatNumber(static_cast<int64_t>(basis.sampled)) +
+          " one built from a sample, and " +
+          FormatNumber(static_cast<int64_t>(basis.none)) +
+          " none (every row counts as distinct: the saving may be too low)" +
+          (columns > 0 ? " &mdash; " + Pct(basis.none * 100.0 / columns) +
+                             " without statistics"
+                       : std::string()) +
+          ".</p><p>" + Html(HumanBytes(resting_on_none)) + " (" +
+          Pct(all.size > 0 ? resting_on_none * 100 / all.size : 0) +
+          " of the size) is in tables with a column without statistics, and " +
+          Html(HumanBytes(resting_on_samples)) + " (" +
+          Pct(all.size > 0 ? resting_on_samples * 100 / all.size : 0) +
+          ") in tables whose figures rest on samples.</p>\n";
+
+  html += "<h2>Tables without statistics</h2>\n";
+  if (unestimated.empty()) {
+    html += "<p>None: every listed table has a row count.</p>\n";
+  } else {
+    html += "<p>" + FormatNumber(static_cast<int64_t>(unestimated.size())) +
+            " listed tables have no row count, so no size is estimated for "
+            "them; update their statistics and run again.</p><table><tr>"
+            "<th>Database</th><th>Owner</th><th>Table</th></tr>";
+    const size_t shown = std::min<size_t>(unestimated.size(), 100);
+    for (size_t i = 0; i < shown; ++i) {
+      html += "<tr><td>" + Html(unestimated[i].first->name) + "</td><td>" +
+              Html(unestimated[i].second->owner) + "</td><td>" +
+              Html(unestimated[i].second->table) + "</td></tr>";
+    }
+    if (shown < unestimated.size()) {
+      html += "<tr class=\"rest\"><td colspan=\"3\">and " +
+              FormatNumber(static_cast<int64_t>(unestimated.size() - shown)) +
+              " more</td></tr>";
+    }
+    html += "</table>\n";
+  }
+  html += "</body></html>\n";
+  return html;
+}
+
+}  // namespace tce
