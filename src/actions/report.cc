@@ -25,6 +25,40 @@ std::string SettingsWords(const std::string& compression,
          (ignore_no_stats ? "left out" : "listed");
 }
 
+// A plan line as the report counts it: what the recommendation saves.
+ReportTable PlanTable(std::string owner, std::string table, double rows,
+                      bool has_statistics, double size_bytes,
+                      double saved_bytes) {
+  ReportTable t;
+  t.owner = std::move(owner);
+  t.table = std::move(table);
+  t.rows = rows;
+  t.has_statistics = has_statistics;
+  if (has_statistics) {
+    t.size_bytes = size_bytes;
+    t.compressed_bytes = size_bytes - saved_bytes;
+    t.saved_pct = size_bytes > 0 ? std::floor(saved_bytes * 100.0 / size_bytes)
+                                 : 0;
+  }
+  return t;
+}
+
+// A plan's totals are those of its recommendations.
+void TotalsFromPlan(ReportDatabase& database) {
+  ResultTotals totals;
+  double saved = 0;
+  for (int i = 0; i < kRecommendations; ++i) {
+    const PlanGroup& group = database.plan_totals[static_cast<size_t>(i)];
+    totals.tables += static_cast<size_t>(group.tables);
+    if (static_cast<Recommendation>(i) == Recommendation::kNoStatistics) continue;
+    totals.size_bytes += group.size_bytes;
+    saved += group.saved_bytes;
+  }
+  totals.compressed_bytes = totals.size_bytes - saved;
+  if (totals.size_bytes > 0) totals.saved_pct = saved * 100.0 / totals.size_bytes;
+  database.totals = totals;
+}
+
 // ---- Reading the tool's JSON back. Anything else is refused. ----
 
 bool IsCount(const Json& value) {
@@ -107,28 +141,10 @@ ReportDatabase PlanDocument(const Json& document) {
   database.plan = true;
   for (const Json& t : Need(document, "tables", Json::Type::kArray).items) {
     if (!t.is_object()) throw Refusal{"a table is not an object"};
-    ReportTable table;
-    table.owner = Text(t, "owner");
-    table.table = Text(t, "table");
-    table.rows = Number(t, "count");
-    table.has_statistics = Text(t, "recommendation") != "no statistics";
-    if (table.has_statistics) {
-      table.size_bytes = Number(t, "size_bytes");
-      table.compressed_bytes = table.size_bytes - Number(t, "saved_bytes");
-      table.saved_pct = table.size_bytes > 0
-                            ? std::floor((table.size_bytes - table.compressed_bytes) *
-                                         100.0 / table.size_bytes)
-                            : 0;
-      database.totals.size_bytes += table.size_bytes;
-      database.totals.compressed_bytes += table.compressed_bytes;
-    }
-    database.tables.push_back(std::move(table));
-  }
-  database.totals.tables = database.tables.size();
-  if (database.totals.size_bytes > 0) {
-    database.totals.saved_pct =
-        (database.totals.size_bytes - database.totals.compressed_bytes) *
-        100.0 / database.totals.size_bytes;
+    database.tables.push_back(PlanTable(
+        Text(t, "owner"), Text(t, "table"), Number(t, "count"),
+        Text(t, "recommendation") != "no statistics", Number(t, "size_bytes"),
+        Number(t, "saved_bytes")));
   }
   const Json& totals = Need(document, "totals", Json::Type::kObject);
   const char* keys[kRecommendations] = {"page", "row", "leave",
@@ -141,6 +157,7 @@ ReportDatabase PlanDocument(const Json& document) {
     g.after_bytes = Number(group, "after_bytes");
     g.saved_bytes = Number(group, "saved_bytes");
   }
+  TotalsFromPlan(database);
   return database;
 }
 
@@ -336,6 +353,29 @@ ReportDatabase ReportOfRun(const std::string& name,
       s.UseMaxCardinality ? "max" : "column",
       s.ShowPageSavings ? "pages" : "kilobytes", s.MinCompressionPct,
       s.MinTableSizeMB, s.IgnoreTablesWithoutStats);
+  if (rule) {
+    // The plan's lines and totals, as its JSON document gives them.
+    database.plan = true;
+    const Plan plan(record, *rule);
+    for (int row = 0; row < plan.Count(); ++row) {
+      const TableRecord& t = plan.Table(row);
+      ReportTable table = PlanTable(
+          t.owner, t.table, t.row_count.ToDouble(),
+          plan.Line(row).recommendation != Recommendation::kNoStatistics,
+          RoundHalfEven(PlanSizeBytes(t)),
+          RoundHalfEven(plan.Line(row).saved_bytes));
+      table.basis = t.basis;
+      database.tables.push_back(std::move(table));
+    }
+    database.plan_totals = plan.totals();
+    for (PlanGroup& group : database.plan_totals) {
+      group.size_bytes = RoundHalfEven(group.size_bytes);
+      group.after_bytes = RoundHalfEven(group.after_bytes);
+      group.saved_bytes = RoundHalfEven(group.saved_bytes);
+    }
+    TotalsFromPlan(database);
+    return database;
+  }
   const Shown shown = record->shown();
   for (size_t i = 0; i < record->listed.size(); ++i) {
     const TableRecord& t = record->Listed(i);
@@ -352,10 +392,6 @@ ReportDatabase ReportOfRun(const std::string& name,
     database.tables.push_back(std::move(table));
   }
   database.totals = TotalsOf(*record);
-  if (rule) {
-    database.plan = true;
-    database.plan_totals = Plan(record, *rule).totals();
-  }
   return database;
 }
 
@@ -388,10 +424,16 @@ std::string ReportHtml(const Report& report) {
       ++failed;
       continue;
     }
+    // The totals are the run's own (or its plan's); the tables give the
+    // parts.
     Sums sums;
+    sums.tables = database.totals.tables;
+    sums.size = database.totals.size_bytes;
+    sums.compressed = database.totals.compressed_bytes;
+    all.tables += sums.tables;
+    all.size += sums.size;
+    all.compressed += sums.compressed;
     for (const ReportTable& table : database.tables) {
-      sums.Add(table);
-      all.Add(table);
       const std::string owner = database.name + " / " + table.owner;
       auto [at, added] = owner_index.emplace(owner, by_owner.size());
       if (added) by_owner.push_back({owner, Sums()});

@@ -48,8 +48,8 @@ struct Report {
   std::vector<ReportDatabase> databases;
 };
 
-// A database's part of the report from its run's record; with `rule`, the
-// plan's totals too.
+// A database's part of the report from its run's record: its listed
+// tables, or with `rule` the plan's lines and totals.
 ReportDatabase ReportOfRun(const std::string& name,
                            std::shared_ptr<const RunRecord> record,
                            const std::optional<PlanRule>& rule);

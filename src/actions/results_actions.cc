@@ -291,7 +291,7 @@ void SaveReport(const ResultsContext& c, const ResultsGrid& grid) {
   char when[64];
   std::strftime(when, sizeof when, "estimated %Y-%m-%d %H:%M", &local);
   report.generated = when;
-  report.databases.push_back(ReportOfRun(record->database, record, PlanRule()));
+  report.databases.push_back(ReportOfRun(record->database, record, std::nullopt));
   FileWriter file;
   desktop.SetWaitCursor(true);
   Status status = file.Open(*chosen);

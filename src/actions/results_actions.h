@@ -88,8 +88,8 @@ void ExportResults(const ResultsContext& context, const ResultsGrid& grid,
 // `records` records into it through `write`, in `format`. The completion
 // message names the file and the record count, or says that nothing was
 // written and why. False when nothing was written.
-// Saves the report of the grid's result, through the save dialog: the
-// listed tables, and the plan's totals by the usual rule.
+// Saves the report of the grid's result (its listed tables), through the
+// save dialog.
 void SaveReport(const ResultsContext& context, const ResultsGrid& grid);
 
 bool SaveDocument(const Reporter& reporter, SaveDialog which,
