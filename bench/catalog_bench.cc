@@ -1,15 +1,20 @@
 // Times the analysis run on large generated catalogs against SQLite alone,
 // and the command-line tool as a user runs it.
 //
-//   catalog_bench generate DIR [TABLES] [COLUMNS_PER_TABLE]
+//   catalog_bench generate DIR [TABLES] [COLUMNS_PER_TABLE] [DATABASES]
+//       a server of DATABASES (1) databases: bench, bench2, ...
 //   catalog_bench compare DIR [RUNS]
 //       SQLite's C API executing the catalog query and reading every
 //       value (opened by default, and opened as the driver opens it),
 //       against the analysis run through the driver library into the
 //       grids, interleaved in one process; best of RUNS (7) each, and the
 //       median of the ratios of runs side by side
-//   catalog_bench analysis DIR [MIN_PCT]
-//       the analysis run alone, best of three, with the peak memory
+//   catalog_bench analysis DIR [MIN_PCT] [REPORT_LABEL]
+//       the analysis run alone, best of three, with the peak memory; with
+//       a label, the time and size of its HTML report
+//   catalog_bench databases DIR PROGRAM [RUNS] [DATABASES]
+//       tarvex-compest-batch --all-databases --jobs 2 against the sum of
+//       the single databases' runs
 //   catalog_bench batch DIR PROGRAM [RUNS]
 //       tarvex-compest-batch: --columns and --plan against the plain run,
 //       --columns --json --explain against --columns --json, and with
@@ -42,6 +47,8 @@
 #include "db/catalog_query.h"
 #include "db/statement.h"
 #include "dialect.h"
+#include "actions/file_writer.h"
+#include "actions/report.h"
 #include "wizard/app_state.h"
 
 namespace {
@@ -99,14 +106,36 @@ long PeakRssKb() {
   return usage.ru_maxrss;
 }
 
-int Generate(const std::string& dir, int tables, int columns_per_table) {
+// The database "bench" (the first) or "bench<N>" of a generated server.
+std::string BenchDatabase(const std::string& dir, int index) {
+  return dir + "/bench" + (index == 0 ? "" : std::to_string(index + 1)) + ".db";
+}
+
+int GenerateDatabase(const std::string& path, int seed, int tables,
+                     int columns_per_table);
+
+int Generate(const std::string& dir, int tables, int columns_per_table,
+             int databases = 1) {
   std::string error;
   if (!tvcli::CreateServer(dir, "11.70", 2048, &error)) {
     std::fprintf(stderr, "%s\n", error.c_str());
     return 1;
   }
-  tvcli::DatabaseBuilder db(dir + "/bench.db");
-  std::mt19937 random(42);
+  for (int d = 0; d < databases; ++d) {
+    if (GenerateDatabase(BenchDatabase(dir, d), 42 + d, tables,
+                         columns_per_table) != 0)
+      return 1;
+  }
+  std::printf("generated %d x %d tables, %d columns each\n", databases,
+              tables, columns_per_table);
+  return 0;
+}
+
+int GenerateDatabase(const std::string& path, int seed, int tables,
+                     int columns_per_table) {
+  std::string error;
+  tvcli::DatabaseBuilder db(path);
+  std::mt19937 random(static_cast<unsigned>(seed));
   struct Type {
     int code;
     int length;
@@ -139,8 +168,6 @@ int Generate(const std::string& dir, int tables, int columns_per_table) {
     std::fprintf(stderr, "%s\n", error.c_str());
     return 1;
   }
-  std::printf("generated %d tables, %d columns\n", tables,
-              tables * columns_per_table);
   return 0;
 }
 
@@ -251,7 +278,31 @@ int Compare(const std::string& dir, int runs) {
   return 0;
 }
 
-int TimeAnalysis(const std::string& dir, int min_pct) {
+const std::string& ScratchOutput();
+
+// The report of the last run: made and written, its time and size.
+void TimeReport(tce::AppState& app, const std::string& label) {
+  const auto record = app.models.results_grid.shared_record();
+  double best = 1e30;
+  size_t bytes = 0;
+  for (int run = 0; run < 3; ++run) {
+    const auto start = Clock::now();
+    tce::Report report;
+    report.source = "bench";
+    report.databases.push_back(tce::ReportOfRun("bench", record, std::nullopt));
+    const std::string html = tce::ReportHtml(report);
+    tce::FileWriter file;
+    if (!file.Open(ScratchOutput()).ok()) std::exit(1);
+    file.Write(html);
+    if (!file.Commit().ok()) std::exit(1);
+    best = std::min(best, Millis(start));
+    bytes = html.size();
+  }
+  std::printf("report-ms-%s %.0f\nreport-kb-%s %zu\n", label.c_str(), best,
+              label.c_str(), bytes / 1024);
+}
+
+int TimeAnalysis(const std::string& dir, int min_pct, const char* label) {
   NoDesktop desktop;
   tce::AppState app(desktop, "/dev/null");
   if (!OpenApp(app, dir)) return 1;
@@ -263,6 +314,7 @@ int TimeAnalysis(const std::string& dir, int min_pct) {
   }
   std::printf("analysis tables_listed=%zu best_ms=%.1f peak_rss_kb=%ld\n",
               listed, best, PeakRssKb());
+  if (label != nullptr) TimeReport(app, label);
   return 0;
 }
 
@@ -277,8 +329,13 @@ const std::string& ScratchOutput() {
     char* name = pattern.data();
     const int fd = mkstemp(name);
     if (fd >= 0) close(fd);
-    std::atexit([] { std::remove(ScratchOutput().c_str()); });
     return std::string(name);
+  }();
+  // Registered once the path is made, so that it is removed before the
+  // path itself goes.
+  [[maybe_unused]] static const bool removed_at_exit = [] {
+    std::atexit([] { std::remove(path.c_str()); });
+    return true;
   }();
   return path;
 }
@@ -413,6 +470,28 @@ int Batch(const std::string& dir, const std::string& program, int runs) {
   return 0;
 }
 
+// Every database of a generated server in one run, two at once, against
+// the four runs one after another; interleaved, best of `runs`.
+int Databases(const std::string& dir, const std::string& program, int runs,
+              int databases) {
+  std::vector<std::string> together = {program, "--database",
+                                       BenchDatabase(dir, 0), "--all-databases",
+                                       "--jobs", "2"};
+  double best_together = 1e30, best_sum = 1e30;
+  for (int run = 0; run < runs; ++run) {
+    best_together = std::min(best_together, RunProcess(together, false).ms);
+    double sum = 0;
+    for (int d = 0; d < databases; ++d)
+      sum += RunProcess({program, "--database", BenchDatabase(dir, d)}, false).ms;
+    best_sum = std::min(best_sum, sum);
+  }
+  std::printf("all-databases-jobs2-ms %.1f\nsingle-runs-sum-ms %.1f\n",
+              best_together, best_sum);
+  std::printf("ratio all-databases-jobs2-vs-sum %.2f\n",
+              best_together / best_sum);
+  return 0;
+}
+
 int BatchMemory(const std::string& dir, const std::string& program,
                 const std::string& label) {
   const ProcessRun plain =
@@ -434,18 +513,22 @@ int main(int argc, char** argv) {
     return argc > index ? std::atoi(argv[index]) : fallback;
   };
   if (mode == "generate" && !dir.empty()) {
-    return Generate(dir, number(3, 20000), number(4, 20));
+    return Generate(dir, number(3, 20000), number(4, 20), number(5, 1));
   }
   if (mode == "compare" && !dir.empty()) return Compare(dir, number(3, 7));
   if (mode == "analysis" && !dir.empty())
-    return TimeAnalysis(dir, number(3, 0));
+    return TimeAnalysis(dir, number(3, 0), argc > 4 ? argv[4] : nullptr);
+  if (mode == "databases" && argc > 3)
+    return Databases(dir, argv[3], number(4, 3), number(5, 4));
   if (mode == "batch" && argc > 3) return Batch(dir, argv[3], number(4, 5));
   if (mode == "batch-memory" && argc > 4)
     return BatchMemory(dir, argv[3], argv[4]);
   std::fprintf(stderr,
-               "usage: catalog_bench generate DIR [TABLES] [COLUMNS]\n"
+               "usage: catalog_bench generate DIR [TABLES] [COLUMNS] "
+               "[DATABASES]\n"
                "       catalog_bench compare DIR [RUNS]\n"
-               "       catalog_bench analysis DIR [MIN_PCT]\n"
+               "       catalog_bench analysis DIR [MIN_PCT] [REPORT_LABEL]\n"
+               "       catalog_bench databases DIR PROGRAM [RUNS] [DATABASES]\n"
                "       catalog_bench batch DIR PROGRAM [RUNS]\n"
                "       catalog_bench batch-memory DIR PROGRAM LABEL\n");
   return 64;

@@ -329,7 +329,7 @@ std::string SumsTable(const char* first, const std::vector<std::pair<std::string
 constexpr char kStyle[] = R"css(
 body{font-family:"DejaVu Sans",Arial,sans-serif;color:#222;margin:24px 32px;max-width:980px}
 h1{font-size:22px;margin:0 0 4px}h2{font-size:16px;margin:28px 0 8px;border-bottom:1px solid #ccc;padding-bottom:3px}
-p.meta{color:#555;margin:0 0 4px;font-size:13px}
+p{font-size:13px;line-height:1.4}p.meta{color:#555;margin:0 0 4px}
 table{border-collapse:collapse;font-size:12px;margin:6px 0}
 th,td{border:1px solid #ccc;padding:3px 7px;text-align:left;vertical-align:top}
 th{background:#eef2f8}td.n{text-align:right;white-space:nowrap}tr.rest td{color:#555;font-style:italic}
@@ -511,7 +511,7 @@ std::string ReportHtml(const Report& report) {
           FormatNumber(std::round(all.size - all.compressed)) + "\">" +
           Html(HumanBytes(all.size - all.compressed)) + " (" +
           Pct(all.saved_pct()) +
-          ")</b></div><div class=\"card\"><span>Tables listed</span><b "
+          ")</b></div><div class=\"card\"><span>Tables</span><b "
           "data-total=\"tables\">" +
           FormatNumber(static_cast<int64_t>(all.tables)) + "</b></div></div>\n";
   html += BarChart({{"All databases", all}});
