@@ -136,6 +136,24 @@ TEST(DatabasesTest, AReportFromAnythingButTheToolsJsonIsRefused) {
   }
 }
 
+// Names are text on the page, whatever they hold.
+TEST(DatabasesTest, HostileNamesAreTextInTheReport) {
+  TestServer server;
+  auto& db = server.Database("odd");
+  const int table = db.AddTable("o\"&'", "<script>x</script>\xff", 10, 1000, 2048);
+  db.AddColumn(table, "c", 0, 40);
+  server.Finish();
+  TempDir dir;
+  const Result run = RunBatchProcess({"--database", server.DatabasePath("odd"),
+                                      "--report", dir.File("odd.html")});
+  ASSERT_EQ(run.status, 0) << run.err;
+  const std::string html = ReadFileBytes(dir.File("odd.html"));
+  EXPECT_EQ(html.find("<script"), std::string::npos);
+  EXPECT_NE(html.find("&lt;script&gt;x&lt;/script&gt;\xEF\xBF\xBD"),
+            std::string::npos);
+  EXPECT_NE(html.find("o&quot;&amp;&#39;"), std::string::npos);
+}
+
 // The page a browser shows: it renders (far from blank), and its totals
 // are the JSON's.
 TEST(DatabasesTest, TheServersReportRendersInABrowserWithTheJsonsTotals) {
