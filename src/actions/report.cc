@@ -83,6 +83,12 @@ double Number(const Json& object, const char* key) {
   return Need(object, key, Json::Type::kNumber).number();
 }
 
+// A count as a whole number in range: documents from elsewhere may hold
+// anything.
+int32_t Count32(double value) {
+  return static_cast<int32_t>(std::clamp(value, 0.0, 2147483647.0));
+}
+
 std::string Text(const Json& object, const char* key) {
   return Need(object, key, Json::Type::kString).text;
 }
@@ -119,14 +125,14 @@ ReportDatabase ResultsDocument(const Json& document) {
     table.saved_pct = Number(t, "saved_pct");
     const Json& basis = t["statistics"];
     if (basis.is_object() && IsCount(basis["full"])) {
-      table.basis.full = static_cast<int32_t>(basis["full"].number());
-      table.basis.sampled = static_cast<int32_t>(Number(basis, "sampled"));
-      table.basis.none = static_cast<int32_t>(Number(basis, "none"));
+      table.basis.full = Count32(basis["full"].number());
+      table.basis.sampled = Count32(Number(basis, "sampled"));
+      table.basis.none = Count32(Number(basis, "none"));
     }
     database.tables.push_back(std::move(table));
   }
   const Json& totals = Need(document, "totals", Json::Type::kObject);
-  database.totals.tables = static_cast<size_t>(Number(totals, "tables"));
+  database.totals.tables = static_cast<size_t>(Count32(Number(totals, "tables")));
   database.totals.size_bytes = Number(totals, "size_bytes");
   database.totals.compressed_bytes = Number(totals, "compressed_bytes");
   database.totals.saved_pct = Number(totals, "saved_pct");
@@ -152,7 +158,7 @@ ReportDatabase PlanDocument(const Json& document) {
   for (int i = 0; i < kRecommendations; ++i) {
     const Json& group = Need(totals, keys[i], Json::Type::kObject);
     PlanGroup& g = database.plan_totals[static_cast<size_t>(i)];
-    g.tables = static_cast<int64_t>(Number(group, "tables"));
+    g.tables = Count32(Number(group, "tables"));
     g.size_bytes = Number(group, "size_bytes");
     g.after_bytes = Number(group, "after_bytes");
     g.saved_bytes = Number(group, "saved_bytes");
@@ -264,9 +270,11 @@ std::string BarChart(const std::vector<std::pair<std::string, Sums>>& parts) {
                     std::to_string(height) + "\" role=\"img\">";
   int y = 4;
   for (const auto& [name, sums] : parts) {
-    const double scale = (width - label_width - 70) / top;
-    const int whole = static_cast<int>(sums.size * scale);
-    const int after = static_cast<int>(sums.compressed * scale);
+    // Shares of the longest bar, whatever the figures hold.
+    const double room = width - label_width - 70;
+    const int whole = static_cast<int>(room * std::clamp(sums.size / top, 0.0, 1.0));
+    const int after =
+        static_cast<int>(room * std::clamp(sums.compressed / top, 0.0, 1.0));
     svg += "<text x=\"0\" y=\"" + std::to_string(y + 13) +
            "\" font-size=\"12\">" + Html(name.substr(0, 28)) + "</text>";
     svg += "<rect x=\"" + std::to_string(label_width) + "\" y=\"" +

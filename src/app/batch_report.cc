@@ -92,7 +92,7 @@ int WriteReportFrom(const BatchOptions& options, const AppState&) {
       }
     }
     std::optional<Json> document;
-    if (why.empty()) document = Json::Read(text, &why);
+    if (why.empty()) document = ReadJson(text, &why);
     if (why.empty()) ReportOfDocument(*document, &report.databases, &why);
     if (!why.empty()) {
       std::fprintf(stderr,

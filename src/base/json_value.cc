@@ -117,7 +117,8 @@ class Reader {
         Blanks();
         std::string key = String();
         Expect(':');
-        value.members.emplace_back(std::move(key), Value());
+        value.names.push_back(std::move(key));
+        value.values.push_back(Value());
       } while (Eat(','));
       Expect('}');
     } else if (c == '[') {
@@ -161,8 +162,8 @@ class Reader {
 
 const Json& Json::operator[](std::string_view key) const {
   static const Json kNull;
-  for (const auto& [name, value] : members) {
-    if (name == key) return value;
+  for (size_t i = 0; i < names.size(); ++i) {
+    if (names[i] == key) return values[i];
   }
   return kNull;
 }
@@ -171,7 +172,7 @@ double Json::number() const { return std::strtod(text.c_str(), nullptr); }
 
 Json Json::Parse(std::string_view text) { return Reader(text).Document(); }
 
-std::optional<Json> Json::Read(std::string_view text, std::string* error) {
+std::optional<Json> ReadJson(std::string_view text, std::string* error) {
   try {
     return Reader(text).Document();
   } catch (const std::runtime_error& failure) {

@@ -20,7 +20,10 @@ struct Json {
   bool boolean = false;
   std::string text;  // a string's value, or a number's text
   std::vector<Json> items;
-  std::vector<std::pair<std::string, Json>> members;
+  // An object's members, names and values apart (a pair of a type being
+  // defined is not one every compiler takes).
+  std::vector<std::string> names;
+  std::vector<Json> values;
 
   // The member `key` (a null value when there is none).
   const Json& operator[](std::string_view key) const;
@@ -34,10 +37,11 @@ struct Json {
 
   // The document in `text`; throws std::runtime_error when it is not JSON.
   static Json Parse(std::string_view text);
-  // The same without throwing: nullopt, with `error` saying where, when the
-  // text is not JSON.
-  static std::optional<Json> Read(std::string_view text, std::string* error);
 };
+
+// Json::Parse without throwing: nullopt, with `error` saying where, when the
+// text is not JSON.
+std::optional<Json> ReadJson(std::string_view text, std::string* error);
 
 }  // namespace tce
 

@@ -134,6 +134,21 @@ TEST(DatabasesTest, AReportFromAnythingButTheToolsJsonIsRefused) {
     EXPECT_NE(refused.err.find(dir.File("bad.json")), std::string::npos);
     EXPECT_FALSE(std::filesystem::exists(report));
   }
+  // Figures no run writes (more compressed than the whole, counts past any
+  // integer) still make a page.
+  WriteFileBytes(dir.File("odd.json"),
+                 "{\"database\": \"x\", \"settings\": {\"min_compression\": 0, "
+                 "\"min_size_mb\": 0, \"ignore_tables_without_statistics\": false, "
+                 "\"cardinality\": \"max\", \"compression\": \"page\", \"unit\": "
+                 "\"pages\"}, \"tables\": [{\"owner\": \"o\", \"table\": \"t\", "
+                 "\"count\": 5, \"size\": 1, \"compressed\": 1e15, \"saved_pct\": -3, "
+                 "\"page_size\": 2048, \"statistics\": {\"columns\": 1, \"full\": 1e17, "
+                 "\"sampled\": -4, \"none\": 0}}], \"totals\": {\"tables\": 1e18, "
+                 "\"size_bytes\": 2048, \"compressed_bytes\": 1e15, \"saved_pct\": 0}}");
+  const Result odd =
+      RunBatchProcess({"--report", report, "--report-from", dir.File("odd.json")});
+  EXPECT_EQ(odd.status, 0) << odd.err;
+  EXPECT_TRUE(std::filesystem::exists(report));
 }
 
 // Names are text on the page, whatever they hold.

@@ -31,7 +31,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   messages.ReadMessageFile(path);
   // Only entries 1 to 99 may change; 100 to 200 stay empty.
   for (int n = 100; n <= 200; ++n) {
-    if (!messages[n].empty()) std::abort();
+    if (!messages[static_cast<tce::Msg>(n)].empty()) std::abort();
   }
   NullHelpWindow window;
   tce::ShowHelpTopic(path, window);
