@@ -291,54 +291,6 @@ class DelimitedWriter : public ResultWriter {
 
 }  // namespace
 
-Value Value::Text(std::string_view text) {
-  Value value(Kind::kText);
-  value.u_.text = {text.data(), text.size()};
-  return value;
-}
-
-Value Value::Integer(int64_t integer) {
-  Value value(Kind::kInteger);
-  value.u_.integer = integer;
-  return value;
-}
-
-Value Value::Number(double number) {
-  Value value(Kind::kNumber);
-  value.u_.number = number;
-  return value;
-}
-
-Value Value::NumberText(std::string_view text) {
-  Value value(Kind::kNumberText);
-  value.u_.text = {text.data(), text.size()};
-  return value;
-}
-
-Value Value::Decimal(Fixed4 decimal) {
-  Value value(Kind::kDecimal);
-  value.u_.decimal = decimal.raw();
-  return value;
-}
-
-Value Value::Bool(bool flag) {
-  Value value(Kind::kBool);
-  value.u_.integer = flag ? 1 : 0;
-  return value;
-}
-
-Value Value::Object(std::span<const Field> fields) {
-  Value value(Kind::kObject);
-  value.u_.fields = {fields.data(), fields.size()};
-  return value;
-}
-
-Value Value::Texts(std::span<const std::string> texts) {
-  Value value(Kind::kTexts);
-  value.u_.texts = {texts.data(), texts.size()};
-  return value;
-}
-
 std::unique_ptr<ResultWriter> ResultWriter::Make(ExportFormat format,
                                                  ByteSink& sink) {
   switch (format) {

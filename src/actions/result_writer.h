@@ -129,6 +129,55 @@ struct Field {
   FieldIn in = FieldIn::kBoth;
 };
 
+// Made by the million when large results are written: inline.
+inline Value Value::Text(std::string_view text) {
+  Value value(Kind::kText);
+  value.u_.text = {text.data(), text.size()};
+  return value;
+}
+
+inline Value Value::Integer(int64_t integer) {
+  Value value(Kind::kInteger);
+  value.u_.integer = integer;
+  return value;
+}
+
+inline Value Value::Number(double number) {
+  Value value(Kind::kNumber);
+  value.u_.number = number;
+  return value;
+}
+
+inline Value Value::NumberText(std::string_view text) {
+  Value value(Kind::kNumberText);
+  value.u_.text = {text.data(), text.size()};
+  return value;
+}
+
+inline Value Value::Decimal(Fixed4 decimal) {
+  Value value(Kind::kDecimal);
+  value.u_.decimal = decimal.raw();
+  return value;
+}
+
+inline Value Value::Bool(bool flag) {
+  Value value(Kind::kBool);
+  value.u_.integer = flag ? 1 : 0;
+  return value;
+}
+
+inline Value Value::Object(std::span<const Field> fields) {
+  Value value(Kind::kObject);
+  value.u_.fields = {fields.data(), fields.size()};
+  return value;
+}
+
+inline Value Value::Texts(std::span<const std::string> texts) {
+  Value value(Kind::kTexts);
+  value.u_.texts = {texts.data(), texts.size()};
+  return value;
+}
+
 inline std::span<const Field> Value::fields() const {
   return kind_ == Kind::kObject
              ? std::span<const Field>(u_.fields.data, u_.fields.size)
