@@ -347,6 +347,194 @@ th{background:#eef2f8}td.n{text-align:right;white-space:nowrap}tr.rest td{color:
 @media print{body{margin:0;max-width:none}h2{page-break-after:avoid}table,svg,.cards{page-break-inside:avoid}}
 )css";
 
+// Everything the page adds up, in one pass over the databases.
+using TableOf = std::pair<const ReportDatabase*, const ReportTable*>;
+struct Summary {
+  Sums all;
+  std::vector<std::pair<std::string, Sums>> by_database, by_owner;
+  std::vector<TableOf> ranked;       // the tables with statistics
+  std::vector<TableOf> unestimated;  // those without
+  StatisticsBasis basis;
+  double resting_on_none = 0, resting_on_samples = 0;
+  size_t failed = 0;
+  PlanTotals plan{};
+  bool any_plan = false;
+};
+
+double SavedOf(const ReportTable& t) { return t.size_bytes - t.compressed_bytes; }
+
+void AddTables(const ReportDatabase& database, Summary& s,
+               std::map<std::string, size_t>& owner_index) {
+  for (const ReportTable& table : database.tables) {
+    const std::string owner = database.name + " / " + table.owner;
+    auto [at, added] = owner_index.emplace(owner, s.by_owner.size());
+    if (added) s.by_owner.push_back({owner, Sums()});
+    s.by_owner[at->second].second.Add(table);
+    (table.has_statistics ? s.ranked : s.unestimated).push_back({&database, &table});
+    s.basis.full += table.basis.full;
+    s.basis.sampled += table.basis.sampled;
+    s.basis.none += table.basis.none;
+    if (table.has_statistics && table.basis.none > 0) {
+      s.resting_on_none += table.size_bytes;
+    } else if (table.has_statistics && table.basis.sampled > 0) {
+      s.resting_on_samples += table.size_bytes;
+    }
+  }
+}
+
+Summary Summarize(const Report& report) {
+  Summary s;
+  std::map<std::string, size_t> owner_index;
+  for (const ReportDatabase& database : report.databases) {
+    if (!database.error.empty()) {
+      ++s.failed;
+      continue;
+    }
+    // The totals are the run's own (or its plan's); the tables give the
+    // parts.
+    Sums sums;
+    sums.tables = database.totals.tables;
+    sums.size = database.totals.size_bytes;
+    sums.compressed = database.totals.compressed_bytes;
+    s.all.tables += sums.tables;
+    s.all.size += sums.size;
+    s.all.compressed += sums.compressed;
+    s.by_database.push_back({database.name, sums});
+    AddTables(database, s, owner_index);
+    if (!database.plan) continue;
+    s.any_plan = true;
+    for (size_t i = 0; i < s.plan.size(); ++i) {
+      s.plan[i].tables += database.plan_totals[i].tables;
+      s.plan[i].size_bytes += database.plan_totals[i].size_bytes;
+      s.plan[i].after_bytes += database.plan_totals[i].after_bytes;
+      s.plan[i].saved_bytes += database.plan_totals[i].saved_bytes;
+    }
+  }
+  std::stable_sort(s.by_owner.begin(), s.by_owner.end(),
+                   [](const auto& a, const auto& b) {
+                     return a.second.size - a.second.compressed >
+                            b.second.size - b.second.compressed;
+                   });
+  const size_t top = std::min<size_t>(s.ranked.size(), 25);
+  std::partial_sort(s.ranked.begin(), s.ranked.begin() + static_cast<long>(top),
+                    s.ranked.end(), [](const TableOf& a, const TableOf& b) {
+                      return SavedOf(*a.second) > SavedOf(*b.second);
+                    });
+  s.ranked.resize(top);
+  return s;
+}
+
+std::string EstimatedSection(const Report& report) {
+  std::string html = "<h2>What was estimated</h2>\n<table><tr><th>Database</th>"
+                     "<th>Read from</th><th>Options</th></tr>";
+  for (const ReportDatabase& database : report.databases) {
+    html += "<tr><td>" + Html(database.name) + "</td><td>" +
+            Html(database.source) + "</td><td" +
+            (database.error.empty() ? ">" + Html(database.settings)
+                                    : " class=\"failed\">failed: " +
+                                          Html(database.error)) +
+            "</td></tr>";
+  }
+  return html + "</table>\n";
+}
+
+// A card of the totals: a figure in human units with its exact bytes.
+std::string Card(const char* title, const char* key, double bytes,
+                 const std::string& after = {}) {
+  return std::string("<div class=\"card\"><span>") + title +
+         "</span><b data-total=\"" + key + "\" data-bytes=\"" +
+         FormatNumber(std::round(bytes)) + "\">" + Html(HumanBytes(bytes)) +
+         after + "</b></div>";
+}
+
+std::string TotalsSection(const Sums& all) {
+  return "<h2>Totals</h2>\n<div class=\"cards\">" +
+         Card("Size now", "size_bytes", all.size) +
+         Card("Compressed", "compressed_bytes", all.compressed) +
+         Card("Saved", "saved_bytes", all.size - all.compressed,
+              " (" + Pct(all.saved_pct()) + ")") +
+         "<div class=\"card\"><span>Tables</span><b data-total=\"tables\">" +
+         FormatNumber(static_cast<int64_t>(all.tables)) + "</b></div></div>\n" +
+         BarChart({{"All databases", all}});
+}
+
+std::string PlanSection(const PlanTotals& plan) {
+  std::string html =
+      "<h2>The plan by method</h2>\n<table><tr><th>Recommendation</th>"
+      "<th>Tables</th><th>Size now</th><th>After</th><th>Saved</th></tr>";
+  for (int i = 0; i < kRecommendations; ++i) {
+    const PlanGroup& g = plan[static_cast<size_t>(i)];
+    html += "<tr><td>" +
+            Html(RecommendationName(static_cast<Recommendation>(i))) +
+            "</td><td class=\"n\">" + FormatNumber(g.tables) + "</td>" +
+            BytesCell(g.size_bytes) + BytesCell(g.after_bytes) +
+            BytesCell(g.saved_bytes) + "</tr>";
+  }
+  return html + "</table>\n";
+}
+
+std::string TopSection(const Summary& s) {
+  std::string html = "<h2>The " + std::to_string(s.ranked.size()) +
+                     " tables that would save the most</h2>\n<table><tr>"
+                     "<th>Database</th><th>Owner</th><th>Table</th><th>Rows</th>"
+                     "<th>Size</th><th>Compressed</th><th>Saved</th>"
+                     "<th>%Saved</th></tr>";
+  for (const auto& [database, table] : s.ranked) {
+    const ReportTable& t = *table;
+    html += "<tr><td>" + Html(database->name) + "</td><td>" + Html(t.owner) +
+            "</td><td>" + Html(t.table) + "</td><td class=\"n\">" +
+            FormatNumber(t.rows) + "</td>" + BytesCell(t.size_bytes) +
+            BytesCell(t.compressed_bytes) + BytesCell(SavedOf(t)) +
+            "<td class=\"n\">" + FormatNumber(t.saved_pct) + " %</td></tr>";
+  }
+  return html + "</table>\n";
+}
+
+std::string BasisSection(const Summary& s) {
+  const StatisticsBasis& basis = s.basis;
+  const double columns = basis.columns();
+  const double size = s.all.size;
+  return "<h2>What the estimate rests on</h2>\n<p>Of " +
+         FormatNumber(static_cast<int64_t>(basis.columns())) + " columns, " +
+         FormatNumber(static_cast<int64_t>(basis.full)) +
+         " have a distribution built from all rows, " +
+         FormatNumber(static_cast<int64_t>(basis.sampled)) +
+         " one built from a sample, and " +
+         FormatNumber(static_cast<int64_t>(basis.none)) +
+         " none (every row counts as distinct: the saving may be too low)" +
+         (columns > 0 ? " &mdash; " + Pct(basis.none * 100.0 / columns) +
+                            " without statistics"
+                      : std::string()) +
+         ".</p><p>" + Html(HumanBytes(s.resting_on_none)) + " (" +
+         Pct(size > 0 ? s.resting_on_none * 100 / size : 0) +
+         " of the size) is in tables with a column without statistics, and " +
+         Html(HumanBytes(s.resting_on_samples)) + " (" +
+         Pct(size > 0 ? s.resting_on_samples * 100 / size : 0) +
+         ") in tables whose figures rest on samples.</p>\n";
+}
+
+std::string UnestimatedSection(const std::vector<TableOf>& tables) {
+  std::string html = "<h2>Tables without statistics</h2>\n";
+  if (tables.empty())
+    return html + "<p>None: every listed table has a row count.</p>\n";
+  html += "<p>" + FormatNumber(static_cast<int64_t>(tables.size())) +
+          " listed tables have no row count, so no size is estimated for "
+          "them; update their statistics and run again.</p><table><tr>"
+          "<th>Database</th><th>Owner</th><th>Table</th></tr>";
+  const size_t shown = std::min<size_t>(tables.size(), 100);
+  for (size_t i = 0; i < shown; ++i) {
+    html += "<tr><td>" + Html(tables[i].first->name) + "</td><td>" +
+            Html(tables[i].second->owner) + "</td><td>" +
+            Html(tables[i].second->table) + "</td></tr>";
+  }
+  if (shown < tables.size()) {
+    html += "<tr class=\"rest\"><td colspan=\"3\">and " +
+            FormatNumber(static_cast<int64_t>(tables.size() - shown)) +
+            " more</td></tr>";
+  }
+  return html + "</table>\n";
+}
+
 }  // namespace
 
 ReportDatabase ReportOfRun(const std::string& name,
@@ -417,70 +605,7 @@ bool ReportOfDocument(const Json& document, std::vector<ReportDatabase>* out,
 }
 
 std::string ReportHtml(const Report& report) {
-  Sums all;
-  std::vector<std::pair<std::string, Sums>> by_database, by_owner;
-  std::map<std::string, size_t> owner_index;
-  std::vector<std::pair<const ReportDatabase*, const ReportTable*>> ranked,
-      unestimated;
-  StatisticsBasis basis;
-  double resting_on_none = 0, resting_on_samples = 0;
-  size_t failed = 0;
-  PlanTotals plan{};
-  bool any_plan = false;
-  for (const ReportDatabase& database : report.databases) {
-    if (!database.error.empty()) {
-      ++failed;
-      continue;
-    }
-    // The totals are the run's own (or its plan's); the tables give the
-    // parts.
-    Sums sums;
-    sums.tables = database.totals.tables;
-    sums.size = database.totals.size_bytes;
-    sums.compressed = database.totals.compressed_bytes;
-    all.tables += sums.tables;
-    all.size += sums.size;
-    all.compressed += sums.compressed;
-    for (const ReportTable& table : database.tables) {
-      const std::string owner = database.name + " / " + table.owner;
-      auto [at, added] = owner_index.emplace(owner, by_owner.size());
-      if (added) by_owner.push_back({owner, Sums()});
-      by_owner[at->second].second.Add(table);
-      if (table.has_statistics) {
-        ranked.push_back({&database, &table});
-      } else {
-        unestimated.push_back({&database, &table});
-      }
-      basis.full += table.basis.full;
-      basis.sampled += table.basis.sampled;
-      basis.none += table.basis.none;
-      if (table.has_statistics && table.basis.none > 0)
-        resting_on_none += table.size_bytes;
-      else if (table.has_statistics && table.basis.sampled > 0)
-        resting_on_samples += table.size_bytes;
-    }
-    by_database.push_back({database.name, sums});
-    if (database.plan) {
-      any_plan = true;
-      for (size_t i = 0; i < plan.size(); ++i) {
-        plan[i].tables += database.plan_totals[i].tables;
-        plan[i].size_bytes += database.plan_totals[i].size_bytes;
-        plan[i].after_bytes += database.plan_totals[i].after_bytes;
-        plan[i].saved_bytes += database.plan_totals[i].saved_bytes;
-      }
-    }
-  }
-  auto by_saved = [](const auto& a, const auto& b) {
-    return a.second.size - a.second.compressed > b.second.size - b.second.compressed;
-  };
-  std::stable_sort(by_owner.begin(), by_owner.end(), by_saved);
-  const size_t top = std::min<size_t>(ranked.size(), 25);
-  std::partial_sort(ranked.begin(), ranked.begin() + static_cast<long>(top),
-                    ranked.end(), [](const auto& a, const auto& b) {
-                      return a.second->size_bytes - a.second->compressed_bytes >
-                             b.second->size_bytes - b.second->compressed_bytes;
-                    });
-
+  Summary summary = Summarize(report);
   std::string html =
       "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\">"
       "<title>Compression estimate: " + Html(report.source) +
@@ -489,115 +614,24 @@ std::string ReportHtml(const Report& report) {
           Html(report.source) + "</p><p class=\"meta\">" +
           std::to_string(report.databases.size()) +
           (report.databases.size() == 1 ? " database" : " databases") +
-          (failed > 0 ? ", " + std::to_string(failed) + " failed" : "") +
+          (summary.failed > 0 ? ", " + std::to_string(summary.failed) + " failed"
+                              : "") +
           " &middot; " + Html(report.generated) +
           " &middot; Tarvex Compression Estimator " + Html(TCE_VERSION) +
           "</p>\n";
-
-  html += "<h2>What was estimated</h2>\n<table><tr><th>Database</th>"
-          "<th>Read from</th><th>Options</th></tr>";
-  for (const ReportDatabase& database : report.databases) {
-    html += "<tr><td>" + Html(database.name) + "</td><td>" +
-            Html(database.source) + "</td><td" +
-            (database.error.empty() ? ">" + Html(database.settings)
-                                    : " class=\"failed\">failed: " +
-                                          Html(database.error)) +
-            "</td></tr>";
-  }
-  html += "</table>\n";
-
-  html += "<h2>Totals</h2>\n<div class=\"cards\">"
-          "<div class=\"card\"><span>Size now</span><b data-total=\"size_bytes\" "
-          "data-bytes=\"" + FormatNumber(std::round(all.size)) + "\">" +
-          Html(HumanBytes(all.size)) +
-          "</b></div><div class=\"card\"><span>Compressed</span><b "
-          "data-total=\"compressed_bytes\" data-bytes=\"" +
-          FormatNumber(std::round(all.compressed)) + "\">" +
-          Html(HumanBytes(all.compressed)) +
-          "</b></div><div class=\"card\"><span>Saved</span><b "
-          "data-total=\"saved_bytes\" data-bytes=\"" +
-          FormatNumber(std::round(all.size - all.compressed)) + "\">" +
-          Html(HumanBytes(all.size - all.compressed)) + " (" +
-          Pct(all.saved_pct()) +
-          ")</b></div><div class=\"card\"><span>Tables</span><b "
-          "data-total=\"tables\">" +
-          FormatNumber(static_cast<int64_t>(all.tables)) + "</b></div></div>\n";
-  html += BarChart({{"All databases", all}});
-
-  html += "<h2>By database</h2>\n" + SumsTable("Database", by_database, 1000) +
-          BarChart(by_database.size() <= 40 ? by_database
-                                            : decltype(by_database)());
-  html += "<h2>By owner</h2>\n" + SumsTable("Database / owner", by_owner, 40);
-
-  if (any_plan) {
-    html += "<h2>The plan by method</h2>\n<table><tr><th>Recommendation</th>"
-            "<th>Tables</th><th>Size now</th><th>After</th><th>Saved</th></tr>";
-    for (int i = 0; i < kRecommendations; ++i) {
-      const PlanGroup& g = plan[static_cast<size_t>(i)];
-      html += "<tr><td>" +
-              Html(RecommendationName(static_cast<Recommendation>(i))) +
-              "</td><td class=\"n\">" + FormatNumber(g.tables) + "</td>" +
-              BytesCell(g.size_bytes) + BytesCell(g.after_bytes) +
-              BytesCell(g.saved_bytes) + "</tr>";
-    }
-    html += "</table>\n";
-  }
-
-  html += "<h2>The " + std::to_string(top) +
-          " tables that would save the most</h2>\n<table><tr><th>Database</th>"
-          "<th>Owner</th><th>Table</th><th>Rows</th><th>Size</th>"
-          "<th>Compressed</th><th>Saved</th><th>%Saved</th></tr>";
-  for (size_t i = 0; i < top; ++i) {
-    const ReportTable& t = *ranked[i].second;
-    html += "<tr><td>" + Html(ranked[i].first->name) + "</td><td>" +
-            Html(t.owner) + "</td><td>" + Html(t.table) +
-            "</td><td class=\"n\">" + FormatNumber(t.rows) + "</td>" +
-            BytesCell(t.size_bytes) + BytesCell(t.compressed_bytes) +
-            BytesCell(t.size_bytes - t.compressed_bytes) +
-            "<td class=\"n\">" + FormatNumber(t.saved_pct) + " %</td></tr>";
-  }
-  html += "</table>\n";
-
-  const double columns = basis.columns();
-  html += "<h2>What the estimate rests on</h2>\n<p>Of " +
-          FormatNumber(static_cast<int64_t>(basis.columns())) +
-          " columns, " + FormatNumber(static_cast<int64_t>(basis.full)) +
-          " have a distribution built from all rows, " +
-          FormatNumber(static_cast<int64_t>(basis.sampled)) +
-          " one built from a sample, and " +
-          FormatNumber(static_cast<int64_t>(basis.none)) +
-          " none (every row counts as distinct: the saving may be too low)" +
-          (columns > 0 ? " &mdash; " + Pct(basis.none * 100.0 / columns) +
-                             " without statistics"
-                       : std::string()) +
-          ".</p><p>" + Html(HumanBytes(resting_on_none)) + " (" +
-          Pct(all.size > 0 ? resting_on_none * 100 / all.size : 0) +
-          " of the size) is in tables with a column without statistics, and " +
-          Html(HumanBytes(resting_on_samples)) + " (" +
-          Pct(all.size > 0 ? resting_on_samples * 100 / all.size : 0) +
-          ") in tables whose figures rest on samples.</p>\n";
-
-  html += "<h2>Tables without statistics</h2>\n";
-  if (unestimated.empty()) {
-    html += "<p>None: every listed table has a row count.</p>\n";
-  } else {
-    html += "<p>" + FormatNumber(static_cast<int64_t>(unestimated.size())) +
-            " listed tables have no row count, so no size is estimated for "
-            "them; update their statistics and run again.</p><table><tr>"
-            "<th>Database</th><th>Owner</th><th>Table</th></tr>";
-    const size_t shown = std::min<size_t>(unestimated.size(), 100);
-    for (size_t i = 0; i < shown; ++i) {
-      html += "<tr><td>" + Html(unestimated[i].first->name) + "</td><td>" +
-              Html(unestimated[i].second->owner) + "</td><td>" +
-              Html(unestimated[i].second->table) + "</td></tr>";
-    }
-    if (shown < unestimated.size()) {
-      html += "<tr class=\"rest\"><td colspan=\"3\">and " +
-              FormatNumber(static_cast<int64_t>(unestimated.size() - shown)) +
-              " more</td></tr>";
-    }
-    html += "</table>\n";
-  }
+  html += EstimatedSection(report);
+  html += TotalsSection(summary.all);
+  html += "<h2>By database</h2>\n" +
+          SumsTable("Database", summary.by_database, 1000) +
+          BarChart(summary.by_database.size() <= 40
+                       ? summary.by_database
+                       : std::vector<std::pair<std::string, Sums>>());
+  html += "<h2>By owner</h2>\n" +
+          SumsTable("Database / owner", summary.by_owner, 40);
+  if (summary.any_plan) html += PlanSection(summary.plan);
+  html += TopSection(summary);
+  html += BasisSection(summary);
+  html += UnestimatedSection(summary.unestimated);
   html += "</body></html>\n";
   return html;
 }

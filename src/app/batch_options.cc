@@ -95,6 +95,31 @@ constexpr TextOption kTextOptions[] = {
     {"--tables", &BatchOptions::tables, "--tables needs a list"},
 };
 
+// The options that name a file.
+struct FileOption {
+  const char* name;
+  std::optional<std::string> BatchOptions::*field;
+};
+constexpr FileOption kFileOptions[] = {
+    {"--output", &BatchOptions::output},
+    {"--password-file", &BatchOptions::password_file},
+    {"--report", &BatchOptions::report},
+};
+
+// Why the options cannot go together, or null.
+const char* Inconsistency(const BatchOptions& options) {
+  if (!options.report_from.empty()) {
+    if (!options.report) return "--report-from needs --report FILE.html";
+    if (!options.databases.empty())
+      return "--report-from reads earlier runs; it takes no --database";
+    return nullptr;
+  }
+  if (options.database.empty()) return "--database is required";
+  if (options.plan && options.columns)
+    return "--columns lists the results' columns, not the plan's";
+  return nullptr;
+}
+
 }  // namespace
 
 std::optional<BatchOptions> ParseBatchArguments(int argc, char** argv) {
@@ -159,29 +184,19 @@ std::optional<BatchOptions> ParseBatchArguments(int argc, char** argv) {
         return fail("--report-from needs one or more JSON files");
       continue;
     }
-    if (is("--report")) {
-      if (!value(&text)) return fail("--report needs a file");
-      options.report = text;
-      continue;
-    }
-    if (is("--password-file") || is("--output")) {
+    if (const auto* file = std::find_if(
+            std::begin(kFileOptions), std::end(kFileOptions),
+            [&](const FileOption& o) { return is(o.name); });
+        file != std::end(kFileOptions)) {
       if (!value(&text)) return fail(arg + " needs a file");
-      (is("--output") ? options.output : options.password_file) = text;
+      options.*(file->field) = text;
     } else if (is("--password") || arg.rfind("--password=", 0) == 0) {
       return fail("the password is never taken from the command line");
     } else {
       return fail("unknown argument " + arg);
     }
   }
-  if (!options.report_from.empty()) {
-    if (!options.report) return fail("--report-from needs --report FILE.html");
-    if (!options.databases.empty())
-      return fail("--report-from reads earlier runs; it takes no --database");
-    return options;
-  }
-  if (options.database.empty()) return fail("--database is required");
-  if (options.plan && options.columns)
-    return fail("--columns lists the results' columns, not the plan's");
+  if (const char* why = Inconsistency(options)) return fail(why);
   return options;
 }
 
