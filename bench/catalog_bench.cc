@@ -47,8 +47,8 @@
 #include "db/catalog_query.h"
 #include "db/statement.h"
 #include "dialect.h"
-#include "actions/file_writer.h"
-#include "actions/report.h"
+#include "output/file_writer.h"
+#include "output/report.h"
 #include "wizard/app_state.h"
 
 namespace {

@@ -9,7 +9,7 @@
 #include <sstream>
 #include <string>
 
-#include "actions/explain.h"
+#include "model/explain.h"
 #include "analysis/analysis.h"
 #include "base/run_settings.h"
 #include "wizard/app_state.h"

@@ -11,10 +11,10 @@
 #include "base/number_text.h"
 #include "db/catalog_query.h"
 #include "db/statement.h"
-#include "actions/explain.h"
-#include "actions/file_writer.h"
-#include "actions/report.h"
-#include "actions/results_output.h"
+#include "model/explain.h"
+#include "output/file_writer.h"
+#include "output/report.h"
+#include "output/results_output.h"
 
 namespace tce {
 namespace {

@@ -13,7 +13,7 @@
 
 #include "base/debug_log.h"
 #include "base/message_table.h"
-#include "actions/result_writer.h"
+#include "output/result_writer.h"
 #include "base/export_format.h"
 #include "db/connection.h"
 #include "engine/compute.h"

@@ -11,11 +11,11 @@
 #include <mutex>
 #include <thread>
 
-#include "actions/file_writer.h"
-#include "actions/plan.h"
-#include "actions/result_writer.h"
+#include "output/file_writer.h"
+#include "model/plan.h"
+#include "output/result_writer.h"
 #include "actions/results_actions.h"
-#include "actions/results_output.h"
+#include "output/results_output.h"
 #include "analysis/analysis.h"
 #include "app/batch.h"
 #include "app/batch_output.h"

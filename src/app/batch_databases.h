@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "app/batch_options.h"
-#include "db/status.h"
+#include "base/status.h"
 #include "model/run_record.h"
 #include "wizard/app_state.h"
 

@@ -3,7 +3,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "actions/results_output.h"
+#include "output/results_output.h"
 
 namespace tce {
 namespace {
@@ -27,7 +27,7 @@ BatchOutput::~BatchOutput() {
 
 Status BatchOutput::WriteFailed(const char* what) {
   write_failed_ = true;
-  return Status::Failure(std::string(what) + ": " + std::strerror(errno));
+  return Status::FileFailure(std::string(what) + ": " + std::strerror(errno));
 }
 
 Status BatchOutput::Open() {

@@ -14,8 +14,8 @@
 
 #include "analysis/analysis.h"
 #include "app/batch_options.h"
-#include "actions/file_writer.h"
-#include "actions/result_writer.h"
+#include "output/file_writer.h"
+#include "output/result_writer.h"
 #include "wizard/app_state.h"
 
 namespace tce {

@@ -6,8 +6,8 @@
 #include <fstream>
 #include <sstream>
 
-#include "actions/file_writer.h"
-#include "actions/report.h"
+#include "output/file_writer.h"
+#include "output/report.h"
 #include "app/batch.h"
 
 namespace tce {

@@ -1,16 +1,13 @@
-// Status: the outcome of a database step as a value. A success, or a
-// failure that says which driver call failed, with its result code and the
-// driver's diagnostic (SQLSTATE, native code, text), and what the program
-// has to say about it. Callers decide how to show it; nothing in the
-// database layer shows anything to the user.
+// The driver's result codes, as the database layer reads them; the status
+// value itself is the base layer's.
 #ifndef TCE_DB_STATUS_H_
 #define TCE_DB_STATUS_H_
 
 #include <sql.h>
 
-#include <cstdint>
 #include <string>
-#include <vector>
+
+#include "base/status.h"
 
 namespace tce {
 
@@ -19,56 +16,6 @@ namespace tce {
 inline bool Succeeded(SQLRETURN rc) {
   return rc == SQL_SUCCESS || rc == SQL_SUCCESS_WITH_INFO;
 }
-
-// A driver result code as text: "SQL_ERROR", "SQL_INVALID_HANDLE" ...
-std::string ResultCodeName(int rc);
-
-// What the driver said about its last failure.
-struct Diagnostic {
-  std::string sqlstate;  // five characters, or empty when none was given
-  int32_t native = 0;
-  std::string text;  // the message without its three bracketed prefixes
-  // What the driver's SQLError answered when it was asked: anything but
-  // SQL_SUCCESS means the diagnostic could not be read.
-  int read_rc = SQL_SUCCESS;
-};
-
-class Status {
- public:
-  // Success.
-  Status() = default;
-
-  // The driver call `call` returned `rc` (a failure); `diagnostic` is what
-  // the driver said, empty when it gave nothing.
-  static Status DriverFailure(std::string call, int rc, Diagnostic diagnostic);
-  // A failure the program found itself, told to the user as `message`.
-  static Status Failure(std::string message);
-
-  bool ok() const { return !failed_; }
-
-  // Adds a message of the program's own, shown after the driver's text.
-  Status& AddMessage(std::string message);
-
-  const std::string& call() const { return call_; }  // empty: not a call
-  int rc() const { return rc_; }
-  const Diagnostic& diagnostic() const { return diagnostic_; }
-  // Whether a driver call failed (its text goes into the "SQL Error" box).
-  bool driver_failure() const { return !call_.empty(); }
-  // The driver's text; when the driver gave none, a text that names the
-  // call and its result instead. Empty for failures of the program's own.
-  std::string DriverText() const;
-  // The program's own messages, in the order they are to be shown.
-  const std::vector<std::string>& messages() const { return messages_; }
-  // One line for logs and standard error: everything above.
-  std::string ToString() const;
-
- private:
-  bool failed_ = false;
-  std::string call_;
-  int rc_ = SQL_SUCCESS;
-  Diagnostic diagnostic_;
-  std::vector<std::string> messages_;
-};
 
 }  // namespace tce
 

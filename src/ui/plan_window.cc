@@ -19,7 +19,7 @@
 #include <filesystem>
 
 #include "actions/results_actions.h"
-#include "actions/results_output.h"
+#include "output/results_output.h"
 #include "base/number_text.h"
 #include "ui/grid_view.h"
 #include "ui/main_window.h"

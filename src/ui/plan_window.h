@@ -10,7 +10,7 @@
 #include <QWidget>
 #include <memory>
 
-#include "actions/plan.h"
+#include "model/plan.h"
 #include "wizard/app_state.h"
 
 class QBarSet;

@@ -1,6 +1,6 @@
 // The compression plan: its rule at the edges, and its savings against the
 // runs of each method alone.
-#include "actions/plan.h"
+#include "model/plan.h"
 
 #include <gtest/gtest.h>
 

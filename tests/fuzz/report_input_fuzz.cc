@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "actions/report.h"
+#include "output/report.h"
 #include "base/json_value.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

@@ -1,4 +1,4 @@
-#include "actions/plan.h"
+#include "model/plan.h"
 
 #include <algorithm>
 #include <numeric>

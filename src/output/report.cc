@@ -1,11 +1,11 @@
-#include "actions/report.h"
+#include "output/report.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <map>
 
-#include "actions/result_writer.h"
+#include "output/result_writer.h"
 #include "base/number_text.h"
 
 namespace tce {

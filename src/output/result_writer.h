@@ -2,8 +2,8 @@
 // written as delimited lines (tab or comma, a header line per list, CR LF
 // line ends) or as one JSON document. The windows' export, the command-line
 // tool and the plan all write through it.
-#ifndef TCE_ACTIONS_RESULT_WRITER_H_
-#define TCE_ACTIONS_RESULT_WRITER_H_
+#ifndef TCE_OUTPUT_RESULT_WRITER_H_
+#define TCE_OUTPUT_RESULT_WRITER_H_
 
 #include <cstdint>
 #include <cstdio>
@@ -254,4 +254,4 @@ void AppendDelimitedField(std::string& out, std::string_view text,
 
 }  // namespace tce
 
-#endif  // TCE_ACTIONS_RESULT_WRITER_H_
+#endif  // TCE_OUTPUT_RESULT_WRITER_H_

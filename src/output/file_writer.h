@@ -13,14 +13,14 @@
 // - The temporary file is removed when the writer is destroyed without
 //   Commit, and on SIGINT, SIGTERM and SIGHUP before the signal takes its
 //   course.
-#ifndef TCE_ACTIONS_FILE_WRITER_H_
-#define TCE_ACTIONS_FILE_WRITER_H_
+#ifndef TCE_OUTPUT_FILE_WRITER_H_
+#define TCE_OUTPUT_FILE_WRITER_H_
 
 #include <string>
 #include <string_view>
 
-#include "db/status.h"
-#include "actions/result_writer.h"
+#include "base/status.h"
+#include "output/result_writer.h"
 
 namespace tce {
 
@@ -67,4 +67,4 @@ class FileWriter : public ByteSink {
 
 }  // namespace tce
 
-#endif  // TCE_ACTIONS_FILE_WRITER_H_
+#endif  // TCE_OUTPUT_FILE_WRITER_H_

@@ -3,14 +3,13 @@
 // row lengths from their parts, and its sizes from the row lengths, in words
 // and numbers a reader can recompute by hand. The explanation is what
 // Compute kept while it estimated (no second computation).
-#ifndef TCE_ACTIONS_EXPLAIN_H_
-#define TCE_ACTIONS_EXPLAIN_H_
+#ifndef TCE_MODEL_EXPLAIN_H_
+#define TCE_MODEL_EXPLAIN_H_
 
 #include <array>
 #include <span>
 #include <string>
 
-#include "actions/result_writer.h"
 #include "engine/compute.h"
 #include "model/run_record.h"
 
@@ -30,31 +29,6 @@ std::string ExplainColumn(const CatalogColumnRow& column, Method method);
 std::string ExplainTable(const EstimateContext& estimate,
                          const TableRecord& table, Shown shown);
 
-// A column's explanation as fields: storage, size class, similar columns,
-// cardinality, its own class and the class looked up, the type index, the
-// entry found and its row and page percentages.
-class ColumnExplainFields {
- public:
-  explicit ColumnExplainFields(const CatalogColumnRow& column);
-  std::span<const Field> fields() const { return fields_; }
-
- private:
-  std::array<Field, 10> fields_;
-};
-
-// A table's explanation as fields (JSON): the row length and its parts, the
-// variable part's estimate and lookup, the compressed row lengths and the
-// savings of both methods.
-class TableExplainFields {
- public:
-  TableExplainFields(const TableTrace& trace, const TableRecord& table);
-  std::span<const Field> fields() const { return fields_; }
-
- private:
-  std::array<Field, 7> lookup_;
-  std::array<Field, 17> fields_;
-};
-
 }  // namespace tce
 
-#endif  // TCE_ACTIONS_EXPLAIN_H_
+#endif  // TCE_MODEL_EXPLAIN_H_

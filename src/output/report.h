@@ -2,8 +2,8 @@
 // SVG charts, no script, nothing fetched) that says what was estimated and
 // what the whole server, or a fleet of servers, would gain. It is made from
 // the records of a run, or from the JSON documents earlier runs wrote.
-#ifndef TCE_ACTIONS_REPORT_H_
-#define TCE_ACTIONS_REPORT_H_
+#ifndef TCE_OUTPUT_REPORT_H_
+#define TCE_OUTPUT_REPORT_H_
 
 #include <array>
 #include <memory>
@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "actions/plan.h"
+#include "model/plan.h"
 #include "base/json_value.h"
 #include "model/run_record.h"
 
@@ -65,4 +65,4 @@ std::string ReportHtml(const Report& report);
 
 }  // namespace tce
 
-#endif  // TCE_ACTIONS_REPORT_H_
+#endif  // TCE_OUTPUT_REPORT_H_

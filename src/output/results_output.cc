@@ -1,4 +1,4 @@
-#include "actions/results_output.h"
+#include "output/results_output.h"
 
 #include <algorithm>
 #include <charconv>

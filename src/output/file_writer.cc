@@ -1,4 +1,4 @@
-#include "actions/file_writer.h"
+#include "output/file_writer.h"
 
 #include <fcntl.h>
 #include <limits.h>
@@ -113,7 +113,7 @@ void FileWriter::Discard() {
 }
 
 Status FileWriter::Failure(const std::string& reason) const {
-  return Status::Failure(target_ + ": " + reason);
+  return Status::FileFailure(target_ + ": " + reason);
 }
 
 void FileWriter::OpenStandardOutput() {

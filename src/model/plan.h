@@ -11,8 +11,8 @@
 // - the table is recommended for the better method when that saving
 //   reaches `threshold` percent, otherwise it is left as it is.
 // A recommended table saves its size less its size compressed that way.
-#ifndef TCE_ACTIONS_PLAN_H_
-#define TCE_ACTIONS_PLAN_H_
+#ifndef TCE_MODEL_PLAN_H_
+#define TCE_MODEL_PLAN_H_
 
 #include <array>
 #include <cstdint>
@@ -105,4 +105,4 @@ class Plan {
 
 }  // namespace tce
 
-#endif  // TCE_ACTIONS_PLAN_H_
+#endif  // TCE_MODEL_PLAN_H_

@@ -2,8 +2,8 @@
 // export's columns, and in JSON what its estimate rests on), a column's
 // fields, the run's settings and totals. The windows' export and the
 // command-line tool write the same records.
-#ifndef TCE_ACTIONS_RESULTS_OUTPUT_H_
-#define TCE_ACTIONS_RESULTS_OUTPUT_H_
+#ifndef TCE_OUTPUT_RESULTS_OUTPUT_H_
+#define TCE_OUTPUT_RESULTS_OUTPUT_H_
 
 #include <array>
 #include <optional>
@@ -14,9 +14,10 @@
 #include "base/message_table.h"
 #include "engine/compute.h"
 #include "model/run_record.h"
-#include "actions/explain.h"
-#include "actions/plan.h"
-#include "actions/result_writer.h"
+#include "model/explain.h"
+#include "output/explain_fields.h"
+#include "model/plan.h"
+#include "output/result_writer.h"
 
 namespace tce {
 
@@ -95,4 +96,4 @@ std::string PlanSummary(const PlanTotals& totals);
 
 }  // namespace tce
 
-#endif  // TCE_ACTIONS_RESULTS_OUTPUT_H_
+#endif  // TCE_OUTPUT_RESULTS_OUTPUT_H_

@@ -1,4 +1,4 @@
-#include "actions/result_writer.h"
+#include "output/result_writer.h"
 
 #include <algorithm>
 #include <charconv>

@@ -1,48 +1,49 @@
-#include "db/status.h"
-
-#include <sqlext.h>
+#include "base/status.h"
 
 namespace tce {
 
+// The standard SQL/CLI result codes, by value, so that a status can name
+// them without the driver's headers.
 std::string ResultCodeName(int rc) {
   switch (rc) {
-    case SQL_SUCCESS:
+    case 0:
       return "SQL_SUCCESS";
-    case SQL_SUCCESS_WITH_INFO:
+    case 1:
       return "SQL_SUCCESS_WITH_INFO";
-    case SQL_NO_DATA:
+    case 100:
       return "SQL_NO_DATA";
-    case SQL_ERROR:
+    case -1:
       return "SQL_ERROR";
-    case SQL_INVALID_HANDLE:
+    case -2:
       return "SQL_INVALID_HANDLE";
-    case SQL_STILL_EXECUTING:
+    case 2:
       return "SQL_STILL_EXECUTING";
-    case SQL_NEED_DATA:
+    case 99:
       return "SQL_NEED_DATA";
     default:
       return "result " + std::to_string(rc);
   }
 }
 
+
 Status Status::DriverFailure(std::string call, int rc, Diagnostic diagnostic) {
   Status status;
-  status.failed_ = true;
+  status.kind_ = FailureKind::kDriver;
   status.call_ = std::move(call);
   status.rc_ = rc;
   status.diagnostic_ = std::move(diagnostic);
   return status;
 }
 
-Status Status::Failure(std::string message) {
+Status Status::Failure(std::string message, FailureKind kind) {
   Status status;
-  status.failed_ = true;
+  status.kind_ = kind == FailureKind::kNone ? FailureKind::kInput : kind;
   status.messages_.push_back(std::move(message));
   return status;
 }
 
 Status& Status::AddMessage(std::string message) {
-  failed_ = true;
+  if (kind_ == FailureKind::kNone) kind_ = FailureKind::kInput;
   messages_.push_back(std::move(message));
   return *this;
 }

@@ -1,5 +1,5 @@
 // The one file writer: a target is replaced whole or not at all.
-#include "actions/file_writer.h"
+#include "output/file_writer.h"
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>

@@ -1,0 +1,53 @@
+#include "output/explain_fields.h"
+
+#include "model/explain.h"
+
+namespace tce {
+
+ColumnExplainFields::ColumnExplainFields(const CatalogColumnRow& column) {
+  const SavingTrace& trace = column.Trace;
+  fields_ = {
+      Field{"storage", Value::Text(StorageName(column.ColumnStorage))},
+      Field{"size_class", Value::Integer(trace.s)},
+      Field{"similar", Value::Integer(trace.n)},
+      Field{"cardinality", Value::Decimal(column.Cardinality)},
+      Field{"own_class", Value::Integer(trace.own_class)},
+      Field{"class", Value::Integer(trace.k)},
+      Field{"type_index", Value::Integer(trace.t)},
+      Field{"entry_found", Value::Bool(trace.found)},
+      Field{"entry_row", Value::Decimal(trace.entry.row)},
+      Field{"entry_page", Value::Decimal(trace.entry.page)}};
+}
+
+TableExplainFields::TableExplainFields(const TableTrace& trace,
+                                       const TableRecord& table) {
+  const SavingTrace& v = trace.variable_part;
+  lookup_ = {Field{"type_index", Value::Integer(v.t)},
+             Field{"similar", Value::Integer(v.n)},
+             Field{"size_class", Value::Integer(v.s)},
+             Field{"class", Value::Integer(v.k)},
+             Field{"entry_found", Value::Bool(v.found)},
+             Field{"entry_row", Value::Decimal(v.entry.row)},
+             Field{"entry_page", Value::Decimal(v.entry.page)}};
+  fields_ = {
+      Field{"row_length", Value::Decimal(table.row_length)},
+      Field{"fixed", Value::Decimal(trace.fixed)},
+      Field{"incompressible", Value::Decimal(trace.incompressible)},
+      Field{"declared_variable", Value::Decimal(trace.declared_variable)},
+      Field{"variable", Value::Decimal(trace.variable)},
+      Field{"variable_estimated", Value::Bool(trace.estimated)},
+      Field{"variable_estimate", Value::Decimal(trace.estimate)},
+      Field{"rows", Value::Decimal(table.row_count)},
+      Field{"pages", Value::Decimal(table.pages_used)},
+      Field{"page_size", Value::Integer(table.page_size)},
+      Field{"variable_part", trace.has_variable ? Value::Object(lookup_)
+                                                : Value::Null()},
+      Field{"compressed_row", Value::Decimal(table.compressed_length.row)},
+      Field{"compressed_page", Value::Decimal(table.compressed_length.page)},
+      Field{"saved_row", Value::Decimal(table.Pct(Method::kRow))},
+      Field{"saved_page", Value::Decimal(table.Pct(Method::kPage))},
+      Field{"shown_saved_row", Value::Number(table.SavedPct(Method::kRow))},
+      Field{"shown_saved_page", Value::Number(table.SavedPct(Method::kPage))}};
+}
+
+}  // namespace tce
