@@ -8,6 +8,7 @@
 #include <string>
 
 #include "catalog_definition.h"
+#include "server_writer.h"
 
 int main(int argc, char** argv) {
   if (argc != 3) {

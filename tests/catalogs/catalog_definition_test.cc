@@ -1,4 +1,5 @@
 #include "catalog_definition.h"
+#include "server_writer.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
