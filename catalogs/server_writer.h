@@ -1,5 +1,9 @@
 // Writes a server definition out as a server folder for the embedded
-// driver.
+// driver. The server is built in a scratch folder beside the target
+// (TARGET.building-XXXXXX) and put in place whole, so that a build that
+// fails leaves the target as it was and nothing behind. Only
+// an absent target, an empty folder or a server folder this tool wrote is
+// replaced (see server_folder.h).
 #ifndef TCE_CATALOGS_SERVER_WRITER_H_
 #define TCE_CATALOGS_SERVER_WRITER_H_
 
@@ -9,9 +13,17 @@
 
 namespace tce::catalogs {
 
-// Writes the server directory; false with `error` set when it cannot.
-bool WriteServer(const ServerDefinition& server, const std::string& directory,
-                 std::string* error);
+enum class WriteStatus {
+  kBuilt,
+  kRefused,  // the target is not the tool's to replace; it is untouched
+  kFailed,
+};
+
+// `error` says why when the server is not built, and may hold a warning
+// when it is.
+WriteStatus WriteServer(const ServerDefinition& server,
+                        const std::string& directory,
+                        std::string* error);
 
 }  // namespace tce::catalogs
 

@@ -1,7 +1,10 @@
-// tvserver-build DEFINITION DIRECTORY: writes the server directory that a
-// server definition describes (see catalog_definition.h). Exit status: 0
-// built, 1 the definition or the directory could not be read or written,
-// 2 the definition is not sound (the message names its line), 64 usage.
+// tvserver-build DEFINITION TARGET: writes the server folder that a server
+// definition describes (see catalog_definition.h) at TARGET, which must be
+// absent, an empty folder or a server folder the tool wrote (see
+// server_writer.h). Exit status: 0 built, 1 the definition or the folder
+// could not be read or written, 2 the definition is not sound (the message
+// names its line) or TARGET is not the tool's to replace (it is left
+// untouched), 64 usage.
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -12,7 +15,7 @@
 
 int main(int argc, char** argv) {
   if (argc != 3) {
-    std::fprintf(stderr, "usage: tvserver-build DEFINITION DIRECTORY\n");
+    std::fprintf(stderr, "usage: tvserver-build DEFINITION TARGET\n");
     return 64;
   }
   std::ifstream in(argv[1], std::ios::binary);
@@ -28,9 +31,16 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "%s: %s\n", argv[1], error.c_str());
     return 2;
   }
-  if (!tce::catalogs::WriteServer(server, argv[2], &error)) {
-    std::fprintf(stderr, "tvserver-build: %s\n", error.c_str());
-    return 1;
+  const tce::catalogs::WriteStatus status =
+      tce::catalogs::WriteServer(server, argv[2], &error);
+  if (!error.empty()) std::fprintf(stderr, "tvserver-build: %s\n", error.c_str());
+  switch (status) {
+    case tce::catalogs::WriteStatus::kBuilt:
+      return 0;
+    case tce::catalogs::WriteStatus::kRefused:
+      return 2;
+    case tce::catalogs::WriteStatus::kFailed:
+      break;
   }
-  return 0;
+  return 1;
 }

@@ -1,0 +1,178 @@
+// tvserver-build run as a user runs it: it builds into an absent or empty
+// folder or over a server it wrote, and refuses anything else untouched.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "catalog_builder.h"
+#include "support/temp_dir.h"
+
+namespace tce::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Child {
+  pid_t pid = -1;
+  int out = -1;
+  int err = -1;
+};
+
+struct Outcome {
+  int status = -1;  // the exit status, or 1000 + the signal that ended it
+  std::string err;
+};
+
+// Starts the tool with `mask` as its umask.
+Child Start(const std::string& definition, const std::string& target,
+            mode_t mask) {
+  int out[2], err[2];
+  EXPECT_EQ(pipe(out), 0);
+  EXPECT_EQ(pipe(err), 0);
+  Child child{fork(), out[0], err[0]};
+  if (child.pid == 0) {
+    dup2(out[1], 1);
+    dup2(err[1], 2);
+    for (int fd : {out[0], out[1], err[0], err[1]}) close(fd);
+    umask(mask);
+    execl(TVSERVER_BUILD_PATH, "tvserver-build", definition.c_str(),
+          target.c_str(), static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  close(out[1]);
+  close(err[1]);
+  return child;
+}
+
+Outcome Wait(const Child& child) {
+  Outcome outcome;
+  char buffer[4096];
+  for (ssize_t n; (n = read(child.err, buffer, sizeof buffer)) > 0;)
+    outcome.err.append(buffer, n);
+  int status = 0;
+  waitpid(child.pid, &status, 0);
+  close(child.out);
+  close(child.err);
+  outcome.status =
+      WIFSIGNALED(status) ? 1000 + WTERMSIG(status) : WEXITSTATUS(status);
+  return outcome;
+}
+
+Outcome Build(const std::string& definition, const std::string& target,
+          mode_t mask = 022) {
+  return Wait(Start(definition, target, mask));
+}
+
+// Everything under `root`: each entry's kind, mode, owner and content (its
+// hash, to keep a failure's message short).
+std::map<std::string, std::string> Snapshot(const fs::path& root) {
+  std::map<std::string, std::string> entries;
+  for (const auto& entry : fs::recursive_directory_iterator(root)) {
+    struct stat info;
+    lstat(entry.path().c_str(), &info);
+    std::string what = std::to_string(info.st_mode) + " " +
+                       std::to_string(info.st_uid) + " ";
+    if (S_ISLNK(info.st_mode)) what += fs::read_symlink(entry.path()).string();
+    if (S_ISREG(info.st_mode)) {
+      what += std::to_string(
+          std::hash<std::string>{}(ReadFileBytes(entry.path().string())));
+    }
+    entries[fs::relative(entry.path(), root).string()] = what;
+  }
+  return entries;
+}
+
+class TvserverBuildTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    WriteFileBytes(definition_, kTwoDatabases);
+  }
+  bool IsServer(const fs::path& folder, const std::vector<std::string>& dbs) {
+    bool all = fs::is_regular_file(folder / "sysmaster.db");
+    for (const std::string& db : dbs)
+      all = all && fs::is_regular_file(folder / (db + ".db"));
+    return all;
+  }
+
+  static constexpr char kTwoDatabases[] =
+      "server 11.70 pagesize 2048\ndatabase a\ntable o.t pages 1 rows 5\n"
+      "  c integer\ndatabase b\ntable o.u pages 2 rows 9\n  d char(4)\n";
+  TempDir dir_;
+  const std::string definition_ = dir_.File("x.tvdef");
+  const fs::path target_ = dir_.path() / "srv";
+};
+
+TEST_F(TvserverBuildTest, BuildsIntoAnAbsentOrAnEmptyFolder) {
+  EXPECT_EQ(Build(definition_, target_.string()).status, 0);
+  EXPECT_TRUE(IsServer(target_, {"a", "b"}));
+  const fs::path empty = dir_.path() / "empty";
+  fs::create_directory(empty);
+  EXPECT_EQ(Build(definition_, empty.string() + "/").status, 0);
+  EXPECT_TRUE(IsServer(empty, {"a", "b"}));
+  std::set<std::string> names;
+  for (const auto& entry : fs::directory_iterator(dir_.path()))
+    names.insert(entry.path().filename().string());
+  EXPECT_EQ(names, (std::set<std::string>{"x.tvdef", "srv", "empty"}));
+}
+
+TEST_F(TvserverBuildTest, RebuildsItsOwnServer) {
+  ASSERT_EQ(Build(definition_, target_.string()).status, 0);
+  WriteFileBytes(definition_, "database c\ntable o.t rows 1\n  c integer\n");
+  EXPECT_EQ(Build(definition_, target_.string()).status, 0);
+  EXPECT_TRUE(IsServer(target_, {"c"}));
+  EXPECT_FALSE(fs::exists(target_ / "a.db"));
+}
+
+// A server written before the tool marked its folders: only the server's
+// SQLite files, each holding the server's tables.
+TEST_F(TvserverBuildTest, RebuildsAnUnmarkedServerOfOnlyServerFiles) {
+  std::string error;
+  ASSERT_TRUE(tvcli::CreateServer(target_.string(), "9.40", 2048, &error));
+  tvcli::DatabaseBuilder old((target_ / "old.db").string());
+  old.AddTable("o", "t", 1, 1, 2048);
+  ASSERT_TRUE(old.Finish(&error)) << error;
+  EXPECT_EQ(Build(definition_, target_.string()).status, 0);
+  EXPECT_TRUE(IsServer(target_, {"a", "b"}));
+  EXPECT_FALSE(fs::exists(target_ / "old.db"));
+}
+
+TEST_F(TvserverBuildTest, RefusesWhatItDidNotMakeAndTouchesNothing) {
+  std::string error;
+  const fs::path notes = dir_.path() / "notes";  // a server and a user file
+  ASSERT_TRUE(tvcli::CreateServer(notes.string(), "9.40", 2048, &error));
+  WriteFileBytes((notes / "todo.txt").string(), "keep me\n");
+  const fs::path fake = dir_.path() / "fake";  // server names, not servers
+  fs::create_directory(fake);
+  WriteFileBytes((fake / "sysmaster.db").string(), "my own notes\n");
+  WriteFileBytes((fake / "a.db").string(), "");
+  fs::create_directory_symlink(notes, dir_.path() / "to-notes");
+  fs::create_symlink(definition_, dir_.path() / "to-definition");
+  ASSERT_EQ(Build(definition_, target_.string()).status, 0);
+  fs::create_directory_symlink(target_, dir_.path() / "to-server");
+  ASSERT_EQ(mkfifo(dir_.File("fifo").c_str(), 0600), 0);
+  const auto before = Snapshot(dir_.path());
+  for (const std::string& target :
+       {notes.string(), fake.string(), definition_, dir_.File("to-notes"),
+        dir_.File("to-definition"), dir_.File("to-server"), dir_.File("fifo"),
+        dir_.File("to-server/")}) {
+    const Outcome outcome = Build(definition_, target);
+    EXPECT_EQ(outcome.status, 2) << target;
+    EXPECT_NE(outcome.err.find(target), std::string::npos) << outcome.err;
+    EXPECT_EQ(Snapshot(dir_.path()), before) << target;
+  }
+  // A file the tool did not write, put into its server, makes it not ours.
+  WriteFileBytes((target_ / "mine.db").string(), "");
+  EXPECT_EQ(Build(definition_, target_.string()).status, 2);
+  EXPECT_TRUE(fs::exists(target_ / "mine.db"));
+}
+
+}  // namespace
+}  // namespace tce::testing
