@@ -67,6 +67,59 @@ bool WriteServerFiles(const ServerDefinition& server, const std::string& folder,
   return true;
 }
 
+mode_t CurrentUmask() {
+  // The umask is read by setting it; the tool runs on one thread.
+  const mode_t mask = umask(0);
+  umask(mask);
+  return mask;
+}
+
+// Whether this process may give a file the owner and group of `folder`:
+// root may; the folder's owner may, but only with one of their own groups.
+bool MayGiveOwner(const struct stat& folder) {
+  return geteuid() == 0 || geteuid() == folder.st_uid;
+}
+
+// Gives the scratch folder the mode, owner and group of the folder it
+// replaces, or what the umask leaves a new folder. Done before any file is
+// written in it, so that a setgid folder's group passes to the files.
+bool PrepareFolder(const std::string& scratch, const TargetState& target,
+                   mode_t mask, std::string* error) {
+  mode_t mode = 0777 & ~mask;
+  if (target.kind != TargetKind::kAbsent) {
+    const struct stat& old = target.info;
+    if (MayGiveOwner(old) &&
+        chown(scratch.c_str(), old.st_uid, old.st_gid) != 0 && errno != EPERM) {
+      *error = SystemError(scratch);
+      return false;
+    }
+    mode = old.st_mode & 07777;
+  }
+  if (chmod(scratch.c_str(), mode) != 0) {
+    *error = SystemError(scratch);
+    return false;
+  }
+  return true;
+}
+
+// The files get what the umask leaves of 0666 (SQLite makes them 0644) and,
+// when root rebuilds someone's server, its owner and group.
+bool FinishFiles(const std::string& scratch, std::vector<std::string> files,
+                 const TargetState& target, mode_t mask, std::string* error) {
+  files.push_back(kMarkFile);
+  const bool give = target.kind != TargetKind::kAbsent && geteuid() == 0;
+  for (const std::string& file : files) {
+    const std::string path = scratch + "/" + file;
+    if (chmod(path.c_str(), 0666 & ~mask) != 0 ||
+        (give && chown(path.c_str(), target.info.st_uid, target.info.st_gid) !=
+                     0 && errno != EPERM)) {
+      *error = SystemError(path);
+      return false;
+    }
+  }
+  return true;
+}
+
 // Puts the built server in place of `target`, judged again first since it
 // may have changed during the build. Of the folder replaced only what was
 // judged to be in it is removed, then the folder; `error` warns when it
@@ -127,11 +180,14 @@ WriteStatus WriteServer(const ServerDefinition& server,
     return WriteStatus::kFailed;
   }
   const std::vector<std::string> files = ServerFiles(server);
-  const WriteStatus status =
-      WriteServerFiles(server, scratch, error) &&
-              WriteMark(scratch, files, error)
-          ? PutInPlace(scratch, target, directory, error)
-          : WriteStatus::kFailed;
+  const mode_t mask = CurrentUmask();
+  const bool built = PrepareFolder(scratch, state, mask, error) &&
+                     WriteServerFiles(server, scratch, error) &&
+                     WriteMark(scratch, files, error) &&
+                     FinishFiles(scratch, files, state, mask, error);
+  const WriteStatus status = built
+                                 ? PutInPlace(scratch, target, directory, error)
+                                 : WriteStatus::kFailed;
   if (status != WriteStatus::kBuilt) fs::remove_all(scratch, ignored);
   return status;
 }

@@ -19,8 +19,10 @@ enum class WriteStatus {
   kFailed,
 };
 
-// `error` says why when the server is not built, and may hold a warning
-// when it is.
+// A new server folder gets the mode the umask leaves of 0777, its files of
+// 0666; a replaced folder's mode, owner and group pass to the new one (the
+// owner and group where the user may give them). `error` says why when the
+// server is not built, and may hold a warning when it is.
 WriteStatus WriteServer(const ServerDefinition& server,
                         const std::string& directory,
                         std::string* error);

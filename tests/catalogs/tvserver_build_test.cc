@@ -90,6 +90,11 @@ std::map<std::string, std::string> Snapshot(const fs::path& root) {
   return entries;
 }
 
+mode_t ModeOf(const fs::path& path) {
+  struct stat info;
+  return lstat(path.c_str(), &info) == 0 ? info.st_mode & 07777 : 0;
+}
+
 class TvserverBuildTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -115,20 +120,37 @@ TEST_F(TvserverBuildTest, BuildsIntoAnAbsentOrAnEmptyFolder) {
   EXPECT_TRUE(IsServer(target_, {"a", "b"}));
   const fs::path empty = dir_.path() / "empty";
   fs::create_directory(empty);
+  chmod(empty.c_str(), 0751);
   EXPECT_EQ(Build(definition_, empty.string() + "/").status, 0);
   EXPECT_TRUE(IsServer(empty, {"a", "b"}));
+  EXPECT_EQ(ModeOf(empty), 0751u);
   std::set<std::string> names;
   for (const auto& entry : fs::directory_iterator(dir_.path()))
     names.insert(entry.path().filename().string());
   EXPECT_EQ(names, (std::set<std::string>{"x.tvdef", "srv", "empty"}));
 }
 
-TEST_F(TvserverBuildTest, RebuildsItsOwnServer) {
+TEST_F(TvserverBuildTest, RebuildsItsOwnServerKeepingModeOwnerAndGroup) {
   ASSERT_EQ(Build(definition_, target_.string()).status, 0);
+  // Owner and group are kept only where a chown may give them.
+  const bool root = geteuid() == 0;
+  if (root) {
+    ASSERT_EQ(chown(target_.c_str(), 4321, 4322), 0);
+  }
+  ASSERT_EQ(chmod(target_.c_str(), 02775), 0);
   WriteFileBytes(definition_, "database c\ntable o.t rows 1\n  c integer\n");
-  EXPECT_EQ(Build(definition_, target_.string()).status, 0);
+  EXPECT_EQ(Build(definition_, target_.string(), 077).status, 0);
   EXPECT_TRUE(IsServer(target_, {"c"}));
   EXPECT_FALSE(fs::exists(target_ / "a.db"));
+  EXPECT_EQ(ModeOf(target_), 02775u);
+  struct stat info;
+  ASSERT_EQ(stat(target_.c_str(), &info), 0);
+  if (root) {
+    EXPECT_EQ(std::make_pair(info.st_uid, info.st_gid),
+              std::make_pair(4321u, 4322u));
+    ASSERT_EQ(stat((target_ / "c.db").c_str(), &info), 0);
+    EXPECT_EQ(info.st_gid, 4322u) << "a setgid folder's group";
+  }
 }
 
 // A server written before the tool marked its folders: only the server's
@@ -172,6 +194,16 @@ TEST_F(TvserverBuildTest, RefusesWhatItDidNotMakeAndTouchesNothing) {
   WriteFileBytes((target_ / "mine.db").string(), "");
   EXPECT_EQ(Build(definition_, target_.string()).status, 2);
   EXPECT_TRUE(fs::exists(target_ / "mine.db"));
+}
+
+TEST_F(TvserverBuildTest, ANewServerFollowsTheUmask) {
+  for (const mode_t mask : {mode_t{027}, mode_t{002}}) {
+    const fs::path target = dir_.path() / ("srv" + std::to_string(mask));
+    ASSERT_EQ(Build(definition_, target.string(), mask).status, 0);
+    EXPECT_EQ(ModeOf(target), 0777 & ~mask);
+    for (const auto& entry : fs::directory_iterator(target))
+      EXPECT_EQ(ModeOf(entry.path()), 0666 & ~mask) << entry.path();
+  }
 }
 
 }  // namespace
