@@ -10,6 +10,7 @@
 #include <system_error>
 #include <vector>
 
+#include "build_signals.h"
 #include "catalog_builder.h"
 #include "server_folder.h"
 #include "server_layout.h"
@@ -39,9 +40,22 @@ std::vector<std::string> ServerFiles(const ServerDefinition& server) {
   return files;
 }
 
+// What a signal removes: every file a build may make in its scratch folder
+// (SQLite's journal of each database file among them), then the folder.
+std::vector<std::string> ScratchPaths(const std::string& scratch,
+                                      const std::vector<std::string>& files) {
+  std::vector<std::string> paths = {scratch + "/" + kMarkFile};
+  for (const std::string& file : files) {
+    paths.push_back(scratch + "/" + file);
+    paths.push_back(scratch + "/" + file + "-journal");
+  }
+  paths.push_back(scratch);
+  return paths;
+}
+
 // Writes the server's files into `folder`, which is new and empty.
 bool WriteServerFiles(const ServerDefinition& server, const std::string& folder,
-                      std::string* error) {
+                      const WriteOptions& options, std::string* error) {
   if (!tvcli::CreateServer(folder, server.version, server.page_size, error)) {
     return false;
   }
@@ -63,6 +77,7 @@ bool WriteServerFiles(const ServerDefinition& server, const std::string& folder,
       }
     }
     if (!builder.Finish(error)) return false;
+    if (options.after_database) options.after_database(database.name);
   }
   return true;
 }
@@ -162,7 +177,7 @@ WriteStatus PutInPlace(const std::string& scratch, const std::string& target,
 
 WriteStatus WriteServer(const ServerDefinition& server,
                         const std::string& directory,
-                        std::string* error) {
+                        const WriteOptions& options, std::string* error) {
   // Absolute, so that "." or "dir/.." name the folder itself.
   std::error_code ignored;
   fs::path normal = fs::absolute(directory, ignored).lexically_normal();
@@ -174,17 +189,22 @@ WriteStatus WriteServer(const ServerDefinition& server,
     return WriteStatus::kRefused;
   }
   fs::create_directories(normal.parent_path(), ignored);
+  BuildSignals signals(options.clean_up_on_signals);
+  signals.Hold();
   std::string scratch = target + ".building-XXXXXX";
   if (mkdtemp(scratch.data()) == nullptr) {
     *error = SystemError(scratch);
     return WriteStatus::kFailed;
   }
   const std::vector<std::string> files = ServerFiles(server);
+  signals.Watch(ScratchPaths(scratch, files));
+  signals.Release();
   const mode_t mask = CurrentUmask();
   const bool built = PrepareFolder(scratch, state, mask, error) &&
-                     WriteServerFiles(server, scratch, error) &&
+                     WriteServerFiles(server, scratch, options, error) &&
                      WriteMark(scratch, files, error) &&
                      FinishFiles(scratch, files, state, mask, error);
+  signals.Hold();
   const WriteStatus status = built
                                  ? PutInPlace(scratch, target, directory, error)
                                  : WriteStatus::kFailed;

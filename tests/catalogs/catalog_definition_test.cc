@@ -141,7 +141,7 @@ TEST(WriteServerTest, AFailedBuildLeavesTheServerAsItWas) {
   std::string error;
   ASSERT_TRUE(ParseServerDefinition("database a\ntable o.t rows 5\n  c int\n",
                                     &server, &error));
-  ASSERT_EQ(WriteServer(server, (dir / "srv").string(), &error),
+  ASSERT_EQ(WriteServer(server, (dir / "srv").string(), {}, &error),
             WriteStatus::kBuilt)
       << error;
   EXPECT_TRUE(fs::exists(dir / "srv" / "a.db"));
@@ -151,7 +151,7 @@ TEST(WriteServerTest, AFailedBuildLeavesTheServerAsItWas) {
   server.databases[1].tables.push_back(server.databases[0].tables[0]);
   server.databases[1].tables.push_back(server.databases[0].tables[0]);
   server.databases[1].tables[1].owner = "o";  // the same table twice
-  EXPECT_EQ(WriteServer(server, (dir / "srv").string(), &error),
+  EXPECT_EQ(WriteServer(server, (dir / "srv").string(), {}, &error),
             WriteStatus::kFailed);
   EXPECT_TRUE(fs::exists(dir / "srv" / "a.db"));
   EXPECT_FALSE(fs::exists(dir / "srv" / "b.db"));

@@ -1,7 +1,10 @@
 // tvserver-build run as a user runs it: it builds into an absent or empty
-// folder or over a server it wrote, and refuses anything else untouched.
+// folder or over a server it wrote, refuses anything else untouched, and
+// leaves no scratch folder behind, even when a signal ends it.
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <poll.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -31,9 +34,10 @@ struct Outcome {
   std::string err;
 };
 
-// Starts the tool with `mask` as its umask.
+// Starts the tool with `mask` as its umask; `pause_after` names the database
+// after which the tool waits for a signal (its test hook).
 Child Start(const std::string& definition, const std::string& target,
-            mode_t mask) {
+            mode_t mask, const std::string& pause_after = "") {
   int out[2], err[2];
   EXPECT_EQ(pipe(out), 0);
   EXPECT_EQ(pipe(err), 0);
@@ -43,6 +47,9 @@ Child Start(const std::string& definition, const std::string& target,
     dup2(err[1], 2);
     for (int fd : {out[0], out[1], err[0], err[1]}) close(fd);
     umask(mask);
+    if (!pause_after.empty()) {
+      setenv("TVSERVER_BUILD_PAUSE_AFTER", pause_after.c_str(), 1);
+    }
     execl(TVSERVER_BUILD_PATH, "tvserver-build", definition.c_str(),
           target.c_str(), static_cast<char*>(nullptr));
     _exit(127);
@@ -203,6 +210,28 @@ TEST_F(TvserverBuildTest, ANewServerFollowsTheUmask) {
     EXPECT_EQ(ModeOf(target), 0777 & ~mask);
     for (const auto& entry : fs::directory_iterator(target))
       EXPECT_EQ(ModeOf(entry.path()), 0666 & ~mask) << entry.path();
+  }
+}
+
+// The tool pauses after the first database; the signal then ends it with
+// the scratch folder gone and the server it was replacing as it was.
+TEST_F(TvserverBuildTest, ASignalMidBuildLeavesNoScratchFolder) {
+  ASSERT_EQ(Build(definition_, target_.string()).status, 0);
+  const auto before = Snapshot(dir_.path());
+  for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+    const Child child = Start(definition_, target_.string(), 022, "a");
+    pollfd ready{child.out, POLLIN, 0};
+    char byte = 0;
+    ASSERT_EQ(poll(&ready, 1, 30000), 1);
+    ASSERT_EQ(read(child.out, &byte, 1), 1) << "the tool never paused";
+    bool scratch = false;
+    for (const auto& entry : fs::directory_iterator(dir_.path()))
+      scratch = scratch || (fs::exists(entry.path() / "a.db") &&
+                                entry.path().filename() != "srv");
+    EXPECT_TRUE(scratch) << "paused mid-build";
+    kill(child.pid, signal);
+    EXPECT_EQ(Wait(child).status, 1000 + signal);
+    EXPECT_EQ(Snapshot(dir_.path()), before) << signal;
   }
 }
 
