@@ -182,6 +182,10 @@ TEST_F(TvserverBuildTest, RefusesWhatItDidNotMakeAndTouchesNothing) {
   fs::create_directory(fake);
   WriteFileBytes((fake / "sysmaster.db").string(), "my own notes\n");
   WriteFileBytes((fake / "a.db").string(), "");
+  // SQLite files by the server's names, but a.db is not a database's catalog.
+  const fs::path other = dir_.path() / "other";
+  ASSERT_TRUE(tvcli::CreateServer(other.string(), "9.40", 2048, &error));
+  fs::copy_file(other / "sysmaster.db", other / "a.db");
   fs::create_directory_symlink(notes, dir_.path() / "to-notes");
   fs::create_symlink(definition_, dir_.path() / "to-definition");
   ASSERT_EQ(Build(definition_, target_.string()).status, 0);
@@ -189,9 +193,9 @@ TEST_F(TvserverBuildTest, RefusesWhatItDidNotMakeAndTouchesNothing) {
   ASSERT_EQ(mkfifo(dir_.File("fifo").c_str(), 0600), 0);
   const auto before = Snapshot(dir_.path());
   for (const std::string& target :
-       {notes.string(), fake.string(), definition_, dir_.File("to-notes"),
-        dir_.File("to-definition"), dir_.File("to-server"), dir_.File("fifo"),
-        dir_.File("to-server/")}) {
+       {notes.string(), fake.string(), other.string(), definition_,
+        dir_.File("to-notes"), dir_.File("to-definition"),
+        dir_.File("to-server"), dir_.File("fifo"), dir_.File("to-server/")}) {
     const Outcome outcome = Build(definition_, target);
     EXPECT_EQ(outcome.status, 2) << target;
     EXPECT_NE(outcome.err.find(target), std::string::npos) << outcome.err;
