@@ -12,7 +12,8 @@ namespace {
 // A signal handler reaches what it removes only through a variable of its
 // own; a lock-free pointer is safe to read there.
 std::atomic<const std::vector<std::string>*> watched{nullptr};
-static_assert(std::atomic<const std::vector<std::string>*>::is_always_lock_free);
+static_assert(
+    std::atomic<const std::vector<std::string>*>::is_always_lock_free);
 
 // Only async-signal-safe calls: unlink, rmdir, raise.
 extern "C" void RemoveScratchAndEnd(int signal_number) {

@@ -50,8 +50,8 @@ bool HoldsTables(const fs::path& path, const std::vector<std::string>& tables) {
   }
   sqlite3* db = nullptr;
   sqlite3_stmt* query = nullptr;
-  bool ok = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY,
-                            nullptr) == SQLITE_OK &&
+  bool ok = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) ==
+                SQLITE_OK &&
             sqlite3_prepare_v2(db,
                                "SELECT 1 FROM sqlite_master WHERE type = "
                                "'table' AND name = ?",
@@ -78,8 +78,8 @@ std::string WhyNotUnmarkedServer(const fs::path& folder,
   for (const std::string& name : entries) {
     const fs::path file = folder / name;
     if (!EndsWith(name, kDatabaseSuffix) || !IsRegularFile(file) ||
-        !HoldsTables(file, name == kSysmasterFile ? kServerTables
-                                                  : kDatabaseTables)) {
+        !HoldsTables(
+            file, name == kSysmasterFile ? kServerTables : kDatabaseTables)) {
       return "is a folder holding " + name +
              ", which tvserver-build did not write";
     }

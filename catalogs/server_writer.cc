@@ -126,8 +126,9 @@ bool FinishFiles(const std::string& scratch, std::vector<std::string> files,
   for (const std::string& file : files) {
     const std::string path = scratch + "/" + file;
     if (chmod(path.c_str(), 0666 & ~mask) != 0 ||
-        (give && chown(path.c_str(), target.info.st_uid, target.info.st_gid) !=
-                     0 && errno != EPERM)) {
+        (give &&
+         chown(path.c_str(), target.info.st_uid, target.info.st_gid) != 0 &&
+         errno != EPERM)) {
       *error = SystemError(path);
       return false;
     }

@@ -52,14 +52,15 @@ int main(int argc, char** argv) {
   tce::catalogs::WriteOptions options;
   options.clean_up_on_signals = true;
   if (const char* pause_after = std::getenv(kPauseAfterVariable)) {
-    options.after_database = [wanted = std::string(pause_after)](
-                                 const std::string& database) {
-      PauseAfter(wanted, database);
-    };
+    options.after_database =
+        [wanted = std::string(pause_after)](const std::string& database) {
+          PauseAfter(wanted, database);
+        };
   }
   const tce::catalogs::WriteStatus status =
       tce::catalogs::WriteServer(server, argv[2], options, &error);
-  if (!error.empty()) std::fprintf(stderr, "tvserver-build: %s\n", error.c_str());
+  if (!error.empty())
+    std::fprintf(stderr, "tvserver-build: %s\n", error.c_str());
   switch (status) {
     case tce::catalogs::WriteStatus::kBuilt:
       return 0;

@@ -74,7 +74,7 @@ Outcome Wait(const Child& child) {
 }
 
 Outcome Build(const std::string& definition, const std::string& target,
-          mode_t mask = 022) {
+              mode_t mask = 022) {
   return Wait(Start(definition, target, mask));
 }
 
@@ -85,8 +85,8 @@ std::map<std::string, std::string> Snapshot(const fs::path& root) {
   for (const auto& entry : fs::recursive_directory_iterator(root)) {
     struct stat info;
     lstat(entry.path().c_str(), &info);
-    std::string what = std::to_string(info.st_mode) + " " +
-                       std::to_string(info.st_uid) + " ";
+    std::string what =
+        std::to_string(info.st_mode) + " " + std::to_string(info.st_uid) + " ";
     if (S_ISLNK(info.st_mode)) what += fs::read_symlink(entry.path()).string();
     if (S_ISREG(info.st_mode)) {
       what += std::to_string(
@@ -104,9 +104,7 @@ mode_t ModeOf(const fs::path& path) {
 
 class TvserverBuildTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    WriteFileBytes(definition_, kTwoDatabases);
-  }
+  void SetUp() override { WriteFileBytes(definition_, kTwoDatabases); }
   bool IsServer(const fs::path& folder, const std::vector<std::string>& dbs) {
     bool all = fs::is_regular_file(folder / "sysmaster.db");
     for (const std::string& db : dbs)
@@ -231,7 +229,7 @@ TEST_F(TvserverBuildTest, ASignalMidBuildLeavesNoScratchFolder) {
     bool scratch = false;
     for (const auto& entry : fs::directory_iterator(dir_.path()))
       scratch = scratch || (fs::exists(entry.path() / "a.db") &&
-                                entry.path().filename() != "srv");
+                            entry.path().filename() != "srv");
     EXPECT_TRUE(scratch) << "paused mid-build";
     kill(child.pid, signal);
     EXPECT_EQ(Wait(child).status, 1000 + signal);
