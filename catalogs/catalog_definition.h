@@ -1,7 +1,7 @@
 // Reads a server definition: a readable text that lists a server's version
 // and page size, its databases, their users and tables, and each table's
-// columns with their types and distributions, and writes it out as a server
-// directory for the embedded driver.
+// columns with their types and distributions (server_writer.h writes it
+// out as a server folder for the embedded driver).
 //
 //   # a comment
 //   server 11.70 pagesize 4096
@@ -62,10 +62,6 @@ bool ParseServerDefinition(const std::string& text, ServerDefinition* server,
 // Parses one column type; false when it is not a known type.
 bool ParseColumnType(const std::string& type, int* type_code,
                      int* catalog_length);
-
-// Writes the server directory; false with `error` set when it cannot.
-bool WriteServer(const ServerDefinition& server, const std::string& directory,
-                 std::string* error);
 
 }  // namespace tce::catalogs
 

@@ -1,4 +1,5 @@
 #include "catalog_definition.h"
+#include "server_writer.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -140,7 +141,9 @@ TEST(WriteServerTest, AFailedBuildLeavesTheServerAsItWas) {
   std::string error;
   ASSERT_TRUE(ParseServerDefinition("database a\ntable o.t rows 5\n  c int\n",
                                     &server, &error));
-  ASSERT_TRUE(WriteServer(server, (dir / "srv").string(), &error)) << error;
+  ASSERT_EQ(WriteServer(server, (dir / "srv").string(), {}, &error),
+            WriteStatus::kBuilt)
+      << error;
   EXPECT_TRUE(fs::exists(dir / "srv" / "a.db"));
   // A database file that cannot be written fails the build.
   server.databases[0].tables[0].columns[0].name = "c";
@@ -148,7 +151,8 @@ TEST(WriteServerTest, AFailedBuildLeavesTheServerAsItWas) {
   server.databases[1].tables.push_back(server.databases[0].tables[0]);
   server.databases[1].tables.push_back(server.databases[0].tables[0]);
   server.databases[1].tables[1].owner = "o";  // the same table twice
-  EXPECT_FALSE(WriteServer(server, (dir / "srv").string(), &error));
+  EXPECT_EQ(WriteServer(server, (dir / "srv").string(), {}, &error),
+            WriteStatus::kFailed);
   EXPECT_TRUE(fs::exists(dir / "srv" / "a.db"));
   EXPECT_FALSE(fs::exists(dir / "srv" / "b.db"));
   size_t entries = 0;
