@@ -412,6 +412,7 @@ TVCLI_EXPORT SQLRETURN SQL_API SQLError(SQLHENV env, SQLHDBC dbc, SQLHSTMT stmt,
                                           : Lookup(env, Kind::kEnv);
   if (handle == nullptr) return SQL_INVALID_HANDLE;
   std::lock_guard<std::recursive_mutex> lock(handle->Mutex());
+  if (handle->freed) return SQL_INVALID_HANDLE;
   if (handle->diags.empty()) return SQL_NO_DATA;
   const DiagRecord record = handle->diags.front();
   handle->diags.pop_front();
@@ -427,6 +428,7 @@ TVCLI_EXPORT SQLRETURN SQL_API SQLGetDiagRec(SQLSMALLINT type, SQLHANDLE handle,
   Handle* target = DiagnosticHandle(type, handle);
   if (target == nullptr) return SQL_INVALID_HANDLE;
   std::lock_guard<std::recursive_mutex> lock(target->Mutex());
+  if (target->freed) return SQL_INVALID_HANDLE;
   if (record < 1 || capacity < 0) return SQL_ERROR;
   if (static_cast<size_t>(record) > target->diags.size()) return SQL_NO_DATA;
   return WriteDiag(target->diags[record - 1], state, native, message, capacity,
@@ -443,6 +445,7 @@ TVCLI_EXPORT SQLRETURN SQL_API SQLGetDiagField(SQLSMALLINT type,
   Handle* target = DiagnosticHandle(type, handle);
   if (target == nullptr) return SQL_INVALID_HANDLE;
   std::lock_guard<std::recursive_mutex> lock(target->Mutex());
+  if (target->freed) return SQL_INVALID_HANDLE;
   if (IsHeaderField(field))
     return HeaderField(*target, field, value, capacity, length);
   if (record < 1) return SQL_ERROR;

@@ -1,8 +1,8 @@
 #include "handles.h"
 
-#include <atomic>
 #include <mutex>
 #include <unordered_map>
+#include <utility>
 
 namespace tvcli {
 namespace {
@@ -12,39 +12,54 @@ std::mutex& RegistryMutex() {
   return mutex;
 }
 
-std::unordered_map<void*, Handle*>& Registry() {
-  static auto* registry = new std::unordered_map<void*, Handle*>();
+std::unordered_map<void*, std::shared_ptr<Handle>>& Registry() {
+  static auto* registry =
+      new std::unordered_map<void*, std::shared_ptr<Handle>>();
   return *registry;
 }
 
-// The handle found last: a fetch loop asks for the same statement row
-// after row, and is answered without the lock. Cleared when that handle
-// goes.
-std::atomic<Handle*> g_last_found{nullptr};
+// The handle this thread found last: a fetch loop asks for the same
+// statement row after row, and is answered without the registry's lock.
+// Holding it also keeps its address from being given to a new handle.
+struct LastFound {
+  void* key = nullptr;
+  std::shared_ptr<Handle> handle;
+};
+thread_local LastFound t_last_found;
 
 }  // namespace
 
-void Register(Handle* handle) {
+SQLHANDLE Register(std::shared_ptr<Handle> handle) {
+  void* key = handle.get();
   std::lock_guard<std::mutex> lock(RegistryMutex());
-  Registry()[handle] = handle;
+  Registry()[key] = std::move(handle);
+  return key;
 }
 
 void Unregister(Handle* handle) {
+  std::shared_ptr<Handle> last;  // released after the lock
   std::lock_guard<std::mutex> lock(RegistryMutex());
-  Registry().erase(handle);
-  Handle* expected = handle;
-  g_last_found.compare_exchange_strong(expected, nullptr);
+  auto it = Registry().find(handle);
+  if (it == Registry().end()) return;
+  last = std::move(it->second);
+  Registry().erase(it);
 }
 
 Handle* Lookup(void* handle, Kind kind) {
   if (handle == nullptr) return nullptr;
-  Handle* last = g_last_found.load(std::memory_order_acquire);
-  if (last == handle) return last->kind == kind ? last : nullptr;
-  std::lock_guard<std::mutex> lock(RegistryMutex());
-  auto it = Registry().find(handle);
-  if (it == Registry().end() || it->second->kind != kind) return nullptr;
-  g_last_found.store(it->second, std::memory_order_release);
-  return it->second;
+  LastFound& last = t_last_found;
+  if (last.key != handle) {
+    std::shared_ptr<Handle> found;
+    {
+      std::lock_guard<std::mutex> lock(RegistryMutex());
+      auto it = Registry().find(handle);
+      if (it == Registry().end()) return nullptr;
+      found = it->second;
+    }
+    last.handle = std::move(found);
+    last.key = handle;
+  }
+  return last.handle->kind == kind ? last.handle.get() : nullptr;
 }
 
 }  // namespace tvcli
