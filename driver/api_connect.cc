@@ -96,10 +96,48 @@ TVCLI_EXPORT SQLRETURN SQL_API SQLSetEnvAttr(SQLHENV handle,
                                              SQLPOINTER value, SQLINTEGER) {
   return Call<Env>(handle, Kind::kEnv, [&](Env& env) -> SQLRETURN {
     if (attribute == SQL_ATTR_ODBC_VERSION) {
-      env.odbc_version =
+      const auto version =
           static_cast<SQLINTEGER>(reinterpret_cast<intptr_t>(value));
+      if (version != SQL_OV_ODBC2 && version != SQL_OV_ODBC3 &&
+          version != SQL_OV_ODBC3_80) {
+        return env.ClientError("HY024", "Invalid attribute value.");
+      }
+      env.odbc_version = version;
     }
     return SQL_SUCCESS;
+  });
+}
+
+// A driver manager asks the version back when it opens a further connection
+// on an environment it shares: without the answer it takes the driver for
+// one of ODBC 2 and warns the application.
+TVCLI_EXPORT SQLRETURN SQL_API SQLGetEnvAttr(SQLHENV handle,
+                                             SQLINTEGER attribute,
+                                             SQLPOINTER value, SQLINTEGER,
+                                             SQLINTEGER* length) {
+  return Call<Env>(handle, Kind::kEnv, [&](Env& env) -> SQLRETURN {
+    if (value == nullptr)
+      return env.ClientError("HY009", "Invalid use of null pointer.");
+    SQLUINTEGER answer;
+    switch (attribute) {
+      case SQL_ATTR_ODBC_VERSION:
+        answer = static_cast<SQLUINTEGER>(
+            env.odbc_version != 0 ? env.odbc_version : SQL_OV_ODBC3);
+        break;
+      case SQL_ATTR_OUTPUT_NTS:
+        answer = SQL_TRUE;
+        break;
+      case SQL_ATTR_CONNECTION_POOLING:
+        answer = SQL_CP_OFF;
+        break;
+      case SQL_ATTR_CP_MATCH:
+        answer = SQL_CP_STRICT_MATCH;
+        break;
+      default:
+        return env.ClientError("HY092",
+                               "Invalid attribute/option identifier.");
+    }
+    return Answer(value, length, answer);
   });
 }
 
