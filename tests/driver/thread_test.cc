@@ -95,12 +95,14 @@ TEST_F(DriverTest, ConnectionsRunSideBySide) {
   for (int t = 0; t < kThreads; ++t) EXPECT_EQ(wrong[t], 0) << t;
 }
 
-// Calls on one statement until the handle answers SQL_INVALID_HANDLE; once
-// it has, every later call must too. Returns the number of wrong answers.
+// Calls on one statement until it has been freed and a few calls after:
+// once a call answered SQL_INVALID_HANDLE, and after the free, every call
+// must. Returns the number of wrong answers.
 int CallsUntilFreed(SQLHSTMT stmt, const std::atomic<bool>& freed) {
   int wrong = 0;
   bool invalid = false;
-  for (int i = 0; !invalid || !freed.load(); ++i) {
+  for (int i = 0, after = 0; after < 3; ++i) {
+    const bool was_freed = freed.load();
     char text[8];
     SQLLEN indicator = 0;
     SQLSMALLINT length = 0;
@@ -113,8 +115,9 @@ int CallsUntilFreed(SQLHSTMT stmt, const std::atomic<bool>& freed) {
       rc = SQLColAttribute(stmt, 1, SQL_DESC_NAME, text, sizeof text, &length,
                            nullptr);
     }
-    if (invalid && rc != SQL_INVALID_HANDLE) ++wrong;
+    if ((invalid || was_freed) && rc != SQL_INVALID_HANDLE) ++wrong;
     invalid = invalid || rc == SQL_INVALID_HANDLE;
+    if (was_freed) ++after;
   }
   return wrong;
 }
