@@ -241,14 +241,15 @@ SQLRETURN WriteDiag(const DiagRecord& record, SQLCHAR* state,
                                                     : SQL_SUCCESS;
 }
 
-Handle* DiagnosticHandle(SQLSMALLINT type, SQLHANDLE handle) {
+Handle* DiagnosticHandle(SQLSMALLINT type, SQLHANDLE handle,
+                         std::shared_ptr<Handle>& pin) {
   switch (type) {
     case SQL_HANDLE_ENV:
-      return Lookup(handle, Kind::kEnv);
+      return Lookup(handle, Kind::kEnv, pin);
     case SQL_HANDLE_DBC:
-      return Lookup(handle, Kind::kDbc);
+      return Lookup(handle, Kind::kDbc, pin);
     case SQL_HANDLE_STMT:
-      return Lookup(handle, Kind::kStmt);
+      return Lookup(handle, Kind::kStmt, pin);
     default:
       return nullptr;
   }
@@ -408,9 +409,10 @@ TVCLI_EXPORT SQLRETURN SQL_API SQLError(SQLHENV env, SQLHDBC dbc, SQLHSTMT stmt,
                                         SQLCHAR* state, SQLINTEGER* native,
                                         SQLCHAR* message, SQLSMALLINT capacity,
                                         SQLSMALLINT* length) {
-  Handle* handle = stmt != SQL_NULL_HSTMT ? Lookup(stmt, Kind::kStmt)
-                   : dbc != SQL_NULL_HDBC ? Lookup(dbc, Kind::kDbc)
-                                          : Lookup(env, Kind::kEnv);
+  std::shared_ptr<Handle> pin;
+  Handle* handle = stmt != SQL_NULL_HSTMT ? Lookup(stmt, Kind::kStmt, pin)
+                   : dbc != SQL_NULL_HDBC ? Lookup(dbc, Kind::kDbc, pin)
+                                          : Lookup(env, Kind::kEnv, pin);
   if (handle == nullptr) return SQL_INVALID_HANDLE;
   std::lock_guard<std::recursive_mutex> lock(handle->Mutex());
   if (handle->freed) return SQL_INVALID_HANDLE;
@@ -426,7 +428,8 @@ TVCLI_EXPORT SQLRETURN SQL_API SQLGetDiagRec(SQLSMALLINT type, SQLHANDLE handle,
                                              SQLCHAR* message,
                                              SQLSMALLINT capacity,
                                              SQLSMALLINT* length) {
-  Handle* target = DiagnosticHandle(type, handle);
+  std::shared_ptr<Handle> pin;
+  Handle* target = DiagnosticHandle(type, handle, pin);
   if (target == nullptr) return SQL_INVALID_HANDLE;
   std::lock_guard<std::recursive_mutex> lock(target->Mutex());
   if (target->freed) return SQL_INVALID_HANDLE;
@@ -443,7 +446,8 @@ TVCLI_EXPORT SQLRETURN SQL_API SQLGetDiagField(SQLSMALLINT type,
                                                SQLPOINTER value,
                                                SQLSMALLINT capacity,
                                                SQLSMALLINT* length) {
-  Handle* target = DiagnosticHandle(type, handle);
+  std::shared_ptr<Handle> pin;
+  Handle* target = DiagnosticHandle(type, handle, pin);
   if (target == nullptr) return SQL_INVALID_HANDLE;
   std::lock_guard<std::recursive_mutex> lock(target->Mutex());
   if (target->freed) return SQL_INVALID_HANDLE;

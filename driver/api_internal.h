@@ -37,7 +37,8 @@ SQLRETURN TextAttribute(Handle& handle, const std::string& text,
 // the call has returned) but must look up no other.
 template <typename T, typename Body>
 SQLRETURN Call(void* handle, Kind kind, Body body) {
-  T* live = As<T>(handle, kind);
+  std::shared_ptr<Handle> pin;  // released after the lock
+  T* live = As<T>(handle, kind, pin);
   if (live == nullptr) return SQL_INVALID_HANDLE;
   std::lock_guard<std::recursive_mutex> lock(live->Mutex());
   if (live->freed) return SQL_INVALID_HANDLE;

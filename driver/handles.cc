@@ -5,6 +5,9 @@
 #include <utility>
 
 namespace tvcli {
+
+thread_local constinit LastFound t_last_found;
+
 namespace {
 
 std::mutex& RegistryMutex() {
@@ -18,14 +21,19 @@ std::unordered_map<void*, std::shared_ptr<Handle>>& Registry() {
   return *registry;
 }
 
-// The handle this thread found last: a fetch loop asks for the same
-// statement row after row, and is answered without the registry's lock.
-// Holding it also keeps its address from being given to a new handle.
-struct LastFound {
-  void* key = nullptr;
+// Holds the handle this thread found last, and so keeps its address from
+// being given to a new handle, until the thread finds another. Once the
+// thread's exit has destroyed it, calls still made (by destructors that
+// run later) find handles in the registry alone.
+thread_local constinit bool t_owner_gone = false;
+struct LastOwner {
+  ~LastOwner() {
+    t_last_found = {};
+    t_owner_gone = true;
+  }
   std::shared_ptr<Handle> handle;
 };
-thread_local LastFound t_last_found;
+thread_local LastOwner t_last_owner;
 
 }  // namespace
 
@@ -45,21 +53,22 @@ void Unregister(Handle* handle) {
   Registry().erase(it);
 }
 
-Handle* Lookup(void* handle, Kind kind) {
+Handle* LookupRegistered(void* handle, std::shared_ptr<Handle>& pin) {
   if (handle == nullptr) return nullptr;
-  LastFound& last = t_last_found;
-  if (last.key != handle) {
-    std::shared_ptr<Handle> found;
-    {
-      std::lock_guard<std::mutex> lock(RegistryMutex());
-      auto it = Registry().find(handle);
-      if (it == Registry().end()) return nullptr;
-      found = it->second;
-    }
-    last.handle = std::move(found);
-    last.key = handle;
+  std::shared_ptr<Handle> found;
+  {
+    std::lock_guard<std::mutex> lock(RegistryMutex());
+    auto it = Registry().find(handle);
+    if (it == Registry().end()) return nullptr;
+    found = it->second;
   }
-  return last.handle->kind == kind ? last.handle.get() : nullptr;
+  if (t_owner_gone) {
+    pin = std::move(found);
+    return pin.get();
+  }
+  t_last_found = {handle, found.get()};
+  t_last_owner.handle = std::move(found);
+  return t_last_found.handle;
 }
 
 }  // namespace tvcli

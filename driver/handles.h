@@ -151,15 +151,34 @@ struct Stmt : Handle {
 // the application.
 SQLHANDLE Register(std::shared_ptr<Handle> handle);
 void Unregister(Handle* handle);
+// The handle this thread found last: a fetch loop asks for the same
+// statement row after row, and is answered without the registry's lock.
+struct LastFound {
+  void* key = nullptr;
+  Handle* handle = nullptr;
+};
+extern thread_local constinit LastFound t_last_found;
+
+// The registered handle `handle` names, or nullptr; it becomes this
+// thread's last found. Once the thread's exit has gone past its cache,
+// `pin` holds the handle instead.
+Handle* LookupRegistered(void* handle, std::shared_ptr<Handle>& pin);
+
 // The handle of the kind that `handle` names, or nullptr when it names
 // none. It may have been freed since (see Handle::freed); its memory is
-// kept until this thread's next lookup, so that the caller can take its
-// mutex and check.
-Handle* Lookup(void* handle, Kind kind);
+// kept, by this thread's cache until it looks up another handle or by
+// `pin`, so that the caller can take its mutex and check.
+inline Handle* Lookup(void* handle, Kind kind, std::shared_ptr<Handle>& pin) {
+  const LastFound& last = t_last_found;
+  Handle* found = last.key == handle && handle != nullptr
+                      ? last.handle
+                      : LookupRegistered(handle, pin);
+  return found != nullptr && found->kind == kind ? found : nullptr;
+}
 
 template <typename T>
-T* As(void* handle, Kind kind) {
-  return static_cast<T*>(Lookup(handle, kind));
+T* As(void* handle, Kind kind, std::shared_ptr<Handle>& pin) {
+  return static_cast<T*>(Lookup(handle, kind, pin));
 }
 
 }  // namespace tvcli

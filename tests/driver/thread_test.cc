@@ -163,5 +163,35 @@ TEST_F(DriverTest, ThreadsWaitingOnAFreedStatementAreTurnedAway) {
   EXPECT_EQ(wrong, 0);
 }
 
+// Handles a thread frees in its own thread_local destructors, which run
+// after the driver's per-thread state is gone (as a program's static
+// destructors run after the main thread's): under AddressSanitizer, no
+// freed memory is touched.
+struct FreedAsTheThreadEnds {
+  ~FreedAsTheThreadEnds() {
+    *answers = {SQLFreeHandle(SQL_HANDLE_STMT, stmt), SQLDisconnect(dbc),
+                SQLFreeHandle(SQL_HANDLE_DBC, dbc)};
+  }
+  SQLHDBC dbc = SQL_NULL_HDBC;
+  SQLHSTMT stmt = SQL_NULL_HSTMT;
+  std::vector<SQLRETURN>* answers = nullptr;
+};
+
+TEST_F(DriverTest, ThreadsEndingFreeTheirHandlesLast) {
+  const std::string text =
+      "DATABASE=" + server_.DatabasePath("sales") + ";UID=u;PWD=p;";
+  std::vector<SQLRETURN> answers;
+  std::thread([&] {
+    thread_local FreedAsTheThreadEnds late;
+    late.answers = &answers;
+    SQLAllocHandle(SQL_HANDLE_DBC, env_, &late.dbc);
+    SQLDriverConnect(late.dbc, nullptr, Sql(text.c_str()), SQL_NTS, nullptr,
+                     0, nullptr, SQL_DRIVER_NOPROMPT);
+    SQLAllocHandle(SQL_HANDLE_STMT, late.dbc, &late.stmt);
+    SQLExecDirect(late.stmt, Sql("SELECT tabname FROM systables"), SQL_NTS);
+  }).join();
+  EXPECT_EQ(answers, std::vector<SQLRETURN>(3, SQL_SUCCESS));
+}
+
 }  // namespace
 }  // namespace tce::testing
