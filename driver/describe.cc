@@ -67,12 +67,12 @@ void Settle(ColumnInfo& info, bool declared, const Kinds& seen) {
   }
 }
 
-// Steps through every row noting the kinds of the columns in `which`, then
-// resets the statement.
-int ReadKinds(sqlite3_stmt* vm, const std::vector<int>& which,
-              std::vector<Kinds>& kinds) {
-  int rc;
-  while ((rc = sqlite3_step(vm)) == SQLITE_ROW) {
+// Steps through the rows noting the kinds of the columns in `which`, then
+// resets the statement. A row that fails ends the reading: the fetch that
+// reaches it fails there, after the rows before it.
+void ReadKinds(sqlite3_stmt* vm, const std::vector<int>& which,
+               std::vector<Kinds>& kinds) {
+  while (sqlite3_step(vm) == SQLITE_ROW) {
     for (size_t k = 0; k < which.size(); ++k) {
       Kinds& seen = kinds[k];
       switch (sqlite3_column_type(vm, which[k])) {
@@ -98,7 +98,6 @@ int ReadKinds(sqlite3_stmt* vm, const std::vector<int>& which,
     }
   }
   sqlite3_reset(vm);
-  return rc == SQLITE_DONE ? SQLITE_OK : rc;
 }
 
 }  // namespace
@@ -148,7 +147,7 @@ ColumnInfo DescribeDeclared(const char* declared) {
   return info;
 }
 
-int DescribeColumns(Stmt& stmt, bool read_rows) {
+void DescribeColumns(Stmt& stmt, bool read_rows) {
   stmt.columns.clear();
   const int count = sqlite3_column_count(stmt.vm);
   const bool combined = CombinesSelects(stmt.sql);
@@ -162,15 +161,14 @@ int DescribeColumns(Stmt& stmt, bool read_rows) {
     stmt.columns.push_back(info);
     if (declared == nullptr || combined) which.push_back(i);
   }
-  if (!read_rows || which.empty()) return SQLITE_OK;
+  if (!read_rows || which.empty()) return;
   std::vector<Kinds> kinds(which.size());
-  const int rc = ReadKinds(stmt.vm, which, kinds);
+  ReadKinds(stmt.vm, which, kinds);
   for (size_t k = 0; k < which.size(); ++k) {
     ColumnInfo& info = stmt.columns[which[k]];
     Settle(info, sqlite3_column_decltype(stmt.vm, which[k]) != nullptr,
            kinds[k]);
   }
-  return rc;
 }
 
 }  // namespace tvcli

@@ -16,10 +16,10 @@ namespace tvcli {
 ColumnInfo DescribeDeclared(const char* declared);
 
 // Describes the compiled statement's columns into stmt.columns. With
-// `read_rows`, the rows are first read through once for the columns whose
-// values decide their type, and the statement is reset to run again.
-// Returns SQLite's result of that reading (SQLITE_OK when it went through).
-int DescribeColumns(Stmt& stmt, bool read_rows);
+// `read_rows`, the rows are first read through once (up to one that fails)
+// for the columns whose values decide their type, and the statement is
+// reset to run again.
+void DescribeColumns(Stmt& stmt, bool read_rows);
 
 }  // namespace tvcli
 

@@ -75,8 +75,8 @@ SQLRETURN ExecuteStatement(Stmt& stmt) {
     return stmt.ClientError("HY010", "Function sequence error.");
   if (!Compile(stmt)) return SQL_ERROR;
   // Columns whose values decide their type are read through first.
-  int rc = DescribeColumns(stmt, true);
-  if (rc == SQLITE_OK) rc = sqlite3_step(stmt.vm);
+  DescribeColumns(stmt, true);
+  const int rc = sqlite3_step(stmt.vm);
   if (rc != SQLITE_ROW && rc != SQLITE_DONE) {
     SqliteError(stmt, stmt.dbc->db, rc);
     stmt.CloseCursor();
