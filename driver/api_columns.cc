@@ -10,8 +10,7 @@ using namespace tvcli;  // NOLINT: the exported functions only
 namespace {
 
 bool IsCharacterType(SQLSMALLINT type) {
-  return type == SQL_CHAR || type == SQL_VARCHAR || type == SQL_LONGVARCHAR ||
-         type == -101;
+  return type == SQL_CHAR || type == SQL_VARCHAR || type == SQL_LONGVARCHAR;
 }
 
 bool IsNumericType(SQLSMALLINT type) {
@@ -80,6 +79,9 @@ bool NumericAttribute(const ColumnInfo& column, SQLUSMALLINT field,
       return true;
     case SQL_DESC_CONCISE_TYPE:
       *value = column.type;
+      return true;
+    case SQL_DESC_DATETIME_INTERVAL_CODE:
+      *value = column.type == SQL_TYPE_DATE ? SQL_CODE_DATE : 0;
       return true;
     case SQL_DESC_LENGTH:
     case SQL_COLUMN_PRECISION:

@@ -79,9 +79,11 @@ SQLRETURN SqliteError(Handle& handle, sqlite3* db, int rc) {
 }
 
 void FreeStatement(Stmt* stmt) {
+  // The cursor goes now: the memory may outlive the connection's database.
+  stmt->CloseCursor();
+  stmt->freed = true;
   stmt->dbc->statements.erase(stmt);
   Unregister(stmt);
-  delete stmt;
 }
 
 }  // namespace tvcli

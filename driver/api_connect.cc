@@ -27,28 +27,24 @@ TVCLI_EXPORT SQLRETURN SQL_API SQLAllocHandle(SQLSMALLINT type, SQLHANDLE input,
   if (output == nullptr) return SQL_ERROR;
   *output = SQL_NULL_HANDLE;
   switch (type) {
-    case SQL_HANDLE_ENV: {
-      auto* env = new Env();
-      Register(env);
-      *output = static_cast<Handle*>(env);
+    case SQL_HANDLE_ENV:
+      *output = Register(std::make_shared<Env>());
       return SQL_SUCCESS;
-    }
     case SQL_HANDLE_DBC:
       return Call<Env>(input, Kind::kEnv, [&](Env& env) -> SQLRETURN {
-        auto* dbc = new Dbc(&env);
         ++env.connections;
-        Register(dbc);
-        *output = static_cast<Handle*>(dbc);
+        *output = Register(std::make_shared<Dbc>(
+            std::static_pointer_cast<Env>(env.shared_from_this())));
         return SQL_SUCCESS;
       });
     case SQL_HANDLE_STMT:
       return Call<Dbc>(input, Kind::kDbc, [&](Dbc& dbc) -> SQLRETURN {
         if (!dbc.connected())
           return dbc.ClientError("08003", "Connection not open.");
-        auto* stmt = new Stmt(&dbc);
-        Register(stmt);
-        dbc.statements.insert(stmt);
-        *output = static_cast<Handle*>(stmt);
+        auto stmt = std::make_shared<Stmt>(
+            std::static_pointer_cast<Dbc>(dbc.shared_from_this()));
+        dbc.statements.insert(stmt.get());
+        *output = Register(std::move(stmt));
         return SQL_SUCCESS;
       });
     default:
@@ -56,52 +52,40 @@ TVCLI_EXPORT SQLRETURN SQL_API SQLAllocHandle(SQLSMALLINT type, SQLHANDLE input,
   }
 }
 
+// A freed handle is marked under its mutex and leaves the registry; calls
+// that wait on it meanwhile find it freed.
 TVCLI_EXPORT SQLRETURN SQL_API SQLFreeHandle(SQLSMALLINT type,
                                              SQLHANDLE handle) {
   switch (type) {
-    case SQL_HANDLE_ENV: {
-      Env* env = As<Env>(handle, Kind::kEnv);
-      if (env == nullptr) return SQL_INVALID_HANDLE;
-      {
-        std::lock_guard<std::recursive_mutex> lock(env->mutex);
-        env->diags.clear();
-        if (env->connections > 0) {
-          return env->ClientError("HY010",
-                                  "Function sequence error: connection "
-                                  "handles are still allocated.");
+    case SQL_HANDLE_ENV:
+      return Call<Env>(handle, Kind::kEnv, [&](Env& env) -> SQLRETURN {
+        if (env.connections > 0) {
+          return env.ClientError("HY010",
+                                 "Function sequence error: connection "
+                                 "handles are still allocated.");
         }
-        Unregister(env);
-      }
-      delete env;
-      return SQL_SUCCESS;
-    }
-    case SQL_HANDLE_DBC: {
-      Dbc* dbc = As<Dbc>(handle, Kind::kDbc);
-      if (dbc == nullptr) return SQL_INVALID_HANDLE;
-      {
-        std::lock_guard<std::recursive_mutex> lock(dbc->mutex);
-        dbc->diags.clear();
-        if (dbc->connected()) {
-          return dbc->ClientError("HY010",
-                                  "Function sequence error: the "
-                                  "connection is still open.");
+        env.freed = true;
+        Unregister(&env);
+        return SQL_SUCCESS;
+      });
+    case SQL_HANDLE_DBC:
+      return Call<Dbc>(handle, Kind::kDbc, [&](Dbc& dbc) -> SQLRETURN {
+        if (dbc.connected()) {
+          return dbc.ClientError("HY010",
+                                 "Function sequence error: the "
+                                 "connection is still open.");
         }
-        Unregister(dbc);
-      }
-      {
-        std::lock_guard<std::recursive_mutex> lock(dbc->env->mutex);
-        --dbc->env->connections;
-      }
-      delete dbc;
-      return SQL_SUCCESS;
-    }
-    case SQL_HANDLE_STMT: {
-      Stmt* stmt = As<Stmt>(handle, Kind::kStmt);
-      if (stmt == nullptr) return SQL_INVALID_HANDLE;
-      std::lock_guard<std::recursive_mutex> lock(stmt->dbc->mutex);
-      FreeStatement(stmt);
-      return SQL_SUCCESS;
-    }
+        dbc.freed = true;
+        Unregister(&dbc);
+        std::lock_guard<std::recursive_mutex> lock(dbc.env->mutex);
+        --dbc.env->connections;
+        return SQL_SUCCESS;
+      });
+    case SQL_HANDLE_STMT:
+      return Call<Stmt>(handle, Kind::kStmt, [&](Stmt& stmt) -> SQLRETURN {
+        FreeStatement(&stmt);
+        return SQL_SUCCESS;
+      });
     default:
       return SQL_ERROR;
   }
@@ -112,10 +96,48 @@ TVCLI_EXPORT SQLRETURN SQL_API SQLSetEnvAttr(SQLHENV handle,
                                              SQLPOINTER value, SQLINTEGER) {
   return Call<Env>(handle, Kind::kEnv, [&](Env& env) -> SQLRETURN {
     if (attribute == SQL_ATTR_ODBC_VERSION) {
-      env.odbc_version =
+      const auto version =
           static_cast<SQLINTEGER>(reinterpret_cast<intptr_t>(value));
+      if (version != SQL_OV_ODBC2 && version != SQL_OV_ODBC3 &&
+          version != SQL_OV_ODBC3_80) {
+        return env.ClientError("HY024", "Invalid attribute value.");
+      }
+      env.odbc_version = version;
     }
     return SQL_SUCCESS;
+  });
+}
+
+// A driver manager asks the version back when it opens a further connection
+// on an environment it shares: without the answer it takes the driver for
+// one of ODBC 2 and warns the application.
+TVCLI_EXPORT SQLRETURN SQL_API SQLGetEnvAttr(SQLHENV handle,
+                                             SQLINTEGER attribute,
+                                             SQLPOINTER value, SQLINTEGER,
+                                             SQLINTEGER* length) {
+  return Call<Env>(handle, Kind::kEnv, [&](Env& env) -> SQLRETURN {
+    if (value == nullptr)
+      return env.ClientError("HY009", "Invalid use of null pointer.");
+    SQLUINTEGER answer;
+    switch (attribute) {
+      case SQL_ATTR_ODBC_VERSION:
+        answer = static_cast<SQLUINTEGER>(
+            env.odbc_version != 0 ? env.odbc_version : SQL_OV_ODBC3);
+        break;
+      case SQL_ATTR_OUTPUT_NTS:
+        answer = SQL_TRUE;
+        break;
+      case SQL_ATTR_CONNECTION_POOLING:
+        answer = SQL_CP_OFF;
+        break;
+      case SQL_ATTR_CP_MATCH:
+        answer = SQL_CP_STRICT_MATCH;
+        break;
+      default:
+        return env.ClientError("HY092",
+                               "Invalid attribute/option identifier.");
+    }
+    return Answer(value, length, answer);
   });
 }
 

@@ -16,7 +16,8 @@ namespace {
 // Every function this library exports, as SQLGetFunctions reports them.
 constexpr SQLUSMALLINT kFunctions[] = {
     SQL_API_SQLALLOCHANDLE,    SQL_API_SQLFREEHANDLE,
-    SQL_API_SQLSETENVATTR,     SQL_API_SQLDRIVERCONNECT,
+    SQL_API_SQLSETENVATTR,     SQL_API_SQLGETENVATTR,
+    SQL_API_SQLDRIVERCONNECT,
     SQL_API_SQLCONNECT,        SQL_API_SQLDISCONNECT,
     SQL_API_SQLSETCONNECTATTR, SQL_API_SQLGETCONNECTATTR,
     SQL_API_SQLENDTRAN,        SQL_API_SQLSETSTMTATTR,
@@ -240,14 +241,15 @@ SQLRETURN WriteDiag(const DiagRecord& record, SQLCHAR* state,
                                                     : SQL_SUCCESS;
 }
 
-Handle* DiagnosticHandle(SQLSMALLINT type, SQLHANDLE handle) {
+Handle* DiagnosticHandle(SQLSMALLINT type, SQLHANDLE handle,
+                         std::shared_ptr<Handle>& pin) {
   switch (type) {
     case SQL_HANDLE_ENV:
-      return Lookup(handle, Kind::kEnv);
+      return Lookup(handle, Kind::kEnv, pin);
     case SQL_HANDLE_DBC:
-      return Lookup(handle, Kind::kDbc);
+      return Lookup(handle, Kind::kDbc, pin);
     case SQL_HANDLE_STMT:
-      return Lookup(handle, Kind::kStmt);
+      return Lookup(handle, Kind::kStmt, pin);
     default:
       return nullptr;
   }
@@ -407,11 +409,13 @@ TVCLI_EXPORT SQLRETURN SQL_API SQLError(SQLHENV env, SQLHDBC dbc, SQLHSTMT stmt,
                                         SQLCHAR* state, SQLINTEGER* native,
                                         SQLCHAR* message, SQLSMALLINT capacity,
                                         SQLSMALLINT* length) {
-  Handle* handle = stmt != SQL_NULL_HSTMT ? Lookup(stmt, Kind::kStmt)
-                   : dbc != SQL_NULL_HDBC ? Lookup(dbc, Kind::kDbc)
-                                          : Lookup(env, Kind::kEnv);
+  std::shared_ptr<Handle> pin;
+  Handle* handle = stmt != SQL_NULL_HSTMT ? Lookup(stmt, Kind::kStmt, pin)
+                   : dbc != SQL_NULL_HDBC ? Lookup(dbc, Kind::kDbc, pin)
+                                          : Lookup(env, Kind::kEnv, pin);
   if (handle == nullptr) return SQL_INVALID_HANDLE;
   std::lock_guard<std::recursive_mutex> lock(handle->Mutex());
+  if (handle->freed) return SQL_INVALID_HANDLE;
   if (handle->diags.empty()) return SQL_NO_DATA;
   const DiagRecord record = handle->diags.front();
   handle->diags.pop_front();
@@ -424,9 +428,11 @@ TVCLI_EXPORT SQLRETURN SQL_API SQLGetDiagRec(SQLSMALLINT type, SQLHANDLE handle,
                                              SQLCHAR* message,
                                              SQLSMALLINT capacity,
                                              SQLSMALLINT* length) {
-  Handle* target = DiagnosticHandle(type, handle);
+  std::shared_ptr<Handle> pin;
+  Handle* target = DiagnosticHandle(type, handle, pin);
   if (target == nullptr) return SQL_INVALID_HANDLE;
   std::lock_guard<std::recursive_mutex> lock(target->Mutex());
+  if (target->freed) return SQL_INVALID_HANDLE;
   if (record < 1 || capacity < 0) return SQL_ERROR;
   if (static_cast<size_t>(record) > target->diags.size()) return SQL_NO_DATA;
   return WriteDiag(target->diags[record - 1], state, native, message, capacity,
@@ -440,9 +446,11 @@ TVCLI_EXPORT SQLRETURN SQL_API SQLGetDiagField(SQLSMALLINT type,
                                                SQLPOINTER value,
                                                SQLSMALLINT capacity,
                                                SQLSMALLINT* length) {
-  Handle* target = DiagnosticHandle(type, handle);
+  std::shared_ptr<Handle> pin;
+  Handle* target = DiagnosticHandle(type, handle, pin);
   if (target == nullptr) return SQL_INVALID_HANDLE;
   std::lock_guard<std::recursive_mutex> lock(target->Mutex());
+  if (target->freed) return SQL_INVALID_HANDLE;
   if (IsHeaderField(field))
     return HeaderField(*target, field, value, capacity, length);
   if (record < 1) return SQL_ERROR;

@@ -32,13 +32,16 @@ SQLRETURN TextAttribute(Handle& handle, const std::string& text,
 // Runs one exported call on a live handle of the kind: the calls on the
 // handle's connection are held off meanwhile, its diagnostics are cleared
 // first, and what the call returns is kept for SQL_DIAG_RETURNCODE. A
-// handle that is not one answers SQL_INVALID_HANDLE. The body must not free
-// the handle.
+// handle that is not one, or was freed while the call waited, answers
+// SQL_INVALID_HANDLE. The body may free the handle (its memory stays until
+// the call has returned) but must look up no other.
 template <typename T, typename Body>
 SQLRETURN Call(void* handle, Kind kind, Body body) {
-  T* live = As<T>(handle, kind);
+  std::shared_ptr<Handle> pin;  // released after the lock
+  T* live = As<T>(handle, kind, pin);
   if (live == nullptr) return SQL_INVALID_HANDLE;
   std::lock_guard<std::recursive_mutex> lock(live->Mutex());
+  if (live->freed) return SQL_INVALID_HANDLE;
   if (!live->diags.empty()) live->diags.clear();
   const SQLRETURN rc = body(*live);
   live->last_rc = rc;
@@ -66,6 +69,8 @@ SQLRETURN FetchRow(Stmt& stmt);
 SQLRETURN GetColumnData(Stmt& stmt, SQLUSMALLINT column, SQLSMALLINT target,
                         SQLPOINTER buffer, SQLLEN capacity, SQLLEN* indicator);
 
+// Closes the statement's cursor, marks it freed and takes it out of its
+// connection and the registry; its connection's mutex is held.
 void FreeStatement(Stmt* stmt);
 
 }  // namespace tvcli

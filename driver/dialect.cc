@@ -243,4 +243,32 @@ std::string TranslateStatement(std::string_view sql,
   return out;
 }
 
+bool CombinesSelects(std::string_view sql) {
+  size_t i = 0;
+  while (i < sql.size()) {
+    const char c = sql[i];
+    size_t stop = i + 1;
+    if (c == '\'' || c == '"') {
+      // A doubled quote inside ends one run and starts the next.
+      const size_t end = sql.find(c, i + 1);
+      stop = end == std::string_view::npos ? sql.size() : end + 1;
+    } else if (sql.substr(i, 2) == "--") {
+      stop = std::min(sql.find('\n', i), sql.size());
+    } else if (sql.substr(i, 2) == "/*") {
+      const size_t end = sql.find("*/", i + 2);
+      stop = end == std::string_view::npos ? sql.size() : end + 2;
+    } else if (IsIdentifierChar(c)) {
+      while (stop < sql.size() && IsIdentifierChar(sql[stop])) ++stop;
+      const std::string_view word = sql.substr(i, stop - i);
+      if (EqualsIgnoreCase(word, "UNION") ||
+          EqualsIgnoreCase(word, "INTERSECT") ||
+          EqualsIgnoreCase(word, "EXCEPT")) {
+        return true;
+      }
+    }
+    i = stop;
+  }
+  return false;
+}
+
 }  // namespace tvcli

@@ -22,6 +22,11 @@ std::string TranslateStatement(std::string_view sql,
 // SQLite's parser allows. Anything else stays as it is.
 std::string BalanceLongOrChains(std::string sql);
 
+// Whether the statement combines selects (UNION, INTERSECT or EXCEPT
+// outside literals, quoted identifiers and comments): its columns then
+// take values from more than one select.
+bool CombinesSelects(std::string_view sql);
+
 }  // namespace tvcli
 
 #endif  // TVCLI_DIALECT_H_

@@ -1,10 +1,13 @@
 #include "handles.h"
 
-#include <atomic>
 #include <mutex>
 #include <unordered_map>
+#include <utility>
 
 namespace tvcli {
+
+thread_local constinit LastFound t_last_found;
+
 namespace {
 
 std::mutex& RegistryMutex() {
@@ -12,39 +15,60 @@ std::mutex& RegistryMutex() {
   return mutex;
 }
 
-std::unordered_map<void*, Handle*>& Registry() {
-  static auto* registry = new std::unordered_map<void*, Handle*>();
+std::unordered_map<void*, std::shared_ptr<Handle>>& Registry() {
+  static auto* registry =
+      new std::unordered_map<void*, std::shared_ptr<Handle>>();
   return *registry;
 }
 
-// The handle found last: a fetch loop asks for the same statement row
-// after row, and is answered without the lock. Cleared when that handle
-// goes.
-std::atomic<Handle*> g_last_found{nullptr};
+// Holds the handle this thread found last, and so keeps its address from
+// being given to a new handle, until the thread finds another. Once the
+// thread's exit has destroyed it, calls still made (by destructors that
+// run later) find handles in the registry alone.
+thread_local constinit bool t_owner_gone = false;
+struct LastOwner {
+  ~LastOwner() {
+    t_last_found = {};
+    t_owner_gone = true;
+  }
+  std::shared_ptr<Handle> handle;
+};
+thread_local LastOwner t_last_owner;
 
 }  // namespace
 
-void Register(Handle* handle) {
+SQLHANDLE Register(std::shared_ptr<Handle> handle) {
+  void* key = handle.get();
   std::lock_guard<std::mutex> lock(RegistryMutex());
-  Registry()[handle] = handle;
+  Registry()[key] = std::move(handle);
+  return key;
 }
 
 void Unregister(Handle* handle) {
-  std::lock_guard<std::mutex> lock(RegistryMutex());
-  Registry().erase(handle);
-  Handle* expected = handle;
-  g_last_found.compare_exchange_strong(expected, nullptr);
-}
-
-Handle* Lookup(void* handle, Kind kind) {
-  if (handle == nullptr) return nullptr;
-  Handle* last = g_last_found.load(std::memory_order_acquire);
-  if (last == handle) return last->kind == kind ? last : nullptr;
+  std::shared_ptr<Handle> last;  // released after the lock
   std::lock_guard<std::mutex> lock(RegistryMutex());
   auto it = Registry().find(handle);
-  if (it == Registry().end() || it->second->kind != kind) return nullptr;
-  g_last_found.store(it->second, std::memory_order_release);
-  return it->second;
+  if (it == Registry().end()) return;
+  last = std::move(it->second);
+  Registry().erase(it);
+}
+
+Handle* LookupRegistered(void* handle, std::shared_ptr<Handle>& pin) {
+  if (handle == nullptr) return nullptr;
+  std::shared_ptr<Handle> found;
+  {
+    std::lock_guard<std::mutex> lock(RegistryMutex());
+    auto it = Registry().find(handle);
+    if (it == Registry().end()) return nullptr;
+    found = it->second;
+  }
+  if (t_owner_gone) {
+    pin = std::move(found);
+    return pin.get();
+  }
+  t_last_found = {handle, found.get()};
+  t_last_owner.handle = std::move(found);
+  return t_last_found.handle;
 }
 
 }  // namespace tvcli

@@ -1,6 +1,8 @@
 // The driver's handles and their diagnostics. Every handle given out is
 // registered, so that a call with a freed or foreign handle is answered
-// with SQL_INVALID_HANDLE instead of touching memory it does not own.
+// with SQL_INVALID_HANDLE instead of touching memory it does not own. A
+// handle is shared: freeing it marks it freed and takes it out of the
+// registry, and its memory goes with the last call that still holds it.
 #ifndef TVCLI_HANDLES_H_
 #define TVCLI_HANDLES_H_
 
@@ -9,6 +11,7 @@
 #include <sqlite3.h>
 
 #include <deque>
+#include <memory>
 #include <mutex>
 #include <set>
 #include <string>
@@ -27,7 +30,7 @@ struct DiagRecord {
   std::string message;
 };
 
-struct Handle {
+struct Handle : std::enable_shared_from_this<Handle> {
   explicit Handle(Kind k) : kind(k) {}
   virtual ~Handle() = default;
 
@@ -52,6 +55,9 @@ struct Handle {
   }
 
   const Kind kind;
+  // Set, under Mutex(), by the call that frees the handle: a call that
+  // waited for the mutex meanwhile answers SQL_INVALID_HANDLE.
+  bool freed = false;
   std::deque<DiagRecord> diags;
   // What the last call on the handle returned (SQL_DIAG_RETURNCODE).
   SQLRETURN last_rc = SQL_SUCCESS;
@@ -69,12 +75,12 @@ struct Env : Handle {
 };
 
 struct Dbc : Handle {
-  explicit Dbc(Env* e) : Handle(Kind::kDbc), env(e) {}
+  explicit Dbc(std::shared_ptr<Env> e) : Handle(Kind::kDbc), env(std::move(e)) {}
   bool connected() const { return db != nullptr; }
   std::recursive_mutex& Mutex() override { return mutex; }
 
   std::recursive_mutex mutex;
-  Env* env;
+  const std::shared_ptr<Env> env;
   sqlite3* db = nullptr;
   std::string database;   // the name the connection string gave
   std::string qualifier;  // the name statements qualify its tables with
@@ -103,7 +109,7 @@ struct Binding {
 };
 
 struct Stmt : Handle {
-  explicit Stmt(Dbc* d) : Handle(Kind::kStmt), dbc(d) {}
+  explicit Stmt(std::shared_ptr<Dbc> d) : Handle(Kind::kStmt), dbc(std::move(d)) {}
   ~Stmt() override { CloseCursor(); }
   std::recursive_mutex& Mutex() override { return dbc->mutex; }
   void CloseCursor() {
@@ -120,7 +126,8 @@ struct Stmt : Handle {
     part_wide.clear();
   }
 
-  Dbc* dbc;
+  // Kept while the statement is: its mutex is the one a waiting call holds.
+  const std::shared_ptr<Dbc> dbc;
   bool prepared = false;
   std::string sql;  // translated to SQLite's dialect
   sqlite3_stmt* vm = nullptr;
@@ -140,15 +147,38 @@ struct Stmt : Handle {
   std::vector<Binding> bindings;  // index = column number - 1
 };
 
-// The registry of live handles.
-void Register(Handle* handle);
+// The registry of live handles. Register returns the handle's value for
+// the application.
+SQLHANDLE Register(std::shared_ptr<Handle> handle);
 void Unregister(Handle* handle);
-// The live handle of the kind, or nullptr.
-Handle* Lookup(void* handle, Kind kind);
+// The handle this thread found last: a fetch loop asks for the same
+// statement row after row, and is answered without the registry's lock.
+struct LastFound {
+  void* key = nullptr;
+  Handle* handle = nullptr;
+};
+extern thread_local constinit LastFound t_last_found;
+
+// The registered handle `handle` names, or nullptr; it becomes this
+// thread's last found. Once the thread's exit has gone past its cache,
+// `pin` holds the handle instead.
+Handle* LookupRegistered(void* handle, std::shared_ptr<Handle>& pin);
+
+// The handle of the kind that `handle` names, or nullptr when it names
+// none. It may have been freed since (see Handle::freed); its memory is
+// kept, by this thread's cache until it looks up another handle or by
+// `pin`, so that the caller can take its mutex and check.
+inline Handle* Lookup(void* handle, Kind kind, std::shared_ptr<Handle>& pin) {
+  const LastFound& last = t_last_found;
+  Handle* found = last.key == handle && handle != nullptr
+                      ? last.handle
+                      : LookupRegistered(handle, pin);
+  return found != nullptr && found->kind == kind ? found : nullptr;
+}
 
 template <typename T>
-T* As(void* handle, Kind kind) {
-  return static_cast<T*>(Lookup(handle, kind));
+T* As(void* handle, Kind kind, std::shared_ptr<Handle>& pin) {
+  return static_cast<T*>(Lookup(handle, kind, pin));
 }
 
 }  // namespace tvcli

@@ -14,6 +14,7 @@
 
 #include "api_internal.h"
 #include "base/text_util.h"
+#include "describe.h"
 #include "dialect.h"
 #include "values.h"
 
@@ -22,87 +23,6 @@ namespace {
 
 // The offset of a value that went out whole: asked again, it has no more.
 constexpr size_t kDelivered = std::numeric_limits<size_t>::max();
-
-// The SQL type and size a server reports for a declared catalog type.
-ColumnInfo DescribeDeclared(const char* declared) {
-  ColumnInfo info;
-  const std::string type = tce::ToUpperAscii(declared);
-  const size_t paren = type.find('(');
-  const std::string base = type.substr(0, paren);
-  info.type_name = base;
-  long size = -1;
-  long digits = 0;
-  if (paren != std::string::npos) {
-    std::sscanf(type.c_str() + paren, "(%ld,%ld", &size, &digits);
-  }
-  auto sized = [&](SQLSMALLINT sql_type, long fallback) {
-    info.type = sql_type;
-    info.size = static_cast<SQLULEN>(size > 0 ? size : fallback);
-  };
-  if (base.rfind("STAT", 0) == 0) {
-    sized(-101, 256);
-  } else if (base == "CHAR" || base == "NCHAR" || base == "CHARACTER") {
-    sized(SQL_CHAR, 1);
-  } else if (base == "VARCHAR" || base == "NVARCHAR") {
-    sized(SQL_VARCHAR, 255);
-  } else if (base == "LVARCHAR" || base == "TEXT" || base == "CLOB") {
-    sized(SQL_LONGVARCHAR, 2048);
-  } else if (base == "SMALLINT") {
-    sized(SQL_SMALLINT, 5);
-  } else if (base == "INTEGER" || base == "INT" || base == "SERIAL") {
-    sized(SQL_INTEGER, 10);
-  } else if (base == "BIGINT" || base == "INT8" || base == "SERIAL8" ||
-             base == "BIGSERIAL") {
-    sized(SQL_BIGINT, 19);
-  } else if (base == "FLOAT" || base == "DOUBLE") {
-    sized(SQL_DOUBLE, 15);
-  } else if (base == "REAL" || base == "SMALLFLOAT") {
-    sized(SQL_REAL, 7);
-  } else if (base == "DECIMAL" || base == "NUMERIC" || base == "MONEY") {
-    sized(SQL_DECIMAL, 16);
-    info.digits = static_cast<SQLSMALLINT>(digits);
-  } else if (base == "DATE") {
-    sized(SQL_TYPE_DATE, 10);
-  } else {
-    sized(SQL_VARCHAR, 255);
-  }
-  return info;
-}
-
-// An expression column has no declared type: describe it from its value in
-// the first row, as far as there is one.
-ColumnInfo DescribeValue(sqlite3_stmt* vm, int column, bool have_row) {
-  ColumnInfo info;
-  if (!have_row) return info;
-  switch (sqlite3_column_type(vm, column)) {
-    case SQLITE_INTEGER:
-      info.type = SQL_BIGINT;
-      info.size = 19;
-      break;
-    case SQLITE_FLOAT:
-      info.type = SQL_DOUBLE;
-      info.size = 15;
-      break;
-    default:
-      info.size = std::max<SQLULEN>(
-          255, static_cast<SQLULEN>(sqlite3_column_bytes(vm, column)));
-      break;
-  }
-  return info;
-}
-
-void DescribeColumns(Stmt& stmt, bool have_row) {
-  stmt.columns.clear();
-  const int count = sqlite3_column_count(stmt.vm);
-  for (int i = 0; i < count; ++i) {
-    const char* declared = sqlite3_column_decltype(stmt.vm, i);
-    ColumnInfo info = declared != nullptr ? DescribeDeclared(declared)
-                                          : DescribeValue(stmt.vm, i, have_row);
-    const char* name = sqlite3_column_name(stmt.vm, i);
-    info.name = name != nullptr ? name : "";
-    stmt.columns.push_back(info);
-  }
-}
 
 // Compiles the statement's text; false with a diagnostic when it does not.
 bool Compile(Stmt& stmt) {
@@ -154,6 +74,8 @@ SQLRETURN ExecuteStatement(Stmt& stmt) {
   if (!stmt.prepared)
     return stmt.ClientError("HY010", "Function sequence error.");
   if (!Compile(stmt)) return SQL_ERROR;
+  // Columns whose values decide their type are read through first.
+  DescribeColumns(stmt, true);
   const int rc = sqlite3_step(stmt.vm);
   if (rc != SQLITE_ROW && rc != SQLITE_DONE) {
     SqliteError(stmt, stmt.dbc->db, rc);
@@ -163,7 +85,6 @@ SQLRETURN ExecuteStatement(Stmt& stmt) {
   stmt.executed = true;
   stmt.row_pending = rc == SQLITE_ROW;
   stmt.done = rc == SQLITE_DONE;
-  DescribeColumns(stmt, stmt.row_pending);
   return SQL_SUCCESS;
 }
 
@@ -223,7 +144,7 @@ SQLRETURN FetchRow(Stmt& stmt) {
     }
     const SQLSMALLINT target = ResolveTarget(binding.target, stmt.columns[i]);
     if (!IsCharacter(target)) {
-      result = Worse(result, StoreNumber(stmt, value, type, target,
+      result = Worse(result, StoreValue(stmt, value, type, target,
                                          binding.buffer, binding.indicator));
       continue;
     }
@@ -325,7 +246,7 @@ SQLRETURN GetColumnData(Stmt& stmt, SQLUSMALLINT column, SQLSMALLINT target,
   const SQLSMALLINT resolved = ResolveTarget(target, stmt.columns[index]);
   if (!IsCharacter(resolved)) {
     stmt.part_offset = kDelivered;
-    return StoreNumber(stmt, value, type, resolved, buffer, indicator);
+    return StoreValue(stmt, value, type, resolved, buffer, indicator);
   }
   return DeliverTextPart(stmt, value, type, resolved, buffer, capacity,
                          indicator);

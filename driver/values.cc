@@ -129,18 +129,94 @@ SQLRETURN StoreInteger(Stmt& stmt, const Number& number, SQLPOINTER buffer,
   return SQL_SUCCESS;
 }
 
-}  // namespace
+// A date, and for a timestamp its time of day, read from a value's text.
+struct Moment {
+  int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
+  SQLUINTEGER fraction = 0;  // nanoseconds
+};
 
-std::string_view TargetText(std::string_view text, SQLSMALLINT target,
-                            std::u16string& wide) {
-  if (target != SQL_C_WCHAR) return text;
-  wide = Utf16(text);
-  return {reinterpret_cast<const char*>(wide.data()),
-          wide.size() * sizeof(char16_t)};
+// The number in `count` digits at `at`, or -1.
+int Digits(std::string_view text, size_t at, size_t count) {
+  if (at + count > text.size()) return -1;
+  int value = 0;
+  for (size_t i = at; i < at + count; ++i) {
+    if (!std::isdigit(static_cast<unsigned char>(text[i]))) return -1;
+    value = value * 10 + (text[i] - '0');
+  }
+  return value;
+}
+
+int DaysIn(int year, int month) {
+  static constexpr int kDays[] = {31, 28, 31, 30, 31, 30,
+                                  31, 31, 30, 31, 30, 31};
+  const bool leap = year % 4 == 0 && (year % 100 != 0 || year % 400 == 0);
+  return month == 2 && leap ? 29 : kDays[month - 1];
+}
+
+// Reads "YYYY-MM-DD", then optionally a blank or T and "HH:MM:SS" with an
+// optional fraction of up to nine digits.
+bool ReadMoment(std::string_view text, Moment* m) {
+  while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+  m->year = Digits(text, 0, 4);
+  m->month = Digits(text, 5, 2);
+  m->day = Digits(text, 8, 2);
+  if (m->year < 0 || m->month < 1 || m->month > 12 || m->day < 1 ||
+      text[4] != '-' || text[7] != '-' || m->day > DaysIn(m->year, m->month))
+    return false;
+  if (text.size() == 10) return true;
+  m->hour = Digits(text, 11, 2);
+  m->minute = Digits(text, 14, 2);
+  m->second = Digits(text, 17, 2);
+  if ((text[10] != ' ' && text[10] != 'T') || m->hour < 0 || m->hour > 23 ||
+      m->minute < 0 || m->minute > 59 || m->second < 0 || m->second > 59 ||
+      text[13] != ':' || text[16] != ':')
+    return false;
+  if (text.size() == 19) return true;
+  const size_t digits = text.size() - 20;
+  if (text[19] != '.' || digits < 1 || digits > 9) return false;
+  const int fraction = Digits(text, 20, digits);
+  if (fraction < 0) return false;
+  m->fraction = static_cast<SQLUINTEGER>(fraction);
+  for (size_t i = digits; i < 9; ++i) m->fraction *= 10;
+  return true;
+}
+
+SQLRETURN StoreDate(Stmt& stmt, sqlite3_value* value, int type,
+                    SQLSMALLINT target, SQLPOINTER buffer, SQLLEN* indicator) {
+  char number[40];
+  Moment m;
+  if (!ReadMoment(ValueText(value, type, number), &m)) {
+    return stmt.ClientError("22018",
+                            "Invalid character value for cast specification.");
+  }
+  const auto year = static_cast<SQLSMALLINT>(m.year);
+  const auto month = static_cast<SQLUSMALLINT>(m.month);
+  const auto day = static_cast<SQLUSMALLINT>(m.day);
+  if (target == SQL_C_TYPE_DATE || target == SQL_C_DATE) {
+    const SQL_DATE_STRUCT date{year, month, day};
+    std::memcpy(buffer, &date, sizeof date);
+    if (indicator != nullptr) *indicator = sizeof date;
+    if (m.hour != 0 || m.minute != 0 || m.second != 0 || m.fraction != 0) {
+      stmt.Warning("01S07", "Fractional truncation.");
+      return SQL_SUCCESS_WITH_INFO;
+    }
+    return SQL_SUCCESS;
+  }
+  const SQL_TIMESTAMP_STRUCT stamp{year,
+                                   month,
+                                   day,
+                                   static_cast<SQLUSMALLINT>(m.hour),
+                                   static_cast<SQLUSMALLINT>(m.minute),
+                                   static_cast<SQLUSMALLINT>(m.second),
+                                   m.fraction};
+  std::memcpy(buffer, &stamp, sizeof stamp);
+  if (indicator != nullptr) *indicator = sizeof stamp;
+  return SQL_SUCCESS;
 }
 
 SQLRETURN StoreNumber(Stmt& stmt, sqlite3_value* value, int type,
-                      SQLSMALLINT target, SQLPOINTER buffer, SQLLEN* indicator) {
+                      SQLSMALLINT target, SQLPOINTER buffer,
+                      SQLLEN* indicator) {
   Number number;
   if (!ReadNumber(value, type, &number)) {
     return stmt.ClientError("22018",
@@ -172,6 +248,29 @@ SQLRETURN StoreNumber(Stmt& stmt, sqlite3_value* value, int type,
   }
 }
 
+}  // namespace
+
+std::string_view TargetText(std::string_view text, SQLSMALLINT target,
+                            std::u16string& wide) {
+  if (target != SQL_C_WCHAR) return text;
+  wide = Utf16(text);
+  return {reinterpret_cast<const char*>(wide.data()),
+          wide.size() * sizeof(char16_t)};
+}
+
+SQLRETURN StoreValue(Stmt& stmt, sqlite3_value* value, int type,
+                     SQLSMALLINT target, SQLPOINTER buffer, SQLLEN* indicator) {
+  switch (target) {
+    case SQL_C_TYPE_DATE:
+    case SQL_C_DATE:
+    case SQL_C_TYPE_TIMESTAMP:
+    case SQL_C_TIMESTAMP:
+      return StoreDate(stmt, value, type, target, buffer, indicator);
+    default:
+      return StoreNumber(stmt, value, type, target, buffer, indicator);
+  }
+}
+
 bool IsDeliverableType(SQLSMALLINT target) {
   switch (target) {
     case SQL_C_DEFAULT:
@@ -184,6 +283,10 @@ bool IsDeliverableType(SQLSMALLINT target) {
     case SQL_C_SBIGINT:
     case SQL_C_FLOAT:
     case SQL_C_DOUBLE:
+    case SQL_C_TYPE_DATE:
+    case SQL_C_DATE:
+    case SQL_C_TYPE_TIMESTAMP:
+    case SQL_C_TIMESTAMP:
       return true;
     default:
       return false;

@@ -70,6 +70,8 @@ inline SQLSMALLINT ResolveTarget(SQLSMALLINT target, const ColumnInfo& column) {
       return SQL_C_FLOAT;
     case SQL_DOUBLE:
       return SQL_C_DOUBLE;
+    case SQL_TYPE_DATE:
+      return SQL_C_TYPE_DATE;
     default:
       return SQL_C_CHAR;
   }
@@ -90,10 +92,13 @@ inline size_t UnitOf(SQLSMALLINT target) {
   return target == SQL_C_WCHAR ? sizeof(char16_t) : 1;
 }
 
-// Delivers a value as the C number `target` names; 22018 when its text is
-// not a number, 22003 when it does not fit, 01S07 when a fraction is cut.
-SQLRETURN StoreNumber(Stmt& stmt, sqlite3_value* value, int type,
-                      SQLSMALLINT target, SQLPOINTER buffer, SQLLEN* indicator);
+// Delivers a value as the C number or date `target` names (any target but
+// text). A number: 22018 when its text is not one, 22003 when it does not
+// fit, 01S07 when a fraction is cut. A date or timestamp from its text
+// ("YYYY-MM-DD", a time of day after it for a timestamp): 22018 when the
+// text is not one, 01S07 when a date drops a time of day.
+SQLRETURN StoreValue(Stmt& stmt, sqlite3_value* value, int type,
+                     SQLSMALLINT target, SQLPOINTER buffer, SQLLEN* indicator);
 
 }  // namespace tvcli
 

@@ -117,7 +117,7 @@ TEST_F(DriverTest, ResultColumnsDescribeThemselves) {
   };
   const Expected expected[] = {{SQL_CHAR, 32},   {SQL_VARCHAR, 128},
                                {SQL_BIGINT, 19}, {SQL_SMALLINT, 5},
-                               {-101, 256},      {SQL_BIGINT, 19}};
+                               {SQL_VARCHAR, 256}, {SQL_BIGINT, 19}};
   for (SQLUSMALLINT c = 1; c <= 6; ++c) {
     SQLCHAR name[32];
     SQLSMALLINT name_length, type, digits, nullable;

@@ -286,6 +286,19 @@ TEST_F(ThroughTheManager, ColumnsValuesAndCountsReachTheApplication) {
   EXPECT_EQ(SQLMoreResults(stmt_), SQL_NO_DATA);
 }
 
+// The manager shares the driver's environment among its connections and
+// asks it for the ODBC version: a second connection is as clean as the first.
+TEST_F(ThroughTheManager, FurtherConnectionsOnTheEnvironmentConnectCleanly) {
+  SQLHDBC second = SQL_NULL_HDBC;
+  ASSERT_EQ(SQLAllocHandle(SQL_HANDLE_DBC, env_, &second), SQL_SUCCESS);
+  SQLCHAR source[] = "tarvex-demo";
+  EXPECT_EQ(SQLConnect(second, source, SQL_NTS, nullptr, 0, nullptr, 0),
+            SQL_SUCCESS)
+      << Diagnostic(SQL_HANDLE_DBC, second);
+  SQLDisconnect(second);
+  SQLFreeHandle(SQL_HANDLE_DBC, second);
+}
+
 TEST_F(ThroughTheManager, DiagnosticsReachTheApplication) {
   EXPECT_EQ(ExecDirect("SELECT x FROM nowhere"), SQL_ERROR);
   EXPECT_EQ(Diagnostic(SQL_HANDLE_STMT, stmt_),
