@@ -100,6 +100,20 @@ void ReadKinds(sqlite3_stmt* vm, const std::vector<int>& which,
   sqlite3_reset(vm);
 }
 
+// A column that is a whole-number literal ("2048") has that number's type
+// without reading a row: every row holds the same value.
+bool TypeOfLiteral(const char* name, ColumnInfo& info) {
+  if (name == nullptr) return false;
+  std::string_view text(name);
+  if (!text.empty() && (text[0] == '-' || text[0] == '+')) text.remove_prefix(1);
+  if (text.empty() || text.size() > 18 ||
+      !std::all_of(text.begin(), text.end(),
+                   [](char c) { return c >= '0' && c <= '9'; }))
+    return false;
+  Sized(info, SQL_BIGINT, 19, "BIGINT");
+  return true;
+}
+
 }  // namespace
 
 ColumnInfo DescribeDeclared(const char* declared) {
@@ -158,8 +172,10 @@ void DescribeColumns(Stmt& stmt, bool read_rows) {
         declared != nullptr ? DescribeDeclared(declared) : ColumnInfo{};
     const char* name = sqlite3_column_name(stmt.vm, i);
     info.name = name != nullptr ? name : "";
+    const bool literal =
+        declared == nullptr && !combined && TypeOfLiteral(name, info);
     stmt.columns.push_back(info);
-    if (declared == nullptr || combined) which.push_back(i);
+    if ((declared == nullptr && !literal) || combined) which.push_back(i);
   }
   if (!read_rows || which.empty()) return;
   std::vector<Kinds> kinds(which.size());
