@@ -8,6 +8,8 @@
 #include <set>
 
 #include "analysis/catalog_rows.h"
+#include "model/figures.h"
+#include "model/format.h"
 #include "base/number_text.h"
 #include "db/catalog_query.h"
 #include "db/statement.h"
@@ -35,11 +37,6 @@ void SetBars(ChartModel& chart, std::string size_label, double size,
   chart.size_value = size;
   chart.compressed_label = std::move(compressed_label);
   chart.compressed_value = compressed;
-}
-
-// "##0%": the ratio times 100, rounded, at least one digit.
-std::string Percent(double ratio) {
-  return FormatNumber(RoundHalfEven(ratio * 100.0)) + "%";
 }
 
 // A total as a whole number, held at the ends of the 64-bit range.
@@ -102,7 +99,7 @@ void ShowTableDetails(const ResultsContext& c, const ResultsGrid& grid, int row,
   const TableRecord& shown = grid.Row(row);
   const Shown how = grid.shown();
   const std::string unit = SizeUnitSuffix(c.messages, how.unit);
-  if (shown.row_count < Fixed4()) {
+  if (CaptionSaysNoStatistics(shown)) {
     c.chart.caption = shown.table + " " + c.messages[Msg::kNoStatistics];
     c.chart.visible = false;
   } else {
@@ -197,7 +194,7 @@ void ShowSummaryChart(const ResultsContext& c, const ResultsGrid& grid) {
     if (!grid.Marked(row)) continue;
     ++marked;
     const TableRecord& table = grid.Row(row);
-    if (RoundHalfEven(table.row_count.ToDouble()) <= 0) continue;
+    if (!SummaryAddsSizes(table)) continue;
     const double size = ShownSize(table, unit);
     const double compressed = ShownCompressed(table, shown);
     size_pages += size;
@@ -226,7 +223,7 @@ void ShowSummaryChart(const ResultsContext& c, const ResultsGrid& grid) {
   if (size_bytes > 0) {
     c.chart.caption = "Tables: " + std::to_string(marked) +
                       "     Compression: " +
-                      Percent((size_bytes - compressed_bytes) / size_bytes);
+                      RatioPercentText((size_bytes - compressed_bytes) / size_bytes);
     if (unit == SizeUnit::kPages && !in_pages) {
       c.chart.caption += "     (in K: the page sizes differ)";
     }

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "analysis/catalog_rows.h"
+#include "model/figures.h"
 #include "base/text_util.h"
 #include "db/catalog_query.h"
 #include "db/statement.h"
@@ -71,7 +72,7 @@ TableRecord MakeTableRecord(const std::string& owner, const std::string& table,
 }
 
 bool ReachesMinimum(const TableRecord& table, const RunSettings& settings) {
-  return table.Pct(Shown::By(settings).method) >=
+  return SavedPct(table, Shown::By(settings).method) >=
          Fixed4::FromInt(settings.MinCompressionPct);
 }
 

@@ -14,16 +14,6 @@
 
 namespace tce {
 
-// The basis as the details grid shows it: "full", "sampled 2,000 of
-// 1.2 M" or "none".
-std::string BasisText(ColumnBasis basis, uint64_t sample, Fixed4 rows);
-// What the basis means for the estimate, for the cell's tooltip.
-std::string BasisExplanation(ColumnBasis basis, uint64_t sample, Fixed4 rows);
-// A count for people: 9,500; 340 k; 1.2 M; 3.4 G.
-std::string HumanCount(double count);
-// Whole numbers with thousands separators: 1,200,000.
-std::string Grouped(uint64_t count);
-
 struct ColumnDetail {
   std::string name;
   std::string type;

@@ -1,4 +1,6 @@
 #include "model/explain.h"
+#include "model/figures.h"
+#include "model/format.h"
 
 #include <cmath>
 
@@ -58,7 +60,7 @@ constexpr char kBounds[] =
     " (never below 1 while the size is above 0, nor above the size).\n";
 
 std::string SizeLines(const TableRecord& table, Shown shown) {
-  if (!table.HasStatistics()) {
+  if (!HasStatistics(table)) {
     return "No statistics (row count " + table.row_count.ToText() +
            "): no sizes are shown.\n";
   }
@@ -66,7 +68,7 @@ std::string SizeLines(const TableRecord& table, Shown shown) {
   const double compressed = ShownCompressed(table, shown);
   if (shown.unit == SizeUnit::kPages) {
     return "Pages: " + table.pages_used.ToText() +
-           "; compressed floor((100 - " + table.Pct(shown.method).ToText() +
+           "; compressed floor((100 - " + SavedPct(table, shown.method).ToText() +
            ") x " + table.pages_used.ToText() + " / 100) = " +
            FormatNumber(compressed) + " pages" + kBounds;
   }

@@ -1,4 +1,5 @@
 #include "model/plan.h"
+#include "model/figures.h"
 
 #include <algorithm>
 #include <numeric>
@@ -18,22 +19,26 @@ std::string_view RecommendationName(Recommendation recommendation) {
   }
 }
 
-double PlanSizeBytes(const TableRecord& table) {
-  return std::max(0.0, table.pages_used.ToDouble()) *
-         std::max(0, table.page_size);
-}
-
 PlanLine PlanFor(const TableRecord& table, PlanRule rule) {
-  if (!table.HasStatistics()) return {Recommendation::kNoStatistics, 0};
+  PlanLine line;
+  if (!HasStatistics(table)) {
+    line.recommendation = Recommendation::kNoStatistics;
+    return line;
+  }
   // The whole percentages the results grid shows, so that a reader can
   // check the rule by eye.
-  const double row = table.SavedPct(Method::kRow);
-  const double page = table.SavedPct(Method::kPage);
-  const Method better = page - row >= rule.margin ? Method::kPage : Method::kRow;
-  const double saving = better == Method::kPage ? page : row;
-  if (saving < rule.threshold) return {Recommendation::kLeave, 0};
-  return {better == Method::kPage ? Recommendation::kPage : Recommendation::kRow,
-          table.SizeBytes() - table.CompressedBytes(better)};
+  const double row = SavedWholePct(table, Method::kRow);
+  const double page = SavedWholePct(table, Method::kPage);
+  line.better = page - row >= rule.margin ? Method::kPage : Method::kRow;
+  line.better_pct = SavedPct(table, line.better);
+  if ((line.better == Method::kPage ? page : row) < rule.threshold) {
+    line.recommendation = Recommendation::kLeave;
+    return line;
+  }
+  line.recommendation = line.better == Method::kPage ? Recommendation::kPage
+                                                     : Recommendation::kRow;
+  line.saved_bytes = SavedBytes(table, line.better);
+  return line;
 }
 
 Plan::Plan(std::shared_ptr<const RunRecord> record, PlanRule rule)
@@ -52,7 +57,7 @@ void Plan::Apply(PlanRule rule) {
     const PlanLine line = PlanFor(table, rule);
     lines_[i] = line;
     PlanGroup& group = totals_[static_cast<size_t>(line.recommendation)];
-    const double size = PlanSizeBytes(table);
+    const double size = AllocatedBytes(table);
     ++group.tables;
     group.size_bytes += size;
     group.saved_bytes += line.saved_bytes;
@@ -87,11 +92,11 @@ void Plan::Sort() {
       case kRows:
         return table.row_count.ToDouble();
       case kSize:
-        return PlanSizeBytes(table);
+        return AllocatedBytes(table);
       case kRowSaving:
-        return table.SavedPct(Method::kRow);
+        return SavedWholePct(table, Method::kRow);
       case kPageSaving:
-        return table.SavedPct(Method::kPage);
+        return SavedWholePct(table, Method::kPage);
       case kAdvice:  // page first, then row, leave, no statistics
         return -static_cast<double>(line.recommendation);
       default:

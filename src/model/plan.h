@@ -21,6 +21,7 @@
 #include <string_view>
 #include <vector>
 
+#include "model/figures.h"
 #include "model/run_record.h"
 
 namespace tce {
@@ -35,15 +36,20 @@ struct PlanRule {
   int threshold = 20;  // percent
 };
 
-// What the plan says of one table.
+// What the plan says of one table: the better method by the rule (row for
+// a table without statistics), its exact saving, the recommendation, and
+// the bytes carrying it out saves (SavedBytes by the better method; 0 when
+// the table is left as it is). The plan window, the plan's outputs and the
+// report read these; none works them out again.
 struct PlanLine {
   Recommendation recommendation = Recommendation::kLeave;
+  Method better = Method::kRow;
+  Fixed4 better_pct;
   double saved_bytes = 0;
 };
 
-// The space a table takes: its pages times its page size (counted for
-// tables without statistics too, so that the plan shows what they hold).
-double PlanSizeBytes(const TableRecord& table);
+// A plan's Size is AllocatedBytes: the space every table takes, also one
+// without statistics, so that the plan shows what those hold.
 PlanLine PlanFor(const TableRecord& table, PlanRule rule);
 
 // The tables of one recommendation in sum.

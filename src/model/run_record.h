@@ -50,18 +50,7 @@ struct TableRecord {
   ByMethod<Fixed4> compressed_length;  // bytes per compressed row
   int32_t page_size = 0;               // bytes
   StatisticsBasis basis;
-
-  bool HasStatistics() const { return row_count > Fixed4(); }
-  // The saving in percent by `method`, 0 to 100, before rounding: what the
-  // row lengths give, exactly as the estimate computed it.
-  Fixed4 Pct(Method method) const;
-  // The space the table takes: its pages times the page size; 0 without
-  // statistics.
-  double SizeBytes() const;
-  // What it would take compressed by `method`.
-  double CompressedBytes(Method method) const;
-  // The whole percentage shown: the largest whole number not above Pct.
-  double SavedPct(Method method) const;
+  // Its figures are model/figures.h's functions of these.
 };
 
 // How a run's tables are shown: the method of its estimate and the unit of
@@ -116,22 +105,16 @@ std::array<std::string, 7> ResultsHeaderTexts(const MessageTable& messages,
 std::string ResultsHeaderLine(const MessageTable& messages, SizeUnit unit,
                               std::string_view delimiter, bool leading);
 
-// A table's size and compressed size as shown, whole numbers in the unit:
-// pages (compressed: the saved share of them, floored) or kilobytes of the
-// row lengths times the rows (floored); 0 without statistics; a compressed
-// size that floors to 0 of a size above 0 is shown as 1.
-double ShownSize(const TableRecord& table, SizeUnit unit);
-double ShownCompressed(const TableRecord& table, Shown shown);
-
 // The number a numeric column (3 to 7) shows and sorts by.
 double CellValue(const TableRecord& table, Shown shown, int col);
 // The text of cell `col` (1 to 7) as the grid shows it: names as they came
 // from the catalog, numbers with a leading blank unless negative.
 std::string GridCellText(const TableRecord& table, Shown shown, int col);
 
-// The listed tables in sum: their count, and their shown size and
-// compressed size in bytes (the shown units times the unit's bytes; tables
-// without statistics add nothing), and the overall saving.
+// The listed tables in sum: their count, and their shown sizes in bytes
+// (ShownSizeBytes: allocated bytes in pages, the rows' bytes in whole
+// kilobytes; tables without statistics add nothing), and the overall
+// saving.
 struct ResultTotals {
   bool complete = true;  // the run read the catalog to its end
   size_t tables = 0;
@@ -140,16 +123,12 @@ struct ResultTotals {
   double saved_pct = 0;  // 0 when there is no size
 };
 ResultTotals TotalsOf(const RunRecord& record);
-// The bytes of one shown unit of a table's sizes.
-double BytesPerUnit(const TableRecord& table, SizeUnit unit);
-// "1.2 GB": bytes in kB, MB, GB or TB (of 1024), or "512 bytes".
-std::string HumanBytes(double bytes);
 // The totals line under the results grids: "64 tables listed: 1.2 GB,
 // 0.7 GB compressed, 42 % saved", after "Run incomplete ... " when the run
 // failed part-way.
 std::string TotalsLine(const ResultTotals& totals);
-// What a listed table's estimate rests on, as the grid row's tooltip.
-std::string BasisSummary(const TableRecord& table);
+// What the totals line's figures are, for its tooltip.
+std::string TotalsDefinition(SizeUnit unit, Method method);
 
 }  // namespace tce
 

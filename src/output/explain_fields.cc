@@ -1,6 +1,7 @@
 #include "output/explain_fields.h"
 
 #include "model/explain.h"
+#include "model/figures.h"
 
 namespace tce {
 
@@ -44,10 +45,10 @@ TableExplainFields::TableExplainFields(const TableTrace& trace,
                                                 : Value::Null()},
       Field{"compressed_row", Value::Decimal(table.compressed_length.row)},
       Field{"compressed_page", Value::Decimal(table.compressed_length.page)},
-      Field{"saved_row", Value::Decimal(table.Pct(Method::kRow))},
-      Field{"saved_page", Value::Decimal(table.Pct(Method::kPage))},
-      Field{"shown_saved_row", Value::Number(table.SavedPct(Method::kRow))},
-      Field{"shown_saved_page", Value::Number(table.SavedPct(Method::kPage))}};
+      Field{"saved_row", Value::Decimal(SavedPct(table, Method::kRow))},
+      Field{"saved_page", Value::Decimal(SavedPct(table, Method::kPage))},
+      Field{"shown_saved_row", Value::Number(SavedWholePct(table, Method::kRow))},
+      Field{"shown_saved_page", Value::Number(SavedWholePct(table, Method::kPage))}};
 }
 
 }  // namespace tce

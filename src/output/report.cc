@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <map>
 
+#include "model/format.h"
 #include "output/result_writer.h"
 #include "base/number_text.h"
 
@@ -558,7 +559,7 @@ ReportDatabase ReportOfRun(const std::string& name,
       ReportTable table = PlanTable(
           t.owner, t.table, t.row_count.ToDouble(),
           plan.Line(row).recommendation != Recommendation::kNoStatistics,
-          RoundHalfEven(PlanSizeBytes(t)),
+          RoundHalfEven(AllocatedBytes(t)),
           RoundHalfEven(plan.Line(row).saved_bytes));
       table.basis = t.basis;
       database.tables.push_back(std::move(table));
@@ -579,11 +580,11 @@ ReportDatabase ReportOfRun(const std::string& name,
     table.owner = t.owner;
     table.table = t.table;
     table.rows = t.row_count.ToDouble();
-    table.has_statistics = t.HasStatistics();
+    table.has_statistics = HasStatistics(t);
     const double unit = BytesPerUnit(t, shown.unit);
     table.size_bytes = ShownSize(t, shown.unit) * unit;
     table.compressed_bytes = ShownCompressed(t, shown) * unit;
-    table.saved_pct = t.SavedPct(shown.method);
+    table.saved_pct = SavedWholePct(t, shown.method);
     table.basis = t.basis;
     database.tables.push_back(std::move(table));
   }

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "base/number_text.h"
+#include "model/format.h"
 
 namespace tce {
 
@@ -12,7 +13,7 @@ TableFields::TableFields(const TableRecord& table, Shown shown,
                          const TableTrace* trace) {
   const StatisticsBasis& b = table.basis;
   Value statistics = Value::Object({statistics_.data(), 1});
-  if (table.HasStatistics()) {
+  if (HasStatistics(table)) {
     statistics_ = {Field{"columns", Value::Integer(b.columns())},
                    Field{"full", Value::Integer(b.full)},
                    Field{"sampled", Value::Integer(b.sampled)},
@@ -170,12 +171,12 @@ void WritePlanRecords(ResultWriter& writer, const Plan& plan) {
   for (int row = 0; row < plan.Count(); ++row) {
     const TableRecord& t = plan.Table(row);
     const PlanLine& line = plan.Line(row);
-    const bool estimated = t.HasStatistics();
+    const bool estimated = HasStatistics(t);
     const Value row_bytes = estimated
-                                ? Value::Number(Bytes(t.CompressedBytes(Method::kRow)))
+                                ? Value::Number(Bytes(CompressedBytes(t, Method::kRow)))
                                 : Value::Null();
     const Value page_bytes =
-        estimated ? Value::Number(Bytes(t.CompressedBytes(Method::kPage)))
+        estimated ? Value::Number(Bytes(CompressedBytes(t, Method::kPage)))
                   : Value::Null();
     const Field fields[] = {
         {"owner", Value::Text(t.owner)},
@@ -183,11 +184,11 @@ void WritePlanRecords(ResultWriter& writer, const Plan& plan) {
         {"count", Value::Decimal(t.row_count)},
         {"pages", Value::Decimal(t.pages_used)},
         {"page_size", Value::Integer(t.page_size)},
-        {"size_bytes", Value::Number(Bytes(PlanSizeBytes(t)))},
+        {"size_bytes", Value::Number(Bytes(AllocatedBytes(t)))},
         {"row_compressed_bytes", row_bytes},
         {"page_compressed_bytes", page_bytes},
-        {"row_saved_pct", Value::Number(t.SavedPct(Method::kRow))},
-        {"page_saved_pct", Value::Number(t.SavedPct(Method::kPage))},
+        {"row_saved_pct", Value::Number(SavedWholePct(t, Method::kRow))},
+        {"page_saved_pct", Value::Number(SavedWholePct(t, Method::kPage))},
         {"recommendation", Value::Text(RecommendationName(line.recommendation))},
         {"saved_bytes", Value::Number(Bytes(line.saved_bytes))}};
     writer.Record(fields);

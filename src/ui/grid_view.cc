@@ -1,5 +1,7 @@
 #include "ui/grid_view.h"
 
+#include "model/figures.h"
+
 #include <QApplication>
 #include <QHeaderView>
 #include <QHelpEvent>
@@ -9,6 +11,7 @@
 #include <QToolTip>
 
 #include "base/number_text.h"
+#include "model/format.h"
 #include "ui/qt_text.h"
 
 namespace tce::ui {
@@ -62,7 +65,7 @@ QVariant ResultsTableModel::data(const QModelIndex& index, int role) const {
       if (col == 0) return QApplication::palette().button();
       if (col == kSavedCol) {
         return SavingColour(
-            SavingClassOf(grid_.Row(row).Pct(grid_.shown().method)));
+            SavingClassOf(SavedPct(grid_.Row(row), grid_.shown().method)));
       }
       return {};
     case Qt::TextAlignmentRole:

@@ -19,6 +19,7 @@
 #include <filesystem>
 
 #include "actions/results_actions.h"
+#include "model/format.h"
 #include "output/results_output.h"
 #include "base/number_text.h"
 #include "ui/grid_view.h"
@@ -48,17 +49,6 @@ QColor SavingColour(SavingClass saving) {
   }
 }
 
-// The saving the recommendation stands on: the recommended method's, or for
-// a table left as it is the better method's.
-Fixed4 AdvisedSaving(const TableRecord& table, Recommendation recommendation,
-                     PlanRule rule) {
-  if (recommendation == Recommendation::kPage) return table.Pct(Method::kPage);
-  if (recommendation == Recommendation::kRow) return table.Pct(Method::kRow);
-  const bool page = table.SavedPct(Method::kPage) -
-                        table.SavedPct(Method::kRow) >= rule.margin;
-  return table.Pct(page ? Method::kPage : Method::kRow);
-}
-
 }  // namespace
 
 int PlanTableModel::rowCount(const QModelIndex& parent) const {
@@ -83,13 +73,13 @@ QVariant PlanTableModel::data(const QModelIndex& index, int role) const {
       case Plan::kRows:
         return QString::fromStdString(table.row_count.ToText());
       case Plan::kSize:
-        return FromBytes(HumanBytes(PlanSizeBytes(table)));
+        return FromBytes(HumanBytes(AllocatedBytes(table)));
       case Plan::kRowSaving:
         return QString::fromStdString(
-            FormatNumber(table.SavedPct(Method::kRow)));
+            FormatNumber(SavedWholePct(table, Method::kRow)));
       case Plan::kPageSaving:
         return QString::fromStdString(
-            FormatNumber(table.SavedPct(Method::kPage)));
+            FormatNumber(SavedWholePct(table, Method::kPage)));
       case Plan::kAdvice:
         return FromBytes(std::string(RecommendationName(line.recommendation)));
       default:
@@ -98,8 +88,7 @@ QVariant PlanTableModel::data(const QModelIndex& index, int role) const {
   }
   if (role == Qt::BackgroundRole && col == Plan::kAdvice &&
       line.recommendation != Recommendation::kNoStatistics) {
-    return SavingColour(SavingClassOf(
-        AdvisedSaving(table, line.recommendation, plan_.rule())));
+    return SavingColour(SavingClassOf(line.better_pct));
   }
   if (role == Qt::TextAlignmentRole) {
     return static_cast<int>(Qt::AlignVCenter | (col <= Plan::kTable ||

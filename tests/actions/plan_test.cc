@@ -1,6 +1,7 @@
 // The compression plan: its rule at the edges, and its savings against the
 // runs of each method alone.
 #include "model/plan.h"
+#include "model/figures.h"
 
 #include <gtest/gtest.h>
 
@@ -114,7 +115,7 @@ TEST_P(PlanAgainstRunsTest, SavingsAreThoseOfEachMethodsOwnRun) {
       const TableRecord& table = single.record->Listed(i);
       const std::string shown =
           GridCellText(table, single.record->shown(), kSavedCol);
-      EXPECT_EQ(" " + FormatNumber(plan.record().tables[i].SavedPct(method)),
+      EXPECT_EQ(" " + FormatNumber(SavedWholePct(plan.record().tables[i], method)),
                 shown)
           << table.owner << "." << table.table << " " << MethodName(method);
     }

@@ -89,8 +89,8 @@ TEST_F(ResultsGuiTest, HeaderClicksSortAndMarkAll) {
   const ResultsGrid& grid = app_->models.results_grid;
   ClickHeader(MainGrid(), 6);
   for (int row = 2; row <= grid.RowCount(); ++row) {
-    EXPECT_GE(grid.Row(row - 1).SavedPct(Method::kPage),
-              grid.Row(row).SavedPct(Method::kPage));
+    EXPECT_GE(SavedWholePct(grid.Row(row - 1), Method::kPage),
+              SavedWholePct(grid.Row(row), Method::kPage));
   }
   auto* header = MainGrid()->horizontalHeader();
   EXPECT_TRUE(header->isSortIndicatorShown());
@@ -99,8 +99,8 @@ TEST_F(ResultsGuiTest, HeaderClicksSortAndMarkAll) {
   // A second click reverses the order.
   ClickHeader(MainGrid(), 6);
   for (int row = 2; row <= grid.RowCount(); ++row) {
-    EXPECT_LE(grid.Row(row - 1).SavedPct(Method::kPage),
-              grid.Row(row).SavedPct(Method::kPage));
+    EXPECT_LE(SavedWholePct(grid.Row(row - 1), Method::kPage),
+              SavedWholePct(grid.Row(row), Method::kPage));
   }
   EXPECT_EQ(header->sortIndicatorOrder(), Qt::AscendingOrder);
   ClickHeader(MainGrid(), 0);

@@ -1,5 +1,7 @@
 // The run's record, the figures shown from it, and the grids as views of it.
 #include "model/results_grid.h"
+#include "model/figures.h"
+#include "model/format.h"
 
 #include <gtest/gtest.h>
 
@@ -84,14 +86,14 @@ TEST(ResultsTest, SizesAreFlooredOnlyWhereTheyAreShown) {
   EXPECT_EQ(ShownSize(t, SizeUnit::kKilobytes), 1000);
   EXPECT_EQ(ShownCompressed(t, kilobytes), 399);
   // The record keeps bytes unfloored.
-  EXPECT_EQ(t.SizeBytes(), 40 * 8192);
-  EXPECT_EQ(t.CompressedBytes(Method::kPage), 20 * 8192);
-  EXPECT_DOUBLE_EQ(t.CompressedBytes(Method::kRow), 40 * 8192 * 0.3995);
+  EXPECT_EQ(EstimatedBytes(t), 40 * 8192);
+  EXPECT_EQ(CompressedBytes(t, Method::kPage), 20 * 8192);
+  EXPECT_DOUBLE_EQ(CompressedBytes(t, Method::kRow), 40 * 8192 * 0.3995);
   // Without statistics nothing is shown in either unit.
   const TableRecord none = Table("o", "t", 0, 40, 50);
   EXPECT_EQ(ShownSize(none, SizeUnit::kPages), 0);
   EXPECT_EQ(ShownCompressed(none, kilobytes), 0);
-  EXPECT_EQ(none.SizeBytes(), 0);
+  EXPECT_EQ(EstimatedBytes(none), 0);
 }
 
 TEST(ResultsTest, HeadersFollowTheResultsUnit) {

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "model/format.h"
 #include "base/text_file.h"
 #include "actions/results_actions.h"
 #include "support/app_fixture.h"
