@@ -88,6 +88,7 @@ void MessageTable::LoadBuiltInTexts() {
   };
   for (const BuiltIn& built_in : kBuiltIn)
     entries_[built_in.entry] = built_in.text;
+  LoadAddedTexts(entries_);
 }
 
 void MessageTable::ReadMessageFile(const std::string& path) {
@@ -96,7 +97,10 @@ void MessageTable::ReadMessageFile(const std::string& path) {
     const size_t comma = line.find(',');
     if (line.empty() || comma == std::string_view::npos) return;
     const std::optional<int64_t> number = LenientInteger(line.substr(0, comma));
-    if (!number || *number < 1 || *number > 99) return;
+    const bool specified = number && *number >= 1 && *number <= 99;
+    const bool added = number && *number >= kFirstAddedMessage &&
+                       *number <= kLastAddedMessage;
+    if (!specified && !added) return;
     entries_[static_cast<size_t>(*number)] =
         std::string(TrimBlanks(line.substr(comma + 1)));
   });

@@ -1,6 +1,9 @@
 // MessageTable: the numbered screen texts (window and tab captions, panel
 // introductions, grid headers, user messages). Built-in English texts,
 // entries 1 to 99 replaceable from the optional file "TarvexCompEst.msg".
+// Entries 100 to 200 stay empty; the texts of the windows and the report
+// that came after those (the plan window, the report's labels) are entries
+// 201 to 400, replaceable from the same file.
 #ifndef TCE_BASE_MESSAGE_TABLE_H_
 #define TCE_BASE_MESSAGE_TABLE_H_
 
@@ -68,20 +71,65 @@ enum class Msg : int {
   kConnectError = 81,
   kNothingFound = 82,
   kTableInfoError = 83,
+
+  // The plan window.
+  kPlanTitle = 201,
+  kPlanSize = 202,
+  kPlanRowSaved = 203,
+  kPlanPageSaved = 204,
+  kPlanRecommendation = 205,
+  kPlanSaved = 206,
+  kPlanPage = 207,
+  kPlanRow = 208,
+  kPlanLeave = 209,
+  kPlanNoStatistics = 210,
+  kFormatTab = 211,
+  kFormatComma = 212,
+  kFormatJson = 213,
+  kPlanExport = 214,
+  kPlanExportTip = 215,
+  kClose = 216,
+  kFormatLabel = 217,
+  kPointsSuffix = 218,
+  kPercentSuffix = 219,
+  kPlanMargin = 220,
+  kPlanMarginTip = 221,
+  kPlanThreshold = 222,
+  kPlanThresholdTip = 223,
+  kPlanTables = 224,
+  kPlanSizeAfter = 225,
+  kPlanTitleOf = 226,
+  kPlanSizeTip = 227,
+  kPlanSavedTip = 228,
+  // The table details' added column, and the results headers' tooltips.
+  kStatistics = 230,
+  kSizePagesTip = 231,
+  kSizeKTip = 232,
+  kCompPagesTip = 233,
+  kCompKTip = 234,
+  kSavedTip = 235,
 };
+
+// The first and last entry of the added texts.
+inline constexpr int kFirstAddedMessage = 201;
+inline constexpr int kLastAddedMessage = 400;
+
+// Fills the added texts (entries 201 on) of a table's entries.
+void LoadAddedTexts(std::array<std::string, kLastAddedMessage + 1>& entries);
 
 class MessageTable {
  public:
-  static constexpr int kSize = 200;
+  static constexpr int kSize = kLastAddedMessage;
 
-  // All 200 entries empty.
+  // All entries empty.
   MessageTable() = default;
 
-  // Stores the 52 built-in texts.
+  // Stores the 52 built-in texts of entries 1 to 99 and the added texts
+  // from 201 on.
   void LoadBuiltInTexts();
 
   // Reads NUMBER,TEXT lines from the file: NUMBER is read leniently and
-  // must be 1 to 99; TEXT (trimmed, possibly empty) replaces the entry. A
+  // must be 1 to 99 or an added entry (201 to 400); TEXT (trimmed, possibly empty) replaces the entry. A
   // missing file or unreadable lines are ignored.
   void ReadMessageFile(const std::string& path);
 

@@ -36,6 +36,17 @@ std::string HumanBytes(double bytes) {
   return ScaledWithUnit(bytes, 1024.0, {"kB", "MB", "GB", "TB"});
 }
 
+ByteScale ByteScaleFor(double top) {
+  static const char* const kUnits[] = {"bytes", "kB", "MB", "GB", "TB"};
+  size_t unit = 0;
+  double scale = 1;
+  while (unit < 4 && top / (scale * 1024) >= 1) {
+    scale *= 1024;
+    ++unit;
+  }
+  return {scale, kUnits[unit]};
+}
+
 std::string Grouped(uint64_t count) {
   std::string digits = std::to_string(count);
   for (int at = static_cast<int>(digits.size()) - 3; at > 0; at -= 3) {

@@ -28,6 +28,13 @@ std::string PercentText(Fixed4 pct);
 
 // "1.2 GB": bytes in kB, MB, GB or TB (of 1024), or "512 bytes".
 std::string HumanBytes(double bytes);
+// The unit of a chart's axis: the largest of bytes, kB, MB, GB and TB
+// that keeps `top` at 1 or more.
+struct ByteScale {
+  double bytes;
+  const char* unit;
+};
+ByteScale ByteScaleFor(double top);
 // A count for people: 9,500; 340 k; 1.2 M; 3.4 G.
 std::string HumanCount(double count);
 // Whole numbers with thousands separators: 1,200,000.

@@ -1,8 +1,10 @@
 #include "model/plan.h"
-#include "model/figures.h"
 
 #include <algorithm>
 #include <numeric>
+
+#include "model/figures.h"
+#include "model/grid_columns.h"
 
 namespace tce {
 
@@ -63,7 +65,7 @@ void Plan::Apply(PlanRule rule) {
     group.saved_bytes += line.saved_bytes;
     group.after_bytes += size - line.saved_bytes;
   }
-  if (sort_column_ >= kRowSaving) Sort();  // the figures changed
+  Sort();  // the figures changed
 }
 
 const TableRecord& Plan::Table(int row) const {
@@ -75,45 +77,28 @@ const PlanLine& Plan::Line(int row) const {
 }
 
 void Plan::SortBy(int column) {
-  if (column < 0 || column >= kColumns) return;
-  const bool descending_first = column >= kRows;
-  sort_descending_ =
-      sort_column_ == column ? !sort_descending_ : descending_first;
-  sort_column_ = column;
+  if (column < 0 || column >= static_cast<int>(PlanColumns().size())) return;
+  sort_.SortBy(column);
   Sort();
 }
 
+bool Plan::sort_descending() const {
+  if (sort_.column < 0) return false;
+  return sort_.Descending(PlanColumns()[static_cast<size_t>(sort_.column)].kind);
+}
+
 void Plan::Sort() {
+  if (sort_.column < 0) return;
   const std::vector<TableRecord>& tables = record_->tables;
-  auto number = [&](int32_t i) -> double {
-    const TableRecord& table = tables[static_cast<size_t>(i)];
-    const PlanLine& line = lines_[static_cast<size_t>(i)];
-    switch (sort_column_) {
-      case kRows:
-        return table.row_count.ToDouble();
-      case kSize:
-        return AllocatedBytes(table);
-      case kRowSaving:
-        return SavedWholePct(table, Method::kRow);
-      case kPageSaving:
-        return SavedWholePct(table, Method::kPage);
-      case kAdvice:  // page first, then row, leave, no statistics
-        return -static_cast<double>(line.recommendation);
-      default:
-        return line.saved_bytes;
-    }
-  };
-  auto less = [&](int32_t a, int32_t b) {
-    if (sort_column_ <= kTable) {
-      const TableRecord& x = tables[static_cast<size_t>(a)];
-      const TableRecord& y = tables[static_cast<size_t>(b)];
-      const std::string& p = sort_column_ == kOwner ? x.owner : x.table;
-      const std::string& q = sort_column_ == kOwner ? y.owner : y.table;
-      return sort_descending_ ? q < p : p < q;
-    }
-    return sort_descending_ ? number(a) > number(b) : number(a) < number(b);
-  };
-  std::stable_sort(order_.begin(), order_.end(), less);
+  const std::vector<size_t> positions = SortedPositions(
+      order_.size(), PlanColumns()[static_cast<size_t>(sort_.column)],
+      PlanView(), sort_.reversed, [&](size_t i) {
+        const size_t table = static_cast<size_t>(order_[i]);
+        return PlanRow{tables[table], lines_[table]};
+      });
+  std::vector<int32_t> order(order_.size());
+  for (size_t i = 0; i < positions.size(); ++i) order[i] = order_[positions[i]];
+  order_ = std::move(order);
 }
 
 }  // namespace tce

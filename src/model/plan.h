@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "model/figures.h"
+#include "model/sort_state.h"
 #include "model/run_record.h"
 
 namespace tce {
@@ -66,12 +67,6 @@ using PlanTotals = std::array<PlanGroup, kRecommendations>;
 // tables.
 class Plan {
  public:
-  // The columns of the plan's list.
-  enum Column {
-    kOwner, kTable, kRows, kSize, kRowSaving, kPageSaving, kAdvice, kSaved,
-    kColumns
-  };
-
   explicit Plan(std::shared_ptr<const RunRecord> record,
                 PlanRule rule = PlanRule());
 
@@ -90,12 +85,13 @@ class Plan {
   const PlanLine& Line(int row) const;
   std::span<const int32_t> order() const { return order_; }
 
-  // Sorts by a column as the results grid does: names ascending by their
-  // bytes, numbers (and the recommendation, in its order) descending; a
-  // second sort by the same column reverses it. Stable.
+  // Sorts by a column of the plan list (model/grid_columns.h) as the
+  // results grid does: names ascending by their bytes, numbers (and the
+  // recommendation, in its order) descending; a second sort by the same
+  // column reverses it. Stable.
   void SortBy(int column);
-  int sort_column() const { return sort_column_; }
-  bool sort_descending() const { return sort_descending_; }
+  int sort_column() const { return sort_.column; }
+  bool sort_descending() const;
 
  private:
   void Sort();
@@ -105,8 +101,7 @@ class Plan {
   std::vector<PlanLine> lines_;  // by table index
   PlanTotals totals_{};
   std::vector<int32_t> order_;
-  int sort_column_ = -1;
-  bool sort_descending_ = false;
+  SortState sort_;
 };
 
 }  // namespace tce

@@ -1,7 +1,8 @@
 #include "model/results_grid.h"
 
 #include <algorithm>
-#include <numeric>
+
+#include "model/grid_columns.h"
 
 namespace tce {
 
@@ -11,13 +12,18 @@ void ResultsGrid::Show(std::shared_ptr<const RunRecord> record) {
   record_ = record ? std::move(record) : std::make_shared<RunRecord>();
   order_ = record_->listed;
   marks_.assign(order_.size(), false);
-  sort_column_ = 0;
-  sort_descending_ = false;
+  sort_ = SortState();
   NotifyReset();
 }
 
 const TableRecord& ResultsGrid::Row(int row) const {
   return record_->tables[static_cast<size_t>(order_[row - 1])];
+}
+
+bool ResultsGrid::sort_descending() const {
+  if (sort_.column <= kMarkCol) return false;
+  return sort_.Descending(
+      ResultsColumns()[static_cast<size_t>(sort_.column)].kind);
 }
 
 bool ResultsGrid::Marked(int row) const {
@@ -46,30 +52,14 @@ void ResultsGrid::ClearMarks() {
 }
 
 void ResultsGrid::SortBy(int col) {
-  if (col < 1 || col >= kResultColumns) return;
-  // The first sort by a column runs as the column's kind says; each further
-  // one reverses it.
-  const bool default_descending = col >= 3;
-  sort_descending_ =
-      sort_column_ == col ? !sort_descending_ : default_descending;
-  sort_column_ = col;
+  if (col <= kMarkCol || col >= kResultColumns) return;
+  sort_.SortBy(col);
   const std::vector<TableRecord>& tables = record_->tables;
-  const Shown shown = record_->shown();
-  std::vector<size_t> positions(order_.size());
-  std::iota(positions.begin(), positions.end(), 0);
-  auto less = [&](size_t a, size_t b) {
-    const TableRecord& x = tables[static_cast<size_t>(order_[a])];
-    const TableRecord& y = tables[static_cast<size_t>(order_[b])];
-    if (col <= 2) {
-      const std::string& p = col == 1 ? x.owner : x.table;
-      const std::string& q = col == 1 ? y.owner : y.table;
-      return sort_descending_ ? q < p : p < q;
-    }
-    const double p = CellValue(x, shown, col);
-    const double q = CellValue(y, shown, col);
-    return sort_descending_ ? p > q : p < q;
-  };
-  std::stable_sort(positions.begin(), positions.end(), less);
+  const std::vector<size_t> positions = SortedPositions(
+      order_.size(), ResultsColumns()[static_cast<size_t>(col)],
+      record_->shown(), sort_.reversed, [&](size_t i) -> const TableRecord& {
+        return tables[static_cast<size_t>(order_[i])];
+      });
   std::vector<int32_t> order(order_.size());
   std::vector<bool> marks(marks_.size());
   for (size_t i = 0; i < positions.size(); ++i) {

@@ -4,10 +4,12 @@
 #ifndef TCE_MODEL_RESULTS_GRID_H_
 #define TCE_MODEL_RESULTS_GRID_H_
 
+#include <algorithm>
 #include <memory>
 #include <span>
 #include <vector>
 
+#include "model/grid_columns.h"
 #include "model/run_record.h"
 
 namespace tce {
@@ -49,8 +51,8 @@ class ResultsGrid {
   // same column reverses the order.
   void SortBy(int col);
   // The sorted column (0: the run's order) and whether it runs descending.
-  int sort_column() const { return sort_column_; }
-  bool sort_descending() const { return sort_descending_; }
+  int sort_column() const { return std::max(sort_.column, 0); }
+  bool sort_descending() const;
 
   bool visible() const { return visible_; }
   void SetVisible(bool visible);
@@ -64,8 +66,7 @@ class ResultsGrid {
   std::shared_ptr<const RunRecord> record_;
   std::vector<int32_t> order_;  // view row - 1 -> index into the tables
   std::vector<bool> marks_;     // by view row - 1
-  int sort_column_ = 0;
-  bool sort_descending_ = false;
+  SortState sort_;
   bool visible_ = true;
   std::vector<ResultsGridObserver*> observers_;
 };

@@ -21,61 +21,6 @@ Shown Shown::By(const RunSettings& settings) {
           settings.ShowPageSavings ? SizeUnit::kPages : SizeUnit::kKilobytes};
 }
 
-std::array<std::string, 7> ResultsHeaderTexts(const MessageTable& messages,
-                                              SizeUnit unit) {
-  const bool pages = unit == SizeUnit::kPages;
-  return {messages[Msg::kSchema],
-          messages[Msg::kTable],
-          messages[Msg::kCount],
-          messages[pages ? Msg::kPages : Msg::kSizeK],
-          messages[pages ? Msg::kCompPages : Msg::kCompK],
-          messages[Msg::kSaved],
-          messages[Msg::kPageSize]};
-}
-
-std::string ResultsHeaderLine(const MessageTable& messages, SizeUnit unit,
-                              std::string_view delimiter, bool leading) {
-  std::string line = leading ? std::string(delimiter) : std::string();
-  const std::array<std::string, 7> texts = ResultsHeaderTexts(messages, unit);
-  for (size_t i = 0; i < texts.size(); ++i) {
-    if (i > 0) line += delimiter;
-    line += texts[i];
-  }
-  return line;
-}
-
-double CellValue(const TableRecord& table, Shown shown, int col) {
-  switch (col) {
-    case kCountCol:
-      return table.row_count.ToDouble();
-    case kSizeCol:
-      return ShownSize(table, shown.unit);
-    case kCompressedCol:
-      return ShownCompressed(table, shown);
-    case kSavedCol:
-      return SavedWholePct(table, shown.method);
-    case kPageSizeCol:
-      return table.page_size;
-    default:
-      return 0;
-  }
-}
-
-std::string GridCellText(const TableRecord& table, Shown shown, int col) {
-  switch (col) {
-    case kOwnerCol:
-      return table.owner;
-    case kTableCol:
-      return table.table;
-    case kCountCol:
-      return WithLeadingBlank(table.row_count.ToText());
-    default:
-      return col >= kSizeCol && col <= kPageSizeCol
-                 ? WithLeadingBlank(FormatNumber(CellValue(table, shown, col)))
-                 : std::string();
-  }
-}
-
 ResultTotals TotalsOf(const RunRecord& record) {
   const Shown shown = record.shown();
   ResultTotals totals;

@@ -83,34 +83,6 @@ struct RunRecord {
   }
 };
 
-// The seven titled columns of a results grid (1 to 7), and the mark column.
-inline constexpr int kResultColumns = 8;
-enum ResultColumn : int {
-  kMarkCol = 0,
-  kOwnerCol = 1,
-  kTableCol = 2,
-  kCountCol = 3,
-  kSizeCol = 4,
-  kCompressedCol = 5,
-  kSavedCol = 6,
-  kPageSizeCol = 7,
-};
-
-// The header texts of columns 1 to 7: Schema, Table, Count, Pages or
-// Size(K), Comp Pages or Comp(K), %Saved and Page Size.
-std::array<std::string, 7> ResultsHeaderTexts(const MessageTable& messages,
-                                              SizeUnit unit);
-// The header as one line: `delimiter` first when `leading`, then the seven
-// texts joined by it.
-std::string ResultsHeaderLine(const MessageTable& messages, SizeUnit unit,
-                              std::string_view delimiter, bool leading);
-
-// The number a numeric column (3 to 7) shows and sorts by.
-double CellValue(const TableRecord& table, Shown shown, int col);
-// The text of cell `col` (1 to 7) as the grid shows it: names as they came
-// from the catalog, numbers with a leading blank unless negative.
-std::string GridCellText(const TableRecord& table, Shown shown, int col);
-
 // The listed tables in sum: their count, and their shown sizes in bytes
 // (ShownSizeBytes: allocated bytes in pages, the rows' bytes in whole
 // kilobytes; tables without statistics add nothing), and the overall

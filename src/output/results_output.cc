@@ -22,16 +22,15 @@ TableFields::TableFields(const TableRecord& table, Shown shown,
   } else {
     statistics_[0] = Field{"none", Value::Bool(true)};
   }
-  auto cell = [&](int col) {
-    return Value::Number(CellValue(table, shown, col));
-  };
+
   fields_ = {Field{"owner", Value::Text(table.owner)},
              Field{"table", Value::Text(table.table)},
              Field{"count", Value::Decimal(table.row_count)},
-             Field{"size", cell(kSizeCol)},
-             Field{"compressed", cell(kCompressedCol)},
-             Field{"saved_pct", cell(kSavedCol)},
-             Field{"page_size", cell(kPageSizeCol)},
+             Field{"size", Value::Number(ShownSize(table, shown.unit))},
+             Field{"compressed", Value::Number(ShownCompressed(table, shown))},
+             Field{"saved_pct",
+                   Value::Number(SavedWholePct(table, shown.method))},
+             Field{"page_size", Value::Integer(table.page_size)},
              Field{"statistics", statistics, FieldIn::kJson},
              Field{}};
   if (trace != nullptr) {

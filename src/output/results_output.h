@@ -13,10 +13,12 @@
 
 #include "base/message_table.h"
 #include "engine/compute.h"
-#include "model/run_record.h"
 #include "model/explain.h"
-#include "output/explain_fields.h"
+#include "model/figures.h"
+#include "model/grid_columns.h"
 #include "model/plan.h"
+#include "model/run_record.h"
+#include "output/explain_fields.h"
 #include "output/result_writer.h"
 
 namespace tce {

@@ -1,7 +1,5 @@
 #include "ui/grid_view.h"
 
-#include "model/figures.h"
-
 #include <QApplication>
 #include <QHeaderView>
 #include <QHelpEvent>
@@ -11,15 +9,25 @@
 #include <QToolTip>
 
 #include "base/number_text.h"
+#include "model/figures.h"
 #include "model/format.h"
 #include "ui/qt_text.h"
 
 namespace tce::ui {
 namespace {
 
-constexpr Qt::Alignment kResultAlignments[kResultColumns] = {
-    Qt::AlignHCenter, Qt::AlignLeft,  Qt::AlignLeft,  Qt::AlignRight,
-    Qt::AlignRight,   Qt::AlignRight, Qt::AlignRight, Qt::AlignRight};
+}  // namespace
+
+Qt::Alignment AlignmentOf(CellAlign align) {
+  switch (align) {
+    case CellAlign::kCentre:
+      return Qt::AlignHCenter | Qt::AlignVCenter;
+    case CellAlign::kRight:
+      return Qt::AlignRight | Qt::AlignVCenter;
+    default:
+      return Qt::AlignLeft | Qt::AlignVCenter;
+  }
+}
 
 QColor SavingColour(SavingClass saving) {
   switch (saving) {
@@ -31,8 +39,6 @@ QColor SavingColour(SavingClass saving) {
       return QColor(0, 255, 0);
   }
 }
-
-}  // namespace
 
 ResultsTableModel::ResultsTableModel(ResultsGrid& grid,
                                      const MessageTable& messages,
@@ -48,17 +54,19 @@ int ResultsTableModel::rowCount(const QModelIndex& parent) const {
 }
 
 int ResultsTableModel::columnCount(const QModelIndex& parent) const {
-  return parent.isValid() ? 0 : kResultColumns;
+  return parent.isValid() ? 0 : static_cast<int>(ResultsColumns().size());
 }
 
 QVariant ResultsTableModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid() || index.row() >= grid_.RowCount()) return {};
   const int row = index.row() + 1;
   const int col = index.column();
+  const ResultsColumn& column = ResultsColumns()[static_cast<size_t>(col)];
   switch (role) {
     case Qt::DisplayRole:
-      return col == 0 ? QVariant()
-                      : QVariant(FromBytes(GridCellText(grid_.Row(row), grid_.shown(), col)));
+      return column.kind == CellKind::kMark
+                 ? QVariant()
+                 : QVariant(FromBytes(column.text(grid_.Row(row), grid_.shown())));
     case kMarkRole:
       return col == 0 ? QVariant(grid_.Marked(row)) : QVariant();
     case Qt::BackgroundRole:
@@ -69,15 +77,10 @@ QVariant ResultsTableModel::data(const QModelIndex& index, int role) const {
       }
       return {};
     case Qt::TextAlignmentRole:
-      return static_cast<int>(kResultAlignments[col] | Qt::AlignVCenter);
-    case Qt::ToolTipRole: {
-      const TableRecord& table = grid_.Row(row);
-      const Method method = grid_.shown().method;
-      return FromBytes(BasisSummary(table) + "\nRow length " +
-                       table.row_length.ToText() + " bytes, compressed " +
-                       table.compressed_length[method].ToText() + " bytes (" +
-                       MethodName(method) + " compression).");
-    }
+      return static_cast<int>(AlignmentOf(column.align));
+    case Qt::ToolTipRole:
+      return FromBytes(
+          ResultsCellTip(grid_.Row(row), grid_.shown(), col, PlanRule()));
     default:
       return {};
   }
@@ -89,14 +92,15 @@ QVariant ResultsTableModel::headerData(int section, Qt::Orientation orientation,
       section >= kResultColumns) {
     return {};
   }
-  if (role == Qt::DisplayRole) {
-    if (section == 0) return QString();
-    return FromBytes(
-        ResultsHeaderTexts(messages_, grid_.shown().unit)[section - 1]);
+  const ResultsColumn& column = ResultsColumns()[static_cast<size_t>(section)];
+  if (role == Qt::DisplayRole)
+    return FromBytes(messages_[column.header(grid_.shown())]);
+  if (role == Qt::ToolTipRole) {
+    const std::string& tip = messages_[column.header_tip(grid_.shown())];
+    return tip.empty() ? QVariant() : QVariant(FromBytes(tip));
   }
-  if (role == Qt::TextAlignmentRole) {
-    return static_cast<int>(kResultAlignments[section] | Qt::AlignVCenter);
-  }
+  if (role == Qt::TextAlignmentRole)
+    return static_cast<int>(AlignmentOf(column.align));
   return {};
 }
 
@@ -119,7 +123,7 @@ int DetailsTableModel::rowCount(const QModelIndex& parent) const {
 }
 
 int DetailsTableModel::columnCount(const QModelIndex& parent) const {
-  return parent.isValid() ? 0 : DetailsModel::kColumns;
+  return parent.isValid() ? 0 : static_cast<int>(DetailsColumns().size());
 }
 
 QVariant DetailsTableModel::data(const QModelIndex& index, int role) const {
@@ -128,37 +132,23 @@ QVariant DetailsTableModel::data(const QModelIndex& index, int role) const {
     return {};
   }
   const ColumnDetail& line = details_.lines()[static_cast<size_t>(index.row())];
-  if (role == Qt::DisplayRole) {
-    switch (index.column()) {
-      case 0:
-        return FromBytes(line.name);
-      case 1:
-        return FromBytes(line.type);
-      case 2:
-        return QString::number(line.bytes);
-      case 3:
-        return QString::fromStdString(line.pct.ToText());
-      case 4:
-        return QString::fromStdString(
-            BasisText(line.basis, line.sample, line.rows));
-      default:
-        return {};
-    }
+  const DetailsColumn& column =
+      DetailsColumns()[static_cast<size_t>(index.column())];
+  switch (role) {
+    case Qt::DisplayRole:
+      return FromBytes(column.text(line, DetailsView()));
+    case Qt::TextAlignmentRole:
+      return static_cast<int>(AlignmentOf(column.align));
+    case Qt::ToolTipRole:
+      if (column.id == kDetailBasisCol) {
+        return FromBytes(BasisExplanation(line.basis, line.sample, line.rows));
+      }
+      if (column.id == kDetailSavedCol && !line.why.empty())
+        return FromBytes(line.why);
+      return {};
+    default:
+      return {};
   }
-  if (role == Qt::ToolTipRole && index.column() == 4) {
-    return QString::fromStdString(
-        BasisExplanation(line.basis, line.sample, line.rows));
-  }
-  if (role == Qt::ToolTipRole && index.column() == 3 && !line.why.empty()) {
-    return FromBytes(line.why);
-  }
-  if (role == Qt::TextAlignmentRole) {
-    return static_cast<int>(Qt::AlignVCenter |
-                            (index.column() == 2 || index.column() == 3
-                                 ? Qt::AlignRight
-                                 : Qt::AlignLeft));
-  }
-  return {};
 }
 
 QVariant DetailsTableModel::headerData(int section, Qt::Orientation orientation,

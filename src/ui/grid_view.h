@@ -14,9 +14,30 @@
 
 #include "base/message_table.h"
 #include "model/details.h"
+#include "model/grid_columns.h"
 #include "model/results_grid.h"
 
 namespace tce::ui {
+
+// A grid column's alignment on screen, vertically centred.
+Qt::Alignment AlignmentOf(CellAlign align);
+// The colour of a saving's cell: red, yellow or green.
+QColor SavingColour(SavingClass saving);
+
+// The least widths (twips) and the growing columns of a column table.
+template <typename Columns>
+std::vector<int> LeastWidths(const Columns& columns) {
+  std::vector<int> widths;
+  for (const auto& column : columns) widths.push_back(column.least_twips);
+  return widths;
+}
+template <typename Columns>
+std::vector<int> GrowingColumns(const Columns& columns) {
+  std::vector<int> growing;
+  for (const auto& column : columns)
+    if (column.grows) growing.push_back(column.id);
+  return growing;
+}
 
 // The role that says whether a mark cell is ticked.
 inline constexpr int kMarkRole = Qt::UserRole + 1;

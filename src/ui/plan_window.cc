@@ -32,22 +32,9 @@
 namespace tce::ui {
 namespace {
 
-constexpr const char* kHeaders[Plan::kColumns] = {
-    "Schema",      "Table",       "Count",          "Size",
-    "Row %Saved",  "Page %Saved", "Recommendation", "Saved"};
-constexpr const char* kGroupNames[kRecommendations] = {
-    "Page", "Row", "Leave as is", "No statistics"};
-
-QColor SavingColour(SavingClass saving) {
-  switch (saving) {
-    case SavingClass::kLow:
-      return QColor(255, 0, 0);
-    case SavingClass::kMedium:
-      return QColor(255, 255, 0);
-    default:
-      return QColor(0, 255, 0);
-  }
-}
+// The recommendations' names on screen, in their order.
+constexpr Msg kGroupNames[kRecommendations] = {
+    Msg::kPlanPage, Msg::kPlanRow, Msg::kPlanLeave, Msg::kPlanNoStatistics};
 
 }  // namespace
 
@@ -56,56 +43,45 @@ int PlanTableModel::rowCount(const QModelIndex& parent) const {
 }
 
 int PlanTableModel::columnCount(const QModelIndex& parent) const {
-  return parent.isValid() ? 0 : Plan::kColumns;
+  return parent.isValid() ? 0 : static_cast<int>(PlanColumns().size());
 }
 
 QVariant PlanTableModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid() || index.row() >= plan_.Count()) return {};
-  const TableRecord& table = plan_.Table(index.row());
-  const PlanLine& line = plan_.Line(index.row());
-  const int col = index.column();
+  const PlanColumn& column = PlanColumns()[static_cast<size_t>(index.column())];
+  const PlanRow row{plan_.Table(index.row()), plan_.Line(index.row())};
+  const bool advice = column.id == kPlanAdviceCol;
   if (role == Qt::DisplayRole) {
-    switch (col) {
-      case Plan::kOwner:
-        return FromBytes(table.owner);
-      case Plan::kTable:
-        return FromBytes(table.table);
-      case Plan::kRows:
-        return QString::fromStdString(table.row_count.ToText());
-      case Plan::kSize:
-        return FromBytes(HumanBytes(AllocatedBytes(table)));
-      case Plan::kRowSaving:
-        return QString::fromStdString(
-            FormatNumber(SavedWholePct(table, Method::kRow)));
-      case Plan::kPageSaving:
-        return QString::fromStdString(
-            FormatNumber(SavedWholePct(table, Method::kPage)));
-      case Plan::kAdvice:
-        return FromBytes(std::string(RecommendationName(line.recommendation)));
-      default:
-        return FromBytes(HumanBytes(line.saved_bytes));
+    if (advice) {
+      return FromBytes(messages_[kGroupNames[static_cast<size_t>(
+          row.line.recommendation)]]);
     }
+    return FromBytes(column.text(row, PlanView()));
   }
-  if (role == Qt::BackgroundRole && col == Plan::kAdvice &&
-      line.recommendation != Recommendation::kNoStatistics) {
-    return SavingColour(SavingClassOf(line.better_pct));
+  if (role == Qt::BackgroundRole && advice &&
+      row.line.recommendation != Recommendation::kNoStatistics) {
+    return SavingColour(SavingClassOf(row.line.better_pct));
   }
-  if (role == Qt::TextAlignmentRole) {
-    return static_cast<int>(Qt::AlignVCenter | (col <= Plan::kTable ||
-                                                        col == Plan::kAdvice
-                                                    ? Qt::AlignLeft
-                                                    : Qt::AlignRight));
-  }
+  if (role == Qt::TextAlignmentRole)
+    return static_cast<int>(AlignmentOf(column.align));
   return {};
 }
 
 QVariant PlanTableModel::headerData(int section, Qt::Orientation orientation,
                                     int role) const {
   if (orientation != Qt::Horizontal || section < 0 ||
-      section >= Plan::kColumns || role != Qt::DisplayRole) {
+      section >= static_cast<int>(PlanColumns().size())) {
     return {};
   }
-  return QString::fromLatin1(kHeaders[section]);
+  const PlanColumn& column = PlanColumns()[static_cast<size_t>(section)];
+  if (role == Qt::DisplayRole) return FromBytes(messages_[column.header({})]);
+  if (role == Qt::ToolTipRole) {
+    const std::string& tip = messages_[column.header_tip({})];
+    return tip.empty() ? QVariant() : QVariant(FromBytes(tip));
+  }
+  if (role == Qt::TextAlignmentRole)
+    return static_cast<int>(AlignmentOf(column.align));
+  return {};
 }
 
 void PlanTableModel::Refresh() {
@@ -113,10 +89,14 @@ void PlanTableModel::Refresh() {
   endResetModel();
 }
 
+QString PlanWindow::Text(Msg entry) const {
+  return FromBytes(app_.messages[entry]);
+}
+
 PlanWindow::PlanWindow(AppState& app, MainWindow& main_window)
     : app_(app), main_window_(main_window) {
   setObjectName(QStringLiteral("PlanWindow"));
-  setWindowTitle(QStringLiteral("Compression plan"));
+  setWindowTitle(Text(Msg::kPlanTitle));
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(BuildControls());
   layout->addWidget(BuildTotals());
@@ -124,14 +104,16 @@ PlanWindow::PlanWindow(AppState& app, MainWindow& main_window)
   auto* buttons = new QHBoxLayout();
   format_ = new QComboBox(this);
   format_->setObjectName(QStringLiteral("PlanFormat"));
-  format_->addItems({QStringLiteral("Tab-delimited"),
-                     QStringLiteral("Comma-delimited"), QStringLiteral("JSON")});
-  auto* save = new QPushButton(QStringLiteral("&Export..."), this);
+  format_->addItems({Text(Msg::kFormatTab), Text(Msg::kFormatComma),
+                     Text(Msg::kFormatJson)});
+  auto* save = new QPushButton(Text(Msg::kPlanExport), this);
   save->setObjectName(QStringLiteral("PlanExport"));
-  save->setToolTip(QStringLiteral("Write the plan to a file"));
-  auto* close = new QPushButton(QStringLiteral("Close"), this);
+  save->setToolTip(Text(Msg::kPlanExportTip));
+  auto* close = new QPushButton(Text(Msg::kClose), this);
   close->setObjectName(QStringLiteral("PlanClose"));
-  buttons->addWidget(new QLabel(QStringLiteral("Format:"), this));
+  auto* format_label = new QLabel(Text(Msg::kFormatLabel), this);
+  format_label->setBuddy(format_);
+  buttons->addWidget(format_label);
   buttons->addWidget(format_);
   buttons->addWidget(save);
   buttons->addStretch(1);
@@ -149,26 +131,23 @@ QWidget* PlanWindow::BuildControls() {
   auto* box = new QWidget(this);
   auto* row = new QHBoxLayout(box);
   row->setContentsMargins(0, 0, 0, 0);
-  auto spin = [&](const char* name, int value, const char* suffix) {
+  auto spin = [&](const char* name, int value, Msg suffix) {
     auto* control = new QSpinBox(box);
     control->setObjectName(QString::fromLatin1(name));
     control->setRange(0, 100);
     control->setValue(value);
-    control->setSuffix(QString::fromLatin1(suffix));
+    control->setSuffix(Text(suffix));
     connect(control, &QSpinBox::valueChanged, this, [this] { ApplyRule(); });
     return control;
   };
-  margin_ = spin("PlanMargin", PlanRule().margin, " points");
-  threshold_ = spin("PlanThreshold", PlanRule().threshold, " %");
-  margin_->setToolTip(QStringLiteral(
-      "Page compression is chosen only when it saves at least this many "
-      "points more than row compression"));
-  threshold_->setToolTip(QStringLiteral(
-      "A table is recommended when the better method saves at least this"));
-  auto* margin_label = new QLabel(QStringLiteral("Page only with a &margin of"), box);
+  margin_ = spin("PlanMargin", PlanRule().margin, Msg::kPointsSuffix);
+  threshold_ = spin("PlanThreshold", PlanRule().threshold, Msg::kPercentSuffix);
+  margin_->setToolTip(Text(Msg::kPlanMarginTip));
+  threshold_->setToolTip(Text(Msg::kPlanThresholdTip));
+  auto* margin_label = new QLabel(Text(Msg::kPlanMargin), box);
   margin_label->setBuddy(margin_);
   auto* threshold_label =
-      new QLabel(QStringLiteral("Compress from a &saving of"), box);
+      new QLabel(Text(Msg::kPlanThreshold), box);
   threshold_label->setBuddy(threshold_);
   row->addWidget(margin_label);
   row->addWidget(margin_);
@@ -191,10 +170,10 @@ QWidget* PlanWindow::BuildTotals() {
   totals_ = new QTableWidget(kRecommendations, 4, box);
   totals_->setObjectName(QStringLiteral("PlanTotals"));
   totals_->setHorizontalHeaderLabels(
-      {QStringLiteral("Tables"), QStringLiteral("Size"),
-       QStringLiteral("Size after"), QStringLiteral("Saved")});
+      {Text(Msg::kPlanTables), Text(Msg::kPlanSize), Text(Msg::kPlanSizeAfter),
+       Text(Msg::kPlanSaved)});
   QStringList groups;
-  for (const char* name : kGroupNames) groups << QString::fromLatin1(name);
+  for (Msg name : kGroupNames) groups << Text(name);
   totals_->setVerticalHeaderLabels(groups);
   totals_->setEditTriggers(QAbstractItemView::NoEditTriggers);
   totals_->setSelectionMode(QAbstractItemView::NoSelection);
@@ -205,8 +184,8 @@ QWidget* PlanWindow::BuildTotals() {
   row->addWidget(totals_, 1);
   // The chart: each group's size now and after, in the unit of the largest.
   auto* chart = new QChart();
-  size_bars_ = new QBarSet(QStringLiteral("Size"));
-  after_bars_ = new QBarSet(QStringLiteral("Size after"));
+  size_bars_ = new QBarSet(Text(Msg::kPlanSize));
+  after_bars_ = new QBarSet(Text(Msg::kPlanSizeAfter));
   for (int i = 0; i < kRecommendations; ++i) {
     size_bars_->append(0);
     after_bars_->append(0);
@@ -233,9 +212,9 @@ QWidget* PlanWindow::BuildTotals() {
 }
 
 QWidget* PlanWindow::BuildList() {
-  model_ = new PlanTableModel(plan_, this);
-  list_ = new GridView(model_, {1300, 1700, 1200, 1100, 1000, 1000, 1500, 1100},
-                       {0, 1}, this);
+  model_ = new PlanTableModel(plan_, app_.messages, this);
+  list_ = new GridView(model_, LeastWidths(PlanColumns()),
+                       GrowingColumns(PlanColumns()), this);
   list_->setObjectName(QStringLiteral("PlanList"));
   list_->on_header_clicked = [this](int col) {
     plan_.SortBy(col);
@@ -256,7 +235,7 @@ void PlanWindow::ShowPlan(std::shared_ptr<const RunRecord> record) {
   list_->AfterReset();
   list_->horizontalHeader()->setSortIndicatorShown(false);
   RefreshTotals();
-  setWindowTitle(QStringLiteral("Compression plan: ") +
+  setWindowTitle(Text(Msg::kPlanTitleOf) +
                  FromBytes(plan_.record().database));
   show();
   raise();
@@ -284,20 +263,14 @@ void PlanWindow::RefreshTotals() {
     top = std::max(top, group.size_bytes);
   }
   // The chart's unit: the largest that keeps the largest group above 1.
-  const char* units[] = {"bytes", "kB", "MB", "GB", "TB"};
-  int unit = 0;
-  double scale = 1;
-  while (unit < 4 && top / (scale * 1024) >= 1) {
-    scale *= 1024;
-    ++unit;
-  }
+  const ByteScale scale = ByteScaleFor(top);
   for (int i = 0; i < kRecommendations; ++i) {
     const PlanGroup& group = plan_.totals()[static_cast<size_t>(i)];
-    size_bars_->replace(i, group.size_bytes / scale);
-    after_bars_->replace(i, group.after_bytes / scale);
+    size_bars_->replace(i, group.size_bytes / scale.bytes);
+    after_bars_->replace(i, group.after_bytes / scale.bytes);
   }
-  axis_->setTitleText(QString::fromLatin1(units[unit]));
-  SetWholeTicks(axis_, top / scale);
+  axis_->setTitleText(QString::fromLatin1(scale.unit));
+  SetWholeTicks(axis_, top / scale.bytes);
 }
 
 void PlanWindow::Export() {

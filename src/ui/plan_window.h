@@ -24,11 +24,12 @@ namespace tce::ui {
 class GridView;
 class MainWindow;
 
-// The plan's list as a Qt model: columns as Plan::Column.
+// The plan's list as a Qt model: columns as PlanColumns() describes them.
 class PlanTableModel : public QAbstractTableModel {
  public:
-  PlanTableModel(const Plan& plan, QObject* parent)
-      : QAbstractTableModel(parent), plan_(plan) {}
+  PlanTableModel(const Plan& plan, const MessageTable& messages,
+                 QObject* parent)
+      : QAbstractTableModel(parent), plan_(plan), messages_(messages) {}
   int rowCount(const QModelIndex& parent = QModelIndex()) const override;
   int columnCount(const QModelIndex& parent = QModelIndex()) const override;
   QVariant data(const QModelIndex& index, int role) const override;
@@ -39,6 +40,7 @@ class PlanTableModel : public QAbstractTableModel {
 
  private:
   const Plan& plan_;
+  const MessageTable& messages_;
 };
 
 class PlanWindow : public QWidget {
@@ -54,6 +56,8 @@ class PlanWindow : public QWidget {
   void keyPressEvent(QKeyEvent* event) override;
 
  private:
+  // A text of the message table.
+  QString Text(Msg entry) const;
   QWidget* BuildControls();
   QWidget* BuildTotals();
   QWidget* BuildList();

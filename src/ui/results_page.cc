@@ -60,7 +60,8 @@ QWidget* MainWindow::BuildResultsPage() {
             "InfoTableDetails", "TarvexComp-TableDetails.hlp"));
   auto* details_model = new DetailsTableModel(app_.models.details, this);
   table_info_ =
-      new GridView(details_model, {1300, 1150, 700, 700, 0}, {0, 4},
+      new GridView(details_model, LeastWidths(DetailsColumns()),
+                   GrowingColumns(DetailsColumns()),
                    details_frame_);
   // "Why?" opens how the shown table's estimate is made; so does Enter on
   // the column grid. An open view follows the table shown.
@@ -169,7 +170,8 @@ void MainWindow::ShowWhy() {
 GridView* MainWindow::MakeResultsView(ResultsGrid& grid, QWidget* parent) {
   auto* model = new ResultsTableModel(grid, app_.messages, parent);
   auto* view = new GridView(
-      model, {400, 1500, 1500, 1400, 1400, 1400, 900, 900}, {1, 2}, parent);
+      model, LeastWidths(ResultsColumns()), GrowingColumns(ResultsColumns()),
+      parent);
   view->setObjectName(QStringLiteral("TableDetails"));
   view->horizontalHeader()->setSortIndicatorShown(false);
   model->on_reset = [view, &grid] {

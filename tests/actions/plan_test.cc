@@ -1,7 +1,6 @@
 // The compression plan: its rule at the edges, and its savings against the
 // runs of each method alone.
 #include "model/plan.h"
-#include "model/figures.h"
 
 #include <gtest/gtest.h>
 
@@ -9,6 +8,8 @@
 #include <string>
 
 #include "base/number_text.h"
+#include "model/figures.h"
+#include "model/grid_columns.h"
 #include "support/app_fixture.h"
 #include "support/test_server.h"
 
@@ -61,7 +62,7 @@ TEST(PlanTest, TotalsFollowTheRuleAndTheOrderTheColumns) {
   EXPECT_EQ(plan.totals()[2].tables, 1);  // leave as is
   EXPECT_EQ(plan.totals()[3].tables, 1);  // no statistics
   EXPECT_DOUBLE_EQ(plan.totals()[1].after_bytes, 100 * 8192 * 0.5);
-  plan.SortBy(Plan::kSaved);
+  plan.SortBy(kPlanSavedCol);
   EXPECT_EQ(plan.Line(0).recommendation, Recommendation::kRow);
   // A stricter threshold leaves more as they are, and the order follows.
   plan.Apply({10, 45});

@@ -38,7 +38,15 @@ TEST_F(MessageTableTest, HoldsTheBuiltInTexts) {
   EXPECT_EQ(Entry(11).rfind("Welcome to the Tarvex Compression Estimator.", 0),
             0u);
   EXPECT_EQ(Entry(0), "");
-  EXPECT_EQ(Entry(201), "");
+  EXPECT_EQ(Entry(401), "");
+}
+
+TEST_F(MessageTableTest, TheAddedTextsAreReplacedByTheFileToo) {
+  EXPECT_EQ(Entry(201), "Compression plan");
+  Read("201,Plan de compression\n150,Ignored\n401,Ignored\n");
+  EXPECT_EQ(Entry(201), "Plan de compression");
+  EXPECT_EQ(Entry(150), "");
+  EXPECT_EQ(Entry(401), "");
 }
 
 TEST_F(MessageTableTest, FileLinesReplaceEntries) {

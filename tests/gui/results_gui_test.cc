@@ -520,7 +520,7 @@ TEST_F(ResultsGuiTest, ThePlanWindowAppliesItsRuleAtOnce) {
   plan.findChild<QSpinBox*>("PlanThreshold")->setValue(20);
   EXPECT_EQ(tables(1), row_before);
   auto* list = plan.findChild<QTableView*>("PlanList");
-  ClickHeader(list, Plan::kSaved);
+  ClickHeader(list, kPlanSavedCol);
   EXPECT_GE(plan.plan().Line(0).saved_bytes, plan.plan().Line(1).saved_bytes);
   plan.findChild<QComboBox*>("PlanFormat")->setCurrentIndex(2);
   save_answers_.push_back(dir_.File("plan.json"));
