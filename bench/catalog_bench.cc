@@ -287,10 +287,7 @@ void TimeReport(tce::AppState& app, const std::string& label) {
   size_t bytes = 0;
   for (int run = 0; run < 3; ++run) {
     const auto start = Clock::now();
-    tce::Report report;
-    report.source = "bench";
-    report.databases.push_back(tce::ReportOfRun("bench", record, std::nullopt));
-    const std::string html = tce::ReportHtml(report);
+    const std::string html = tce::ReportHtml({record}, app.messages);
     tce::FileWriter file;
     if (!file.Open(ScratchOutput()).ok()) std::exit(1);
     file.Write(html);

@@ -76,23 +76,6 @@ std::string SizeUnitSuffix(const MessageTable& messages, SizeUnit unit) {
   return unit == SizeUnit::kPages ? " " + messages[Msg::kPages] : " K";
 }
 
-void ShowStatus(const Reporter& reporter, const Status& status) {
-  if (status.ok()) return;
-  if (status.driver_failure()) {
-    const int read_rc = status.diagnostic().read_rc;
-    if (read_rc == SQL_SUCCESS) {
-      reporter.ShowBox("SQL Error", status.DriverText());
-    } else {
-      // Nothing to show: the driver's reason could not be read.
-      reporter.Log("SQL Error", "Error retrieving SQL Error information rc=" +
-                                    WithLeadingBlank(std::to_string(read_rc)));
-    }
-  }
-  for (const std::string& message : status.messages()) {
-    reporter.ShowMessage(message);
-  }
-}
-
 void ShowTableDetails(const ResultsContext& c, const ResultsGrid& grid, int row,
                       int col) {
   if (col == 0 || row < 1 || row > grid.RowCount()) return;
@@ -257,7 +240,7 @@ bool SaveDocument(const Reporter& reporter, SaveDialog which,
         ResultWriter::Make(format, file);
     write(*writer);
     status = writer->ok() ? file.Commit()
-                          : Status::Failure(*chosen + ": the output failed");
+                          : Status::FileFailure(*chosen + ": the output failed");
     desktop.SetWaitCursor(false);
   }
   if (!status.ok()) {
@@ -279,21 +262,11 @@ void SaveReport(const ResultsContext& c, const ResultsGrid& grid) {
       desktop.AskSaveFileName(SaveDialog::kMain, std::string("report.html"),
                               ExportFormat::kHtml);
   if (!chosen || chosen->empty()) return;
-  const std::shared_ptr<const RunRecord> record = grid.shared_record();
-  Report report;
-  report.source = "Database " + record->database;
-  const std::time_t ended = std::chrono::system_clock::to_time_t(record->ended);
-  std::tm local{};
-  localtime_r(&ended, &local);
-  char when[64];
-  std::strftime(when, sizeof when, "estimated %Y-%m-%d %H:%M", &local);
-  report.generated = when;
-  report.databases.push_back(ReportOfRun(record->database, record, std::nullopt));
   FileWriter file;
   desktop.SetWaitCursor(true);
   Status status = file.Open(*chosen);
   if (status.ok()) {
-    file.Write(ReportHtml(report));
+    file.Write(ReportHtml({grid.shared_record()}, c.messages));
     status = file.Commit();
   }
   desktop.SetWaitCursor(false);

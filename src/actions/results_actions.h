@@ -11,6 +11,7 @@
 #include <string>
 #include <string_view>
 
+#include "analysis/services.h"
 #include "base/debug_log.h"
 #include "base/message_table.h"
 #include "output/result_writer.h"
@@ -51,10 +52,6 @@ struct ResultsContext {
   ChartModel& chart;      // the main window's chart and caption
   const Reporter& reporter;
 };
-
-// Shows a failed status the way the windows do: the driver's text in a box
-// titled "SQL Error", then each of the program's messages.
-void ShowStatus(const Reporter& reporter, const Status& status);
 
 // A click on a results grid: shows the clicked table's chart, caption and
 // columns. Nothing happens on the mark column or on the header row.

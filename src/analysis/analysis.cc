@@ -1,5 +1,7 @@
 #include "analysis/analysis.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <cmath>
 
@@ -32,6 +34,13 @@ class ProgressTicker {
   RunProgress* progress_;
   int tick_ = 0;
 };
+
+// The machine the run is made on.
+std::string HostName() {
+  char name[256] = {};
+  if (gethostname(name, sizeof name - 1) != 0) return {};
+  return name;
+}
 
 void LogTable(const Logger& logger, const std::string& owner,
               const std::string& table) {
@@ -69,11 +78,6 @@ TableRecord MakeTableRecord(const std::string& owner, const std::string& table,
     }
   }
   return record;
-}
-
-bool ReachesMinimum(const TableRecord& table, const RunSettings& settings) {
-  return SavedPct(table, Shown::By(settings).method) >=
-         Fixed4::FromInt(settings.MinCompressionPct);
 }
 
 namespace {
@@ -145,6 +149,7 @@ RunResult RunAnalysis(const RunRequest& c, RunProgress* progress,
   result.record = std::make_shared<RunRecord>();
   RunRecord& record = *result.record;
   record.database = c.connection.DatabaseName;
+  record.server = {c.connection.ServerName, HostName()};
   record.server_version = c.connection.ServerVersion;
   record.settings = c.settings;
   record.started = std::chrono::system_clock::now();

@@ -79,8 +79,6 @@ RunResult RunAnalysis(const RunRequest& request, RunProgress* progress,
 // figures Compute left.
 TableRecord MakeTableRecord(const std::string& owner, const std::string& table,
                             const EstimateContext& estimate);
-// Whether a table reaches the run's minimum compression by its method.
-bool ReachesMinimum(const TableRecord& table, const RunSettings& settings);
 
 }  // namespace tce
 

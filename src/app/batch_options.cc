@@ -8,7 +8,7 @@
 #include <string_view>
 
 #include "base/help_topics.h"
-#include "wizard/wizard.h"
+#include "base/run_settings.h"
 
 namespace tce {
 namespace {

@@ -1,5 +1,7 @@
 #include "base/message_table.h"
 
+#include <cstdint>
+
 #include "base/number_text.h"
 #include "base/text_file.h"
 #include "base/text_util.h"
@@ -116,6 +118,25 @@ const std::string& MessageTable::operator[](Msg entry) const {
 void MessageTable::Set(Msg entry, std::string text) {
   const int n = static_cast<int>(entry);
   if (n >= 1 && n <= kSize) entries_[static_cast<size_t>(n)] = std::move(text);
+}
+
+std::string Fill(std::string_view text,
+                 std::initializer_list<std::string> figures) {
+  std::string out;
+  out.reserve(text.size());
+  for (size_t i = 0; i < text.size(); ++i) {
+    const size_t n = i + 1 < text.size() && text[i] == '%' &&
+                             text[i + 1] >= '1' && text[i + 1] <= '9'
+                         ? static_cast<size_t>(text[i + 1] - '1')
+                         : SIZE_MAX;
+    if (n == SIZE_MAX) {
+      out += text[i];
+      continue;
+    }
+    if (n < figures.size()) out += *(figures.begin() + n);
+    ++i;
+  }
+  return out;
 }
 
 const std::vector<ScreenText>& StartupScreenTexts() {

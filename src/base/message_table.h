@@ -8,7 +8,9 @@
 #define TCE_BASE_MESSAGE_TABLE_H_
 
 #include <array>
+#include <initializer_list>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "base/controls.h"
@@ -108,6 +110,54 @@ enum class Msg : int {
   kCompPagesTip = 233,
   kCompKTip = 234,
   kSavedTip = 235,
+  // The report; %1, %2 ... stand for the figures filled in.
+  kReportTitle = 240,
+  kReportEstimated = 241,
+  kReportDatabase = 242,
+  kReportServer = 243,
+  kReportOptions = 244,
+  kReportFailed = 245,
+  kReportTotals = 246,
+  kReportSizeNow = 247,
+  kReportCompressed = 248,
+  kReportSaved = 249,
+  kReportTables = 250,
+  kReportByDatabase = 251,
+  kReportByOwner = 252,
+  kReportDatabaseOwner = 253,
+  kReportSavedPct = 254,
+  kReportPlan = 255,
+  kReportRecommendation = 256,
+  kReportAfter = 257,
+  kReportTop = 258,
+  kReportOwner = 259,
+  kReportTable = 260,
+  kReportRows = 261,
+  kReportSize = 262,
+  kReportBasis = 263,
+  kReportBasisColumns = 264,
+  kReportBasisShare = 265,
+  kReportBasisSizes = 266,
+  kReportUnestimated = 267,
+  kReportNoneUnestimated = 268,
+  kReportUnestimatedText = 269,
+  kReportMore = 270,
+  kReportDatabases = 271,
+  kReportOneDatabase = 272,
+  kReportFailedCount = 273,
+  kReportWhen = 274,
+  kReportWhenSpan = 275,
+  kReportServerOn = 276,
+  kReportServers = 277,
+  kReportAllDatabases = 278,
+  kReportSizeLegend = 279,
+  kReportCompressedLegend = 280,
+  kReportPlanHeadline = 281,
+  kReportPlanOptions = 282,
+  kReportSizesPages = 283,
+  kReportSizesKilobytes = 284,
+  kReportSizesPlan = 285,
+  kReportChartOf = 286,
 };
 
 // The first and last entry of the added texts.
@@ -156,6 +206,11 @@ struct ScreenText {
   Msg entry;            // the MessageTable entry shown
   int width_twips;      // grid headers only
 };
+
+// A message with its figures filled in: %1 is the first of `figures`, %2
+// the second, up to %9; a % before anything else stays.
+std::string Fill(std::string_view text,
+                 std::initializer_list<std::string> figures);
 
 // The screen texts in the order start-up applies them.
 const std::vector<ScreenText>& StartupScreenTexts();

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace tce {
 
@@ -37,6 +38,11 @@ struct RunSettings {
 // Gives every field but DebugLog and LogSQL (which the configuration file
 // has set by then) its start-up value.
 void ResetToStartupValues(RunSettings& settings);
+
+// The comma-separated list of a filter box's non-empty lines, each trimmed
+// (the last one only of trailing blanks, through the whole text's trim):
+// how a filter is stored.
+std::string JoinFilterLines(std::string_view text);
 
 }  // namespace tce
 

@@ -56,4 +56,33 @@ std::vector<std::string_view> SplitLines(std::string_view text) {
   return lines;
 }
 
+bool IsDatabaseName(std::string_view name) {
+  const auto letter = [](char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+  };
+  const auto digit = [](char c) { return c >= '0' && c <= '9'; };
+  if (name.empty() || name.size() > 128 || !letter(name[0])) return false;
+  for (char c : name) {
+    if (!letter(c) && !digit(c) && c != '_') return false;
+  }
+  return ToUpperAscii(name) != "SYSMASTER";
+}
+
+std::string Printable(std::string_view text) {
+  static constexpr char kHex[] = "0123456789abcdef";
+  std::string out;
+  out.reserve(text.size());
+  for (char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if ((byte < 0x20 && byte != '\t') || byte == 0x7F) {
+      out += "\\x";
+      out += kHex[byte >> 4];
+      out += kHex[byte & 15];
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
 }  // namespace tce

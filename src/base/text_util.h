@@ -26,6 +26,17 @@ std::string ToUpperAscii(std::string_view text);
 // end is a line too, an empty text has no lines.
 std::vector<std::string_view> SplitLines(std::string_view text);
 
+// Whether `name` can be a database of a server: letters, digits and
+// underscores, starting with a letter, at most 128 bytes, and not the
+// server's own system database ("sysmaster", in any case). Such a name is
+// a name, never a path.
+bool IsDatabaseName(std::string_view name);
+
+// Text to show on a terminal or in a message: control characters (and
+// DEL) as \xNN, so that a name cannot move the cursor or change colours;
+// everything else as it is.
+std::string Printable(std::string_view text);
+
 }  // namespace tce
 
 #endif  // TCE_BASE_TEXT_UTIL_H_

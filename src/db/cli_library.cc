@@ -173,6 +173,13 @@ SQLRETURN CliLibrary::Error(SQLHENV env, SQLHDBC dbc, SQLHSTMT stmt,
                env, dbc, stmt, state, native, message, capacity, length);
 }
 
+SQLRETURN CliLibrary::GetInfo(SQLHDBC dbc, SQLUSMALLINT type, SQLPOINTER value,
+                              SQLSMALLINT capacity, SQLSMALLINT* length) {
+  TCE_CLI_CALL(SQLGetInfo,
+               (SQLHDBC, SQLUSMALLINT, SQLPOINTER, SQLSMALLINT, SQLSMALLINT*),
+               dbc, type, value, capacity, length);
+}
+
 #undef TCE_CLI_CALL
 
 }  // namespace tce

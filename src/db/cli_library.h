@@ -62,6 +62,8 @@ class CliLibrary {
   SQLRETURN Fetch(SQLHSTMT stmt);
   SQLRETURN FreeStmt(SQLHSTMT stmt, SQLUSMALLINT option);
   SQLRETURN EndTran(SQLSMALLINT type, SQLHANDLE handle, SQLSMALLINT completion);
+  SQLRETURN GetInfo(SQLHDBC dbc, SQLUSMALLINT type, SQLPOINTER value,
+                    SQLSMALLINT capacity, SQLSMALLINT* length);
   SQLRETURN Error(SQLHENV env, SQLHDBC dbc, SQLHSTMT stmt, SQLCHAR* state,
                   SQLINTEGER* native, SQLCHAR* message, SQLSMALLINT capacity,
                   SQLSMALLINT* length);
@@ -88,6 +90,7 @@ class CliLibrary {
     kSQLFreeStmt,
     kSQLEndTran,
     kSQLError,
+    kSQLGetInfo,
     kFunctionCount
   };
 

@@ -2,6 +2,7 @@
 
 #include <sqlext.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "base/connection_string.h"
@@ -136,7 +137,23 @@ Status Connection::Connect(const std::string& database, const std::string& user,
   }
   PageSizeExpression = probe.expression;
   ServerVersion = probe.version;
+  ReadServerName();
   return Status();
+}
+
+void Connection::ReadServerName() {
+  // The name only tells records of different servers apart: a driver that
+  // cannot give it leaves it empty, and the connection stands.
+  SQLCHAR name[1024] = {};
+  SQLSMALLINT length = 0;
+  const SQLRETURN rc = library_.GetInfo(dbc_.get(), SQL_SERVER_NAME, name,
+                                        sizeof name, &length);
+  library_.TakeFailure();
+  ServerName.clear();
+  if (!Succeeded(rc)) return;
+  const size_t size = std::min<size_t>(
+      length < 0 ? 0 : static_cast<size_t>(length), sizeof name - 1);
+  ServerName.assign(reinterpret_cast<const char*>(name), size);
 }
 
 void Connection::Disconnect() {

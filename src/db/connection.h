@@ -59,9 +59,13 @@ class Connection {
   std::string UserPassword;
   std::string PageSizeExpression;
   std::string ServerVersion;  // as the probe read it
+  // The server's name as the driver gives it (SQL_SERVER_NAME); empty when
+  // the driver does not say.
+  std::string ServerName;
 
  private:
   Status AllocateHandles();
+  void ReadServerName();
   Status DriverConnect(const std::string& connection_string, void* owner_window,
                        std::string& completed);
   void Log(std::string_view text) const { logger_.Log("TarvexConnect", text); }

@@ -58,6 +58,11 @@ double SavedBytes(const TableRecord& table, Method method) {
   return EstimatedBytes(table) - CompressedBytes(table, method);
 }
 
+bool ReachesMinimum(const TableRecord& table, const RunSettings& settings) {
+  return SavedPct(table, Shown::By(settings).method) >=
+         Fixed4::FromInt(settings.MinCompressionPct);
+}
+
 double ShownSize(const TableRecord& table, SizeUnit unit) {
   if (!HasStatistics(table)) return 0;
   if (unit == SizeUnit::kPages) return table.pages_used.ToDouble();

@@ -12,6 +12,7 @@
 
 #include <cstdint>
 
+#include "base/run_settings.h"
 #include "engine/compute.h"
 #include "engine/fixed4.h"
 #include "model/run_record.h"
@@ -50,6 +51,10 @@ double SavedWholePct(const TableRecord& table, Method method);
 // The estimated bytes compressed by `method`, and what that saves.
 double CompressedBytes(const TableRecord& table, Method method);
 double SavedBytes(const TableRecord& table, Method method);
+
+// Whether a run lists the table: its saving by the run's method reaches
+// the minimum compression (a table exactly at the minimum is listed).
+bool ReachesMinimum(const TableRecord& table, const RunSettings& settings);
 
 // The grids' size cells: whole numbers in the unit. Pages: the pages in
 // use, compressed the saved share of them floored; kilobytes: RowBytes and

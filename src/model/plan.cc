@@ -50,21 +50,27 @@ Plan::Plan(std::shared_ptr<const RunRecord> record, PlanRule rule)
   Apply(rule);
 }
 
-void Plan::Apply(PlanRule rule) {
-  rule_ = rule;
-  lines_.resize(record_->tables.size());
-  totals_ = {};
-  for (size_t i = 0; i < lines_.size(); ++i) {
-    const TableRecord& table = record_->tables[i];
+PlanTotals PlanTables(const RunRecord& record, PlanRule rule,
+                      std::vector<PlanLine>* lines) {
+  lines->resize(record.tables.size());
+  PlanTotals totals{};
+  for (size_t i = 0; i < lines->size(); ++i) {
+    const TableRecord& table = record.tables[i];
     const PlanLine line = PlanFor(table, rule);
-    lines_[i] = line;
-    PlanGroup& group = totals_[static_cast<size_t>(line.recommendation)];
+    (*lines)[i] = line;
+    PlanGroup& group = totals[static_cast<size_t>(line.recommendation)];
     const double size = AllocatedBytes(table);
     ++group.tables;
     group.size_bytes += size;
     group.saved_bytes += line.saved_bytes;
     group.after_bytes += size - line.saved_bytes;
   }
+  return totals;
+}
+
+void Plan::Apply(PlanRule rule) {
+  rule_ = rule;
+  totals_ = PlanTables(*record_, rule, &lines_);
   Sort();  // the figures changed
 }
 

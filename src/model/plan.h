@@ -32,10 +32,6 @@ inline constexpr int kRecommendations = 4;
 // "page", "row", "leave as is", "no statistics".
 std::string_view RecommendationName(Recommendation recommendation);
 
-struct PlanRule {
-  int margin = 10;     // points
-  int threshold = 20;  // percent
-};
 
 // What the plan says of one table: the better method by the rule (row for
 // a table without statistics), its exact saving, the recommendation, and
@@ -61,6 +57,11 @@ struct PlanGroup {
   double saved_bytes = 0;
 };
 using PlanTotals = std::array<PlanGroup, kRecommendations>;
+
+// The plan of every table of `record` with `rule`: its lines (by table
+// index) and their totals by recommendation.
+PlanTotals PlanTables(const RunRecord& record, PlanRule rule,
+                      std::vector<PlanLine>* lines);
 
 // The plan of a run's tables, with its own row order (as a results grid's)
 // for the plan window's list. Cheap to apply again: one pass over the

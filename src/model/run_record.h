@@ -9,6 +9,7 @@
 
 #include <array>
 #include <chrono>
+#include <optional>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -62,9 +63,34 @@ struct Shown {
   static Shown By(const RunSettings& settings);
 };
 
+// The server a database belongs to: its name as the driver gives it (the
+// embedded driver: its folder) and the host the run was made on. Enough to
+// tell two servers' databases of the same name apart, and the same when a
+// server is rebuilt in place.
+struct ServerIdentity {
+  std::string name;
+  std::string host;
+  friend bool operator==(const ServerIdentity&, const ServerIdentity&) =
+      default;
+};
+
+// The rule of a compression plan: page compression only when its whole
+// saving is at least `margin` points above row compression's; a table is
+// recommended when the better method saves at least `threshold` percent.
+struct PlanRule {
+  int margin = 10;     // points
+  int threshold = 20;  // percent
+  friend bool operator==(const PlanRule&, const PlanRule&) = default;
+};
+
+// The version of the record's document that this release writes; it reads
+// this one and every earlier one.
+inline constexpr int kRecordVersion = 1;
+
 // What one run read and estimated.
 struct RunRecord {
   std::string database;
+  ServerIdentity server;
   std::string server_version;
   RunSettings settings;  // as they were when the run started
   std::chrono::system_clock::time_point started;
@@ -76,6 +102,11 @@ struct RunRecord {
   std::vector<int32_t> listed;
   // False when the run failed part-way: these are the tables it completed.
   bool complete = true;
+  // Why the database's run failed; empty when it did not. A failed run
+  // holds no tables.
+  std::string failure;
+  // The rule of the plan made of this run, when one was made.
+  std::optional<PlanRule> plan;
 
   Shown shown() const { return Shown::By(settings); }
   const TableRecord& Listed(size_t i) const {

@@ -1,67 +1,27 @@
 // The report to hand on: one self-contained HTML page (inline styles and
 // SVG charts, no script, nothing fetched) that says what was estimated and
-// what the whole server, or a fleet of servers, would gain. It is made from
-// the records of a run, or from the JSON documents earlier runs wrote.
+// what a database, a whole server or a fleet of servers would gain. It is
+// made from records only: those of the run just made, or those read back
+// from earlier runs' JSON documents, so that both give the same page. The
+// page has landmarks, text alternatives for its charts and print rules
+// that keep headings with what follows.
 #ifndef TCE_OUTPUT_REPORT_H_
 #define TCE_OUTPUT_REPORT_H_
 
-#include <array>
-#include <memory>
-#include <optional>
 #include <string>
-#include <vector>
+#include <string_view>
 
-#include "model/plan.h"
-#include "base/json_value.h"
-#include "model/run_record.h"
+#include "base/message_table.h"
+#include "output/record_reader.h"
 
 namespace tce {
 
-struct ReportTable {
-  std::string owner;
-  std::string table;
-  double rows = 0;
-  bool has_statistics = false;
-  double size_bytes = 0;        // as the totals count it
-  double compressed_bytes = 0;  // by the run's method
-  double saved_pct = 0;         // as listed
-  StatisticsBasis basis;
-};
+// The page of the records' runs (failed ones are named).
+std::string ReportHtml(const Records& records, const MessageTable& messages);
 
-
-// One database's run: its listed tables (or plan lines), its settings and
-// totals, or why it failed.
-struct ReportDatabase {
-  std::string name;
-  std::string source;  // the file or server it was read from
-  std::string error;   // the run failed: nothing else is set
-  std::string settings;  // the options in words
-  bool plan = false;     // the tables are the plan's, with its totals
-  PlanTotals plan_totals{};
-  std::vector<ReportTable> tables;
-  ResultTotals totals;
-};
-
-struct Report {
-  std::string source;     // the server, or the runs it was made from
-  std::string generated;  // when, in words
-  std::vector<ReportDatabase> databases;
-};
-
-// A database's part of the report from its run's record: its listed
-// tables, or with `rule` the plan's lines and totals.
-ReportDatabase ReportOfRun(const std::string& name,
-                           std::shared_ptr<const RunRecord> record,
-                           const std::optional<PlanRule>& rule);
-
-// The databases of one --json document (a run, a plan, or several
-// databases' runs); false, with `error` saying why, when the document is
-// not one this tool writes.
-bool ReportOfDocument(const Json& document, std::vector<ReportDatabase>* out,
-                      std::string* error);
-
-// The page.
-std::string ReportHtml(const Report& report);
+// Text for HTML: escaped, control characters as blanks, and bytes that are
+// not UTF-8 as U+FFFD.
+std::string Html(std::string_view text);
 
 }  // namespace tce
 

@@ -190,6 +190,7 @@ class JsonWriter : public ResultWriter {
     members_ = 0;
   }
   void EndDocument() override { Put("\n}\n"); }
+  bool KeepsDocuments() const override { return true; }
   void Member(std::string_view name, const Value& value) override {
     StartMember(name);
     line_.clear();

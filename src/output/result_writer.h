@@ -219,6 +219,9 @@ class ResultWriter {
   }
 
   int64_t records() const { return records_; }
+  // Whether the format keeps a document's members and nested lists (JSON);
+  // delimited lines keep lists of records only.
+  virtual bool KeepsDocuments() const { return false; }
   // False once a write has failed.
   bool ok() const { return ok_; }
 

@@ -6,6 +6,7 @@
 
 #include "base/number_text.h"
 #include "model/format.h"
+#include "output/record_document.h"
 
 namespace tce {
 
@@ -195,8 +196,15 @@ void WritePlanRecords(ResultWriter& writer, const Plan& plan) {
 }
 
 void WritePlanDocument(ResultWriter& writer, const Plan& plan) {
-  const RunRecord& record = plan.record();
   writer.BeginDocument();
+  WritePlanMembers(writer, plan);
+  if (writer.KeepsDocuments())
+    WriteRecordMembers(writer, plan.record(), plan.rule());
+  writer.EndDocument();
+}
+
+void WritePlanMembers(ResultWriter& writer, const Plan& plan) {
+  const RunRecord& record = plan.record();
   writer.Member("database", Value::Text(record.database));
   WriteSettingsMember(writer, record.settings);
   const Field rule[] = {{"margin", Value::Integer(plan.rule().margin)},
@@ -216,7 +224,6 @@ void WritePlanDocument(ResultWriter& writer, const Plan& plan) {
     totals[i] = Field{kPlanKeys[i], Value::Object(groups[i])};
   }
   writer.Member("totals", Value::Object(totals));
-  writer.EndDocument();
 }
 
 std::string PlanSummary(const PlanTotals& totals) {

@@ -89,6 +89,8 @@ void WriteTotalsMember(ResultWriter& writer, const RunRecord& record);
 // compression, row and page saving as the results grid shows them, the
 // recommendation, the bytes it saves) and the totals by recommendation.
 void WritePlanDocument(ResultWriter& writer, const Plan& plan);
+// The same without the document's braces and its record.
+void WritePlanMembers(ResultWriter& writer, const Plan& plan);
 // The plan list's header texts and its records alone, for a list that
 // holds several runs' plans.
 std::vector<std::string> PlanHeaderTexts();

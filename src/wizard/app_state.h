@@ -10,6 +10,7 @@
 
 #include <string>
 
+#include "analysis/services.h"
 #include "base/debug_log.h"
 #include "base/desktop_port.h"
 #include "base/message_table.h"
@@ -50,22 +51,13 @@ struct WindowModels {
   ProgressModel progress;
 };
 
-class AppState {
+// The windows' program state: the services every estimate uses, with the
+// state of runs, the windows' state and the models they render.
+class AppState : public Services {
  public:
-  // `log_path` is where the debug log goes (by default its bare name, in
-  // the current directory).
   explicit AppState(DesktopPort& desktop,
-                    std::string log_path = kDebugLogFileName);
-  AppState(const AppState&) = delete;
-  AppState& operator=(const AppState&) = delete;
-
-  // The start-up steps that need no window. LoadConfiguration reads the
-  // configuration file (DebugLog, LogSQL, the driver library) and starts a
-  // fresh debug log when DEBUG=ON; LoadMessages fills the message table
-  // and reads the message file; BuildStatistics fills the statistics table.
-  void LoadConfiguration();
-  void LoadMessages();
-  void BuildStatistics();
+                    std::string log_path = kDebugLogFileName)
+      : Services(desktop, std::move(log_path)) {}
 
   // What the results' actions read and write.
   ResultsContext results_context() {
@@ -73,17 +65,8 @@ class AppState {
                           models.details, models.chart, reporter};
   }
 
-  DesktopPort& desktop;
-  RunSettings settings;
   RunState run_state;
   WindowState window_state;
-  MessageTable messages;
-  TypeStatisticsTable statistics;
-  DebugLog log;
-  Reporter reporter;
-  CliLibrary library;
-  Connection connection;
-
   WindowModels models;
 };
 

@@ -69,23 +69,6 @@ class WindowProgress : public RunProgress {
 
 }  // namespace
 
-std::string JoinFilterLines(std::string_view text) {
-  std::string_view rest = TrimBlanks(text);
-  std::string result;
-  auto append = [&](std::string_view item) {
-    if (item.empty()) return;
-    if (!result.empty()) result += ',';
-    result += item;
-  };
-  for (size_t pair = rest.find("\r\n"); pair != std::string_view::npos;
-       pair = rest.find("\r\n")) {
-    append(TrimBlanks(rest.substr(0, pair)));
-    rest.remove_prefix(pair + 2);
-  }
-  append(rest);
-  return std::string(TrimBlanks(result));
-}
-
 void Wizard::DisclaimerState() {
   view_.SetTabEnabled(kConnectionTab, false);
   view_.SetTabEnabled(kOptionsTab, false);

@@ -50,9 +50,6 @@ class MainWindowView {
   virtual void EndProgram() = 0;
 };
 
-// The comma-separated list of a filter box's non-empty lines, each trimmed
-// (the last one only of trailing blanks, through the whole text's trim).
-std::string JoinFilterLines(std::string_view text);
 
 class Wizard {
  public:

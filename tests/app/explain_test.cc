@@ -14,7 +14,7 @@
 
 #include "engine/fixed4.h"
 #include "support/batch_process.h"
-#include "base/json_value.h"
+#include "support/json_value.h"
 #include "support/test_server.h"
 
 namespace tce {

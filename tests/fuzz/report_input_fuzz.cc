@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "output/report.h"
-#include "base/json_value.h"
+#include "support/json_value.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string text(reinterpret_cast<const char*>(data), size);

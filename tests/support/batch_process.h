@@ -23,6 +23,10 @@ Result RunBatchProcess(const std::vector<std::string>& args,
                        const std::string& input = "",
                        const std::string& cwd = ".");
 
+// A JSON output with its runs' start and end blanked: two runs of the same
+// catalog differ in them alone.
+std::string Timeless(const std::string& text);
+
 }  // namespace tce::testing
 
 #endif  // TCE_TESTS_SUPPORT_BATCH_PROCESS_H_

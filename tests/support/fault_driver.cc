@@ -352,6 +352,16 @@ TVFAULT_EXPORT SQLRETURN SQL_API SQLEndTran(SQLSMALLINT type, SQLHANDLE handle,
   });
 }
 
+TVFAULT_EXPORT SQLRETURN SQL_API SQLGetInfo(SQLHDBC dbc, SQLUSMALLINT type,
+                                            SQLPOINTER value,
+                                            SQLSMALLINT capacity,
+                                            SQLSMALLINT* length) {
+  return Forward("SQLGetInfo", false, [&] {
+    return Real<decltype(&SQLGetInfo)>("SQLGetInfo")(dbc, type, value,
+                                                     capacity, length);
+  });
+}
+
 TVFAULT_EXPORT SQLRETURN SQL_API SQLError(SQLHENV env, SQLHDBC dbc,
                                           SQLHSTMT stmt, SQLCHAR* state,
                                           SQLINTEGER* native, SQLCHAR* message,

@@ -1,4 +1,4 @@
-#include "base/json_value.h"
+#include "support/json_value.h"
 
 #include <cstdlib>
 #include <stdexcept>

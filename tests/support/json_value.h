@@ -1,9 +1,9 @@
-// A small JSON reader: a document into nested values, numbers kept as
+// A small JSON reader for the tests: a document into nested values, numbers kept as
 // their text. Reads the tool's own documents back (reports from earlier
 // runs) and must refuse anything else without harm: nesting is limited and
 // every escape is checked.
-#ifndef TCE_BASE_JSON_VALUE_H_
-#define TCE_BASE_JSON_VALUE_H_
+#ifndef TCE_TESTS_SUPPORT_JSON_VALUE_H_
+#define TCE_TESTS_SUPPORT_JSON_VALUE_H_
 
 #include <map>
 #include <memory>
@@ -45,4 +45,4 @@ std::optional<Json> ReadJson(std::string_view text, std::string* error);
 
 }  // namespace tce
 
-#endif  // TCE_BASE_JSON_VALUE_H_
+#endif  // TCE_TESTS_SUPPORT_JSON_VALUE_H_

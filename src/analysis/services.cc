@@ -1,19 +1,21 @@
-#include "wizard/app_state.h"
+#include "analysis/services.h"
 
 #include <cstdio>
 
 #include "base/configuration.h"
+#include "base/number_text.h"
 #include "base/text_file.h"
+#include "db/status.h"
 
 namespace tce {
 
-AppState::AppState(DesktopPort& desktop_port, std::string log_path)
+Services::Services(DesktopPort& desktop_port, std::string log_path)
     : desktop(desktop_port),
       log(std::move(log_path)),
       reporter(settings, log, desktop_port),
       connection(library, reporter) {}
 
-void AppState::LoadConfiguration() {
+void Services::LoadConfiguration() {
   settings.DebugLog = false;
   const std::string path = LocateOptionalFile(kConfigurationFileName);
   const Configuration configuration = ReadConfiguration(path, settings);
@@ -43,11 +45,28 @@ void AppState::LoadConfiguration() {
   }
 }
 
-void AppState::LoadMessages() {
+void Services::LoadMessages() {
   messages.LoadBuiltInTexts();
   messages.ReadMessageFile(LocateOptionalFile(kMessageFileName));
 }
 
-void AppState::BuildStatistics() { BuildTypeStatistics(statistics); }
+void Services::BuildStatistics() { BuildTypeStatistics(statistics); }
+
+void ShowStatus(const Reporter& reporter, const Status& status) {
+  if (status.ok()) return;
+  if (status.driver_failure()) {
+    const int read_rc = status.diagnostic().read_rc;
+    if (read_rc == SQL_SUCCESS) {
+      reporter.ShowBox("SQL Error", status.DriverText());
+    } else {
+      // Nothing to show: the driver's reason could not be read.
+      reporter.Log("SQL Error", "Error retrieving SQL Error information rc=" +
+                                    WithLeadingBlank(std::to_string(read_rc)));
+    }
+  }
+  for (const std::string& message : status.messages()) {
+    reporter.ShowMessage(message);
+  }
+}
 
 }  // namespace tce
