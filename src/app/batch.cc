@@ -15,6 +15,7 @@
 #include "app/batch_output.h"
 #include "app/batch_report.h"
 #include "app/console.h"
+#include "app/file_roles.h"
 #include "app/password.h"
 #include "model/plan.h"
 #include "output/results_output.h"
@@ -144,6 +145,7 @@ int RunBatch(int argc, char** argv) {
   const std::optional<BatchOptions> options = ParseBatchArguments(argc, argv);
   if (!options) return kBatchUsage;
   if (options->exit_now) return 0;
+  if (!EachFileHasOneRole(*options)) return kBatchInputRefused;
 
   ConsoleDesktop desktop;
   AppState app(desktop);

@@ -200,6 +200,19 @@ std::optional<BatchOptions> ParseBatchArguments(int argc, char** argv) {
   return options;
 }
 
+std::vector<NamedFile> NamedFiles(const BatchOptions& options) {
+  std::vector<NamedFile> files;
+  for (const FileOption& file : kFileOptions) {
+    if (const auto& path = options.*(file.field)) {
+      files.push_back({file.name, *path});
+    }
+  }
+  for (const std::string& path : options.report_from) {
+    files.push_back({"--report-from", path});
+  }
+  return files;
+}
+
 std::string FilterList(const std::string& list) {
   std::string lines;
   for (char c : list) {

@@ -44,6 +44,16 @@ struct BatchOptions {
   bool exit_now = false;
 };
 
+// A file the command line names, with the option that names it.
+struct NamedFile {
+  std::string option;  // "--output", "--report-from" ...
+  std::string path;    // as given
+};
+
+// Every file the options name: the outputs, the password file and the
+// inputs, each --report-from document on its own.
+std::vector<NamedFile> NamedFiles(const BatchOptions& options);
+
 // The usage text that --help prints.
 extern const char kBatchUsageText[];
 
