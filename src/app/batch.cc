@@ -16,6 +16,7 @@
 #include "app/batch_report.h"
 #include "app/console.h"
 #include "app/file_roles.h"
+#include "app/filter_files.h"
 #include "app/password.h"
 #include "model/plan.h"
 #include "output/results_output.h"
@@ -142,10 +143,11 @@ int RunOneDatabase(const BatchOptions& options, AppState& app,
 }  // namespace
 
 int RunBatch(int argc, char** argv) {
-  const std::optional<BatchOptions> options = ParseBatchArguments(argc, argv);
+  std::optional<BatchOptions> options = ParseBatchArguments(argc, argv);
   if (!options) return kBatchUsage;
   if (options->exit_now) return 0;
   if (!EachFileHasOneRole(*options)) return kBatchInputRefused;
+  if (!ReadFilterFiles(*options)) return kBatchInputRefused;
 
   ConsoleDesktop desktop;
   AppState app(desktop);

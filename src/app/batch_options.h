@@ -26,6 +26,10 @@ struct BatchOptions {
   bool comma = false;
   std::string owners;
   std::string tables;
+  // Files of owners and tables, one a line, for lists longer than a command
+  // line holds; added to owners and tables once they are read.
+  std::optional<std::string> owners_file;
+  std::optional<std::string> tables_file;
   bool columns = false;
   bool json = false;
   bool summary = false;

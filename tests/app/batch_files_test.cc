@@ -35,6 +35,7 @@ TEST(BatchFilesTest, OneFileTakesOneRole) {
   TempDir dir;
   WriteFileBytes(dir.File("out.txt"), "kept\n");
   WriteFileBytes(dir.File("pw"), "secret\n");
+  WriteFileBytes(dir.File("names"), "currency\n");
   ASSERT_EQ(RunBatchProcess({"--database", "demo", "--tables", "currency",
                              "--json", "--output", dir.File("in.json")})
                 .status,
@@ -65,6 +66,9 @@ TEST(BatchFilesTest, OneFileTakesOneRole) {
       {{"--output", "dangling", "--report", "./made.txt"},
        "--output dangling",
        "--report ./made.txt"},
+      {{"--tables-file", "names", "--output", "names"},
+       "--tables-file names",
+       "--output names"},
       {{"--report", "in.json", "--report-from", "in.json"},
        "--report in.json",
        "--report-from in.json"},
@@ -95,6 +99,50 @@ TEST(BatchFilesTest, OneFileTakesOneRole) {
                              "--report", "/dev/null"})
                 .status,
             0);
+}
+
+// Owner and table lists from files: a name or pattern a line, with LF or
+// CR LF, blank lines and comment lines left out, added to --owners and
+// --tables.
+TEST(BatchFilesTest, FilterListsFromFiles) {
+  const std::string header =
+      "Schema\tTable\tCount\tPages\tComp Pages\t%Saved\tPage Size\r\n";
+  const std::string currency = "finance\tcurrency\t6\t1\t1\t43\t2048\r\n";
+  const std::string uom = "inventory\tuom_conversion\t7\t1\t1\t5\t2048\r\n";
+  TempDir dir;
+  WriteFileBytes(dir.File("tables"),
+                 "# wanted\r\n  currency \r\n\r\n \t\n#uom_conversion\n");
+  WriteFileBytes(dir.File("owners"), "fin%\n");
+  Result result = RunBatchProcess({"--database", "demo", "--tables-file",
+                                   dir.File("tables"), "--tables", "uom%"});
+  EXPECT_EQ(result.status, 0) << result.err;
+  EXPECT_EQ(result.out, header + currency + uom);
+  result = RunBatchProcess({"--database", "demo", "--owners-file",
+                            dir.File("owners"), "--owners", "inventory",
+                            "--tables", "currency,uom_conversion"});
+  EXPECT_EQ(result.out, header + currency + uom) << result.err;
+  result = RunBatchProcess({"--database", "demo", "--owners-file",
+                            dir.File("owners"), "--tables-file",
+                            dir.File("tables")});
+  EXPECT_EQ(result.out, header + currency) << result.err;
+  // Far more names than a command line holds.
+  std::string many;
+  for (int i = 0; i < 100000; ++i)
+    many += "no_such_table_" + std::to_string(i) + "\n";
+  WriteFileBytes(dir.File("many"), many + "currency\n");
+  result = RunBatchProcess(
+      {"--database", "demo", "--tables-file", dir.File("many")});
+  EXPECT_EQ(result.status, 0) << result.err;
+  EXPECT_EQ(result.out, header + currency);
+  // A file that names nothing would list every table; it is refused, as is
+  // one that cannot be read.
+  WriteFileBytes(dir.File("none"), "# nothing yet\n\n");
+  for (const std::string& refused : {dir.File("none"), dir.File("missing")}) {
+    result = RunBatchProcess({"--database", "demo", "--owners-file", refused});
+    EXPECT_EQ(result.status, 2) << refused;
+    EXPECT_NE(result.err.find(refused), std::string::npos) << result.err;
+    EXPECT_EQ(result.out, "");
+  }
 }
 
 }  // namespace
