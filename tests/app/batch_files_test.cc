@@ -44,47 +44,33 @@ TEST(BatchFilesTest, OneFileTakesOneRole) {
   fs::create_symlink("out.txt", dir.File("link"));
   fs::create_symlink("made.txt", dir.File("dangling"));
   const auto before = Snapshot(dir.path());
-  // The options, and the two roles the message names.
-  struct Case {
-    std::vector<std::string> args;
-    std::string first, second;
-  };
-  const std::vector<Case> cases = {
-      {{"--output", "out.txt", "--report", "out.txt"},
-       "--output out.txt",
-       "--report out.txt"},
-      {{"--password-file", "pw", "--output", "./pw"},
-       "--password-file pw",
-       "--output ./pw"},
-      {{"--output", "link", "--report", dir.File("out.txt")},
-       "--output link",
-       "--report " + dir.File("out.txt")},
+  // Each option with its file; the last two are one file.
+  const std::vector<std::vector<std::string>> cases = {
+      {"--output out.txt", "--report out.txt"},
+      {"--password-file pw", "--output ./pw"},
+      {"--output link", "--report " + dir.File("out.txt")},
       // Files not made yet: by where they would be made.
-      {{"--report", "new.html", "--output", "sub/../new.html"},
-       "--report new.html",
-       "--output sub/../new.html"},
-      {{"--output", "dangling", "--report", "./made.txt"},
-       "--output dangling",
-       "--report ./made.txt"},
-      {{"--tables-file", "names", "--output", "names"},
-       "--tables-file names",
-       "--output names"},
-      {{"--report", "in.json", "--report-from", "in.json"},
-       "--report in.json",
-       "--report-from in.json"},
-      {{"--report", "r.html", "--report-from", "in.json", "sub/../in.json"},
-       "--report-from in.json",
+      {"--report new.html", "--output sub/../new.html"},
+      {"--output dangling", "--report ./made.txt"},
+      {"--tables-file names", "--output names"},
+      {"--report in.json", "--report-from in.json"},
+      {"--report r.html", "--report-from in.json",
        "--report-from sub/../in.json"},
   };
-  for (const Case& c : cases) {
-    std::vector<std::string> run = c.args;
-    if (c.args[2] != "--report-from") {
-      run.insert(run.begin(), {"--database", "demo"});
+  for (const std::vector<std::string>& roles : cases) {
+    std::vector<std::string> args;
+    for (const std::string& role : roles) {
+      args.push_back(role.substr(0, role.find(' ')));
+      args.push_back(role.substr(role.find(' ') + 1));
     }
-    const Result result = RunBatchProcess(run, "", dir.path().string());
-    EXPECT_EQ(result.status, 2) << ::testing::PrintToString(c.args);
-    for (const std::string& role : {c.first, c.second}) {
-      EXPECT_NE(result.err.find(role + " "), std::string::npos) << result.err;
+    if (args[2] != "--report-from") {
+      args.insert(args.begin(), {"--database", "demo"});
+    }
+    const Result result = RunBatchProcess(args, "", dir.path().string());
+    EXPECT_EQ(result.status, 2) << ::testing::PrintToString(roles);
+    for (size_t i = roles.size() - 2; i < roles.size(); ++i) {
+      EXPECT_NE(result.err.find(roles[i] + " "), std::string::npos)
+          << result.err;
     }
   }
   EXPECT_EQ(Snapshot(dir.path()), before);
