@@ -182,7 +182,7 @@ class FileWriterPermissionTest : public ::testing::Test {
     WriteFileBytes(read_only_, "old");
     chmod(read_only_.c_str(), 0444);
     fs::create_directory(closed_);
-    WriteFileBytes(writable_, "old");
+    WriteFileBytes(writable_, "yesterday's list");
     chmod(writable_.c_str(), 0666);
     chmod(closed_.c_str(), 0555);
   }
@@ -216,16 +216,17 @@ TEST_F(FileWriterPermissionTest, AFileTheUserMayNotWriteIsRefused) {
 TEST_F(FileWriterPermissionTest, AWritableFileInAClosedFolderIsWrittenInPlace) {
   const struct stat before = StatOf(writable_);
   const auto outcome = AsOrdinaryUser([&] {
-    // Dropped before it wrote anything: the file is as it was.
+    // Dropped before it wrote anything out: the file is as it was.
     {
       FileWriter dropped;
       if (!dropped.Open(writable_).ok()) return std::string("not opened");
       dropped.Write("partial");
     }
-    return Outcome(WriteWhole(writable_, "new"));
+    const std::string kept = ReadFileBytes(writable_);
+    return kept + "; " + Outcome(WriteWhole(writable_, "new"));
   });
   if (!outcome) GTEST_SKIP() << "running as root, and cannot become nobody";
-  EXPECT_EQ(*outcome, "ok");
+  EXPECT_EQ(*outcome, "yesterday's list; ok");
   EXPECT_EQ(ReadFileBytes(writable_), "new");
   const struct stat after = StatOf(writable_);
   EXPECT_EQ(after.st_ino, before.st_ino);
