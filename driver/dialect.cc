@@ -156,7 +156,9 @@ std::string BalanceLongOrChains(std::string sql) {
     std::vector<std::string_view> terms = OrTerms(content);
     if (terms.size() < kLongChain) continue;
     // Equalities on one column become one IN list (a lookup, not a scan of
-    // every name); what is left is regrouped.
+    // every name); what is left is regrouped. The column is written "+c",
+    // which keeps its collation but no index: SQLite would otherwise probe
+    // an index on (owner, tabname) for every pair of two long lists.
     std::vector<std::string_view> others;
     std::vector<std::pair<std::string_view, std::string>> lists;
     for (std::string_view term : terms) {
@@ -176,7 +178,7 @@ std::string BalanceLongOrChains(std::string sql) {
     }
     std::vector<std::string> in_lists;
     for (const auto& [column, literals] : lists)
-      in_lists.push_back(std::string(column) + " IN (" + literals + ")");
+      in_lists.push_back("+" + std::string(column) + " IN (" + literals + ")");
     for (const std::string& in_list : in_lists) others.push_back(in_list);
     sql.replace(leaf->first, leaf->second - leaf->first,
                 Balanced(others, 0, others.size()));

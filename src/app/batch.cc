@@ -15,6 +15,8 @@
 #include "app/batch_runs.h"
 #include "app/batch_targets.h"
 #include "app/console.h"
+#include "app/file_roles.h"
+#include "app/filter_files.h"
 #include "app/password.h"
 
 namespace tce {
@@ -35,9 +37,11 @@ void ApplyOptions(const BatchOptions& options, RunSettings& settings) {
 }  // namespace
 
 int RunBatch(int argc, char** argv) {
-  const std::optional<BatchOptions> options = ParseBatchArguments(argc, argv);
+  std::optional<BatchOptions> options = ParseBatchArguments(argc, argv);
   if (!options) return kBatchUsage;
   if (options->exit_now) return 0;
+  if (!EachFileHasOneRole(*options)) return kBatchInputRefused;
+  if (!ReadFilterFiles(*options)) return kBatchInputRefused;
 
   ConsoleDesktop desktop;
   Services services(desktop);

@@ -33,7 +33,8 @@ const char kBatchUsageText[] =
     "[--password-file FILE]\n"
     "         [--min-compression PCT] [--min-size MB] [--ignore-no-stats]\n"
     "         [--column-cardinality] [--row] [--bytes] [--comma]\n"
-    "         [--owners LIST] [--tables LIST] [--columns] [--explain] [--json]\n"
+    "         [--owners LIST] [--owners-file FILE] [--tables LIST]\n"
+    "         [--tables-file FILE] [--columns] [--explain] [--json]\n"
     "         [--summary] [--plan [--plan-margin PCT] "
     "[--plan-threshold PCT]]\n"
     "         [--output FILE] [--report FILE.html]\n"
@@ -104,6 +105,8 @@ constexpr FileOption kFileOptions[] = {
     {"--output", &BatchOptions::output},
     {"--password-file", &BatchOptions::password_file},
     {"--report", &BatchOptions::report},
+    {"--owners-file", &BatchOptions::owners_file},
+    {"--tables-file", &BatchOptions::tables_file},
 };
 
 // Why the options cannot go together, or null.
@@ -198,6 +201,19 @@ std::optional<BatchOptions> ParseBatchArguments(int argc, char** argv) {
   }
   if (const char* why = Inconsistency(options)) return fail(why);
   return options;
+}
+
+std::vector<NamedFile> NamedFiles(const BatchOptions& options) {
+  std::vector<NamedFile> files;
+  for (const FileOption& file : kFileOptions) {
+    if (const auto& path = options.*(file.field)) {
+      files.push_back({file.name, *path});
+    }
+  }
+  for (const std::string& path : options.report_from) {
+    files.push_back({"--report-from", path});
+  }
+  return files;
 }
 
 std::string FilterList(const std::string& list) {

@@ -26,6 +26,10 @@ struct BatchOptions {
   bool comma = false;
   std::string owners;
   std::string tables;
+  // Files of owners and tables, one a line, for lists longer than a command
+  // line holds; added to owners and tables once they are read.
+  std::optional<std::string> owners_file;
+  std::optional<std::string> tables_file;
   bool columns = false;
   bool json = false;
   bool summary = false;
@@ -43,6 +47,16 @@ struct BatchOptions {
   // --help or --version was answered: nothing else to do.
   bool exit_now = false;
 };
+
+// A file the command line names, with the option that names it.
+struct NamedFile {
+  std::string option;  // "--output", "--report-from" ...
+  std::string path;    // as given
+};
+
+// Every file the options name: the outputs, the password file and the
+// inputs, each --report-from document on its own.
+std::vector<NamedFile> NamedFiles(const BatchOptions& options);
 
 // The usage text that --help prints.
 extern const char kBatchUsageText[];

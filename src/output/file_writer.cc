@@ -97,6 +97,17 @@ mode_t CurrentUmask() {
   return mask;
 }
 
+// Gives the temporary file what the target it replaces has.
+void KeepModeAndOwner(int fd, const struct stat& existing) {
+  fchmod(fd, existing.st_mode & 07777);
+  // Owner and group where the user may set them (the group alone when
+  // only that is allowed); otherwise the file is the user's own.
+  if (fchown(fd, existing.st_uid, existing.st_gid) != 0 &&
+      fchown(fd, static_cast<uid_t>(-1), existing.st_gid) != 0) {
+    fchmod(fd, existing.st_mode & 0777);
+  }
+}
+
 }  // namespace
 
 FileWriter::~FileWriter() { Discard(); }
@@ -126,19 +137,18 @@ Status FileWriter::Open(const std::string& target) {
   target_ = target;
   struct stat existing {};
   const bool exists = stat(target.c_str(), &existing) == 0;
-  if (exists && !S_ISREG(existing.st_mode)) {
-    // A terminal, a pipe or a device takes the bytes as they come.
-    final_path_ = target;
-    fd_ = open(target.c_str(), O_WRONLY | O_CLOEXEC);
-    if (fd_ < 0) return Failure(std::strerror(errno));
-    owns_fd_ = true;
-    return Status();
-  }
+  if (exists && !S_ISREG(existing.st_mode)) return OpenDirectly();
   if (!exists && errno != ENOENT) return Failure(std::strerror(errno));
   std::error_code error;
   final_path_ = exists ? std::filesystem::canonical(target, error).string()
                        : FollowDanglingLinks(target);
   if (error) return Failure(error.message());
+  // What the effective user may not write is refused, as the shell refuses
+  // it (root may write a read-only file, as root's shell does).
+  if (exists &&
+      faccessat(AT_FDCWD, final_path_.c_str(), W_OK, AT_EACCESS) != 0) {
+    return Failure(std::strerror(errno));
+  }
   const std::filesystem::path final_path(final_path_);
   // The temporary name carries the target's name, cut so that it fits.
   std::string name = final_path.filename().string().substr(0, 200);
@@ -149,21 +159,37 @@ Status FileWriter::Open(const std::string& target) {
   if (fd_ < 0) {
     const int reason = errno;
     temp_path_.clear();
+    // A folder the user cannot write: its writable file is written in
+    // place, as the shell writes it.
+    if (exists && (reason == EACCES || reason == EPERM)) return OpenInPlace();
     return Failure(std::strerror(reason));
   }
   owns_fd_ = true;
   RegisterTemp(temp_path_);
   if (exists) {
-    fchmod(fd_, existing.st_mode & 07777);
-    // Owner and group where the user may set them (the group alone when
-    // only that is allowed); otherwise the file is the user's own.
-    if (fchown(fd_, existing.st_uid, existing.st_gid) != 0 &&
-        fchown(fd_, static_cast<uid_t>(-1), existing.st_gid) != 0) {
-      fchmod(fd_, existing.st_mode & 0777);
-    }
+    KeepModeAndOwner(fd_, existing);
   } else {
     fchmod(fd_, 0666 & ~CurrentUmask());
   }
+  return Status();
+}
+
+Status FileWriter::OpenDirectly() {
+  // A terminal, a pipe or a device takes the bytes as they come.
+  final_path_ = target_;
+  fd_ = open(target_.c_str(), O_WRONLY | O_CLOEXEC);
+  if (fd_ < 0) return Failure(std::strerror(errno));
+  owns_fd_ = true;
+  return Status();
+}
+
+Status FileWriter::OpenInPlace() {
+  // Not emptied yet: a writer dropped before it writes leaves the file as
+  // it was.
+  fd_ = open(final_path_.c_str(), O_WRONLY | O_CLOEXEC);
+  if (fd_ < 0) return Failure(std::strerror(errno));
+  owns_fd_ = true;
+  in_place_ = true;
   return Status();
 }
 
@@ -206,6 +232,14 @@ bool FileWriter::Flush() {
 
 bool FileWriter::WriteOut(std::string_view bytes) {
   if (failed_) return false;
+  if (in_place_ && !truncated_) {
+    truncated_ = true;
+    if (ftruncate(fd_, 0) != 0) {
+      failed_ = true;
+      error_ = errno;
+      return false;
+    }
+  }
   while (!bytes.empty()) {
     const ssize_t n = write(fd_, bytes.data(), bytes.size());
     if (n < 0) {
@@ -220,27 +254,14 @@ bool FileWriter::WriteOut(std::string_view bytes) {
 }
 
 Status FileWriter::Commit() {
+  if (fd_ < 0) return Failure("not open");
+  if (in_place_) return CommitInPlace();
+  if (temp_path_.empty()) return CommitDirectly();
   auto nothing_written = [&](int reason) {
     Discard();
     return Failure(std::string(std::strerror(reason)) +
                    "; nothing was written");
   };
-  if (fd_ < 0) return Failure("not open");
-  if (temp_path_.empty()) {
-    if (!Flush()) {
-      Discard();
-      return Failure(std::string(std::strerror(error_)) +
-                     "; the output may be incomplete");
-    }
-    // Written directly: what went out is out.
-    if (owns_fd_ && close(fd_) != 0) {
-      fd_ = -1;
-      return Failure(std::strerror(errno));
-    }
-    fd_ = -1;
-    owns_fd_ = false;
-    return Status();
-  }
   if (!Flush()) return nothing_written(error_);
   if (fsync(fd_) != 0 && errno != EINVAL) return nothing_written(errno);
   const int closed = close(fd_);
@@ -253,6 +274,37 @@ Status FileWriter::Commit() {
   UnregisterTemp(temp_path_);
   temp_path_.clear();
   return Status();
+}
+
+Status FileWriter::CommitDirectly() {
+  if (!Flush()) {
+    Discard();
+    return Failure(std::string(std::strerror(error_)) +
+                   "; the output may be incomplete");
+  }
+  // Written directly: what went out is out.
+  if (owns_fd_ && close(fd_) != 0) {
+    fd_ = -1;
+    return Failure(std::strerror(errno));
+  }
+  fd_ = -1;
+  owns_fd_ = false;
+  return Status();
+}
+
+Status FileWriter::CommitInPlace() {
+  int reason = 0;
+  if (!Flush()) {
+    reason = error_;
+  } else if (fsync(fd_) != 0 && errno != EINVAL) {
+    reason = errno;
+  }
+  if (close(fd_) != 0 && reason == 0) reason = errno;
+  fd_ = -1;
+  owns_fd_ = false;
+  if (reason == 0) return Status();
+  return Failure(std::string(std::strerror(reason)) +
+                 "; it was written in place and may now be incomplete");
 }
 
 }  // namespace tce

@@ -5,6 +5,11 @@
 //
 // - An existing target keeps its permission bits, and its owner and group
 //   where the user may set them; a new one gets what the umask allows.
+// - Files are treated as the shell treats them: a target the effective user
+//   may not write is refused ("Permission denied"), root's own answer
+//   included; a writable target in a folder where no temporary file can be
+//   made is written in place, as ">" writes it (emptied at the first bytes
+//   written, so a failure after that leaves it cut short, and says so).
 // - A target that is a symbolic link: the file the link names is written
 //   (the link stays).
 // - A target that exists and is not a regular file (a terminal, a pipe,
@@ -51,6 +56,10 @@ class FileWriter : public ByteSink {
 
  private:
   Status Failure(const std::string& reason) const;
+  Status OpenDirectly();
+  Status OpenInPlace();
+  Status CommitDirectly();
+  Status CommitInPlace();
   bool Flush();
   bool WriteOut(std::string_view bytes);
   void Discard();
@@ -61,6 +70,8 @@ class FileWriter : public ByteSink {
   std::string buffer_;
   int fd_ = -1;
   bool owns_fd_ = false;
+  bool in_place_ = false;   // the target itself, no temporary file
+  bool truncated_ = false;  // in place: emptied, the first bytes on the way
   bool failed_ = false;
   int error_ = 0;  // errno of the first failed write
 };
