@@ -1,0 +1,229 @@
+// The history file: runs read back as they were kept, files it refuses,
+// a writer killed part-way and two writers at once.
+#include "history/history.h"
+
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <functional>
+
+#include "history/history_schema.h"
+#include "history_records.h"
+#include "support/temp_dir.h"
+
+namespace tce {
+namespace {
+
+using ::tce::testing::ExpectSameRecord;
+using ::tce::testing::MakeRun;
+using ::tce::testing::TempDir;
+using ::tce::testing::WriteFileBytes;
+
+std::unique_ptr<History> OpenOrFail(const std::string& path) {
+  std::unique_ptr<History> history;
+  const Status status = History::Open(path, &history);
+  EXPECT_TRUE(status.ok()) << status.ToString();
+  return history;
+}
+
+int64_t KeepOrFail(History& history, const RunRecord& run) {
+  int64_t id = 0;
+  bool added = false;
+  const Status status = history.Keep(run, &id, &added);
+  EXPECT_TRUE(status.ok() && added) << status.ToString();
+  return id;
+}
+
+// Runs `body` in a child process and returns how it ended (waitpid's).
+int InChild(const std::function<int()>& body) {
+  const pid_t child = fork();
+  if (child == 0) _exit(body());
+  int status = 0;
+  waitpid(child, &status, 0);
+  return status;
+}
+
+TEST(HistoryFileTest, ARunReadBackIsTheRunKept) {
+  TempDir dir;
+  const auto first = MakeRun(300, 3);
+  const auto second = MakeRun(50, 4);
+  {
+    auto history = OpenOrFail(dir.File("h.db"));
+    ASSERT_TRUE(history);
+    KeepOrFail(*history, *first);
+    KeepOrFail(*history, *second);
+  }
+  auto history = OpenOrFail(dir.File("h.db"));
+  std::vector<KeptRun> runs;
+  ASSERT_TRUE(history->RunsOf(first->server, "sales", &runs).ok());
+  ASSERT_EQ(runs.size(), 2u);
+  for (size_t i = 0; i < 2; ++i) {
+    std::shared_ptr<RunRecord> read;
+    ASSERT_TRUE(history->Read(runs[i].id, &read).ok());
+    ExpectSameRecord(i == 0 ? *first : *second, *read);
+  }
+  // The same run again is kept once; a failed or partial one not at all.
+  int64_t id = 0;
+  bool added = true;
+  ASSERT_TRUE(history->Keep(*first, &id, &added).ok());
+  EXPECT_FALSE(added);
+  EXPECT_EQ(id, runs[0].id);
+  auto partial = MakeRun(5, 7);
+  partial->complete = false;
+  auto failed = MakeRun(0, 8);
+  failed->failure = "Connection failed.";
+  EXPECT_FALSE(history->Keep(*partial, &id, &added).ok());
+  EXPECT_FALSE(history->Keep(*failed, &id, &added).ok());
+  runs.clear();
+  ASSERT_TRUE(history->RunsOf(first->server, "sales", &runs).ok());
+  EXPECT_EQ(runs.size(), 2u);
+}
+
+TEST(HistoryFileTest, FilesThatAreNoHistoryOfThisReleaseAreRefusedAsTheyAre) {
+  TempDir dir;
+  WriteFileBytes(dir.File("text.db"), "not a database at all, but text\n");
+  {
+    sqlite3* db = nullptr;
+    sqlite3_open(dir.File("other.db").c_str(), &db);
+    sqlite3_exec(db, "CREATE TABLE t (x)", nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+  }
+  {
+    auto history = OpenOrFail(dir.File("newer.db"));
+    sqlite3* db = nullptr;
+    sqlite3_open(dir.File("newer.db").c_str(), &db);
+    const std::string newer = "PRAGMA user_version = " +
+                              std::to_string(History::kSchemaVersion + 1);
+    sqlite3_exec(db, newer.c_str(), nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+  }
+  struct Case {
+    const char* file;
+    const char* says;
+  };
+  for (const Case& c : {Case{"text.db", "not a history file"},
+                        Case{"other.db", "another program"},
+                        Case{"newer.db", "newer release"}}) {
+    const std::string before = ::tce::testing::ReadFileBytes(dir.File(c.file));
+    std::unique_ptr<History> history;
+    const Status status = History::Open(dir.File(c.file), &history);
+    EXPECT_FALSE(status.ok()) << c.file;
+    EXPECT_NE(status.ToString().find(c.says), std::string::npos)
+        << status.ToString();
+    EXPECT_EQ(::tce::testing::ReadFileBytes(dir.File(c.file)), before) << c.file;
+  }
+}
+
+// The child's connection dies at a chosen point of its work.
+int kills_after = 0;
+int KillAtTick(void*) {
+  if (--kills_after == 0) raise(SIGKILL);
+  return 0;
+}
+int KillAtCommit(void*) {
+  raise(SIGKILL);
+  return 0;
+}
+int ArmTicks(sqlite3* db, const char**, const void*) {
+  sqlite3_progress_handler(db, 1000, KillAtTick, nullptr);
+  return SQLITE_OK;
+}
+int ArmCommit(sqlite3* db, const char**, const void*) {
+  sqlite3_commit_hook(db, KillAtCommit, nullptr);
+  return SQLITE_OK;
+}
+
+TEST(HistoryFileTest, AWriterKilledPartWayLeavesEveryEarlierRunWhole) {
+  using Arm = int (*)(sqlite3*, const char**, const void*);
+  for (Arm arm : {Arm{ArmTicks}, Arm{ArmCommit}}) {
+    TempDir dir;
+    const std::string path = dir.File("h.db");
+    std::vector<std::shared_ptr<RunRecord>> earlier;
+    {
+      auto history = OpenOrFail(path);
+      for (int seed = 1; seed <= 3; ++seed) {
+        earlier.push_back(MakeRun(2000, seed));
+        KeepOrFail(*history, *earlier.back());
+      }
+    }
+    const int ended = InChild([&] {
+      kills_after = 300;  // well inside the tables of a 20,000-table run
+      sqlite3_auto_extension(reinterpret_cast<void (*)()>(arm));
+      std::unique_ptr<History> history;
+      int64_t id = 0;
+      bool added = false;
+      if (!History::Open(path, &history).ok()) return 2;
+      history->Keep(*MakeRun(20000, 9), &id, &added);
+      return 0;  // not killed: the test fails below
+    });
+    ASSERT_TRUE(WIFSIGNALED(ended) && WTERMSIG(ended) == SIGKILL) << ended;
+    auto history = OpenOrFail(path);
+    std::vector<KeptRun> runs;
+    ASSERT_TRUE(history->RunsOf(earlier[0]->server, "sales", &runs).ok());
+    ASSERT_EQ(runs.size(), earlier.size());
+    for (size_t i = 0; i < runs.size(); ++i) {
+      std::shared_ptr<RunRecord> read;
+      ASSERT_TRUE(history->Read(runs[i].id, &read).ok());
+      ExpectSameRecord(*earlier[i], *read);
+    }
+    sqlite3* db = nullptr;
+    sqlite3_open(path.c_str(), &db);
+    sqlite3_stmt* check = nullptr;
+    sqlite3_prepare_v2(db, "PRAGMA integrity_check", -1, &check, nullptr);
+    ASSERT_EQ(sqlite3_step(check), SQLITE_ROW);
+    EXPECT_STREQ(reinterpret_cast<const char*>(sqlite3_column_text(check, 0)), "ok");
+    sqlite3_finalize(check);
+    sqlite3_close(db);
+    // The file takes runs again.
+    KeepOrFail(*history, *MakeRun(10, 10));
+  }
+}
+
+TEST(HistoryFileTest, TwoWritersAtOnceBothLand) {
+  TempDir dir;
+  const std::string path = dir.File("h.db");
+  int go[2];
+  ASSERT_EQ(pipe(go), 0);
+  std::vector<pid_t> children;
+  for (const char* server : {"alpha", "beta"}) {
+    const pid_t child = fork();
+    if (child == 0) {
+      char byte;
+      close(go[1]);
+      if (read(go[0], &byte, 1) != 0) _exit(3);  // both start together
+      std::unique_ptr<History> history;
+      if (!History::Open(path, &history).ok()) _exit(2);
+      for (int seed = 0; seed < 6; ++seed) {
+        int64_t id = 0;
+        bool added = false;
+        if (!history->Keep(*MakeRun(3000, seed, server), &id, &added).ok() ||
+            !added)
+          _exit(1);
+      }
+      _exit(0);
+    }
+    children.push_back(child);
+  }
+  close(go[0]);
+  close(go[1]);
+  for (pid_t child : children) {
+    int status = 0;
+    waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+  }
+  auto history = OpenOrFail(path);
+  for (const char* server : {"alpha", "beta"}) {
+    std::vector<KeptRun> runs;
+    ASSERT_TRUE(history->RunsOf({server, "host-1"}, "sales", &runs).ok());
+    ASSERT_EQ(runs.size(), 6u) << server;
+    std::shared_ptr<RunRecord> last;
+    ASSERT_TRUE(history->Read(runs.back().id, &last).ok());
+    ExpectSameRecord(*MakeRun(3000, 5, server), *last);
+  }
+}
+
+}  // namespace
+}  // namespace tce
