@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "base/status.h"
+#include "history/run_totals.h"
 #include "history/sqlite_handle.h"
 #include "model/format.h"
 #include "model/run_record.h"
@@ -31,12 +32,14 @@ struct KeptRun {
   std::string database;
   TimePoint started{};
   TimePoint ended{};
+  Method method = Method::kPage;  // the run's own
+  RunTotals totals;
 };
 
 class History {
  public:
   // The version of the schema this release writes.
-  static constexpr int kSchemaVersion = 1;
+  static constexpr int kSchemaVersion = 2;
   // How long a writer waits for another one to finish.
   static constexpr int kBusyMs = 60000;
 
@@ -56,6 +59,12 @@ class History {
   // The runs of one server's database, oldest first.
   Status RunsOf(const ServerIdentity& server, const std::string& database,
                 std::vector<KeptRun>* runs);
+  // Every run kept, oldest first.
+  Status AllRuns(std::vector<KeptRun>* runs);
+
+  // Keeps the newest `keep` runs of each server's database and removes the
+  // others in one transaction; `removed` gets how many.
+  Status Prune(int keep, int64_t* removed);
 
   const std::string& path() const { return file_->path(); }
 
@@ -63,7 +72,8 @@ class History {
   explicit History(std::unique_ptr<SqliteFile> file)
       : file_(std::move(file)) {}
   Status Prepare();
-  Status KeepTables(int64_t run, const RunRecord& record);
+  Status Runs(const std::string& where, const ServerIdentity* server,
+              const std::string* database, std::vector<KeptRun>* runs);
 
   std::unique_ptr<SqliteFile> file_;
 };

@@ -1,6 +1,9 @@
 #include "history/history_schema.h"
 
 #include <string>
+#include <vector>
+
+#include "history/history_rows.h"
 
 namespace tce {
 namespace {
@@ -48,6 +51,35 @@ CREATE TABLE run_tables (
   PRIMARY KEY (run, seq)) WITHOUT ROWID;
 )sql";
 
+// Version 2: each run's totals over the tables it read, so that a trend
+// reads one line per run.
+constexpr char kCreateVersion2[] = R"sql(
+CREATE TABLE run_totals (
+  run INTEGER PRIMARY KEY REFERENCES runs (id),
+  tables INTEGER NOT NULL,
+  size_bytes REAL NOT NULL,
+  saved_row_bytes REAL NOT NULL,
+  saved_page_bytes REAL NOT NULL);
+)sql";
+
+// The totals of every run kept before they were kept beside it.
+Status AddTotals(SqliteFile& file) {
+  Status status = file.Execute(kCreateVersion2);
+  std::vector<int64_t> ids;
+  SqliteStatement select(file, "SELECT id FROM runs ORDER BY id");
+  int step = SQLITE_DONE;
+  while (status.ok() && (step = select.Step()) == SQLITE_ROW)
+    ids.push_back(select.Integer(0));
+  if (status.ok() && step != SQLITE_DONE)
+    status = file.Failure("the runs cannot be read");
+  for (size_t i = 0; status.ok() && i < ids.size(); ++i) {
+    RunRecord record;
+    status = ReadRunRows(file, ids[i], &record);
+    if (status.ok()) status = InsertTotals(file, ids[i], TotalsOfRun(record));
+  }
+  return status;
+}
+
 Status Refuse(const SqliteFile& file, const std::string& why) {
   return Status::Failure(file.path() + ": " + why);
 }
@@ -83,9 +115,17 @@ Status SetVersion(SqliteFile& file, int version) {
 
 // Brings a file of `from` up to `to`, one version at a time.
 Status Upgrade(SqliteFile& file, int64_t from, int to) {
-  if (from == to) return Status();
-  return Refuse(file, "a history of schema version " + std::to_string(from) +
-                          " cannot be upgraded to " + std::to_string(to));
+  Status status;
+  for (int64_t version = from; status.ok() && version < to; ++version) {
+    if (version == 1) {
+      status = AddTotals(file);
+    } else {
+      status = Refuse(file, "a history of schema version " +
+                                std::to_string(version) +
+                                " cannot be upgraded");
+    }
+  }
+  return status;
 }
 
 // Whether the header says the file is ready for this release.

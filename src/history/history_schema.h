@@ -1,7 +1,7 @@
 // The history file's tables and their versions. Version 1: the runs
 // (server, database, settings, times, plan rule), the owner and table
 // names (each pair once for every run), and every run's tables with the
-// record's own values.
+// record's own values. Version 2 adds each run's totals.
 #ifndef TCE_HISTORY_HISTORY_SCHEMA_H_
 #define TCE_HISTORY_HISTORY_SCHEMA_H_
 

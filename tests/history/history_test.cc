@@ -117,6 +117,95 @@ TEST(HistoryFileTest, FilesThatAreNoHistoryOfThisReleaseAreRefusedAsTheyAre) {
   }
 }
 
+// A file of the first schema, as that release made it, with one run of
+// two tables: 100 pages of 2,048 bytes whose rows of 100 bytes compress to
+// 60 (row) and 40 (page), and 50 pages of 4,096 bytes without statistics.
+void WriteVersion1File(const std::string& path) {
+  sqlite3* db = nullptr;
+  sqlite3_open(path.c_str(), &db);
+  const char* sql = R"sql(
+CREATE TABLE runs (id INTEGER PRIMARY KEY, server_name TEXT NOT NULL,
+  server_host TEXT NOT NULL, database TEXT NOT NULL, started TEXT NOT NULL,
+  started_ns INTEGER NOT NULL, ended_ns INTEGER NOT NULL,
+  server_version TEXT NOT NULL, min_compression INTEGER NOT NULL,
+  min_size_mb INTEGER NOT NULL, ignore_no_stats INTEGER NOT NULL,
+  cardinality TEXT NOT NULL, compression TEXT NOT NULL, unit TEXT NOT NULL,
+  delimiter TEXT NOT NULL, owners TEXT NOT NULL, tables TEXT NOT NULL,
+  plan_margin INTEGER, plan_threshold INTEGER,
+  UNIQUE (server_name, server_host, database, started));
+CREATE TABLE names (id INTEGER PRIMARY KEY, owner TEXT NOT NULL,
+  name TEXT NOT NULL, UNIQUE (owner, name));
+CREATE TABLE run_tables (run INTEGER NOT NULL REFERENCES runs (id),
+  seq INTEGER NOT NULL, name INTEGER NOT NULL REFERENCES names (id),
+  rows INTEGER NOT NULL, pages INTEGER NOT NULL, page_size INTEGER NOT NULL,
+  row_length INTEGER NOT NULL, compressed_row INTEGER NOT NULL,
+  compressed_page INTEGER NOT NULL, basis_full INTEGER NOT NULL,
+  basis_sampled INTEGER NOT NULL, basis_none INTEGER NOT NULL,
+  PRIMARY KEY (run, seq)) WITHOUT ROWID;
+INSERT INTO runs VALUES (1, 'srv', 'h', 'sales', '2026-01-02T03:04:05.006Z',
+  1767323045006000000, 1767323046000000000, '11.70', 0, 0, 0, 'max', 'page',
+  'pages', 'tab', '', '', NULL, NULL);
+INSERT INTO names VALUES (1, 'o', 'a'), (2, 'o', 'b');
+INSERT INTO run_tables VALUES (1, 0, 1, 10000000, 1000000, 2048, 1000000,
+  600000, 400000, 3, 0, 0), (1, 1, 2, 0, 500000, 4096, 1000000, 600000,
+  400000, 0, 0, 3);
+PRAGMA application_id = 1413694792;
+PRAGMA user_version = 1;
+)sql";
+  ASSERT_EQ(sqlite3_exec(db, sql, nullptr, nullptr, nullptr), SQLITE_OK)
+      << sqlite3_errmsg(db);
+  sqlite3_close(db);
+}
+
+TEST(HistoryFileTest, AnOlderFileIsUpgradedInPlaceWithItsRunsTotals) {
+  TempDir dir;
+  WriteVersion1File(dir.File("v1.db"));
+  auto history = OpenOrFail(dir.File("v1.db"));
+  ASSERT_TRUE(history);
+  std::vector<KeptRun> runs;
+  ASSERT_TRUE(history->AllRuns(&runs).ok());
+  ASSERT_EQ(runs.size(), 1u);
+  EXPECT_EQ(runs[0].totals.tables, 2);
+  EXPECT_EQ(runs[0].totals.size_bytes, 100 * 2048 + 50 * 4096);
+  EXPECT_EQ(runs[0].totals.saved_bytes.row, 100 * 2048 * 0.4);
+  EXPECT_EQ(runs[0].totals.saved_bytes.page, 100 * 2048 * 0.6);
+  std::shared_ptr<RunRecord> read;
+  ASSERT_TRUE(history->Read(1, &read).ok());
+  EXPECT_EQ(read->tables.size(), 2u);
+  // Runs kept after the upgrade have their totals too.
+  const auto later = MakeRun(3, 1, "srv");
+  KeepOrFail(*history, *later);
+  runs.clear();
+  ASSERT_TRUE(history->AllRuns(&runs).ok());
+  ASSERT_EQ(runs.size(), 2u);
+  EXPECT_EQ(runs[runs[0].id == 1 ? 1 : 0].totals.tables, 3);
+  int64_t version = 0;
+  std::unique_ptr<SqliteFile> file;
+  ASSERT_TRUE(SqliteFile::Open(dir.File("v1.db"), 0, &file).ok());
+  ASSERT_TRUE(file->QueryInteger("PRAGMA user_version", &version).ok());
+  EXPECT_EQ(version, History::kSchemaVersion);
+}
+
+TEST(HistoryFileTest, PruningKeepsTheNewestRunsOfEachDatabase) {
+  TempDir dir;
+  auto history = OpenOrFail(dir.File("h.db"));
+  for (int seed = 0; seed < 5; ++seed) {
+    KeepOrFail(*history, *MakeRun(20, seed, "a"));
+    if (seed < 2) KeepOrFail(*history, *MakeRun(20, seed, "b"));
+  }
+  int64_t removed = 0;
+  ASSERT_TRUE(history->Prune(3, &removed).ok());
+  EXPECT_EQ(removed, 2);
+  std::vector<KeptRun> a, b;
+  ASSERT_TRUE(history->RunsOf({"a", "host-1"}, "sales", &a).ok());
+  ASSERT_TRUE(history->RunsOf({"b", "host-1"}, "sales", &b).ok());
+  ASSERT_EQ(a.size(), 3u);
+  EXPECT_EQ(b.size(), 2u);
+  std::shared_ptr<RunRecord> oldest;
+  ASSERT_TRUE(history->Read(a[0].id, &oldest).ok());
+  ExpectSameRecord(*MakeRun(20, 2, "a"), *oldest);
+}
+
 // The child's connection dies at a chosen point of its work.
 int kills_after = 0;
 int KillAtTick(void*) {
