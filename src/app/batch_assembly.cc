@@ -15,8 +15,10 @@ OutputAssembly::OutputAssembly(const BatchOptions& options,
       messages_(messages),
       shape_(shape),
       several_(several),
-      // With --report and no --output the report is the output.
-      write_list_(!options.report || options.output) {}
+      // With --report and no --output the report is the output; with
+      // --since the changes are.
+      write_list_((!options.report || options.output) &&
+                  options.since.empty()) {}
 
 OutputAssembly::~OutputAssembly() {
   columns_writer_.reset();
@@ -73,7 +75,8 @@ int OutputAssembly::Commit() {
 
 void OutputAssembly::Summary(
     const std::vector<std::unique_ptr<DatabaseRun>>& runs) const {
-  if (!options_.summary) return;
+  // With --since the summary is of the changes.
+  if (!options_.summary || !options_.since.empty()) return;
   for (const auto& run : runs) {
     if (!run->record->failure.empty()) continue;
     const std::string summary =

@@ -23,6 +23,7 @@ namespace tce {
 
 // One database's run, shared between its worker and the main thread.
 struct DatabaseRun {
+  size_t index = 0;  // among the targets
   DatabaseTarget target;
   std::unique_ptr<DatabaseOutput> output;
   std::shared_ptr<RunRecord> record;  // set when the run is done

@@ -9,6 +9,7 @@
 
 #include "base/help_topics.h"
 #include "base/run_settings.h"
+#include "history/since.h"
 
 namespace tce {
 namespace {
@@ -40,6 +41,9 @@ const char kBatchUsageText[] =
     "         [--output FILE] [--report FILE.html]\n"
     "       tarvex-compest-batch --report FILE.html --report-from A.json "
     "[B.json ...]\n"
+    "         [--history FILE [--since last|DATE|RUN]]\n"
+    "       tarvex-compest-batch --history FILE [--import A.json ...] "
+    "[--prune N] [--list]\n"
     "       tarvex-compest-batch --help | --version\n"
     "The password is read from --password-file, asked for on a terminal, or\n"
     "taken from the first line of standard input.\n";
@@ -63,6 +67,7 @@ constexpr Switch kSwitches[] = {
     {"--plan", &BatchOptions::plan},
     {"--explain", &BatchOptions::explain},
     {"--all-databases", &BatchOptions::all_databases},
+    {"--list", &BatchOptions::list},
 };
 
 // The options that take a whole number, with its range.
@@ -83,6 +88,8 @@ constexpr NumberOption kNumberOptions[] = {
      "--plan-threshold needs a whole number from 0 to 100"},
     {"--jobs", &BatchOptions::jobs, 1, 64,
      "--jobs needs a whole number from 1 to 64"},
+    {"--prune", &BatchOptions::prune, 1, 1000000,
+     "--prune needs the number of runs to keep of each database, 1 or more"},
 };
 
 struct TextOption {
@@ -107,10 +114,33 @@ constexpr FileOption kFileOptions[] = {
     {"--report", &BatchOptions::report},
     {"--owners-file", &BatchOptions::owners_file},
     {"--tables-file", &BatchOptions::tables_file},
+    {"--history", &BatchOptions::history},
 };
+
+// Why the history's options cannot go together, or null.
+const char* HistoryInconsistency(const BatchOptions& options) {
+  const bool history_only = HistoryOnly(options);
+  if ((!options.since.empty() || history_only) && !options.history)
+    return "--since, --import, --prune and --list need --history FILE";
+  if (history_only) {
+    if (!options.databases.empty() || !options.report_from.empty() ||
+        options.report || !options.since.empty())
+      return "--import, --prune and --list work on the history alone; they "
+             "take no --database, --report, --report-from or --since";
+    return nullptr;
+  }
+  if (!options.since.empty() && !options.report_from.empty())
+    return "--since compares a run with an earlier one; it takes no "
+           "--report-from";
+  if (!options.since.empty() && options.columns)
+    return "--columns lists the results' columns, not the changes";
+  return nullptr;
+}
 
 // Why the options cannot go together, or null.
 const char* Inconsistency(const BatchOptions& options) {
+  if (const char* why = HistoryInconsistency(options)) return why;
+  if (HistoryOnly(options)) return nullptr;
   if (!options.report_from.empty()) {
     if (!options.report) return "--report-from needs --report FILE.html";
     if (!options.databases.empty())
@@ -121,6 +151,55 @@ const char* Inconsistency(const BatchOptions& options) {
   if (options.plan && options.columns)
     return "--columns lists the results' columns, not the plan's";
   return nullptr;
+}
+
+}  // namespace
+
+namespace {
+
+// Whether an argument was an option that takes one value, and whether its
+// value could be used (`why` says why not).
+enum class Taken { kNotThis, kTaken, kRefused };
+
+template <typename Value>
+Taken TakeValued(const std::string& arg, Value value, BatchOptions& options,
+                 std::string* why) {
+  auto is = [&](const char* name) { return arg == name; };
+  std::string text;
+  for (const TextOption& o : kTextOptions) {
+    if (!is(o.name)) continue;
+    *why = o.needs;
+    return value(&(options.*(o.field))) ? Taken::kTaken : Taken::kRefused;
+  }
+  for (const NumberOption& o : kNumberOptions) {
+    if (!is(o.name)) continue;
+    *why = o.needs;
+    return value(&text) && ReadWholeNumber(text, o.low, o.high, &(options.*(o.field)))
+               ? Taken::kTaken : Taken::kRefused;
+  }
+  for (const FileOption& o : kFileOptions) {
+    if (!is(o.name)) continue;
+    *why = arg + " needs a file";
+    if (!value(&text)) return Taken::kRefused;
+    options.*(o.field) = text;
+    return Taken::kTaken;
+  }
+  if (is("--since")) {
+    *why = "--since needs last, a date (2026-12-09, or with a time "
+           "2026-12-09T05:41) or a run's id";
+    Since since;
+    if (!value(&text) || !ParseSince(text, &since)) return Taken::kRefused;
+    options.since = text;
+    return Taken::kTaken;
+  }
+  if (is("--database")) {
+    *why = "--database needs a name";
+    if (!value(&text)) return Taken::kRefused;
+    if (options.databases.empty()) options.database = text;
+    options.databases.push_back(text);
+    return Taken::kTaken;
+  }
+  return Taken::kNotThis;
 }
 
 }  // namespace
@@ -155,49 +234,22 @@ std::optional<BatchOptions> ParseBatchArguments(int argc, char** argv) {
       options.*(flag->field) = true;
       continue;
     }
-    if (const auto* option = std::find_if(
-            std::begin(kTextOptions), std::end(kTextOptions),
-            [&](const TextOption& o) { return is(o.name); });
-        option != std::end(kTextOptions)) {
-      if (!value(&(options.*(option->field)))) return fail(option->needs);
-      continue;
-    }
-    std::string text;
-    if (const auto* number = std::find_if(
-            std::begin(kNumberOptions), std::end(kNumberOptions),
-            [&](const NumberOption& o) { return is(o.name); });
-        number != std::end(kNumberOptions)) {
-      if (!value(&text) || !ReadWholeNumber(text, number->low, number->high,
-                                            &(options.*(number->field)))) {
-        return fail(number->needs);
-      }
-      continue;
-    }
-    if (is("--database")) {
-      if (!value(&text)) return fail("--database needs a name");
-      if (options.databases.empty()) options.database = text;
-      options.databases.push_back(text);
-      continue;
-    }
-    if (is("--report-from")) {
+    if (is("--report-from") || is("--import")) {
       // The files up to the next option.
+      std::vector<std::string>& files =
+          is("--import") ? options.import : options.report_from;
       while (i + 1 < argc && std::string_view(argv[i + 1]).rfind("--", 0) != 0)
-        options.report_from.push_back(argv[++i]);
-      if (options.report_from.empty())
-        return fail("--report-from needs one or more JSON files");
+        files.push_back(argv[++i]);
+      if (files.empty()) return fail(arg + " needs one or more JSON files");
       continue;
     }
-    if (const auto* file = std::find_if(
-            std::begin(kFileOptions), std::end(kFileOptions),
-            [&](const FileOption& o) { return is(o.name); });
-        file != std::end(kFileOptions)) {
-      if (!value(&text)) return fail(arg + " needs a file");
-      options.*(file->field) = text;
-    } else if (is("--password") || arg.rfind("--password=", 0) == 0) {
+    std::string why;
+    const Taken taken = TakeValued(arg, value, options, &why);
+    if (taken == Taken::kRefused) return fail(why);
+    if (taken == Taken::kTaken) continue;
+    if (is("--password") || arg.rfind("--password=", 0) == 0)
       return fail("the password is never taken from the command line");
-    } else {
-      return fail("unknown argument " + arg);
-    }
+    return fail("unknown argument " + arg);
   }
   if (const char* why = Inconsistency(options)) return fail(why);
   return options;
@@ -213,7 +265,14 @@ std::vector<NamedFile> NamedFiles(const BatchOptions& options) {
   for (const std::string& path : options.report_from) {
     files.push_back({"--report-from", path});
   }
+  for (const std::string& path : options.import) {
+    files.push_back({"--import", path});
+  }
   return files;
+}
+
+bool HistoryOnly(const BatchOptions& options) {
+  return !options.import.empty() || options.prune > 0 || options.list;
 }
 
 std::string FilterList(const std::string& list) {

@@ -44,6 +44,14 @@ struct BatchOptions {
   // documents (report_from) without connecting.
   std::optional<std::string> report;
   std::vector<std::string> report_from;
+  // The history of runs: every completed run is kept in it; --since writes
+  // what changed since an earlier run instead of the list; --import,
+  // --prune and --list work on the file alone.
+  std::optional<std::string> history;
+  std::string since;  // empty: none
+  std::vector<std::string> import;
+  int prune = 0;  // 0: none
+  bool list = false;
   // --help or --version was answered: nothing else to do.
   bool exit_now = false;
 };
@@ -54,9 +62,14 @@ struct NamedFile {
   std::string path;    // as given
 };
 
-// Every file the options name: the outputs, the password file and the
-// inputs, each --report-from document on its own.
+// Every file the options name: the outputs, the password file, the
+// history and the inputs, each --report-from and --import document on its
+// own.
 std::vector<NamedFile> NamedFiles(const BatchOptions& options);
+
+// Whether the options work on the history file alone, connecting to
+// nothing: --import, --prune or --list.
+bool HistoryOnly(const BatchOptions& options);
 
 // The usage text that --help prints.
 extern const char kBatchUsageText[];

@@ -5,6 +5,8 @@
 #include <tuple>
 
 #include "app/batch.h"
+#include "app/batch_history.h"
+#include "history/history_report.h"
 #include "base/text_util.h"
 #include "model/format.h"
 #include "output/file_writer.h"
@@ -23,11 +25,17 @@ std::string RunKey(const RunRecord& record) {
 }  // namespace
 
 int WriteRunReport(const BatchOptions& options, const Services& services,
-                   const Records& records) {
+                   const Records& records, History* history) {
+  std::string sections;
+  if (history != nullptr) {
+    const Status read = HistorySections(*history, records, services.messages,
+                                        &sections);
+    if (!read.ok()) return HistoryFailure(read);
+  }
   FileWriter file;
   Status status = file.Open(*options.report);
   if (status.ok()) {
-    file.Write(ReportHtml(records, services.messages));
+    file.Write(ReportHtml(records, services.messages, sections));
     status = file.Commit();
   }
   if (!status.ok()) {
@@ -38,7 +46,8 @@ int WriteRunReport(const BatchOptions& options, const Services& services,
   return kBatchListed;
 }
 
-int WriteReportFrom(const BatchOptions& options, const Services& services) {
+int WriteReportFrom(const BatchOptions& options, const Services& services,
+                    History* history) {
   Records records;
   std::set<std::string> seen;
   for (const std::string& path : options.report_from) {
@@ -59,7 +68,7 @@ int WriteReportFrom(const BatchOptions& options, const Services& services) {
     }
     records.insert(records.end(), read.begin(), read.end());
   }
-  return WriteRunReport(options, services, records);
+  return WriteRunReport(options, services, records, history);
 }
 
 }  // namespace tce

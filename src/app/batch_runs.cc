@@ -182,12 +182,14 @@ int JobsFor(const BatchOptions& options, size_t databases) {
 
 int RunTargets(const BatchOptions& options, Services& services,
                ConsoleDesktop& desktop, const std::string& password,
-               const std::vector<DatabaseTarget>& targets, Records* records) {
+               const std::vector<DatabaseTarget>& targets, Records* records,
+               const RunFinished& finished) {
   const OutputShape shape = OutputShape::Of(options, services.settings);
   const bool several = targets.size() > 1;
   std::vector<std::unique_ptr<DatabaseRun>> runs;
   for (const DatabaseTarget& target : targets) {
     runs.push_back(std::make_unique<DatabaseRun>());
+    runs.back()->index = runs.size() - 1;
     runs.back()->target = target;
   }
   OutputAssembly assembly(options, services.messages, shape, several);
@@ -199,6 +201,7 @@ int RunTargets(const BatchOptions& options, Services& services,
   Scheduler(runs, JobsFor(options, runs.size()))
       .Run([&](DatabaseRun& run) {
              EstimateDatabase(options, services, shape, password, several, run);
+             if (finished) finished(run.index, *run.record);
            },
            [&](DatabaseRun& run) { assembly.Take(run); }, desktop);
   for (const auto& run : runs) records->push_back(run->record);

@@ -6,6 +6,7 @@
 #ifndef TCE_APP_BATCH_RUNS_H_
 #define TCE_APP_BATCH_RUNS_H_
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -19,12 +20,17 @@ namespace tce {
 
 class ConsoleDesktop;
 
+// Called in a database's worker once its run is over, with the target's
+// index and the run's record (a failed one with its failure).
+using RunFinished = std::function<void(size_t index, const RunRecord& record)>;
+
 // Estimates the targets and writes the output (unless the report alone is
 // asked for); `records` receives every database's record, a failed one
 // with its failure, in the targets' order. Returns the exit status.
 int RunTargets(const BatchOptions& options, Services& services,
                ConsoleDesktop& desktop, const std::string& password,
-               const std::vector<DatabaseTarget>& targets, Records* records);
+               const std::vector<DatabaseTarget>& targets, Records* records,
+               const RunFinished& finished = {});
 
 // The number of databases estimated at once: --jobs, else the cores (at
 // most 4), never more than the databases.

@@ -156,6 +156,7 @@ void LoadAddedTexts(std::array<std::string, kLastAddedMessage + 1>& entries) {
   };
   for (const Added& added : kAdded)
     entries[static_cast<size_t>(added.entry)] = added.text;
+  LoadHistoryTexts(entries);
 }
 
 }  // namespace tce

@@ -158,6 +158,44 @@ enum class Msg : int {
   kReportSizesKilobytes = 284,
   kReportSizesPlan = 285,
   kReportChartOf = 286,
+
+  // The history of runs: the report's sections and the History window
+  // (entries 360 to 399).
+  kHistorySince = 360,
+  kHistorySinceOf = 361,
+  kHistoryNoEarlier = 362,
+  kHistoryComparedWith = 363,
+  kHistoryCounts = 364,
+  kHistorySettingsDiffer = 365,
+  kHistoryLargest = 366,
+  kHistoryNewlyWorth = 367,
+  kHistoryFastest = 368,
+  kHistoryOutcome = 369,
+  kHistoryChanges = 370,
+  kHistoryThen = 371,
+  kHistoryNow = 372,
+  kHistoryChange = 373,
+  kHistorySavedThen = 374,
+  kHistorySavedNow = 375,
+  kHistoryMethod = 376,
+  kHistoryEstimated = 377,
+  kHistoryPagesFell = 378,
+  kHistoryTrend = 379,
+  kHistoryTrendTitle = 380,
+  kHistoryNoneChanged = 381,
+  kHistoryKindWords = 382,
+  kHistoryTitle = 383,
+  kHistoryRun = 384,
+  kHistoryWhen = 385,
+  kHistoryNoFile = 386,
+  kHistoryChangesSince = 387,
+  kHistoryTipNew = 388,
+  kHistoryTipChanged = 389,
+  kHistoryTipSame = 390,
+  kHistoryNotKept = 391,
+  kHistoryNoRuns = 392,
+  kHistoryRunsTip = 393,
+  kHistorySizeLegend = 394,
 };
 
 // The first and last entry of the added texts.
@@ -166,6 +204,8 @@ inline constexpr int kLastAddedMessage = 400;
 
 // Fills the added texts (entries 201 on) of a table's entries.
 void LoadAddedTexts(std::array<std::string, kLastAddedMessage + 1>& entries);
+// Fills the history's texts (entries 360 to 399).
+void LoadHistoryTexts(std::array<std::string, kLastAddedMessage + 1>& entries);
 
 class MessageTable {
  public:

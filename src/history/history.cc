@@ -1,13 +1,19 @@
 #include "history/history.h"
 
+#include <sys/stat.h>
+
 #include "history/history_rows.h"
 #include "history/history_schema.h"
 
 namespace tce {
 
-Status History::Open(const std::string& path, std::unique_ptr<History>* out) {
+Status History::Open(const std::string& path, std::unique_ptr<History>* out,
+                     bool create) {
+  struct stat info {};
+  if (!create && stat(path.c_str(), &info) != 0)
+    return Status::Failure(path + ": there is no such history file");
   std::unique_ptr<SqliteFile> file;
-  Status status = SqliteFile::Open(path, kBusyMs, &file);
+  Status status = SqliteFile::Open(path, kBusyMs, create, &file);
   if (!status.ok()) return status;
   std::unique_ptr<History> history(new History(std::move(file)));
   status = history->Prepare();

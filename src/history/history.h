@@ -43,9 +43,12 @@ class History {
   // How long a writer waits for another one to finish.
   static constexpr int kBusyMs = 60000;
 
-  // Opens the history file at `path`, making it when it is missing and
-  // upgrading an older one. A failure says what is wrong with the file.
-  static Status Open(const std::string& path, std::unique_ptr<History>* out);
+  // Opens the history file at `path`, making it when it is missing (and
+  // `create`) and upgrading an older one. A failure says what is wrong
+  // with the file: an input failure when the file is not one this release
+  // can use, a file failure when it cannot be read or written.
+  static Status Open(const std::string& path, std::unique_ptr<History>* out,
+                     bool create = true);
 
   // Keeps a completed run in one transaction; `id` gets its id. A run kept
   // before (the same server, host, database and start, to the

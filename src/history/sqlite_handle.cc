@@ -2,12 +2,14 @@
 
 namespace tce {
 
-Status SqliteFile::Open(const std::string& path, int busy_ms,
+Status SqliteFile::Open(const std::string& path, int busy_ms, bool create,
                         std::unique_ptr<SqliteFile>* file) {
   sqlite3* db = nullptr;
   const int rc = sqlite3_open_v2(
       path.c_str(), &db,
-      SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
+      SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0) |
+          SQLITE_OPEN_NOMUTEX,
+      nullptr);
   if (rc != SQLITE_OK) {
     const std::string why =
         db != nullptr ? sqlite3_errmsg(db) : sqlite3_errstr(rc);

@@ -17,9 +17,10 @@ namespace tce {
 
 class SqliteFile {
  public:
-  // Opens (or creates) the file for reading and writing; waits up to
-  // `busy_ms` for a lock another connection holds.
-  static Status Open(const std::string& path, int busy_ms,
+  // Opens the file for reading and writing, making it when it is missing
+  // and `create` is true; waits up to `busy_ms` for a lock another
+  // connection holds.
+  static Status Open(const std::string& path, int busy_ms, bool create,
                      std::unique_ptr<SqliteFile>* file);
   ~SqliteFile();
   SqliteFile(const SqliteFile&) = delete;

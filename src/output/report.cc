@@ -154,7 +154,8 @@ std::string TotalsSection(const Records& records, const ReportSummary& s,
 
 }  // namespace
 
-std::string ReportHtml(const Records& records, const MessageTable& m) {
+std::string ReportHtml(const Records& records, const MessageTable& m,
+                       const std::string& more) {
   const ReportSummary summary = Summarize(records);
   const bool several = summary.servers.size() > 1;
   std::string html =
@@ -166,6 +167,7 @@ std::string ReportHtml(const Records& records, const MessageTable& m) {
   html += EstimatedSection(records, several, m);
   html += TotalsSection(records, summary, m);
   html += ReportBody(summary, m);
+  html += more;
   return html + "</main>\n</body></html>\n";
 }
 

@@ -16,8 +16,10 @@
 
 namespace tce {
 
-// The page of the records' runs (failed ones are named).
-std::string ReportHtml(const Records& records, const MessageTable& messages);
+// The page of the records' runs (failed ones are named); `more` is put
+// after the page's own sections (the history's, when there is one).
+std::string ReportHtml(const Records& records, const MessageTable& messages,
+                       const std::string& more = {});
 
 // Text for HTML: escaped, control characters as blanks, and bytes that are
 // not UTF-8 as U+FFFD.

@@ -181,7 +181,7 @@ TEST(HistoryFileTest, AnOlderFileIsUpgradedInPlaceWithItsRunsTotals) {
   EXPECT_EQ(runs[runs[0].id == 1 ? 1 : 0].totals.tables, 3);
   int64_t version = 0;
   std::unique_ptr<SqliteFile> file;
-  ASSERT_TRUE(SqliteFile::Open(dir.File("v1.db"), 0, &file).ok());
+  ASSERT_TRUE(SqliteFile::Open(dir.File("v1.db"), 0, false, &file).ok());
   ASSERT_TRUE(file->QueryInteger("PRAGMA user_version", &version).ok());
   EXPECT_EQ(version, History::kSchemaVersion);
 }
