@@ -68,6 +68,7 @@ ToolbarAction ToolbarActionOf(const std::string& key) {
   if (key == "magnify") return ToolbarAction::kMagnify;
   if (key == "plan") return ToolbarAction::kPlan;
   if (key == "report") return ToolbarAction::kReport;
+  if (key == "history") return ToolbarAction::kHistory;
   if (key == "exit") return ToolbarAction::kExit;
   return ToolbarAction::kNone;
 }

@@ -34,7 +34,7 @@ void OnGridMouseUp(ResultsGrid& grid, int current_row, int current_col,
 
 // The toolbar buttons, by their exact (case-sensitive) keys.
 enum class ToolbarAction {
-  kNone, kGraph, kClear, kOutput, kMagnify, kPlan, kReport, kExit
+  kNone, kGraph, kClear, kOutput, kMagnify, kPlan, kReport, kHistory, kExit
 };
 ToolbarAction ToolbarActionOf(const std::string& key);
 

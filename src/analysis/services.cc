@@ -19,6 +19,7 @@ void Services::LoadConfiguration() {
   settings.DebugLog = false;
   const std::string path = LocateOptionalFile(kConfigurationFileName);
   const Configuration configuration = ReadConfiguration(path, settings);
+  history_file = configuration.history_file;
   std::string why;
   if (settings.DebugLog && !log.StartAfresh(&why)) {
     // Logging into a file that is not the user's own could hand the run's

@@ -42,6 +42,9 @@ class Services {
   TypeStatisticsTable statistics;
   DebugLog log;
   Reporter reporter;
+  // The history file the windows keep every completed run in (HISTORY= in
+  // the configuration file); empty: none is kept.
+  std::string history_file;
   CliLibrary library;
   Connection connection;
 };

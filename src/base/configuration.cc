@@ -29,6 +29,12 @@ Configuration ReadConfiguration(const std::string& path,
     } else if (key == "CLILIB") {
       // A file name keeps its case.
       configuration.cli_library = std::string(raw_value);
+    } else if (key == "HISTORY") {
+      const std::filesystem::path file(raw_value);
+      configuration.history_file =
+          raw_value.empty() || file.is_absolute()
+              ? std::string(raw_value)
+              : (std::filesystem::path(path).parent_path() / file).string();
     }
   });
   return configuration;

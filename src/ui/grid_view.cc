@@ -78,9 +78,13 @@ QVariant ResultsTableModel::data(const QModelIndex& index, int role) const {
       return {};
     case Qt::TextAlignmentRole:
       return static_cast<int>(AlignmentOf(column.align));
-    case Qt::ToolTipRole:
-      return FromBytes(
-          ResultsCellTip(grid_.Row(row), grid_.shown(), col, PlanRule()));
+    case Qt::ToolTipRole: {
+      std::string tip =
+          ResultsCellTip(grid_.Row(row), grid_.shown(), col, PlanRule());
+      const std::string more = more_tip ? more_tip(grid_.Row(row)) : "";
+      if (!more.empty()) tip += (tip.empty() ? "" : "\n") + more;
+      return FromBytes(tip);
+    }
     default:
       return {};
   }

@@ -64,6 +64,8 @@ class ResultsTableModel : public QAbstractTableModel,
 
   // Called after every reset, to lay the view out again.
   std::function<void()> on_reset;
+  // More for a row's tooltip (the history's change), when set.
+  std::function<std::string(const TableRecord&)> more_tip;
 
  private:
   ResultsGrid& grid_;

@@ -25,6 +25,7 @@
 #include "base/help_topics.h"
 #include "base/text_util.h"
 #include "ui/grid_view.h"
+#include "ui/history_window.h"
 #include "ui/large_results_window.h"
 #include "ui/plan_window.h"
 #include "ui/qt_desktop_port.h"
@@ -334,6 +335,7 @@ void MainWindow::EndProgram() {
   why_->hide();
   schema_list_->hide();
   if (plan_) plan_->hide();
+  if (history_) history_->hide();
   hide();
   if (on_end_program) {
     on_end_program();

@@ -36,6 +36,7 @@ class InfoLabel;
 class QtDesktopPort;
 class LargeResultsWindow;
 class PlanWindow;
+class HistoryWindow;
 
 class MainWindow : public QWidget, public MainWindowView {
  public:
@@ -68,6 +69,12 @@ class MainWindow : public QWidget, public MainWindowView {
   void ShowLargeResults() override;
   void ShowPlan(std::shared_ptr<const RunRecord> record) override;
   PlanWindow& plan_window();
+  // The history (history_window.cc): a completed run is kept, and its
+  // rows' tooltips tell their change since the last run.
+  void RunCompleted(std::shared_ptr<const RunRecord> record) override;
+  void ShowHistory(std::shared_ptr<const RunRecord> record) override;
+  HistoryWindow& history_window();
+  std::string HistoryTip(const TableRecord& table) const;
   void EndProgram() override;
 
   // A results grid's view with its handlers, for either window.
@@ -159,6 +166,7 @@ class MainWindow : public QWidget, public MainWindowView {
   std::unique_ptr<HelpWindowWidget> why_;
   std::unique_ptr<LargeResultsWindow> schema_list_;
   std::unique_ptr<PlanWindow> plan_;
+  std::unique_ptr<HistoryWindow> history_;
   std::map<std::pair<Control, int>, QWidget*> controls_;
   bool ended_ = false;
 };

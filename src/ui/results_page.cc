@@ -169,6 +169,7 @@ void MainWindow::ShowWhy() {
 
 GridView* MainWindow::MakeResultsView(ResultsGrid& grid, QWidget* parent) {
   auto* model = new ResultsTableModel(grid, app_.messages, parent);
+  model->more_tip = [this](const TableRecord& t) { return HistoryTip(t); };
   auto* view = new GridView(
       model, LeastWidths(ResultsColumns()), GrowingColumns(ResultsColumns()),
       parent);

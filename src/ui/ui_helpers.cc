@@ -84,6 +84,8 @@ QToolBar* ResultsToolbar(
        QStyle::SP_FileDialogDetailedView},
       {"report", "Save a report of this result to hand on (HTML)",
        QStyle::SP_FileIcon},
+      {"history", "The runs of this database kept in the history (Ctrl+H)",
+       QStyle::SP_BrowserReload},
       {"exit", exit_tooltip, QStyle::SP_DialogCloseButton},
   };
   for (const ToolButton& button : buttons) {
@@ -97,8 +99,9 @@ QToolBar* ResultsToolbar(
     action->setObjectName(QString::fromLatin1(button.key));
     action->setToolTip(QString::fromLatin1(button.tooltip));
     const std::string key = button.key;
-    if (key == "plan") {
-      action->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
+    if (key == "plan" || key == "history") {
+      action->setShortcut(
+          QKeySequence(Qt::CTRL | (key == "plan" ? Qt::Key_P : Qt::Key_H)));
       action->setShortcutContext(Qt::WindowShortcut);
     }
     QObject::connect(action, &QAction::triggered, bar,

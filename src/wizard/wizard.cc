@@ -206,10 +206,12 @@ Wizard::AnalysisStep Wizard::RunEstimate() {
   std::string progress_text;
   switch (result.outcome) {
     case RunOutcome::kListed:
+      view_.RunCompleted(result.record);
       Publish(result.record);
       app_.run_state.SettingsChanged = false;
       break;
     case RunOutcome::kNothingListed:
+      view_.RunCompleted(result.record);
       Publish(result.record);
       step = AnalysisStep::kNothingListed;
       break;
@@ -372,6 +374,9 @@ void Wizard::RunToolbarAction(tce::ToolbarAction action, ResultsGrid& grid) {
       break;
     case ToolbarAction::kReport:
       SaveReport(app_.results_context(), grid);
+      break;
+    case ToolbarAction::kHistory:
+      view_.ShowHistory(grid.shared_record());
       break;
     case ToolbarAction::kExit:
     case ToolbarAction::kNone:

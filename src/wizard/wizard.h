@@ -46,6 +46,10 @@ class MainWindowView {
   virtual void ShowLargeResults() = 0;
   // Shows the plan window for a result.
   virtual void ShowPlan(std::shared_ptr<const RunRecord> record) = 0;
+  // A run read the catalog to its end (the history keeps it, when one is
+  // named), and the History window for a result.
+  virtual void RunCompleted(std::shared_ptr<const RunRecord>) {}
+  virtual void ShowHistory(std::shared_ptr<const RunRecord>) {}
   // Ends the program (after the connection was released).
   virtual void EndProgram() = 0;
 };

@@ -77,6 +77,13 @@ TEST_F(ConfigurationTest, DriverLibraryKeepsItsCase) {
   EXPECT_EQ(Read("DEBUG=ON\n").cli_library, "");
 }
 
+TEST_F(ConfigurationTest, TheHistoryFileIsFoundBesideTheConfiguration) {
+  EXPECT_EQ(Read("HISTORY = Runs.db ; kept beside this file\n").history_file,
+            dir_.File("Runs.db"));
+  EXPECT_EQ(Read("history=/srv/Runs.db\n").history_file, "/srv/Runs.db");
+  EXPECT_EQ(Read("HISTORY=\n").history_file, "");
+}
+
 TEST_F(ConfigurationTest, BadFilesAreReadAsFarAsTheyAreSound) {
   std::string binary(4096, '\0');
   for (size_t i = 0; i < binary.size(); ++i)
