@@ -13,7 +13,7 @@ BUILD=${1:-build-bench}
 mkdir -p "$BUILD"
 BUILD=$(cd "$BUILD" && pwd)
 cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTCE_BUILD_TESTS=OFF >/dev/null
-cmake --build "$BUILD" --target catalog_bench windows_bench driver_bench tvcli09b tarvex-compest-batch >/dev/null
+cmake --build "$BUILD" --target catalog_bench windows_bench driver_bench history_bench tvcli09b tarvex-compest-batch >/dev/null
 BENCH="$BUILD/bin/catalog_bench"
 WINDOWS="$BUILD/bin/windows_bench"
 BATCH="$BUILD/bin/tarvex-compest-batch"
@@ -37,5 +37,7 @@ echo "-- 100,000 tables, 2,000,000 columns: peak memory"
 "$BENCH" analysis "$DATA/huge" 0 100k | tee -a "$OUT"
 "$WINDOWS" "$DATA/huge" memory 100k 2>/dev/null | tee -a "$OUT"
 "$BENCH" batch-memory "$DATA/huge" "$BATCH" 100k | tee -a "$OUT"
+echo "-- the history of runs: 100,000 tables a run; 365 runs of 20,000"
+"$BUILD/bin/history_bench" "$DATA" | tee -a "$OUT"
 echo "-- targets"
-grep -E '^(ratio|peak-mb|startup-ms|getdata-wide-4mb-1k-ms|plan-[a-z-]*-ms-100k|report-(ms|kb)-100k) ' "$OUT"
+grep -E '^(ratio|peak-mb|startup-ms|getdata-wide-4mb-1k-ms|plan-[a-z-]*-ms-100k|report-(ms|kb)-100k|history-[a-z0-9-]*) ' "$OUT"
