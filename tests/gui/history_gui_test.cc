@@ -100,6 +100,9 @@ TEST_F(HistoryGuiTest, KeepsRunsAndShowsWhatChanged) {
             "History of Runs");
   QTest::keyClick(&history, Qt::Key_Escape);
   EXPECT_FALSE(history.isVisible());
+  window_->activateWindow();
+  QTest::keyClick(window_.get(), Qt::Key_H, Qt::ControlModifier);
+  EXPECT_TRUE(history.isVisible());
 }
 
 TEST_F(HistoryGuiTest, WithoutAHistoryFileNothingIsKept) {
