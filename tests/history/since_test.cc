@@ -60,6 +60,10 @@ std::map<std::string, Json> ByTable(const Json& doc, const char* list) {
   return tables;
 }
 
+std::map<std::string, Json> RecordTables(const std::string& path) {
+  return ByTable(Json::Parse(ReadFileBytes(path)), "record_tables");
+}
+
 class SinceTest : public ::testing::Test {
  protected:
   Result Run(std::vector<std::string> args) {
@@ -73,13 +77,8 @@ class SinceTest : public ::testing::Test {
 
 TEST_F(SinceTest, ListsWhatChangedWorkedOutFromTheCatalogs) {
   Build(server_, kFirst);
-  const std::vector<std::string> plan = {"--plan", "--plan-threshold", "1",
-                                         "--json", "--output"};
-  auto with = [&](std::vector<std::string> a, const std::string& file) {
-    a.push_back(dir_.File(file));
-    return a;
-  };
-  ASSERT_EQ(Run(with(plan, "first.json")).status, 0);
+  ASSERT_EQ(Run({"--plan", "--plan-threshold", "1", "--json", "--output",
+                 dir_.File("first.json")}).status, 0);
   Build(server_, kSecond);
   const Result since = Run({"--since", "last", "--plan", "--plan-threshold",
                             "1", "--json", "--summary"});
@@ -88,10 +87,8 @@ TEST_F(SinceTest, ListsWhatChangedWorkedOutFromTheCatalogs) {
   ASSERT_EQ(RunBatchProcess({"--database", server_.DatabasePath("shop"), "--json",
                              "--output", dir_.File("second.json")},
                             "", dir_.path().string()).status, 0);
-  const auto first = ByTable(Json::Parse(ReadFileBytes(dir_.File("first.json"))),
-                             "record_tables");
-  const auto second = ByTable(Json::Parse(ReadFileBytes(dir_.File("second.json"))),
-                              "record_tables");
+  const auto first = RecordTables(dir_.File("first.json"));
+  const auto second = RecordTables(dir_.File("second.json"));
   const Json doc = Json::Parse(since.out);
   const auto changes = ByTable(doc, "changes");
   const std::map<std::string, std::string> expected = {
