@@ -29,7 +29,7 @@ class TableFields {
  public:
   // With `trace`, the table's explanation follows (JSON only).
   TableFields(const TableRecord& table, Shown shown,
-              const TableTrace* trace = nullptr);
+              const TableExplanation* explanation = nullptr);
   TableFields(const TableFields&) = delete;
   TableFields& operator=(const TableFields&) = delete;
   std::span<const Field> fields() const { return {fields_.data(), count_}; }
@@ -72,12 +72,12 @@ std::vector<std::string> ColumnHeaderTexts(const MessageTable& messages,
 // explanation.
 void WriteTableList(ResultWriter& writer, const MessageTable& messages,
                     const RunRecord& record, std::span<const int32_t> order,
-                    const std::vector<TableTrace>* traces = nullptr);
+                    const std::vector<TableExplanation>* traces = nullptr);
 // The records of WriteTableList's list alone, for a list that holds
 // several runs' tables.
 void WriteTableRecords(ResultWriter& writer, const RunRecord& record,
                        std::span<const int32_t> order,
-                       const std::vector<TableTrace>* traces = nullptr);
+                       const std::vector<TableExplanation>* traces = nullptr);
 
 // The run's settings as a JSON member's fields, and the totals.
 void WriteSettingsMember(ResultWriter& writer, const RunSettings& settings);
