@@ -125,6 +125,70 @@ const char* Inconsistency(const BatchOptions& options) {
 
 }  // namespace
 
+namespace {
+
+// Reads the argument at `*i` (and the values it takes) into `options`:
+// the reason it cannot be read, or empty.
+std::string ReadArgument(int argc, char** argv, int* i, BatchOptions& options) {
+  const std::string arg = argv[*i];
+  auto value = [&](std::string* out) {
+    if (*i + 1 >= argc) return false;
+    *out = argv[++*i];
+    return true;
+  };
+  auto is = [&](const char* name) { return arg == name; };
+  if (const auto* flag =
+          std::find_if(std::begin(kSwitches), std::end(kSwitches),
+                       [&](const Switch& s) { return is(s.name); });
+      flag != std::end(kSwitches)) {
+    options.*(flag->field) = true;
+    return {};
+  }
+  if (const auto* option =
+          std::find_if(std::begin(kTextOptions), std::end(kTextOptions),
+                       [&](const TextOption& o) { return is(o.name); });
+      option != std::end(kTextOptions)) {
+    return value(&(options.*(option->field))) ? "" : option->needs;
+  }
+  std::string text;
+  if (const auto* number =
+          std::find_if(std::begin(kNumberOptions), std::end(kNumberOptions),
+                       [&](const NumberOption& o) { return is(o.name); });
+      number != std::end(kNumberOptions)) {
+    const bool read = value(&text) &&
+                      ReadWholeNumber(text, number->low, number->high,
+                                      &(options.*(number->field)));
+    return read ? "" : number->needs;
+  }
+  if (is("--database")) {
+    if (!value(&text)) return "--database needs a name";
+    if (options.databases.empty()) options.database = text;
+    options.databases.push_back(text);
+    return {};
+  }
+  if (is("--report-from")) {
+    // The files up to the next option.
+    while (*i + 1 < argc && std::string_view(argv[*i + 1]).rfind("--", 0) != 0)
+      options.report_from.push_back(argv[++*i]);
+    return options.report_from.empty()
+               ? "--report-from needs one or more JSON files"
+               : "";
+  }
+  if (const auto* file =
+          std::find_if(std::begin(kFileOptions), std::end(kFileOptions),
+                       [&](const FileOption& o) { return is(o.name); });
+      file != std::end(kFileOptions)) {
+    if (!value(&text)) return arg + " needs a file";
+    options.*(file->field) = text;
+    return {};
+  }
+  if (is("--password") || arg.rfind("--password=", 0) == 0)
+    return "the password is never taken from the command line";
+  return "unknown argument " + arg;
+}
+
+}  // namespace
+
 std::optional<BatchOptions> ParseBatchArguments(int argc, char** argv) {
   BatchOptions options;
   auto fail = [](const std::string& why) -> std::optional<BatchOptions> {
@@ -134,70 +198,16 @@ std::optional<BatchOptions> ParseBatchArguments(int argc, char** argv) {
   };
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
-    auto value = [&](std::string* out) {
-      if (i + 1 >= argc) return false;
-      *out = argv[++i];
-      return true;
-    };
-    auto is = [&](const char* name) { return arg == name; };
-    if (is("--help") || is("-h") || is("--version")) {
-      if (is("--version"))
+    if (arg == "--help" || arg == "-h" || arg == "--version") {
+      if (arg == "--version")
         std::printf("tarvex-compest-batch %s\n", kProgramVersion);
       else
         std::fputs(kBatchUsageText, stdout);
       options.exit_now = true;
       return options;
     }
-    if (const auto* flag = std::find_if(
-            std::begin(kSwitches), std::end(kSwitches),
-            [&](const Switch& s) { return is(s.name); });
-        flag != std::end(kSwitches)) {
-      options.*(flag->field) = true;
-      continue;
-    }
-    if (const auto* option = std::find_if(
-            std::begin(kTextOptions), std::end(kTextOptions),
-            [&](const TextOption& o) { return is(o.name); });
-        option != std::end(kTextOptions)) {
-      if (!value(&(options.*(option->field)))) return fail(option->needs);
-      continue;
-    }
-    std::string text;
-    if (const auto* number = std::find_if(
-            std::begin(kNumberOptions), std::end(kNumberOptions),
-            [&](const NumberOption& o) { return is(o.name); });
-        number != std::end(kNumberOptions)) {
-      if (!value(&text) || !ReadWholeNumber(text, number->low, number->high,
-                                            &(options.*(number->field)))) {
-        return fail(number->needs);
-      }
-      continue;
-    }
-    if (is("--database")) {
-      if (!value(&text)) return fail("--database needs a name");
-      if (options.databases.empty()) options.database = text;
-      options.databases.push_back(text);
-      continue;
-    }
-    if (is("--report-from")) {
-      // The files up to the next option.
-      while (i + 1 < argc && std::string_view(argv[i + 1]).rfind("--", 0) != 0)
-        options.report_from.push_back(argv[++i]);
-      if (options.report_from.empty())
-        return fail("--report-from needs one or more JSON files");
-      continue;
-    }
-    if (const auto* file = std::find_if(
-            std::begin(kFileOptions), std::end(kFileOptions),
-            [&](const FileOption& o) { return is(o.name); });
-        file != std::end(kFileOptions)) {
-      if (!value(&text)) return fail(arg + " needs a file");
-      options.*(file->field) = text;
-    } else if (is("--password") || arg.rfind("--password=", 0) == 0) {
-      return fail("the password is never taken from the command line");
-    } else {
-      return fail("unknown argument " + arg);
-    }
+    const std::string why = ReadArgument(argc, argv, &i, options);
+    if (!why.empty()) return fail(why);
   }
   if (const char* why = Inconsistency(options)) return fail(why);
   return options;

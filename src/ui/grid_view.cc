@@ -178,6 +178,9 @@ TotalsLabel::~TotalsLabel() { grid_.RemoveObserver(this); }
 void TotalsLabel::GridReset() {
   setText(grid_.visible() ? FromBytes(TotalsLine(TotalsOf(grid_.record())))
                           : QString());
+  // Which figure the line adds up: it differs by the unit shown.
+  const Shown shown = grid_.shown();
+  setToolTip(FromBytes(TotalsDefinition(shown.unit, shown.method)));
 }
 
 void MarkDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
