@@ -54,8 +54,11 @@ Status DatabaseOutput::OnTable(const RunRecord& record,
                                const TableRecord& table,
                                bool listed, const EstimateContext& estimate) {
   if (shape_.explain) {
-    traces_.push_back({estimate.Trace,
-                       FormulasOf(estimate, table, record.shown())});
+    // The formulas go with the tables JSON lists; delimited lines carry
+    // the columns' explanations alone.
+    traces_.push_back({estimate.Trace, {}});
+    if (listed && shape_.format == ExportFormat::kJson)
+      traces_.back().formulas = FormulasOf(estimate, table, record.shown());
   }
   if (columns_writer_ == nullptr || !listed) return Status();
   for (const CatalogColumnRow& column : estimate.TableColumns.columns()) {
