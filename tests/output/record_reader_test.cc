@@ -81,6 +81,10 @@ TEST(RecordReaderTest, NumbersAreJsonsAndNamesAreOnce) {
   }
   Records records;
   EXPECT_FALSE(Read(Document(", \"owner\": \"p\"", ""), &records).ok());
+  // A member the reader would pass over, twice: still no JSON of ours.
+  const Status twice = Read(Document(", \"note\": 1, \"note\": 2", ""), &records);
+  EXPECT_NE(twice.ToString().find("named twice"), std::string::npos)
+      << twice.ToString();
   EXPECT_FALSE(Read(Document() + " x", &records).ok());
   EXPECT_FALSE(Read(std::string(100, '[') , &records).ok());
 }
