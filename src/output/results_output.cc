@@ -197,6 +197,10 @@ void WritePlanRecords(ResultWriter& writer, const Plan& plan) {
 
 void WritePlanDocument(ResultWriter& writer, const Plan& plan) {
   writer.BeginDocument();
+  // The rule the lines follow, which the lines alone do not say.
+  writer.Note("Plan: page only with " + std::to_string(plan.rule().margin) +
+              " points more than row, from a saving of " +
+              std::to_string(plan.rule().threshold) + " %");
   WritePlanMembers(writer, plan);
   if (writer.KeepsDocuments())
     WriteRecordMembers(writer, plan.record(), plan.rule());

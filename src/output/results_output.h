@@ -83,7 +83,8 @@ void WriteTableRecords(ResultWriter& writer, const RunRecord& record,
 void WriteSettingsMember(ResultWriter& writer, const RunSettings& settings);
 void WriteTotalsMember(ResultWriter& writer, const RunRecord& record);
 
-// The plan as a document: the run's database and settings, the rule, one
+// The plan as a document (the plan window's export): delimited, a first
+// line with the rule; then the run's database and settings, the rule, one
 // line per table in the plan's order (owner, table, rows, pages, page
 // size, size in bytes, compressed size in bytes by row and by page
 // compression, row and page saving as the results grid shows them, the
