@@ -107,6 +107,13 @@ TEST(RecordReaderTest, ADocumentThatContradictsItselfIsRefused) {
                                      "\"plan\": {\"margin\": 10, \"threshold\": 20}"),
                 &records);
   EXPECT_TRUE(status.ok()) << status.ToString();
+  // A moment no clock holds, or not in the shape written.
+  for (const char* moment : {"4052-12-09T05:41:22.123Z", "2026-12-09 05:41:22",
+                             "2026-13-09T05:41:22.123Z", "+026-12-09T05:41:22.123Z"}) {
+    std::string odd = Document();
+    odd.replace(odd.find("2026-12-09T05:41:22.123Z"), 24, moment);
+    EXPECT_FALSE(Read(odd, &records).ok()) << moment;
+  }
   // A newer release's record, and a document without a record.
   std::string newer = Document();
   newer.replace(newer.find("\"version\": 1"), 12, "\"version\": 2");
