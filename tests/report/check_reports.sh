@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # Makes the reports of a plain run, --plan, --all-databases, --report-from
-# and a large generated server with the tool of BUILD_DIR, and checks them
+# and two large generated servers with the tool of BUILD_DIR, and checks them
 # as a reader would get them:
 #   - accessibility: axe-core in headless Chromium, no violation;
 #   - validity: the Nu Html Checker (vnu-jar), no error;
-#   - print: each report printed to PDF by Chromium; no page ends with a
-#     heading, a section not marked long is on one page, and a table that
-#     continues on a page starts there with its header row.
+#   - print: each report printed to PDF by Chromium on letter, A4 and A5
+#     paper; no page ends with a heading, a section is split over pages
+#     only when it could not fit on one, and a table that continues on a
+#     page starts there with its header row.
 # axe-core and vnu-jar come from the npm registry (versions pinned by
 # package-lock.json beside this script) into BUILD_DIR/report-tools; when
 # they cannot be had, those two checks are skipped with one line saying
@@ -56,11 +57,15 @@ make_reports() {
     --output "$work/stores.json" </dev/null &&
   "$batch" --report "$work/report-from.html" \
     --report-from "$work/demo.json" "$work/stores.json" &&
-  # Four databases of 2000 tables: the 25 largest savings and the tables
-  # without statistics run over pages.
+  # Four databases of 2000 tables: twenty owners, and more tables without
+  # statistics than a page holds.
   "$bench" generate "$work/large" 2000 1 4 >/dev/null &&
   "$batch" --database "$work/large/bench.db" --all-databases \
-    --report "$work/large.html" </dev/null >/dev/null
+    --report "$work/large.html" </dev/null >/dev/null &&
+  # Forty small databases: what was estimated is longer than a page.
+  "$bench" generate "$work/many" 30 1 40 >/dev/null &&
+  "$batch" --database "$work/many/bench.db" --all-databases \
+    --report "$work/databases.html" </dev/null >/dev/null
 }
 
 # The npm packages of package-lock.json, unless they are there already.
@@ -96,24 +101,27 @@ check_validity() {
   return $status
 }
 
+# Prints a report on PAPER (Chromium's own is letter) and checks the pages.
 check_print() {
-  local report=$1 name
-  shift
-  name=$(basename "$report" .html)
-  browser --no-pdf-header-footer --print-to-pdf="$work/$name.pdf" \
-    "file://$report" >/dev/null
-  if ! pdftotext -layout "$work/$name.pdf" "$work/$name.txt"; then
+  local report=$1 paper=$2 name
+  shift 2
+  name=$(basename "$report" .html)-$paper
+  sed "s|</style>|@page{size:$paper}</style>|" "$report" >"$work/print/$name.html"
+  browser --no-pdf-header-footer --print-to-pdf="$work/print/$name.pdf" \
+    "file://$work/print/$name.html" >/dev/null
+  if ! pdftotext -bbox "$work/print/$name.pdf" "$work/print/$name.words"; then
     say "$name: Chromium printed no PDF: $(tail -1 "$work/browser.log")"
     return 1
   fi
-  node "$here/report_checks.js" print "$report" "$work/$name.txt" "$name" "$@"
+  node "$here/report_checks.js" print "$work/print/$name.html" \
+    "$work/print/$name.words" "$name" "$@"
 }
 
 if ! make_reports; then
   say "FAILED: the tool did not make the reports"
   exit 1
 fi
-reports=("$work"/{plain,plan,all-databases,report-from,large}.html)
+reports=("$work"/{plain,plan,all-databases,report-from,large,databases}.html)
 
 if ! install_tools; then
   say "skipped the accessibility and validity checks (axe-core, vnu-jar):" \
@@ -131,12 +139,19 @@ else
   fi
 fi
 
-for report in "${reports[@]}"; do
-  if [ "$report" = "$work/large.html" ]; then
-    check_print "$report" top unestimated || failures=$((failures + 1))
-  else
-    check_print "$report" || failures=$((failures + 1))
-  fi
+# On the papers most reports are printed on, and on a small one, where
+# more sections must break. The large reports must have tables that go on
+# over pages, for the check to see them.
+mkdir -p "$work/print"
+for paper in letter A4 A5; do
+  for report in "${reports[@]}"; do
+    case $(basename "$report") in
+      large.html) spanning=(unestimated) ;;
+      databases.html) spanning=(estimated) ;;
+      *) spanning=() ;;
+    esac
+    check_print "$report" "$paper" "${spanning[@]}" || failures=$((failures + 1))
+  done
 done
 
 if [ "$failures" -gt 0 ]; then

@@ -2,13 +2,15 @@
 //
 //   node report_checks.js axe DUMPED_PAGE NAME
 //       the violations axe-core found (run_axe.js left them in the page)
-//   node report_checks.js print REPORT.html PDF_TEXT NAME [SECTION_ID...]
-//       the printed report, as `pdftotext -layout` gives it (pages apart by
-//       form feeds), against the report's own sections and tables: no page
-//       ends with a heading, a section not marked long is on one page, and
-//       every page a table continues on starts that table's part with its
-//       header row; each SECTION_ID named must have a table that spans pages
-//       (so that the check has something to see).
+//   node report_checks.js print REPORT.html PDF_WORDS NAME [SECTION_ID...]
+//       the printed report, as `pdftotext -bbox` gives it (every word with
+//       its box, page by page), against the report's own sections and
+//       tables: no page
+//       ends with a heading, a section that fits on one page is not split,
+//       and every page a table continues on starts
+//       that table's part with its header row; each SECTION_ID named must
+//       have a table that spans pages (so that the check has something to
+//       see).
 //
 // Prints one line per fault, prefixed with NAME, and exits 1 when there is
 // any, 2 when the input cannot be read.
@@ -37,7 +39,7 @@ function readAxe(dumpPath, name) {
 }
 
 function text(html) {
-  const entities = {amp: '&', lt: '<', gt: '>', quot: '"', '#39': "'",
+  const entities = {amp: '&', lt: '<', gt: '>', quot: '"', '#39': "'", apos: "'",
                     middot: '\u00b7', nbsp: ' '};
   return html.replace(/<[^>]*>/g, ' ')
       .replace(/&(#?\w+);/g, (all, name) => entities[name] ?? all)
@@ -49,35 +51,52 @@ function cells(rowHtml, tag) {
   return [...rowHtml.matchAll(pattern)].map((m) => text(m[1]));
 }
 
-// The report's sections in order: id, heading, whether marked long, and
-// each table's header cells and rows of cells.
+// The report's sections in order: id, heading, and each table's header
+// cells and rows of cells.
 function sectionsOf(html) {
-  const pattern = /<section( class="long")? aria-labelledby="([^"]+)"><h2[^>]*>([\s\S]*?)<\/h2>([\s\S]*?)<\/section>/g;
+  const pattern = /<section[^>]* aria-labelledby="([^"]+)"><h2[^>]*>([\s\S]*?)<\/h2>([\s\S]*?)<\/section>/g;
   const sections = [];
   for (const m of html.matchAll(pattern)) {
-    const tables = [...m[4].matchAll(/<table>([\s\S]*?)<\/table>/g)].map((t) => {
+    const tables = [...m[3].matchAll(/<table>([\s\S]*?)<\/table>/g)].map((t) => {
       const body = t[1].split('<tbody>')[1] ?? '';
       return {
         head: cells(t[1].split('<tbody>')[0], 'th'),
         rows: [...body.matchAll(/<tr[^>]*>([\s\S]*?)<\/tr>/g)].map((r) => cells(r[1], 'td')),
       };
     });
-    sections.push({id: m[2], long: Boolean(m[1]), title: text(m[3]), tables});
+    sections.push({id: m[1], title: text(m[2]), tables});
   }
   if (sections.length === 0) fail('the report has no sections');
   return sections;
 }
 
-// Every line with text of the printed pages: {page, text}, spaces collapsed.
-function printedLines(pdfText) {
+// The printed lines, from `pdftotext -bbox`: the words of a page that
+// stand on one baseline, left to right, as {page, text, top, bottom}
+// (points from the page's top). Also the height of a page.
+function printedLines(bbox) {
   const lines = [];
-  pdfText.split('\f').forEach((page, index) => {
-    for (const line of page.split('\n')) {
-      const collapsed = line.replace(/\s+/g, ' ').trim();
-      if (collapsed) lines.push({page: index + 1, text: collapsed});
+  let pageHeight = 0;
+  const pages = bbox.matchAll(/<page width="[\d.]+" height="([\d.]+)">([\s\S]*?)<\/page>/g);
+  let page = 0;
+  for (const [, height, body] of pages) {
+    pageHeight = Number(height);
+    ++page;
+    const words = [...body.matchAll(
+        /<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="[\d.]+" yMax="([\d.]+)">([^<]*)<\/word>/g)]
+        .map(([, x, top, bottom, word]) => ({x: Number(x), top: Number(top), bottom: Number(bottom), word: text(word)}))
+        .sort((a, b) => a.bottom - b.bottom || a.x - b.x);
+    let line = null;
+    for (const w of words) {
+      if (!line || w.bottom - line.bottom > 1.5) {
+        line = {page, words: [], top: w.top, bottom: w.bottom};
+        lines.push(line);
+      }
+      line.words.push(w);
+      line.top = Math.min(line.top, w.top);
     }
-  });
-  return lines;
+  }
+  for (const l of lines) l.text = l.words.sort((a, b) => a.x - b.x).map((w) => w.word).join(' ');
+  return {lines, pageHeight};
 }
 
 // Where each section starts and ends among the printed lines.
@@ -96,17 +115,40 @@ function locate(sections, lines, name, faults) {
   return true;
 }
 
-function checkHeadingsAtPageEnds(sections, lines, headings, name, faults) {
-  for (let i = 0; i < lines.length; ++i) {
-    const last = i + 1 === lines.length || lines[i + 1].page !== lines[i].page;
-    if (last && i + 1 < lines.length && headings.has(lines[i].text)) {
+// How tall a section is printed, in points: its lines' extent on each of
+// its pages, less the header rows repeated on pages after its first.
+function printedHeight(section, lines) {
+  let height = 0;
+  for (let i = section.start; i < section.end;) {
+    let j = i;
+    while (j + 1 < section.end && lines[j + 1].page === lines[i].page) ++j;
+    height += lines[j].bottom - lines[i].top;
+    const head = section.tables.some((t) => startsRow(lines[i].text, t.head));
+    if (i > section.start && head && j > i) height -= lines[i + 1].top - lines[i].top;
+    i = j + 1;
+  }
+  return height;
+}
+
+// No page ends with a heading or the page's title, and a section that
+// would fit on one page is not split. A page's room is its height less
+// twice its top margin (the highest line of any page).
+function checkPages(sections, lines, pageHeight, name, faults) {
+  const titleEnd = sections[0].start;
+  const room = pageHeight - 2 * Math.min(...lines.map((l) => l.top));
+  for (let i = 0; i + 1 < lines.length; ++i) {
+    if (lines[i + 1].page === lines[i].page) continue;
+    if (i < titleEnd || sections.some((s) => s.start === i)) {
       faults.push(`${name}: print: page ${lines[i].page} ends with the heading "${lines[i].text}"`);
     }
   }
   for (const s of sections) {
     const first = lines[s.start].page, last = lines[s.end - 1].page;
-    if (!s.long && first !== last) {
-      faults.push(`${name}: print: the section "${s.title}" (not marked long) is split over pages ${first} to ${last}`);
+    const height = printedHeight(s, lines);
+    // A row to spare: the lines' extents leave out the boxes' padding.
+    if (first !== last && height < room - 16) {
+      faults.push(`${name}: print: the section "${s.title}" is split over pages ${first} to ${last} ` +
+                  `though it is ${Math.round(height)} pt tall and a page has room for ${Math.round(room)}`);
     }
   }
 }
@@ -158,12 +200,10 @@ function checkTable(section, table, lines, name, faults) {
 function checkPrint(htmlPath, textPath, name, spanning) {
   const html = fs.readFileSync(htmlPath, 'utf8');
   const sections = sectionsOf(html);
-  const lines = printedLines(fs.readFileSync(textPath, 'utf8'));
+  const {lines, pageHeight} = printedLines(fs.readFileSync(textPath, 'utf8'));
   const faults = [];
   if (!locate(sections, lines, name, faults)) return faults;
-  const headings = new Set(sections.map((s) => s.title));
-  for (const h1 of html.matchAll(/<h1[^>]*>([\s\S]*?)<\/h1>/g)) headings.add(text(h1[1]));
-  checkHeadingsAtPageEnds(sections, lines, headings, name, faults);
+  checkPages(sections, lines, pageHeight, name, faults);
   for (const section of sections) {
     let pages = 0;
     for (const table of section.tables) {
@@ -185,7 +225,7 @@ function main(args) {
   } else if (args[0] === 'print' && args.length >= 4) {
     faults = checkPrint(args[1], args[2], args[3], args.slice(4));
   } else {
-    fail('usage: report_checks.js axe DUMPED_PAGE NAME | print REPORT.html PDF_TEXT NAME [SECTION_ID...]');
+    fail('usage: report_checks.js axe DUMPED_PAGE NAME | print REPORT.html PDF_WORDS NAME [SECTION_ID...]');
   }
   for (const fault of faults) console.log(fault);
   process.exit(faults.length ? 1 : 0);
