@@ -174,13 +174,12 @@ function startsRow(line, cells) {
 // other lines (wrapped cells, charts). Returns the pages its rows are on;
 // notes a page whose first line of the table is a row.
 function checkTable(section, table, lines, name, faults) {
-  const isRow = (line, row) => startsRow(line, row);
   let next = 0, page = 0, firstPage = 0;
   const pages = new Set();
   for (let i = section.start; i < section.end; ++i) {
     const line = lines[i];
     const head = startsRow(line.text, table.head);
-    const row = !head && next < table.rows.length && isRow(line.text, table.rows[next]);
+    const row = !head && next < table.rows.length && startsRow(line.text, table.rows[next]);
     if (!head && !row) continue;
     if (!firstPage) firstPage = line.page;
     if (line.page !== page && line.page !== firstPage && row) {
@@ -197,10 +196,10 @@ function checkTable(section, table, lines, name, faults) {
   return pages;
 }
 
-function checkPrint(htmlPath, textPath, name, spanning) {
+function checkPrint(htmlPath, wordsPath, name, spanning) {
   const html = fs.readFileSync(htmlPath, 'utf8');
   const sections = sectionsOf(html);
-  const {lines, pageHeight} = printedLines(fs.readFileSync(textPath, 'utf8'));
+  const {lines, pageHeight} = printedLines(fs.readFileSync(wordsPath, 'utf8'));
   const faults = [];
   if (!locate(sections, lines, name, faults)) return faults;
   checkPages(sections, lines, pageHeight, name, faults);
