@@ -33,11 +33,11 @@ std::string HumanBytes(double bytes) {
   if (bytes < 1024) {
     return FormatNumber(std::floor(bytes)) + (bytes == 1 ? " byte" : " bytes");
   }
-  return ScaledWithUnit(bytes, 1024.0, {"kB", "MB", "GB", "TB"});
+  return ScaledWithUnit(bytes, 1024.0, {"K", "M", "G", "T"});
 }
 
 ByteScale ByteScaleFor(double top) {
-  static const char* const kUnits[] = {"bytes", "kB", "MB", "GB", "TB"};
+  static const char* const kUnits[] = {"bytes", "K", "M", "G", "T"};
   size_t unit = 0;
   double scale = 1;
   while (unit < 4 && top / (scale * 1024) >= 1) {

@@ -346,7 +346,7 @@ TEST(BatchTest, ThePlanCarriesBothMethodsAndTheRecommendation) {
             "(bytes),Page Compressed (bytes),Row %Saved,Page %Saved,"
             "Recommendation,Saved (bytes)\r\n"
             "finance,currency,6,1,2048,2048,1083,1153,47,43,leave as is,0\r\n");
-  EXPECT_NE(lines.err.find("leave as is: 1 table, 2.0 kB now"),
+  EXPECT_NE(lines.err.find("leave as is: 1 table, 2.0 K now"),
             std::string::npos)
       << lines.err;
   EXPECT_EQ(RunBatchProcess({"--database", "demo", "--plan", "--columns"}).status,

@@ -191,16 +191,16 @@ TEST(ResultsGridTest, ShowsOnlyTheListedTables) {
 
 TEST(ResultsTest, TotalsAndBasesReadAsPeopleRead) {
   EXPECT_EQ(HumanBytes(0), "0 bytes");
-  EXPECT_EQ(HumanBytes(1536), "1.5 kB");
-  EXPECT_EQ(HumanBytes(27.0 * 1024 * 1024 * 1024), "27.0 GB");
-  EXPECT_EQ(HumanBytes(3.0 * 1024 * 1024 * 1024 * 1024 * 1024), "3072 TB");
+  EXPECT_EQ(HumanBytes(1536), "1.5 K");
+  EXPECT_EQ(HumanBytes(27.0 * 1024 * 1024 * 1024), "27.0 G");
+  EXPECT_EQ(HumanBytes(3.0 * 1024 * 1024 * 1024 * 1024 * 1024), "3072 T");
   auto results = Results({Table("o", "a", 10, 100, 75, 8192),
                           Table("o", "b", -1, 0, 30, 8192)});
   const ResultTotals totals = TotalsOf(*results);
   EXPECT_EQ(totals.tables, 2u);
   EXPECT_EQ(totals.size_bytes, 819200);
   EXPECT_EQ(TotalsLine(totals),
-            "2 tables listed: 800 kB, 200 kB compressed, 75 % saved");
+            "2 tables listed: 800 K, 200 K compressed, 75 % saved");
   EXPECT_EQ(BasisText(ColumnBasis::kSampled, 2000, Fixed4::FromInt(1200000)),
             "sampled 2,000 of 1.2 M");
   EXPECT_EQ(BasisText(ColumnBasis::kFull, 0, Fixed4::FromInt(9)), "full");
