@@ -6,8 +6,8 @@
 #include <QCloseEvent>
 #include <QFileDialog>
 #include <QGroupBox>
-#include <QKeyEvent>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -191,8 +191,7 @@ void MainWindow::Continue(int index) {
   // back when a run finishes after it was closed.
   if (index == kOptionsTab && app_.window_state.LargeResultsShown &&
       tabs_->currentIndex() == kResultsTab) {
-    schema_list_->show();
-    schema_list_->raise();
+    ShowSchemaList();
   }
 }
 
@@ -315,7 +314,11 @@ void MainWindow::SetDisclaimer(const std::string& text) {
   }
 }
 
-void MainWindow::ShowWindow() { show(); }
+void MainWindow::ShowWindow() {
+  KeepOnScreen(this);
+  show();
+  KeepOnScreen(this);  // the frame is known now
+}
 
 void MainWindow::ShowPlan(std::shared_ptr<const RunRecord> record) {
   plan_window().ShowPlan(std::move(record));

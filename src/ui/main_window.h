@@ -75,7 +75,7 @@ class MainWindow : public QWidget, public MainWindowView {
   // The totals line under a results grid.
   QLabel* MakeTotalsLabel(ResultsGrid& grid, QWidget* parent);
   // The large-results window was closed: the list and its toolbar come
-  // back to the results panel.
+  // back to the results panel, with the marks and order they had there.
   void RestoreResults();
   // Opens a help topic beside `near` (the window that asked).
   void ShowHelp(const std::string& topic_file, QWidget* near = nullptr);
@@ -114,6 +114,8 @@ class MainWindow : public QWidget, public MainWindowView {
                    const char* info_name = nullptr,
                    const char* topic = nullptr);
   void AnchorToFoot(QWidget* widget, bool right);
+  // Shows the large-results window, placed beside this one on the screen.
+  void ShowSchemaList();
   // Places the results panel's frames for the window's extra width and
   // height, before or after "magnify".
   void LayOutResultsPage(int extra_width, int extra_height);

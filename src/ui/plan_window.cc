@@ -19,9 +19,9 @@
 #include <filesystem>
 
 #include "actions/results_actions.h"
+#include "base/number_text.h"
 #include "model/format.h"
 #include "output/results_output.h"
-#include "base/number_text.h"
 #include "ui/grid_view.h"
 #include "ui/main_window.h"
 #include "ui/qt_desktop_port.h"
@@ -77,7 +77,7 @@ QVariant PlanTableModel::headerData(int section, Qt::Orientation orientation,
   if (role == Qt::DisplayRole) return FromBytes(messages_[column.header({})]);
   if (role == Qt::ToolTipRole) {
     const std::string& tip = messages_[column.header_tip({})];
-    return tip.empty() ? QVariant() : QVariant(FromBytes(tip));
+    return tip.empty() ? QVariant() : QVariant(WrapTip(FromBytes(tip)));
   }
   if (role == Qt::TextAlignmentRole)
     return static_cast<int>(AlignmentOf(column.align));
@@ -108,7 +108,7 @@ PlanWindow::PlanWindow(AppState& app, MainWindow& main_window)
                      Text(Msg::kFormatJson)});
   auto* save = new QPushButton(Text(Msg::kPlanExport), this);
   save->setObjectName(QStringLiteral("PlanExport"));
-  save->setToolTip(Text(Msg::kPlanExportTip));
+  save->setToolTip(WrapTip(Text(Msg::kPlanExportTip)));
   auto* close = new QPushButton(Text(Msg::kClose), this);
   close->setObjectName(QStringLiteral("PlanClose"));
   auto* format_label = new QLabel(Text(Msg::kFormatLabel), this);
@@ -122,7 +122,8 @@ PlanWindow::PlanWindow(AppState& app, MainWindow& main_window)
   connect(save, &QPushButton::clicked, this, [this] { Export(); });
   connect(close, &QPushButton::clicked, this, &QWidget::close);
   main_window_.desktop().SetSaveDialog(SaveDialog::kPlan, SaveFileDialog(this));
-  resize(Px(11000), Px(9000));
+  // Wide enough for the list's columns and the chart's labels.
+  resize(Px(12600), Px(9000));
 }
 
 PlanWindow::~PlanWindow() = default;
@@ -142,8 +143,8 @@ QWidget* PlanWindow::BuildControls() {
   };
   margin_ = spin("PlanMargin", PlanRule().margin, Msg::kPointsSuffix);
   threshold_ = spin("PlanThreshold", PlanRule().threshold, Msg::kPercentSuffix);
-  margin_->setToolTip(Text(Msg::kPlanMarginTip));
-  threshold_->setToolTip(Text(Msg::kPlanThresholdTip));
+  margin_->setToolTip(WrapTip(Text(Msg::kPlanMarginTip)));
+  threshold_->setToolTip(WrapTip(Text(Msg::kPlanThresholdTip)));
   auto* margin_label = new QLabel(Text(Msg::kPlanMargin), box);
   margin_label->setBuddy(margin_);
   auto* threshold_label =
@@ -196,6 +197,8 @@ QWidget* PlanWindow::BuildTotals() {
   chart->addSeries(series);
   auto* categories = new QBarCategoryAxis();
   categories->append(groups);
+  // The groups' names whole: there is room for them under their bars.
+  categories->setTruncateLabels(false);
   axis_ = new QValueAxis();
   axis_->setLabelFormat(QStringLiteral("%.0f"));
   chart->addAxis(categories, Qt::AlignBottom);
@@ -237,7 +240,9 @@ void PlanWindow::ShowPlan(std::shared_ptr<const RunRecord> record) {
   RefreshTotals();
   setWindowTitle(Text(Msg::kPlanTitleOf) +
                  FromBytes(plan_.record().database));
+  if (!isVisible()) PlaceBeside(this, &main_window_);
   show();
+  KeepOnScreen(this);  // the frame is known now
   raise();
 }
 

@@ -28,6 +28,17 @@ void PlaceInfoLabel(QWidget* frame) {
 // The top of a group box's inside, below its title.
 int InsideTop(QWidget* frame) { return frame->fontMetrics().height() + 4; }
 
+// The header's sort arrow on the grid's sorted column, none before a sort.
+void ShowSortOf(GridView* view, const ResultsGrid& grid) {
+  QHeaderView* header = view->horizontalHeader();
+  header->setSortIndicatorShown(grid.sort_column() > 0);
+  if (grid.sort_column() > 0) {
+    header->setSortIndicator(grid.sort_column(), grid.sort_descending()
+                                                     ? Qt::DescendingOrder
+                                                     : Qt::AscendingOrder);
+  }
+}
+
 }  // namespace
 
 QWidget* MainWindow::BuildResultsPage() {
@@ -176,13 +187,7 @@ GridView* MainWindow::MakeResultsView(ResultsGrid& grid, QWidget* parent) {
   view->horizontalHeader()->setSortIndicatorShown(false);
   model->on_reset = [view, &grid] {
     view->AfterReset();
-    QHeaderView* header = view->horizontalHeader();
-    header->setSortIndicatorShown(grid.sort_column() > 0);
-    if (grid.sort_column() > 0) {
-      header->setSortIndicator(grid.sort_column(), grid.sort_descending()
-                                                       ? Qt::DescendingOrder
-                                                       : Qt::AscendingOrder);
-    }
+    ShowSortOf(view, grid);
     view->setVisible(grid.visible());
   };
   view->on_cell_clicked = [this, &grid](int row, int col) {
@@ -192,8 +197,11 @@ GridView* MainWindow::MakeResultsView(ResultsGrid& grid, QWidget* parent) {
   view->on_other_button_released = [this, &grid](int row, int col) {
     wizard_.OnGridMouseUp(grid, row, col, row);
   };
-  view->on_header_clicked = [this, &grid](int col) {
+  view->on_header_clicked = [this, view, &grid](int col) {
     wizard_.OnGridMouseUp(grid, grid.RowCount() > 0 ? 1 : 0, col, 0);
+    // The header moved its arrow to the clicked column; marking all keeps
+    // the order, so the arrow goes back.
+    ShowSortOf(view, grid);
   };
   // Space marks the current row, as a click on its mark does; Enter shows
   // its details, as a click on any other cell does.
@@ -214,20 +222,30 @@ QLabel* MainWindow::MakeTotalsLabel(ResultsGrid& grid, QWidget* parent) {
 
 void MainWindow::ShowLargeResults() {
   magnified_ = true;
+  // The list moves as the user left it: its order and its marks.
+  app_.models.large_grid.TakeViewOf(app_.models.results_grid);
   results_frame_->hide();
   LayOutResultsPage(width() - designed_size_.width(),
                     height() - designed_size_.height());
-  schema_list_->show();
-  schema_list_->raise();
+  ShowSchemaList();
 }
 
 void MainWindow::RestoreResults() {
   if (!magnified_ || ended_) return;
   magnified_ = false;
   app_.window_state.LargeResultsShown = false;
+  app_.models.results_grid.TakeViewOf(app_.models.large_grid);
   results_frame_->show();
   LayOutResultsPage(width() - designed_size_.width(),
                     height() - designed_size_.height());
+}
+
+void MainWindow::ShowSchemaList() {
+  LargeResultsWindow* large = schema_list_.get();
+  if (!large->isVisible()) PlaceBeside(large, this);
+  large->show();
+  KeepOnScreen(large);  // the frame is known now
+  large->raise();
 }
 
 void MainWindow::RefreshChart() {
