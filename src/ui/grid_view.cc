@@ -239,6 +239,7 @@ void MarkDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
   if (option.state & QStyle::State_HasFocus) {
     QStyleOptionFocusRect focus;
     focus.QStyleOption::operator=(option);
+    focus.state &= ~QStyle::State_Selected;  // drawn on the mark's ground
     focus.rect = option.rect.adjusted(1, 1, -1, -1);
     style->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, painter,
                          option.widget);

@@ -24,6 +24,7 @@
 
 #include "base/help_topics.h"
 #include "base/text_util.h"
+#include "ui/focus_style.h"
 #include "ui/grid_view.h"
 #include "ui/large_results_window.h"
 #include "ui/plan_window.h"
@@ -40,6 +41,8 @@ MainWindow::MainWindow(AppState& app, QtDesktopPort& desktop)
       wizard_(app, *this),
       help_(std::make_unique<HelpWindowWidget>()),
       why_(std::make_unique<HelpWindowWidget>()) {
+  UseFocusStyle();
+  focus_ring_ = std::make_unique<FocusRing>();
   why_->setObjectName(QStringLiteral("WhyWindow"));
   why_->SetWidthTwips(9000);
   Register(Control::kMainWindow, this);
@@ -77,6 +80,8 @@ void MainWindow::keyPressEvent(QKeyEvent* event) {
   }
   QWidget::keyPressEvent(event);
 }
+
+QWidget* MainWindow::ringed() const { return focus_ring_->ringed(); }
 
 MainWindow::~MainWindow() {
   app_.models.progress.on_change = nullptr;

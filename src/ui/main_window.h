@@ -31,6 +31,7 @@ namespace tce::ui {
 
 class GridView;
 class BarChart;
+class FocusRing;
 class HelpWindowWidget;
 class InfoLabel;
 class QtDesktopPort;
@@ -77,6 +78,8 @@ class MainWindow : public QWidget, public MainWindowView {
   // The large-results window was closed: the list and its toolbar come
   // back to the results panel, with the marks and order they had there.
   void RestoreResults();
+  // The control ringed as having the focus, or null.
+  QWidget* ringed() const;
   // Opens a help topic beside `near` (the window that asked).
   void ShowHelp(const std::string& topic_file, QWidget* near = nullptr);
 
@@ -162,6 +165,7 @@ class MainWindow : public QWidget, public MainWindowView {
   std::unique_ptr<LargeResultsWindow> schema_list_;
   std::unique_ptr<PlanWindow> plan_;
   std::map<std::pair<Control, int>, QWidget*> controls_;
+  std::unique_ptr<FocusRing> focus_ring_;
   bool ended_ = false;
 };
 

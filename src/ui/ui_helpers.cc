@@ -124,8 +124,9 @@ QToolBar* ResultsToolbar(
   bar->setIconSize(QSize(16, 16));
   bar->setMovable(false);
   bar->setFloatable(false);
+  // Room round each button for the ring that shows the focus.
   bar->setStyleSheet(
-      QStringLiteral("QToolBar { spacing: 1px; padding: 0px; }"));
+      QStringLiteral("QToolBar { spacing: 4px; padding: 3px; }"));
   const ToolButton buttons[] = {
       {"graph", "Graph the selected tables", QStyle::SP_FileDialogContentsView},
       {"clear", "Clear all of the selected tables",
