@@ -59,6 +59,10 @@ void LoadAddedTexts(std::array<std::string, kLastAddedMessage + 1>& entries) {
       {Msg::kSavedTip,
        "The estimated saving in whole percent; the cell's colour is judged "
        "on the unrounded saving"},
+      {Msg::kWhy, "&Why?"},
+      {Msg::kWhyTip,
+       "How the estimate of this table is made, figure by figure (Enter on "
+       "the column list does the same)"},
   };
   for (const Added& added : kAdded)
     entries[static_cast<size_t>(added.entry)] = added.text;

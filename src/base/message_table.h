@@ -108,6 +108,9 @@ enum class Msg : int {
   kCompPagesTip = 233,
   kCompKTip = 234,
   kSavedTip = 235,
+  // The table details' button that opens how the estimate is made.
+  kWhy = 300,
+  kWhyTip = 301,
 };
 
 // The first and last entry of the added texts.

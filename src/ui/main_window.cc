@@ -21,12 +21,15 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QToolBar>
+#include <QToolButton>
+#include <set>
 
 #include "base/help_topics.h"
 #include "base/text_util.h"
 #include "ui/focus_style.h"
 #include "ui/grid_view.h"
 #include "ui/large_results_window.h"
+#include "ui/mnemonics.h"
 #include "ui/plan_window.h"
 #include "ui/qt_desktop_port.h"
 #include "ui/qt_text.h"
@@ -79,6 +82,12 @@ void MainWindow::keyPressEvent(QKeyEvent* event) {
     return;
   }
   QWidget::keyPressEvent(event);
+}
+
+void MainWindow::MarkMnemonics() {
+  const std::set<QChar> tabs = MarkLetters(LabelledTabs(tabs_->tabBar()), {});
+  for (int tab = 0; tab < tabs_->count(); ++tab)
+    MarkLetters(LabelledControls(tabs_->widget(tab)), tabs);
 }
 
 QWidget* MainWindow::ringed() const { return focus_ring_->ringed(); }
@@ -170,11 +179,12 @@ QWidget* MainWindow::BuildConnectionPage() {
   const Control inputs[] = {Control::kInputDatabase, Control::kInputUserid,
                             Control::kInputPassword};
   for (int i = 0; i < 3; ++i) {
-    Label(labels[i], QString::fromLatin1(captions[i]), frame, 240,
-          420 + i * 540, 1200, 300);
+    QLabel* label = Label(labels[i], QString::fromLatin1(captions[i]), frame,
+                          240, 420 + i * 540, 1200, 300);
     // Enter in a box reaches the window, which presses Continue.
     auto* input = Register(inputs[i], new QLineEdit(frame));
     Place(input, 1560, 360 + i * 540, 4440, 360);
+    label->setBuddy(input);  // its letter leads to the box
   }
   auto* password = static_cast<QLineEdit*>(Find(Control::kInputPassword));
   password->setEchoMode(QLineEdit::Password);
@@ -264,12 +274,13 @@ void MainWindow::SetCaption(Control control, const std::string& text) {
 
 void MainWindow::SetCaptionOf(QWidget* widget, const std::string& text) {
   const QString caption = FromBytes(text);
+  // Buttons and frames show an ampersand of the text as it is.
   if (auto* label = qobject_cast<QLabel*>(widget)) {
     label->setText(caption);
   } else if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
-    button->setText(caption);
+    button->setText(Literal(caption));
   } else if (auto* box = qobject_cast<QGroupBox*>(widget)) {
-    box->setTitle(caption);
+    box->setTitle(Literal(caption));
   }
 }
 
@@ -291,7 +302,7 @@ void MainWindow::ApplyScreenTexts(const MessageTable& messages) {
         setWindowTitle(FromBytes(entry));
         break;
       case ScreenTextTarget::kTabCaption:
-        tabs_->setTabText(text.index, FromBytes(entry));
+        tabs_->setTabText(text.index, Literal(FromBytes(entry)));
         break;
       case ScreenTextTarget::kGridHeader:
         app_.models.details.SetHeader(text.index, entry, text.width_twips);
@@ -309,6 +320,10 @@ void MainWindow::ApplyScreenTexts(const MessageTable& messages) {
         break;
     }
   }
+  why_button_->setText(FromBytes(messages[Msg::kWhy]));
+  why_button_->setToolTip(WrapTip(FromBytes(messages[Msg::kWhyTip])));
+  PlaceWhyButton();
+  MarkMnemonics();
 }
 
 void MainWindow::SetDisclaimer(const std::string& text) {

@@ -31,6 +31,7 @@ namespace tce::ui {
 
 class GridView;
 class BarChart;
+class DetailsTableModel;
 class FocusRing;
 class HelpWindowWidget;
 class InfoLabel;
@@ -111,12 +112,18 @@ class MainWindow : public QWidget, public MainWindowView {
   void AddDebugChoices(QGroupBox* options);
   void AddFilterBoxes(QGroupBox* options);
   QWidget* BuildResultsPage();
+  // The details' "Why?" button, following the details shown.
+  void AddWhyButton(DetailsTableModel* details_model);
+  void PlaceWhyButton();
   void AddFurniture(QWidget* page, int index, bool with_continue);
   QGroupBox* Frame(const char* name, const char* caption, QWidget* parent,
                    int left, int top, int width, int height,
                    const char* info_name = nullptr,
                    const char* topic = nullptr);
   void AnchorToFoot(QWidget* widget, bool right);
+  // Underlines a letter of every labelled control: the tabs' letters are
+  // kept apart from every panel's.
+  void MarkMnemonics();
   // Shows the large-results window, placed beside this one on the screen.
   void ShowSchemaList();
   // Places the results panel's frames for the window's extra width and

@@ -24,6 +24,7 @@
 #include "output/results_output.h"
 #include "ui/grid_view.h"
 #include "ui/main_window.h"
+#include "ui/mnemonics.h"
 #include "ui/qt_desktop_port.h"
 #include "ui/qt_text.h"
 #include "ui/ui_helpers.h"
@@ -122,6 +123,7 @@ PlanWindow::PlanWindow(AppState& app, MainWindow& main_window)
   connect(save, &QPushButton::clicked, this, [this] { Export(); });
   connect(close, &QPushButton::clicked, this, &QWidget::close);
   main_window_.desktop().SetSaveDialog(SaveDialog::kPlan, SaveFileDialog(this));
+  MarkLetters(LabelledControls(this), {});
   // Wide enough for the list's columns and the chart's labels.
   resize(Px(12600), Px(9000));
 }

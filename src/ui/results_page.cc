@@ -74,13 +74,20 @@ QWidget* MainWindow::BuildResultsPage() {
       new GridView(details_model, LeastWidths(DetailsColumns()),
                    GrowingColumns(DetailsColumns()),
                    details_frame_);
+  AddWhyButton(details_model);
+  details_model->on_reset = [this] { table_info_->AfterReset(); };
+  Register(Control::kTableInfo, table_info_);
+  desktop_.SetSaveDialog(SaveDialog::kMain, SaveFileDialog(page));
+  LayOutResultsPage(0, 0);
+  return page;
+}
+
+void MainWindow::AddWhyButton(DetailsTableModel* details_model) {
   // "Why?" opens how the shown table's estimate is made; so does Enter on
-  // the column grid. An open view follows the table shown.
+  // the column grid. An open view follows the table shown. Its text comes
+  // with the screen texts.
   why_button_ = new QToolButton(details_frame_);
   why_button_->setObjectName(QStringLiteral("WhyButton"));
-  why_button_->setText(QStringLiteral("Why?"));
-  why_button_->setToolTip(
-      QStringLiteral("How the estimate of this table is made, figure by figure"));
   why_button_->setAutoRaise(true);
   why_button_->setFocusPolicy(Qt::TabFocus);
   why_button_->setEnabled(false);
@@ -100,11 +107,6 @@ QWidget* MainWindow::BuildResultsPage() {
       why_->hide();
     }
   };
-  details_model->on_reset = [this] { table_info_->AfterReset(); };
-  Register(Control::kTableInfo, table_info_);
-  desktop_.SetSaveDialog(SaveDialog::kMain, SaveFileDialog(page));
-  LayOutResultsPage(0, 0);
-  return page;
 }
 
 void MainWindow::LayOutResultsPage(int dx, int dy) {
@@ -162,11 +164,15 @@ void MainWindow::LayOutResultsPage(int dx, int dy) {
                       designed_chart.bottom() + 1 - chart_top);
   PlaceInfoLabel(chart_frame_);
   PlaceInfoLabel(details_frame_);
+  PlaceWhyButton();
+}
+
+void MainWindow::PlaceWhyButton() {
   // In the title row, left of the information label.
   const QSize why_size = why_button_->sizeHint();
-  why_button_->setGeometry(details_frame_->width() - Px(380) - why_size.width() - 4,
-                           0, why_size.width(),
-                           std::min(why_size.height(), Px(360)));
+  why_button_->setGeometry(
+      details_frame_->width() - Px(380) - why_size.width() - 4, 0,
+      why_size.width(), std::min(why_size.height(), Px(360)));
 }
 
 void MainWindow::ShowWhy() {
