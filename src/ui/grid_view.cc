@@ -293,6 +293,9 @@ GridView::GridView(QAbstractTableModel* model, std::vector<int> widths_twips,
   setSelectionBehavior(QAbstractItemView::SelectItems);
   setEditTriggers(QAbstractItemView::NoEditTriggers);
   setWordWrap(false);
+  // Tab leaves the grid for the next control; the arrows, Home, End and
+  // the page keys move the current cell.
+  setTabKeyNavigation(false);
   for (int twips : widths_twips) widths_.push_back(Px(twips));
   user_set_.assign(widths_.size(), false);
   connect(this, &QTableView::clicked, this, [this](const QModelIndex& index) {
@@ -422,6 +425,16 @@ void GridView::resizeEvent(QResizeEvent* event) {
 }
 
 void GridView::keyPressEvent(QKeyEvent* event) {
+  // Ctrl+Tab leaves the grid too (Shift turns it back), rather than
+  // reaching the tab control, which would change the panel.
+  const bool tab =
+      event->key() == Qt::Key_Tab || event->key() == Qt::Key_Backtab;
+  if (tab && (event->modifiers() & Qt::ControlModifier)) {
+    focusNextPrevChild(event->key() == Qt::Key_Tab &&
+                       !(event->modifiers() & Qt::ShiftModifier));
+    event->accept();
+    return;
+  }
   const QModelIndex current = currentIndex();
   const bool enter =
       event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;

@@ -129,7 +129,7 @@ class SortHeader : public QHeaderView {
 // the `growing` columns, up to what their content needs, and the rest to
 // them alike. Short of room the columns give way alike, down to their
 // headers' text, so that the grid needs no sideways scrolling. A width the
-// user drags stays as the user left it.
+// user drags stays as the user left it. Tab leaves the grid.
 class GridView : public QTableView {
  public:
   GridView(QAbstractTableModel* model, std::vector<int> widths_twips,

@@ -22,6 +22,7 @@
 #include <QTabWidget>
 #include <QToolBar>
 #include <QToolButton>
+#include <iterator>
 #include <set>
 
 #include "base/help_topics.h"
@@ -37,6 +38,14 @@
 #include "ui/widgets.h"
 
 namespace tce::ui {
+namespace {
+
+// The help topic of each panel, for F1 where no group's topic applies.
+constexpr const char* kPanelTopics[] = {
+    "TarvexComp-Credits.hlp", "TarvexComp-Connection.hlp",
+    "TarvexComp-Options.hlp", "TarvexComp-Results.hlp"};
+
+}  // namespace
 
 MainWindow::MainWindow(AppState& app, QtDesktopPort& desktop)
     : app_(app),
@@ -63,9 +72,7 @@ MainWindow::MainWindow(AppState& app, QtDesktopPort& desktop)
   resize(designed_size_);
   connect(tabs_, &QTabWidget::currentChanged, this,
           [this](int tab) { wizard_.OnTabClick(tab); });
-  // Continue comes before Exit when tabbing.
-  for (int tab = kDisclaimerTab; tab <= kOptionsTab; ++tab)
-    setTabOrder(Find(Control::kDoContinue, tab), Find(Control::kExitAll, tab));
+  SetTabOrders();
 
   app_.models.progress.on_change = [this] { RefreshProgress(); };
   app_.models.chart.on_change = [this] { RefreshChart(); };
@@ -73,7 +80,11 @@ MainWindow::MainWindow(AppState& app, QtDesktopPort& desktop)
 }
 
 void MainWindow::keyPressEvent(QKeyEvent* event) {
-  if (event->key() == Qt::Key_F1 && OpenHelpOfFocus(this)) return;
+  if (event->key() == Qt::Key_F1) {
+    ShowPanelHelp();
+    return;
+  }
+  if (PressFocusedButton(this, event)) return;
   const bool enter =
       event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
   QWidget* next = Find(Control::kDoContinue, tabs_->currentIndex());
@@ -82,6 +93,33 @@ void MainWindow::keyPressEvent(QKeyEvent* event) {
     return;
   }
   QWidget::keyPressEvent(event);
+}
+
+void MainWindow::ShowPanelHelp() {
+  if (OpenHelpOfFocus(this)) return;
+  const int tab = tabs_->currentIndex();
+  if (tab >= 0 && tab < static_cast<int>(std::size(kPanelTopics)))
+    ShowHelp(kPanelTopics[tab], this);
+}
+
+void MainWindow::SetTabOrders() {
+  QWidget* previous = tabs_->tabBar();
+  for (int tab = 0; tab < tabs_->count(); ++tab) {
+    QWidget* next = Find(Control::kDoContinue, tab);
+    QWidget* exit = Find(Control::kExitAll, tab);
+    std::vector<QWidget*> order;
+    for (QWidget* child : tabs_->widget(tab)->findChildren<QWidget*>()) {
+      if (child->focusPolicy() != Qt::NoFocus && child->window() == this &&
+          child->focusProxy() == nullptr && child != next && child != exit)
+        order.push_back(child);
+    }
+    if (next != nullptr) order.push_back(next);
+    order.push_back(exit);
+    for (QWidget* widget : order) {
+      setTabOrder(previous, widget);
+      previous = widget;
+    }
+  }
 }
 
 void MainWindow::MarkMnemonics() {
@@ -173,7 +211,8 @@ QWidget* MainWindow::BuildConnectionPage() {
   AddFurniture(page, kConnectionTab, true);
   Register(Control::kTextHelp,
            Label("", QString(), page, 2040, 420, 10080, 1560, true), 1);
-  QGroupBox* frame = Frame("tab2Connect", "", page, 2040, 2100, 6240, 2040);
+  QGroupBox* frame = Frame("tab2Connect", "", page, 2040, 2100, 6240, 2040,
+                           "InfoConnect", "TarvexComp-Connection.hlp");
   const char* labels[] = {"tab2Database", "tab2Userid", "tab2Password"};
   const char* captions[] = {"Database", "Userid", "Password"};
   const Control inputs[] = {Control::kInputDatabase, Control::kInputUserid,
@@ -202,12 +241,9 @@ void MainWindow::Continue(int index) {
   if (ended_) return;
   if (button != nullptr) button->setEnabled(true);
   if (options != nullptr) options->setEnabled(true);
-  // The results always have a visible home: the large-results window comes
-  // back when a run finishes after it was closed.
-  if (index == kOptionsTab && app_.window_state.LargeResultsShown &&
-      tabs_->currentIndex() == kResultsTab) {
-    ShowSchemaList();
-  }
+  // The results' list takes the keys as soon as it shows.
+  if (index == kOptionsTab && tabs_->currentIndex() == kResultsTab)
+    FocusResults();
 }
 
 void MainWindow::SetRunControlsEnabled(bool enabled) {
@@ -338,6 +374,9 @@ void MainWindow::ShowWindow() {
   KeepOnScreen(this);
   show();
   KeepOnScreen(this);  // the frame is known now
+  // The text to read first; Enter continues from it.
+  if (auto* text = findChild<QPlainTextEdit*>(QStringLiteral("Disclaimer")))
+    text->setFocus();
 }
 
 void MainWindow::ShowPlan(std::shared_ptr<const RunRecord> record) {

@@ -87,8 +87,8 @@ class MainWindow : public QWidget, public MainWindowView {
  protected:
   void closeEvent(QCloseEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
-  // Enter that no control took presses the panel's Continue; F1 opens the
-  // help topic of the focused control's group.
+  // Enter presses the focused button, else the panel's Continue; F1 opens
+  // the help topic of the focused control's group, else the panel's.
   void keyPressEvent(QKeyEvent* event) override;
 
  private:
@@ -121,11 +121,16 @@ class MainWindow : public QWidget, public MainWindowView {
                    const char* info_name = nullptr,
                    const char* topic = nullptr);
   void AnchorToFoot(QWidget* widget, bool right);
+  // Tab goes through each panel's controls in the order they were made (the
+  // reading order), then its Continue and Exit; the tab bar comes first.
+  void SetTabOrders();
   // Underlines a letter of every labelled control: the tabs' letters are
   // kept apart from every panel's.
   void MarkMnemonics();
-  // Shows the large-results window, placed beside this one on the screen.
-  void ShowSchemaList();
+  void ShowPanelHelp();
+  // The results' list takes the focus, in the large-results window when
+  // it is their home.
+  void FocusResults();
   // Places the results panel's frames for the window's extra width and
   // height, before or after "magnify".
   void LayOutResultsPage(int extra_width, int extra_height);

@@ -1,10 +1,12 @@
 #include "ui/plan_window.h"
 
+#include <QApplication>
 #include <QBarCategoryAxis>
 #include <QBarSeries>
 #include <QBarSet>
 #include <QChart>
 #include <QChartView>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -210,6 +212,7 @@ QWidget* PlanWindow::BuildTotals() {
   chart->setMargins(QMargins(2, 2, 2, 2));
   auto* view = new QChartView(chart, box);
   view->setObjectName(QStringLiteral("PlanChart"));
+  view->setFocusPolicy(Qt::NoFocus);  // a picture: nothing to do by keys
   view->setRenderHint(QPainter::Antialiasing);
   view->setMinimumHeight(Px(2600));
   row->addWidget(view, 1);
@@ -242,10 +245,23 @@ void PlanWindow::ShowPlan(std::shared_ptr<const RunRecord> record) {
   RefreshTotals();
   setWindowTitle(Text(Msg::kPlanTitleOf) +
                  FromBytes(plan_.record().database));
-  if (!isVisible()) PlaceBeside(this, &main_window_);
+  if (!isVisible()) {
+    // Opened from the window the user works in, which gets the keys back.
+    opener_ = QApplication::activeWindow();
+    PlaceBeside(this, opener_ != nullptr
+                          ? opener_.data()
+                          : static_cast<QWidget*>(&main_window_));
+  }
   show();
   KeepOnScreen(this);  // the frame is known now
   raise();
+  activateWindow();
+  list_->setFocus();
+}
+
+void PlanWindow::closeEvent(QCloseEvent* event) {
+  QWidget::closeEvent(event);
+  if (opener_ != nullptr && opener_->isVisible()) opener_->activateWindow();
 }
 
 void PlanWindow::ApplyRule() {
@@ -294,7 +310,11 @@ void PlanWindow::Export() {
 }
 
 void PlanWindow::keyPressEvent(QKeyEvent* event) {
-  if (event->key() == Qt::Key_F1 && OpenHelpOfFocus(this)) return;
+  if (event->key() == Qt::Key_F1) {
+    main_window_.ShowHelp("TarvexComp-Plan.hlp", this);
+    return;
+  }
+  if (PressFocusedButton(this, event)) return;
   if (event->key() == Qt::Key_Escape) {
     close();
     return;

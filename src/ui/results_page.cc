@@ -49,12 +49,13 @@ QWidget* MainWindow::BuildResultsPage() {
       Register(Control::kResultsFrame,
                Frame("", "Results", page, 2040, 420, 10080, 3015,
                      "InfoResults", "TarvexComp-Results.hlp"));
+  // The list comes first when tabbing, then its toolbar.
+  results_grid_ = MakeResultsView(app_.models.results_grid, results_frame_);
   results_toolbar_ =
       ResultsToolbar(results_frame_, true, "Close Application",
                      [this](const std::string& key) {
                        wizard_.OnToolbar(key, app_.models.results_grid);
                      });
-  results_grid_ = MakeResultsView(app_.models.results_grid, results_frame_);
   results_totals_ = MakeTotalsLabel(app_.models.results_grid, results_frame_);
 
   chart_frame_ = Register(
@@ -233,7 +234,7 @@ void MainWindow::ShowLargeResults() {
   results_frame_->hide();
   LayOutResultsPage(width() - designed_size_.width(),
                     height() - designed_size_.height());
-  ShowSchemaList();
+  FocusResults();
 }
 
 void MainWindow::RestoreResults() {
@@ -244,14 +245,22 @@ void MainWindow::RestoreResults() {
   results_frame_->show();
   LayOutResultsPage(width() - designed_size_.width(),
                     height() - designed_size_.height());
+  activateWindow();
+  if (tabs_->currentIndex() == kResultsTab) results_grid_->setFocus();
 }
 
-void MainWindow::ShowSchemaList() {
+void MainWindow::FocusResults() {
+  if (!app_.window_state.LargeResultsShown) {
+    results_grid_->setFocus();
+    return;
+  }
   LargeResultsWindow* large = schema_list_.get();
   if (!large->isVisible()) PlaceBeside(large, this);
   large->show();
   KeepOnScreen(large);  // the frame is known now
   large->raise();
+  large->activateWindow();
+  large->grid_view().setFocus();
 }
 
 void MainWindow::RefreshChart() {

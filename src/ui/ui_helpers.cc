@@ -3,8 +3,10 @@
 #include <QAction>
 #include <QApplication>
 #include <QPainter>
+#include <QPushButton>
 #include <QScreen>
 #include <QStyle>
+#include <QToolButton>
 #include <algorithm>
 
 #include "ui/panel_picture.h"
@@ -83,6 +85,18 @@ bool OpenHelpOfFocus(QWidget* window) {
     if (at == window) break;
   }
   return false;
+}
+
+bool PressFocusedButton(QWidget* window, const QKeyEvent* event) {
+  if (event->key() != Qt::Key_Return && event->key() != Qt::Key_Enter)
+    return false;
+  QWidget* focus = window->focusWidget();
+  if (qobject_cast<QPushButton*>(focus) == nullptr &&
+      qobject_cast<QToolButton*>(focus) == nullptr) {
+    return false;
+  }
+  static_cast<QAbstractButton*>(focus)->click();
+  return true;
 }
 
 void KeepOnScreen(QWidget* window) {

@@ -5,6 +5,7 @@
 #define TCE_UI_UI_HELPERS_H_
 
 #include <QFileDialog>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPixmap>
 #include <QString>
@@ -43,6 +44,10 @@ QFileDialog* SaveFileDialog(QWidget* parent);
 // Opens the help topic of the group the focused control of `window` belongs
 // to (F1): the information label nearest above it. False when it has none.
 bool OpenHelpOfFocus(QWidget* window);
+
+// Enter on a focused push or tool button of `window` presses it, as Space
+// does. True when it did.
+bool PressFocusedButton(QWidget* window, const QKeyEvent* event);
 
 // Moves a window, and shrinks it when it must, so that it lies wholly
 // inside the available area of its screen, its frame included.

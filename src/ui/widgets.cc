@@ -5,6 +5,7 @@
 #include <QBarSet>
 #include <QChart>
 #include <QChartView>
+#include <QCloseEvent>
 #include <QDialogButtonBox>
 #include <QGridLayout>
 #include <QGuiApplication>
@@ -88,6 +89,7 @@ BarChart::BarChart(ChartModel& model, QWidget* parent)
   layout->setSpacing(2);
   layout->addWidget(view_, 1);
   view_->setRenderHint(QPainter::Antialiasing);
+  view_->setFocusPolicy(Qt::NoFocus);  // a picture: nothing to do by keys
   layout->addWidget(BuildLegend());
   chart_->setMargins(QMargins(2, 2, 2, 2));
   chart_->setBackgroundRoundness(0);
@@ -232,6 +234,12 @@ void HelpWindowWidget::Show() {
   KeepOnScreen(this);  // the frame is known now
   raise();
   activateWindow();
+}
+
+void HelpWindowWidget::closeEvent(QCloseEvent* event) {
+  QWidget::closeEvent(event);
+  // The keys go back to the window that asked.
+  if (near_ != nullptr && near_->isVisible()) near_->window()->activateWindow();
 }
 
 }  // namespace tce::ui
