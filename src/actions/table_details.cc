@@ -45,7 +45,10 @@ void ShowTableDetails(const ResultsContext& c, const ResultsGrid& grid, int row,
   desktop.SetWaitCursor(false);
   if (!status.ok()) {
     ShowStatus(c.reporter, status);
-    c.reporter.ShowMessage(c.messages[Msg::kTableInfoError] + shown.table);
+    // The driver's box says what failed, this one where; a failure of the
+    // program's own (the table is gone) names the table itself.
+    if (status.driver_failure() || status.messages().empty())
+      c.reporter.ShowMessage(c.messages[Msg::kTableInfoError] + shown.table);
     return;
   }
   std::vector<ColumnDetail> lines = ColumnDetails(estimate);

@@ -158,6 +158,9 @@ enum class Msg : int {
   kReportSizesKilobytes = 284,
   kReportSizesPlan = 285,
   kReportChartOf = 286,
+  // The table details' button that opens how the estimate is made.
+  kWhy = 300,
+  kWhyTip = 301,
 };
 
 // The first and last entry of the added texts.

@@ -36,8 +36,14 @@ std::string HumanBytes(double bytes) {
   return ScaledWithUnit(bytes, 1024.0, {"kB", "MB", "GB", "TB"});
 }
 
+std::string ScreenBytes(double bytes) {
+  if (!std::isfinite(bytes) || bytes < 0) bytes = 0;
+  if (bytes < 1024) return HumanBytes(bytes);
+  return ScaledWithUnit(bytes, 1024.0, {"K", "M", "G", "T"});
+}
+
 ByteScale ByteScaleFor(double top) {
-  static const char* const kUnits[] = {"bytes", "kB", "MB", "GB", "TB"};
+  static const char* const kUnits[] = {"bytes", "K", "M", "G", "T"};
   size_t unit = 0;
   double scale = 1;
   while (unit < 4 && top / (scale * 1024) >= 1) {
