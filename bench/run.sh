@@ -13,7 +13,7 @@ BUILD=${1:-build-bench}
 mkdir -p "$BUILD"
 BUILD=$(cd "$BUILD" && pwd)
 cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTCE_BUILD_TESTS=OFF >/dev/null
-cmake --build "$BUILD" --target catalog_bench windows_bench driver_bench history_bench tvcli09b tarvex-compest-batch >/dev/null
+cmake --build "$BUILD" --target catalog_bench windows_bench driver_bench document_bench history_bench tvcli09b tarvex-compest-batch >/dev/null
 BENCH="$BUILD/bin/catalog_bench"
 WINDOWS="$BUILD/bin/windows_bench"
 BATCH="$BUILD/bin/tarvex-compest-batch"
@@ -39,5 +39,15 @@ echo "-- 100,000 tables, 2,000,000 columns: peak memory"
 "$BENCH" batch-memory "$DATA/huge" "$BATCH" 100k | tee -a "$OUT"
 echo "-- the history of runs: 100,000 tables a run; 365 runs of 20,000"
 "$BUILD/bin/history_bench" "$DATA" | tee -a "$OUT"
+echo "-- a run's document of 3,000,000 tables read back for a report"
+"$BUILD/bin/document_bench" "$DATA/doc3m.json" 3000000
+"$BUILD/bin/document_bench" measure report-from-3m "$BATCH" --report "$DATA/r3m.html" \
+    --report-from "$DATA/doc3m.json" | tee -a "$OUT"
+rm -f "$DATA/doc3m.json"
+echo "-- a server of 1,100 small databases, --columns, under ulimit -n 256"
+"$BENCH" generate "$DATA/many" 20 5 1100
+(ulimit -n 256 && "$BUILD/bin/document_bench" measure all-databases-columns-1100 \
+    "$BATCH" --database "$DATA/many/bench.db" --all-databases --columns --jobs 4) |
+    tee -a "$OUT"
 echo "-- targets"
-grep -E '^(ratio|peak-mb|startup-ms|getdata-wide-4mb-1k-ms|plan-[a-z-]*-ms-100k|report-(ms|kb)-100k|history-[a-z0-9-]*) ' "$OUT"
+grep -E '^(ratio|peak-mb|startup-ms|getdata-wide-4mb-1k-ms|plan-[a-z-]*-ms-100k|report-(ms|kb)-100k|report-from-3m-s|history-[a-z0-9-]*) ' "$OUT"

@@ -1,8 +1,9 @@
 // What the user does with a results grid: marking, sorting, the toolbar's
-// actions, the table details, the summary chart and the export. Both the
-// main window's grid and the large-results window's grid use these; the
-// details and the summary always draw on the main window's chart and
-// per-column grid.
+// actions (grid_events.cc), the table details (table_details.cc), the
+// summary chart (summary_chart.cc) and saving the list and the report
+// (saving.cc). Both the main window's grid and the large-results window's
+// grid use these; the details and the summary always draw on the main
+// window's chart and per-column grid.
 #ifndef TCE_ACTIONS_RESULTS_ACTIONS_H_
 #define TCE_ACTIONS_RESULTS_ACTIONS_H_
 
@@ -58,12 +59,9 @@ struct ResultsContext {
 void ShowTableDetails(const ResultsContext& context, const ResultsGrid& grid,
                       int current_row, int current_col);
 
-// Reads one table's columns from the catalog into `estimate` (its own
-// column list) and computes their savings, with the settings of the run that
-// listed it. A table the catalog no longer holds is a failure that says so.
-Status ReadTableColumns(const ResultsContext& context,
-                        const RunSettings& settings, const std::string& owner,
-                        const std::string& table, EstimateContext& estimate);
+// Sets the two bars of the chart, with their labels.
+void SetBars(ChartModel& chart, std::string size_label, double size,
+             std::string compressed_label, double compressed);
 
 // The column lines the details grid shows for an estimated table.
 std::vector<ColumnDetail> ColumnDetails(const EstimateContext& estimate);

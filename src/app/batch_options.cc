@@ -157,49 +157,72 @@ const char* Inconsistency(const BatchOptions& options) {
 
 namespace {
 
-// Whether an argument was an option that takes one value, and whether its
-// value could be used (`why` says why not).
-enum class Taken { kNotThis, kTaken, kRefused };
-
-template <typename Value>
-Taken TakeValued(const std::string& arg, Value value, BatchOptions& options,
-                 std::string* why) {
+// Reads the argument at `*i` (and the values it takes) into `options`:
+// the reason it cannot be read, or empty.
+std::string ReadArgument(int argc, char** argv, int* i, BatchOptions& options) {
+  const std::string arg = argv[*i];
+  auto value = [&](std::string* out) {
+    if (*i + 1 >= argc) return false;
+    *out = argv[++*i];
+    return true;
+  };
   auto is = [&](const char* name) { return arg == name; };
+  if (const auto* flag =
+          std::find_if(std::begin(kSwitches), std::end(kSwitches),
+                       [&](const Switch& s) { return is(s.name); });
+      flag != std::end(kSwitches)) {
+    options.*(flag->field) = true;
+    return {};
+  }
+  if (const auto* option =
+          std::find_if(std::begin(kTextOptions), std::end(kTextOptions),
+                       [&](const TextOption& o) { return is(o.name); });
+      option != std::end(kTextOptions)) {
+    return value(&(options.*(option->field))) ? "" : option->needs;
+  }
   std::string text;
-  for (const TextOption& o : kTextOptions) {
-    if (!is(o.name)) continue;
-    *why = o.needs;
-    return value(&(options.*(o.field))) ? Taken::kTaken : Taken::kRefused;
-  }
-  for (const NumberOption& o : kNumberOptions) {
-    if (!is(o.name)) continue;
-    *why = o.needs;
-    return value(&text) && ReadWholeNumber(text, o.low, o.high, &(options.*(o.field)))
-               ? Taken::kTaken : Taken::kRefused;
-  }
-  for (const FileOption& o : kFileOptions) {
-    if (!is(o.name)) continue;
-    *why = arg + " needs a file";
-    if (!value(&text)) return Taken::kRefused;
-    options.*(o.field) = text;
-    return Taken::kTaken;
-  }
-  if (is("--since")) {
-    *why = "--since needs last, a date (2026-12-09, or with a time "
-           "2026-12-09T05:41) or a run's id";
-    Since since;
-    if (!value(&text) || !ParseSince(text, &since)) return Taken::kRefused;
-    options.since = text;
-    return Taken::kTaken;
+  if (const auto* number =
+          std::find_if(std::begin(kNumberOptions), std::end(kNumberOptions),
+                       [&](const NumberOption& o) { return is(o.name); });
+      number != std::end(kNumberOptions)) {
+    const bool read = value(&text) &&
+                      ReadWholeNumber(text, number->low, number->high,
+                                      &(options.*(number->field)));
+    return read ? "" : number->needs;
   }
   if (is("--database")) {
-    *why = "--database needs a name";
-    if (!value(&text)) return Taken::kRefused;
+    if (!value(&text)) return "--database needs a name";
     if (options.databases.empty()) options.database = text;
     options.databases.push_back(text);
-    return Taken::kTaken;
+    return {};
   }
-  return Taken::kNotThis;
+  if (is("--report-from") || is("--import")) {
+    // The files up to the next option.
+    std::vector<std::string>& files =
+        is("--import") ? options.import : options.report_from;
+    while (*i + 1 < argc && std::string_view(argv[*i + 1]).rfind("--", 0) != 0)
+      files.push_back(argv[++*i]);
+    return files.empty() ? arg + " needs one or more JSON files" : "";
+  }
+  if (is("--since")) {
+    Since since;
+    if (!value(&text) || !ParseSince(text, &since))
+      return "--since needs last, a date (2026-12-09, or with a time "
+             "2026-12-09T05:41) or a run's id";
+    options.since = text;
+    return {};
+  }
+  if (const auto* file =
+          std::find_if(std::begin(kFileOptions), std::end(kFileOptions),
+                       [&](const FileOption& o) { return is(o.name); });
+      file != std::end(kFileOptions)) {
+    if (!value(&text)) return arg + " needs a file";
+    options.*(file->field) = text;
+    return {};
+  }
+  if (is("--password") || arg.rfind("--password=", 0) == 0)
+    return "the password is never taken from the command line";
+  return "unknown argument " + arg;
 }
 
 }  // namespace
@@ -213,43 +236,16 @@ std::optional<BatchOptions> ParseBatchArguments(int argc, char** argv) {
   };
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
-    auto value = [&](std::string* out) {
-      if (i + 1 >= argc) return false;
-      *out = argv[++i];
-      return true;
-    };
-    auto is = [&](const char* name) { return arg == name; };
-    if (is("--help") || is("-h") || is("--version")) {
-      if (is("--version"))
+    if (arg == "--help" || arg == "-h" || arg == "--version") {
+      if (arg == "--version")
         std::printf("tarvex-compest-batch %s\n", kProgramVersion);
       else
         std::fputs(kBatchUsageText, stdout);
       options.exit_now = true;
       return options;
     }
-    if (const auto* flag = std::find_if(
-            std::begin(kSwitches), std::end(kSwitches),
-            [&](const Switch& s) { return is(s.name); });
-        flag != std::end(kSwitches)) {
-      options.*(flag->field) = true;
-      continue;
-    }
-    if (is("--report-from") || is("--import")) {
-      // The files up to the next option.
-      std::vector<std::string>& files =
-          is("--import") ? options.import : options.report_from;
-      while (i + 1 < argc && std::string_view(argv[i + 1]).rfind("--", 0) != 0)
-        files.push_back(argv[++i]);
-      if (files.empty()) return fail(arg + " needs one or more JSON files");
-      continue;
-    }
-    std::string why;
-    const Taken taken = TakeValued(arg, value, options, &why);
-    if (taken == Taken::kRefused) return fail(why);
-    if (taken == Taken::kTaken) continue;
-    if (is("--password") || arg.rfind("--password=", 0) == 0)
-      return fail("the password is never taken from the command line");
-    return fail("unknown argument " + arg);
+    const std::string why = ReadArgument(argc, argv, &i, options);
+    if (!why.empty()) return fail(why);
   }
   if (const char* why = Inconsistency(options)) return fail(why);
   return options;

@@ -50,9 +50,16 @@ void DatabaseOutput::Release() {
   columns_buffer_.reset();
 }
 
-Status DatabaseOutput::OnTable(const RunRecord&, const TableRecord& table,
+Status DatabaseOutput::OnTable(const RunRecord& record,
+                               const TableRecord& table,
                                bool listed, const EstimateContext& estimate) {
-  if (shape_.explain) traces_.push_back(estimate.Trace);
+  if (shape_.explain) {
+    // The formulas go with the tables JSON lists; delimited lines carry
+    // the columns' explanations alone.
+    traces_.push_back({estimate.Trace, {}});
+    if (listed && shape_.format == ExportFormat::kJson)
+      traces_.back().formulas = FormulasOf(estimate, table, record.shown());
+  }
   if (columns_writer_ == nullptr || !listed) return Status();
   for (const CatalogColumnRow& column : estimate.TableColumns.columns()) {
     const ColumnFields fields(table, column, shape_.explain);

@@ -15,6 +15,7 @@
 #include "app/batch_options.h"
 #include "base/export_format.h"
 #include "base/message_table.h"
+#include "model/formulas.h"
 #include "output/result_writer.h"
 
 namespace tce {
@@ -65,7 +66,8 @@ class DatabaseOutput : public TableSink {
   std::FILE* columns_ = nullptr;
   std::unique_ptr<StreamSink> columns_sink_;
   std::unique_ptr<ResultWriter> columns_writer_;
-  std::vector<TableTrace> traces_;  // with --explain, by table index
+  // With --explain, what each table's figures come from, by table index.
+  std::vector<TableExplanation> traces_;
   bool write_failed_ = false;
 };
 

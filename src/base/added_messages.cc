@@ -153,6 +153,10 @@ void LoadAddedTexts(std::array<std::string, kLastAddedMessage + 1>& entries) {
        "Sizes are the tables' pages in use times their page size (the space allocated to them); the plan's savings are shares of it."},
       {Msg::kReportChartOf,
        "Size now and compressed: %1"},
+      {Msg::kWhy, "&Why?"},
+      {Msg::kWhyTip,
+       "How the estimate of this table is made, figure by figure (Enter on "
+       "the column list does the same)"},
   };
   for (const Added& added : kAdded)
     entries[static_cast<size_t>(added.entry)] = added.text;

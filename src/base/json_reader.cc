@@ -29,23 +29,19 @@ void JsonReader::Refill() {
   at_ = 0;
 }
 
-int JsonReader::Look() {
-  if (at_ >= text_.size()) Refill();
-  if (at_ >= text_.size()) return -1;
-  return static_cast<unsigned char>(text_[at_]);
-}
-
-int JsonReader::Get() {
-  const int c = Look();
-  if (c < 0) return c;
-  ++at_;
-  if (c == '\n') {
-    ++line_;
-    column_ = 1;
-  } else {
-    ++column_;
+void JsonReader::TakePlain(std::string& out) {
+  while (true) {
+    if (at_ >= text_.size()) Refill();
+    const size_t start = at_;
+    while (at_ < text_.size()) {
+      const auto c = static_cast<unsigned char>(text_[at_]);
+      if (c == '"' || c == '\\' || c < 0x20) break;
+      ++at_;
+    }
+    out.append(text_.data() + start, at_ - start);
+    column_ += static_cast<int64_t>(at_ - start);
+    if (at_ < text_.size() || at_ == start) return;
   }
-  return c;
 }
 
 void JsonReader::Blanks() {
@@ -95,7 +91,8 @@ void JsonReader::Enter() {
 void JsonReader::BeginObject() {
   Expect('{', "an object");
   Enter();
-  names_.emplace_back();
+  if (names_.size() < static_cast<size_t>(depth_)) names_.emplace_back();
+  named_.push_back(0);
   started_.push_back(false);
 }
 
@@ -103,7 +100,7 @@ bool JsonReader::NextMember(std::string* name) {
   Blanks();
   if (Look() == '}') {
     Get();
-    names_.pop_back();
+    named_.pop_back();
     started_.pop_back();
     Leave();
     return false;
@@ -113,10 +110,13 @@ bool JsonReader::NextMember(std::string* name) {
   Blanks();
   if (Look() != '"') Fail("expected a member's name");
   *name = String();
-  std::vector<std::string>& seen = names_.back();
-  if (std::find(seen.begin(), seen.end(), *name) != seen.end())
+  std::vector<std::string>& seen = names_[static_cast<size_t>(depth_) - 1];
+  size_t& count = named_.back();
+  if (std::find(seen.begin(), seen.begin() + static_cast<long>(count), *name) !=
+      seen.begin() + static_cast<long>(count))
     Fail("the member \"" + *name + "\" is named twice");
-  seen.push_back(*name);
+  if (count == seen.size()) seen.emplace_back();
+  seen[count++] = *name;
   Expect(':', "a colon after a member's name");
   return true;
 }
@@ -124,7 +124,8 @@ bool JsonReader::NextMember(std::string* name) {
 void JsonReader::BeginArray() {
   Expect('[', "an array");
   Enter();
-  names_.emplace_back();
+  if (names_.size() < static_cast<size_t>(depth_)) names_.emplace_back();
+  named_.push_back(0);
   started_.push_back(false);
 }
 
@@ -132,7 +133,7 @@ bool JsonReader::NextItem() {
   Blanks();
   if (Look() == ']') {
     Get();
-    names_.pop_back();
+    named_.pop_back();
     started_.pop_back();
     Leave();
     return false;
@@ -181,7 +182,8 @@ void JsonReader::AppendCode(unsigned code, std::string& out) {
 std::string JsonReader::String() {
   Expect('"', "a string");
   std::string out;
-  for (int c = Get(); c != '"'; c = Get()) {
+  TakePlain(out);
+  for (int c = Get(); c != '"'; TakePlain(out), c = Get()) {
     if (c < 0) Fail("the document ends inside a string");
     if (c < 0x20) Fail("a control character inside a string");
     if (c != '\\') {

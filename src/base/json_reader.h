@@ -58,9 +58,30 @@ class JsonReader {
   [[noreturn]] void Fail(const std::string& what) const;
 
  private:
-  int Get();   // the next byte, or -1 at the end
-  int Look();  // the same without taking it
+  // The next byte, or -1 at the end; Look leaves it in place.
+  int Get() {
+    const int c = Look();
+    if (c >= 0) Take(c);
+    return c;
+  }
+  int Look() {
+    if (at_ < text_.size()) return static_cast<unsigned char>(text_[at_]);
+    Refill();
+    return at_ < text_.size() ? static_cast<unsigned char>(text_[at_]) : -1;
+  }
+  void Take(int c) {
+    ++at_;
+    if (c == '\n') {
+      ++line_;
+      column_ = 1;
+    } else {
+      ++column_;
+    }
+  }
   void Refill();
+  // Appends the plain bytes of a string from here (none of '"', '\\' or a
+  // control character) in one piece.
+  void TakePlain(std::string& out);
   void Blanks();
   void Expect(char c, const char* what);
   void Word(const char* word);
@@ -76,9 +97,11 @@ class JsonReader {
   int64_t line_ = 1, column_ = 1;
   int depth_ = 0;
   std::string number_;
-  // The members named so far in each open object, for duplicates; and
-  // whether each open object or array has had a first entry.
+  // The members named so far in each open object, for duplicates (kept
+  // from object to object, so that their room is reused); and whether each
+  // open object or array has had a first entry.
   std::vector<std::vector<std::string>> names_;
+  std::vector<size_t> named_;
   std::vector<bool> started_;
 };
 

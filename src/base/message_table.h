@@ -158,6 +158,9 @@ enum class Msg : int {
   kReportSizesKilobytes = 284,
   kReportSizesPlan = 285,
   kReportChartOf = 286,
+  // The table details' button that opens how the estimate is made.
+  kWhy = 300,
+  kWhyTip = 301,
 
   // The history of runs: the report's sections and the History window
   // (entries 360 to 399).

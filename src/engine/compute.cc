@@ -27,15 +27,26 @@ CatalogColumnRow& ColumnList::Append() {
 }
 
 Fixed4 EstimateVariableLength(Fixed4 row_count, Fixed4 pages_used,
-                              int32_t page_size, Fixed4 fixed_part) {
+                              int32_t page_size, Fixed4 fixed_part,
+                              VariableBranch* branch) {
+  VariableBranch taken = VariableBranch::kHalfPage;
+  if (branch == nullptr) branch = &taken;
+  *branch = VariableBranch::kNone;
   if (row_count <= Fixed4()) return Fixed4();
   const Fixed4 size = Fixed4::FromInt(page_size);
   const Fixed4 half = Fixed4::FromRaw(Fixed4::kScale / 2);
   const Fixed4 page_overhead = Fixed4::FromInt(28) * pages_used;
   const Fixed4 row_overhead = row_count * (fixed_part + Fixed4::FromInt(4));
   Fixed4 free = size * (pages_used - half) - page_overhead - row_overhead;
-  if (free < Fixed4()) free = size * pages_used - page_overhead - row_overhead;
-  if (free < Fixed4()) free = Fixed4();
+  *branch = VariableBranch::kHalfPage;
+  if (free < Fixed4()) {
+    free = size * pages_used - page_overhead - row_overhead;
+    *branch = VariableBranch::kFullPage;
+  }
+  if (free < Fixed4()) {
+    free = Fixed4();
+    *branch = VariableBranch::kNone;
+  }
   return Fixed4::FromDouble(free.ToDouble() / row_count.ToDouble());
 }
 
@@ -116,8 +127,9 @@ Fixed4 Estimator::RowLengthOf(TableShape& shape, const CatalogColumnRow& first,
     return fixed_part;
   }
   if (first.RowCount > Fixed4() && first.PagesUsed > Fixed4()) {
-    const Fixed4 estimate = EstimateVariableLength(
-        first.RowCount, first.PagesUsed, first.PageSize, fixed_part);
+    const Fixed4 estimate =
+        EstimateVariableLength(first.RowCount, first.PagesUsed, first.PageSize,
+                               fixed_part, &trace.branch);
     trace.estimated = true;
     trace.estimate = estimate;
     if (estimate < shape.variable) shape.variable = estimate;

@@ -51,6 +51,11 @@ struct SavingTrace {
   ByMethod<Fixed4> entry;  // the entry's row and page percentages
 };
 
+// Which formula gave the variable part's estimate from the pages: the last
+// page half full (the first choice), every page full (when the first
+// leaves nothing), or nothing at all (when neither leaves room).
+enum class VariableBranch : uint8_t { kHalfPage, kFullPage, kNone };
+
 // What the row length of a table is made of (bytes per row): the fixed
 // compressible and incompressible lengths, the variable-length columns'
 // declared sum, and the variable part used (the declared sum, or less when
@@ -64,6 +69,7 @@ struct TableTrace {
   bool has_variable = false;
   bool estimated = false;  // rows and pages were there to estimate from
   Fixed4 estimate;
+  VariableBranch branch = VariableBranch::kHalfPage;  // of the estimate
   SavingTrace variable_part;
 };
 
@@ -196,8 +202,10 @@ Fixed4 SavingOf(Fixed4 row_length, Fixed4 compressed);
 // The average variable-length bytes per row from how full the pages are:
 // the last page counts as half full, 28 bytes per page and 4 per row are
 // overhead. 0 when the row count is not above zero.
+// `branch`, when given, tells which formula gave the result.
 Fixed4 EstimateVariableLength(Fixed4 row_count, Fixed4 pages_used,
-                              int32_t page_size, Fixed4 fixed_part);
+                              int32_t page_size, Fixed4 fixed_part,
+                              VariableBranch* branch = nullptr);
 
 }  // namespace tce
 

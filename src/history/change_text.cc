@@ -22,7 +22,7 @@ std::string KindWords(uint32_t kinds, const MessageTable& m) {
 std::string ChangeDetail(const TableChange& c, const MessageTable& m) {
   std::string text = KindWords(c.kinds, m);
   if (c.before == nullptr || c.now == nullptr) return text;
-  text += ": " + HumanBytes(c.size_before) + " \u2192 " + HumanBytes(c.size_now);
+  text += ": " + ScreenBytes(c.size_before) + " \u2192 " + ScreenBytes(c.size_now);
   if (c.kinds & (kChangeRowsUp | kChangeRowsDown)) {
     text += ", rows " + c.before->row_count.ToText() + " \u2192 " +
             c.now->row_count.ToText();

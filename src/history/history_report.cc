@@ -164,8 +164,7 @@ Status HistorySections(History& history, const Records& records,
                                   : Fill(m[Msg::kHistorySinceOf], {name});
     *html += Section("history" + std::to_string(id), title,
                      SinceText(since, m) + "<h3>" + Html(m[Msg::kHistoryTrend]) +
-                         "</h3>" + TrendChart(trend, name, m, id) + "\n",
-                     true);
+                         "</h3>" + TrendChart(trend, name, m, id) + "\n");
   }
   return Status();
 }

@@ -6,6 +6,7 @@
 
 #include "base/number_text.h"
 #include "model/details.h"
+#include "model/formulas.h"
 
 namespace tce {
 namespace {
@@ -26,57 +27,23 @@ std::string Entry(const SavingTrace& trace) {
 }
 
 // The table's figures of one method, as sentences.
-std::string MethodLines(const EstimateContext& estimate, Method method) {
-  const TableTrace& trace = estimate.Trace;
-  std::string fixed_terms;
-  for (const CatalogColumnRow& column : estimate.TableColumns.columns()) {
-    if (column.ColumnStorage != FixedCompressible) continue;
-    fixed_terms += (fixed_terms.empty() ? "" : " + ") +
-                   std::to_string(column.ByteLength) + " x " +
-                   (Fixed4::FromInt(100) - column.Saving[method]).ToText() +
-                   " %";
-  }
-  std::string text = std::string(method == Method::kRow ? "Row" : "Page") +
-                     " compression: compressed row length = ";
-  text += fixed_terms.empty() ? "0" : fixed_terms;
-  text += " (fixed columns) + " + trace.incompressible.ToText() +
-          " (incompressible)";
-  if (trace.has_variable) {
-    text += " + " + trace.variable.ToText() + " x " +
-            (Fixed4::FromInt(100) - trace.variable_part.entry[method])
-                .ToText() +
-            " % (variable part)";
-  }
-  text += " = " + estimate.Compressed[method].ToText() + " bytes; saving (" +
-          estimate.RowLength.ToText() + " - " +
-          estimate.Compressed[method].ToText() + ") x 100 / " +
-          estimate.RowLength.ToText() + " = " + Pct(estimate.Pct[method]) +
-          ".\n";
-  return text;
+std::string MethodLines(const TableFormulas& f, Method method) {
+  return std::string(method == Method::kRow ? "Row" : "Page") +
+         " compression: compressed row length = " + f.compressed[method] +
+         " bytes; saving in % = " + f.saved[method] + ".\n";
 }
 
 // How the shown sizes follow from the figures.
-constexpr char kBounds[] =
-    " (never below 1 while the size is above 0, nor above the size).\n";
-
-std::string SizeLines(const TableRecord& table, Shown shown) {
+std::string SizeLines(const TableRecord& table, const TableFormulas& f,
+                      Shown shown) {
   if (!HasStatistics(table)) {
     return "No statistics (row count " + table.row_count.ToText() +
            "): no sizes are shown.\n";
   }
-  const double size = ShownSize(table, shown.unit);
-  const double compressed = ShownCompressed(table, shown);
-  if (shown.unit == SizeUnit::kPages) {
-    return "Pages: " + table.pages_used.ToText() +
-           "; compressed floor((100 - " + SavedPct(table, shown.method).ToText() +
-           ") x " + table.pages_used.ToText() + " / 100) = " +
-           FormatNumber(compressed) + " pages" + kBounds;
-  }
-  return "Kilobytes: floor(" + table.row_length.ToText() + " x " +
-         table.row_count.ToText() + " / 1024) = " + FormatNumber(size) +
-         "; compressed floor(" +
-         table.compressed_length[shown.method].ToText() + " x " +
-         table.row_count.ToText() + " / 1024) = " + FormatNumber(compressed) + kBounds;
+  const char* unit = shown.unit == SizeUnit::kPages ? " pages" : " kilobytes";
+  return std::string("Size = ") + f.shown_size + unit + "; compressed = " +
+         f.shown_compressed + unit +
+         " (never below 1 while the size is above 0, nor above the size).\n";
 }
 
 }  // namespace
@@ -136,24 +103,17 @@ std::string ExplainTable(const EstimateContext& estimate,
     text += "• " + column.ColumnName + ": " +
             ExplainColumn(column, shown.method) + ".\n";
   }
-  text += "\nRow length\nRow length = " + trace.fixed.ToText() +
-          " (fixed) + " + trace.incompressible.ToText() + " (incompressible)";
-  if (trace.has_variable) text += " + " + trace.variable.ToText() + " (variable)";
-  text += " = " + estimate.RowLength.ToText() + " bytes.\n";
+  const TableFormulas f = FormulasOf(estimate, table, shown);
+  text += "\nRow length\nRow length = " + f.row_length +
+          " bytes (fixed + incompressible" +
+          (trace.has_variable ? " + variable" : "") + ").\n";
   if (trace.has_variable) {
-    const CatalogColumnRow& first = estimate.TableColumns[0];
     text += "Variable part: declared " + trace.declared_variable.ToText() +
             " bytes; ";
-    if (trace.estimated) {
-      text += "from the pages (" + std::to_string(first.PageSize) + " x (" +
-              first.PagesUsed.ToText() + " - 0.5) - 28 x " +
-              first.PagesUsed.ToText() + " - " + first.RowCount.ToText() +
-              " x (" + (trace.fixed + trace.incompressible).ToText() +
-              " + 4)) / " + first.RowCount.ToText() + " = " +
-              trace.estimate.ToText() + " bytes; the smaller counts.\n";
-    } else {
-      text += "without row or page statistics the declared length counts.\n";
-    }
+    text += trace.estimated
+                ? "the smaller of it and the estimate from the pages counts: "
+                : "without row or page statistics the declared length counts: ";
+    text += f.variable + " bytes.\n";
     text += "The variable part as a whole: statistics entry " +
             Entry(trace.variable_part) +
             (trace.variable_part.found
@@ -163,9 +123,9 @@ std::string ExplainTable(const EstimateContext& estimate,
             ".\n";
   }
   text += "\nSaving\n";
-  text += MethodLines(estimate, Method::kRow);
-  text += MethodLines(estimate, Method::kPage);
-  text += "\nSize\n" + SizeLines(table, shown);
+  text += MethodLines(f, Method::kRow);
+  text += MethodLines(f, Method::kPage);
+  text += "\nSize\n" + SizeLines(table, f, shown);
   return text;
 }
 

@@ -36,8 +36,14 @@ std::string HumanBytes(double bytes) {
   return ScaledWithUnit(bytes, 1024.0, {"kB", "MB", "GB", "TB"});
 }
 
+std::string ScreenBytes(double bytes) {
+  if (!std::isfinite(bytes) || bytes < 0) bytes = 0;
+  if (bytes < 1024) return HumanBytes(bytes);
+  return ScaledWithUnit(bytes, 1024.0, {"K", "M", "G", "T"});
+}
+
 ByteScale ByteScaleFor(double top) {
-  static const char* const kUnits[] = {"bytes", "kB", "MB", "GB", "TB"};
+  static const char* const kUnits[] = {"bytes", "K", "M", "G", "T"};
   size_t unit = 0;
   double scale = 1;
   while (unit < 4 && top / (scale * 1024) >= 1) {
@@ -137,24 +143,31 @@ std::string IsoTimeText(TimePoint when) {
 }
 
 bool ParseIsoTime(const std::string& text, TimePoint* when) {
+  // Exactly "YYYY-MM-DDTHH:MM:SS.mmmZ", within the years a clock holds.
+  static constexpr char kShape[] = "dddd-dd-ddTdd:dd:dd.dddZ";
+  if (text.size() != sizeof kShape - 1) return false;
+  for (size_t i = 0; i < text.size(); ++i) {
+    const bool digit = text[i] >= '0' && text[i] <= '9';
+    if (kShape[i] == 'd' ? !digit : text[i] != kShape[i]) return false;
+  }
+  const auto number = [&](size_t at, size_t length) {
+    return std::stoi(text.substr(at, length));
+  };
   std::tm utc{};
-  int millis = 0;
-  char z = 0;
-  int consumed = 0;
-  if (text.size() != 24 ||
-      std::sscanf(text.c_str(), "%4d-%2d-%2dT%2d:%2d:%2d.%3d%c%n", &utc.tm_year,
-                  &utc.tm_mon, &utc.tm_mday, &utc.tm_hour, &utc.tm_min,
-                  &utc.tm_sec, &millis, &z, &consumed) != 8 ||
-      consumed != 24 || z != 'Z' || utc.tm_mon < 1 || utc.tm_mon > 12 ||
+  utc.tm_year = number(0, 4) - 1900;
+  utc.tm_mon = number(5, 2) - 1;
+  utc.tm_mday = number(8, 2);
+  utc.tm_hour = number(11, 2);
+  utc.tm_min = number(14, 2);
+  utc.tm_sec = number(17, 2);
+  if (utc.tm_year < 70 || utc.tm_year > 300 || utc.tm_mon > 11 ||
       utc.tm_mday < 1 || utc.tm_mday > 31 || utc.tm_hour > 23 ||
-      utc.tm_min > 59 || utc.tm_sec > 60 || millis < 0 || utc.tm_year < 1970)
+      utc.tm_min > 59 || utc.tm_sec > 60)
     return false;
-  utc.tm_year -= 1900;
-  utc.tm_mon -= 1;
   const std::time_t seconds = timegm(&utc);
   if (seconds == static_cast<std::time_t>(-1)) return false;
   *when = std::chrono::system_clock::from_time_t(seconds) +
-          std::chrono::milliseconds(millis);
+          std::chrono::milliseconds(number(20, 3));
   return true;
 }
 

@@ -26,10 +26,15 @@ std::string PercentText(double pct);
 // An exact saving as the estimate keeps it: "33.3333 %".
 std::string PercentText(Fixed4 pct);
 
-// "1.2 GB": bytes in kB, MB, GB or TB (of 1024), or "512 bytes".
+// "1.2 GB": bytes in kB, MB, GB or TB (of 1024), or "512 bytes": sizes
+// in files and on standard error (the report, the summaries), as they have
+// always been written.
 std::string HumanBytes(double bytes);
-// The unit of a chart's axis: the largest of bytes, kB, MB, GB and TB
-// that keeps `top` at 1 or more.
+// "1.2 G": the same in K, M, G or T, the units of the windows' own sizes
+// ("Size(K)", the " M" of the minimum size): sizes in every window.
+std::string ScreenBytes(double bytes);
+// The unit of a chart's axis: the largest of bytes, K, M, G and T that
+// keeps `top` at 1 or more.
 struct ByteScale {
   double bytes;
   const char* unit;

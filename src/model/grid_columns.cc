@@ -99,7 +99,7 @@ double PlanSize(const PlanRow& r, const PlanView&) {
   return AllocatedBytes(r.table);
 }
 std::string PlanSizeText(const PlanRow& r, const PlanView& v) {
-  return HumanBytes(PlanSize(r, v));
+  return ScreenBytes(PlanSize(r, v));
 }
 double PlanRowSaved(const PlanRow& r, const PlanView&) {
   return SavedWholePct(r.table, Method::kRow);
@@ -122,7 +122,7 @@ double PlanSaved(const PlanRow& r, const PlanView&) {
   return r.line.saved_bytes;
 }
 std::string PlanSavedText(const PlanRow& r, const PlanView& v) {
-  return HumanBytes(PlanSaved(r, v));
+  return ScreenBytes(PlanSaved(r, v));
 }
 
 const PlanColumn kPlan[] = {
@@ -233,7 +233,7 @@ std::string ResultsCellTip(const TableRecord& table, Shown shown, int col,
          " points more, from a saving of " + std::to_string(rule.threshold) +
          " %): " + std::string(RecommendationName(line.recommendation));
   if (line.saved_bytes > 0) {
-    tip += std::string(" compression, saving ") + HumanBytes(line.saved_bytes) +
+    tip += std::string(" compression, saving ") + ScreenBytes(line.saved_bytes) +
            " (" + PercentText(line.better_pct) + ")";
   }
   return tip + ".";

@@ -20,6 +20,14 @@ const TableRecord& ResultsGrid::Row(int row) const {
   return record_->tables[static_cast<size_t>(order_[row - 1])];
 }
 
+void ResultsGrid::TakeViewOf(const ResultsGrid& other) {
+  if (&other == this || other.record_ != record_) return;
+  order_ = other.order_;
+  marks_ = other.marks_;
+  sort_ = other.sort_;
+  NotifyReset();
+}
+
 bool ResultsGrid::sort_descending() const {
   if (sort_.column <= kMarkCol) return false;
   return sort_.Descending(

@@ -43,6 +43,11 @@ class ResultsGrid {
   const TableRecord& Row(int row) const;
   bool Marked(int row) const;
 
+  // Takes the order, sort and marks of another grid showing the same
+  // result (the list moving between windows); another result changes
+  // nothing.
+  void TakeViewOf(const ResultsGrid& other);
+
   void ToggleMark(int row);
   void MarkAll();
   void ClearMarks();

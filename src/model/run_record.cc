@@ -39,15 +39,16 @@ ResultTotals TotalsOf(const RunRecord& record) {
   return totals;
 }
 
-std::string TotalsLine(const ResultTotals& totals) {
+std::string TotalsLine(const ResultTotals& totals, bool screen) {
+  const auto bytes = screen ? ScreenBytes : HumanBytes;
   return std::string(totals.complete
                          ? ""
                          : "Run incomplete (an error stopped it; Continue "
                            "runs it again): ") +
          std::to_string(totals.tables) +
          (totals.tables == 1 ? " table listed: " : " tables listed: ") +
-         HumanBytes(totals.size_bytes) + ", " +
-         HumanBytes(totals.compressed_bytes) + " compressed, " + WholePercentText(totals.saved_pct) +
+         bytes(totals.size_bytes) + ", " +
+         bytes(totals.compressed_bytes) + " compressed, " + WholePercentText(totals.saved_pct) +
          " % saved";
 }
 

@@ -129,7 +129,9 @@ ResultTotals TotalsOf(const RunRecord& record);
 // The totals line under the results grids: "64 tables listed: 1.2 GB,
 // 0.7 GB compressed, 42 % saved", after "Run incomplete ... " when the run
 // failed part-way.
-std::string TotalsLine(const ResultTotals& totals);
+// `screen`: sizes as the windows write them (ScreenBytes), else as files
+// and standard error do (HumanBytes).
+std::string TotalsLine(const ResultTotals& totals, bool screen = false);
 // What the totals line's figures are, for its tooltip.
 std::string TotalsDefinition(SizeUnit unit, Method method);
 

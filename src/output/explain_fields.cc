@@ -20,8 +20,14 @@ ColumnExplainFields::ColumnExplainFields(const CatalogColumnRow& column) {
       Field{"entry_page", Value::Decimal(trace.entry.page)}};
 }
 
-TableExplainFields::TableExplainFields(const TableTrace& trace,
+TableExplainFields::TableExplainFields(const TableExplanation& explanation,
                                        const TableRecord& table) {
+  const TableTrace& trace = explanation.trace;
+  const TableFormulas& f = explanation.formulas;
+  // A formula beside each derived figure, when the figure is there.
+  const auto formula = [](const std::string& text) {
+    return text.empty() ? Value::Null() : Value::Text(text);
+  };
   const SavingTrace& v = trace.variable_part;
   lookup_ = {Field{"type_index", Value::Integer(v.t)},
              Field{"similar", Value::Integer(v.n)},
@@ -48,7 +54,15 @@ TableExplainFields::TableExplainFields(const TableTrace& trace,
       Field{"saved_row", Value::Decimal(SavedPct(table, Method::kRow))},
       Field{"saved_page", Value::Decimal(SavedPct(table, Method::kPage))},
       Field{"shown_saved_row", Value::Number(SavedWholePct(table, Method::kRow))},
-      Field{"shown_saved_page", Value::Number(SavedWholePct(table, Method::kPage))}};
+      Field{"shown_saved_page", Value::Number(SavedWholePct(table, Method::kPage))},
+      Field{"row_length_formula", formula(f.row_length)},
+      Field{"variable_formula", formula(f.variable)},
+      Field{"compressed_row_formula", formula(f.compressed.row)},
+      Field{"compressed_page_formula", formula(f.compressed.page)},
+      Field{"saved_row_formula", formula(f.saved.row)},
+      Field{"saved_page_formula", formula(f.saved.page)},
+      Field{"shown_size_formula", formula(f.shown_size)},
+      Field{"shown_compressed_formula", formula(f.shown_compressed)}};
 }
 
 }  // namespace tce

@@ -7,6 +7,7 @@
 #include <span>
 
 #include "engine/compute.h"
+#include "model/formulas.h"
 #include "model/run_record.h"
 #include "output/result_writer.h"
 
@@ -29,12 +30,13 @@ class ColumnExplainFields {
 // savings of both methods.
 class TableExplainFields {
  public:
-  TableExplainFields(const TableTrace& trace, const TableRecord& table);
+  TableExplainFields(const TableExplanation& explanation,
+                     const TableRecord& table);
   std::span<const Field> fields() const { return fields_; }
 
  private:
   std::array<Field, 7> lookup_;
-  std::array<Field, 17> fields_;
+  std::array<Field, 25> fields_;
 };
 
 }  // namespace tce

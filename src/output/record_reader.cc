@@ -17,6 +17,8 @@
 namespace tce {
 namespace {
 
+using namespace std::literals;
+
 // The values of a record's document, each read or refused.
 class Values {
  public:
@@ -86,7 +88,7 @@ class Values {
 // Reads an object whose members `each` takes by name; a member `each`
 // does not take is skipped. Members in `required` must be there.
 template <typename Each>
-void ReadObject(Values& v, std::initializer_list<const char*> required,
+void ReadObject(Values& v, std::initializer_list<std::string_view> required,
                 Each each) {
   JsonReader& r = v.reader();
   if (r.Peek() != JsonReader::Kind::kObject) r.Fail("expected an object");
@@ -94,12 +96,12 @@ void ReadObject(Values& v, std::initializer_list<const char*> required,
   std::string name;
   size_t found = 0;
   while (r.NextMember(&name)) {
-    for (const char* want : required) found += name == want;
+    for (std::string_view want : required) found += name == want;
     if (!each(name)) r.Skip();
   }
   if (found != required.size()) {
     std::string names;
-    for (const char* want : required) names += std::string(" ") + want;
+    for (std::string_view want : required) names += " " + std::string(want);
     r.Fail("an object lacks one of its members:" + names);
   }
 }
@@ -118,23 +120,23 @@ void ReadSettings(Values& v, RunSettings& s) {
                  "ignore_tables_without_statistics", "cardinality",
                  "compression", "unit"},
              [&](const std::string& name) {
-               if (name == "min_compression") {
+               if (name == "min_compression"sv) {
                  s.MinCompressionPct = static_cast<int16_t>(v.Whole(0, 100));
-               } else if (name == "min_size_mb") {
+               } else if (name == "min_size_mb"sv) {
                  s.MinTableSizeMB = static_cast<int32_t>(v.Whole(0, 1 << 30));
-               } else if (name == "ignore_tables_without_statistics") {
+               } else if (name == "ignore_tables_without_statistics"sv) {
                  s.IgnoreTablesWithoutStats = v.Flag();
-               } else if (name == "cardinality") {
+               } else if (name == "cardinality"sv) {
                  s.UseMaxCardinality = v.Choice({"max", "column"}) == 0;
-               } else if (name == "compression") {
+               } else if (name == "compression"sv) {
                  s.EstimatePageCompression = v.Choice({"page", "row"}) == 0;
-               } else if (name == "unit") {
+               } else if (name == "unit"sv) {
                  s.ShowPageSavings = v.Choice({"pages", "kilobytes"}) == 0;
-               } else if (name == "delimiter") {
+               } else if (name == "delimiter"sv) {
                  s.TabDelimited = v.Choice({"tab", "comma"}) == 0;
-               } else if (name == "owners") {
+               } else if (name == "owners"sv) {
                  s.OwnerFilter = v.Text();
-               } else if (name == "tables") {
+               } else if (name == "tables"sv) {
                  s.TableFilter = v.Text();
                } else {
                  return false;
@@ -152,9 +154,9 @@ TimePoint Moment(Values& v) {
 
 void ReadServer(Values& v, ServerIdentity& server) {
   ReadObject(v, {"name", "host"}, [&](const std::string& name) {
-    if (name == "name") {
+    if (name == "name"sv) {
       server.name = v.Text();
-    } else if (name == "host") {
+    } else if (name == "host"sv) {
       server.host = v.Text();
     } else {
       return false;
@@ -167,34 +169,34 @@ void ReadRecordMember(Values& v, RunRecord& record) {
   ReadObject(v, {"version", "server", "database", "settings", "started",
                  "ended", "complete", "plan"},
              [&](const std::string& name) {
-    if (name == "version") {
+    if (name == "version"sv) {
       if (v.Whole(1, INT32_MAX) > kRecordVersion) {
         v.reader().Fail("the record was written by a newer release (version "
                         "above " + std::to_string(kRecordVersion) + ")");
       }
-    } else if (name == "server") {
+    } else if (name == "server"sv) {
       ReadServer(v, record.server);
-    } else if (name == "database") {
+    } else if (name == "database"sv) {
       record.database = v.Text();
-    } else if (name == "server_version") {
+    } else if (name == "server_version"sv) {
       record.server_version = v.Text();
-    } else if (name == "settings") {
+    } else if (name == "settings"sv) {
       ReadSettings(v, record.settings);
-    } else if (name == "started") {
+    } else if (name == "started"sv) {
       record.started = Moment(v);
-    } else if (name == "ended") {
+    } else if (name == "ended"sv) {
       record.ended = Moment(v);
-    } else if (name == "complete") {
+    } else if (name == "complete"sv) {
       record.complete = v.Flag();
-    } else if (name == "plan") {
+    } else if (name == "plan"sv) {
       if (v.reader().Peek() == JsonReader::Kind::kNull) {
         v.reader().Null();
         return true;
       }
       PlanRule rule;
       ReadObject(v, {"margin", "threshold"}, [&](const std::string& key) {
-        if (key == "margin") rule.margin = static_cast<int>(v.Whole(0, 100));
-        else if (key == "threshold") rule.threshold = static_cast<int>(v.Whole(0, 100));
+        if (key == "margin"sv) rule.margin = static_cast<int>(v.Whole(0, 100));
+        else if (key == "threshold"sv) rule.threshold = static_cast<int>(v.Whole(0, 100));
         else return false;
         return true;
       });
@@ -214,8 +216,8 @@ struct TableClaims {
 
 void ReadByMethod(Values& v, ByMethod<Fixed4>& out) {
   ReadObject(v, {"row", "page"}, [&](const std::string& name) {
-    if (name == "row") out.row = v.Decimal();
-    else if (name == "page") out.page = v.Decimal();
+    if (name == "row"sv) out.row = v.Decimal();
+    else if (name == "page"sv) out.page = v.Decimal();
     else return false;
     return true;
   });
@@ -224,9 +226,9 @@ void ReadByMethod(Values& v, ByMethod<Fixed4>& out) {
 void ReadBasis(Values& v, StatisticsBasis& basis) {
   ReadObject(v, {"full", "sampled", "none"}, [&](const std::string& name) {
     constexpr int64_t kMost = 1 << 20;
-    if (name == "full") basis.full = static_cast<int32_t>(v.Whole(0, kMost));
-    else if (name == "sampled") basis.sampled = static_cast<int32_t>(v.Whole(0, kMost));
-    else if (name == "none") basis.none = static_cast<int32_t>(v.Whole(0, kMost));
+    if (name == "full"sv) basis.full = static_cast<int32_t>(v.Whole(0, kMost));
+    else if (name == "sampled"sv) basis.sampled = static_cast<int32_t>(v.Whole(0, kMost));
+    else if (name == "none"sv) basis.none = static_cast<int32_t>(v.Whole(0, kMost));
     else return false;
     return true;
   });
@@ -237,16 +239,16 @@ TableClaims ReadTable(Values& v, TableRecord& t) {
   ReadObject(v, {"owner", "table", "rows", "pages", "page_size", "row_length",
                  "compressed_length", "basis", "listed"},
              [&](const std::string& name) {
-    if (name == "owner") t.owner = v.Text();
-    else if (name == "table") t.table = v.Text();
-    else if (name == "rows") t.row_count = v.Decimal();
-    else if (name == "pages") t.pages_used = v.Decimal();
-    else if (name == "page_size") t.page_size = static_cast<int32_t>(v.Whole(INT32_MIN, INT32_MAX));
-    else if (name == "row_length") t.row_length = v.Decimal();
-    else if (name == "compressed_length") ReadByMethod(v, t.compressed_length);
-    else if (name == "basis") ReadBasis(v, t.basis);
-    else if (name == "listed") claims.listed = v.Flag();
-    else if (name == "plan") {
+    if (name == "owner"sv) t.owner = v.Text();
+    else if (name == "table"sv) t.table = v.Text();
+    else if (name == "rows"sv) t.row_count = v.Decimal();
+    else if (name == "pages"sv) t.pages_used = v.Decimal();
+    else if (name == "page_size"sv) t.page_size = static_cast<int32_t>(v.Whole(INT32_MIN, INT32_MAX));
+    else if (name == "row_length"sv) t.row_length = v.Decimal();
+    else if (name == "compressed_length"sv) ReadByMethod(v, t.compressed_length);
+    else if (name == "basis"sv) ReadBasis(v, t.basis);
+    else if (name == "listed"sv) claims.listed = v.Flag();
+    else if (name == "plan"sv) {
       ReadObject(v, {"recommendation"}, [&](const std::string& key) {
         if (key != "recommendation") return false;
         claims.recommendation = v.Choice({"page", "row", "leave", "no_statistics"});
@@ -287,21 +289,21 @@ std::shared_ptr<RunRecord> ReadRun(Values& v) {
   std::vector<TableClaims> claims;
   std::string failed_name;
   ReadObject(v, {}, [&](const std::string& name) {
-    if (name == "record") {
+    if (name == "record"sv) {
       ReadRecordMember(v, *record);
       has_record = true;
-    } else if (name == "record_tables") {
+    } else if (name == "record_tables"sv) {
       has_tables = true;
       ReadArray(v, [&] {
         record->tables.emplace_back();
         claims.push_back(ReadTable(v, record->tables.back()));
       });
-    } else if (name == "error") {
+    } else if (name == "error"sv) {
       record->failure = v.Text();
       failed = true;
-    } else if (name == "database" && !has_record) {
+    } else if (name == "database"sv && !has_record) {
       failed_name = v.Text();
-    } else if (name == "server" && !has_record) {
+    } else if (name == "server"sv && !has_record) {
       ReadServer(v, record->server);
     } else {
       return false;
@@ -340,13 +342,13 @@ Status ReadRecordDocument(JsonReader& reader, Records* records) {
     reader.BeginObject();
     std::string name;
     while (reader.NextMember(&name)) {
-      if (name == "databases") {
+      if (name == "databases"sv) {
         has_list = true;
         ReadArray(v, [&] { read.push_back(ReadRun(v)); });
-      } else if (name == "record") {
+      } else if (name == "record"sv) {
         has_record = true;
         ReadRecordMember(v, *record);
-      } else if (name == "record_tables") {
+      } else if (name == "record_tables"sv) {
         has_tables = true;
         ReadArray(v, [&] {
           record->tables.emplace_back();

@@ -11,6 +11,9 @@
 namespace tce {
 namespace {
 
+// Printed, a section stays on one page when it fits on one; one that does
+// not starts a new page and breaks there, its table's header row repeated
+// on each page. The title and the headings stay with what follows.
 constexpr char kStyle[] = R"css(
 body{font-family:"DejaVu Sans",Arial,sans-serif;color:#222;margin:24px 32px;max-width:980px}
 h1{font-size:22px;margin:0 0 4px}h2{font-size:16px;margin:28px 0 8px;border-bottom:1px solid #ccc;padding-bottom:3px}
@@ -21,8 +24,9 @@ th{background:#eef2f8}td.n{text-align:right;white-space:nowrap}tr.rest td{color:
 .cards{display:flex;gap:12px;flex-wrap:wrap}.card{border:1px solid #ccc;border-radius:4px;padding:8px 14px;min-width:150px}
 .card b{display:block;font-size:20px}.card span{color:#555;font-size:12px}
 .failed{color:#a00}
-@media print{body{margin:0;max-width:none}h1,h2{break-after:avoid;page-break-after:avoid}
-section{break-inside:avoid-page}section.long{break-inside:auto}thead{display:table-header-group}
+@media print{body{margin:0;max-width:none}
+h1,h2,p.meta{break-after:avoid;page-break-after:avoid}
+section{break-inside:avoid-page;page-break-inside:avoid}thead{display:table-header-group}
 tr,svg,.cards{break-inside:avoid;page-break-inside:avoid}}
 )css";
 

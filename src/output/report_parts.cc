@@ -54,9 +54,8 @@ std::string HeadRow(const std::vector<std::string>& headers) {
 }
 
 std::string Section(const std::string& id, const std::string& title,
-                    const std::string& body, bool long_one) {
-  return "<section" + std::string(long_one ? " class=\"long\"" : "") +
-         " aria-labelledby=\"" + id + "\"><h2 id=\"" + id + "\">" +
+                    const std::string& body) {
+  return "<section aria-labelledby=\"" + id + "\"><h2 id=\"" + id + "\">" +
          Html(title) + "</h2>\n" + body + "</section>\n";
 }
 

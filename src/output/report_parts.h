@@ -21,9 +21,9 @@ std::string NumberCell(const std::string& text);
 std::string HeadRow(const std::vector<std::string>& headers);
 
 // A section headed `title`, labelled by its heading for assistive readers;
-// a long one may break across printed pages.
+// printed, it is kept on one page when it fits on one.
 std::string Section(const std::string& id, const std::string& title,
-                    const std::string& body, bool long_one = false);
+                    const std::string& body);
 
 // The sections after the totals: by database, by owner, the plan, the
 // largest savings, what the estimate rests on, and the tables without

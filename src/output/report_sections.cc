@@ -78,7 +78,7 @@ std::string TopSection(const ReportSummary& s, bool several,
             NumberCell(FormatNumber(t.saved_pct) + " %") + "</tr>";
   }
   return Section("top", Fill(m[Msg::kReportTop], {Count(s.ranked.size())}),
-                 html + "</tbody></table>\n", s.ranked.size() > 12);
+                 html + "</tbody></table>\n");
 }
 
 std::string BasisSection(const ReportSummary& s, const MessageTable& m) {
@@ -129,23 +129,22 @@ std::string UnestimatedSection(const ReportSummary& s, bool several,
             "</td></tr>";
   }
   return Section("unestimated", m[Msg::kReportUnestimated],
-                 html + "</tbody></table>\n", shown > 12);
+                 html + "</tbody></table>\n");
 }
 
 }  // namespace
 
 std::string ReportBody(const ReportSummary& s, const MessageTable& m) {
   const bool several = s.servers.size() > 1;
+  // A chart of more bars would not fit on a printed page (A5 at the least).
   std::string html = Section(
       "databases", m[Msg::kReportByDatabase],
       SumsTable(m[Msg::kReportDatabase], s.by_database, 1000, m) +
-          (s.by_database.size() <= 40
+          (s.by_database.size() <= 20
                ? BarChart(s.by_database, m[Msg::kReportByDatabase], m, 2)
-               : std::string()),
-      s.by_database.size() > 12);
+               : std::string()));
   html += Section("owners", m[Msg::kReportByOwner],
-                  SumsTable(m[Msg::kReportDatabaseOwner], s.by_owner, 40, m),
-                  s.by_owner.size() > 12);
+                  SumsTable(m[Msg::kReportDatabaseOwner], s.by_owner, 40, m));
   if (!s.rules.empty()) html += PlanSection(s.plan, m);
   html += TopSection(s, several, m);
   html += BasisSection(s, m);

@@ -233,6 +233,9 @@ class DelimitedWriter : public ResultWriter {
   void BeginDocument() override {}
   void EndDocument() override {}
   void Member(std::string_view, const Value&) override {}
+  void Note(std::string_view text) override {
+    Put(DelimitedField(text, delimiter_) + "\r\n");
+  }
   void BeginList(std::string_view,
                  std::span<const std::string> header) override {
     std::string line;

@@ -202,6 +202,9 @@ class ResultWriter {
                          std::span<const std::string> header) = 0;
   virtual void Record(std::span<const Field> fields) = 0;
   virtual void EndList() = 0;
+  // A line for people before a delimited document's lists (one field);
+  // JSON says the same in its members and leaves it out.
+  virtual void Note(std::string_view) {}
 
   // Starts a list without its head: records written after it can be put
   // into another writer's list with AppendRecords.

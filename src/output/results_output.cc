@@ -11,7 +11,7 @@
 namespace tce {
 
 TableFields::TableFields(const TableRecord& table, Shown shown,
-                         const TableTrace* trace) {
+                         const TableExplanation* explanation) {
   const StatisticsBasis& b = table.basis;
   Value statistics = Value::Object({statistics_.data(), 1});
   if (HasStatistics(table)) {
@@ -34,8 +34,8 @@ TableFields::TableFields(const TableRecord& table, Shown shown,
              Field{"page_size", Value::Integer(table.page_size)},
              Field{"statistics", statistics, FieldIn::kJson},
              Field{}};
-  if (trace != nullptr) {
-    explain_.emplace(*trace, table);
+  if (explanation != nullptr) {
+    explain_.emplace(*explanation, table);
     fields_[count_++] = Field{"explain", Value::Object(explain_->fields()),
                               FieldIn::kJson};
   }
@@ -101,7 +101,7 @@ std::vector<std::string> ColumnHeaderTexts(const MessageTable& m,
 
 void WriteTableList(ResultWriter& writer, const MessageTable& messages,
                     const RunRecord& record, std::span<const int32_t> order,
-                    const std::vector<TableTrace>* traces) {
+                    const std::vector<TableExplanation>* traces) {
   const std::array<std::string, 7> header =
       ResultsHeaderTexts(messages, record.shown().unit);
   writer.BeginList("tables", header);
@@ -111,13 +111,13 @@ void WriteTableList(ResultWriter& writer, const MessageTable& messages,
 
 void WriteTableRecords(ResultWriter& writer, const RunRecord& record,
                        std::span<const int32_t> order,
-                       const std::vector<TableTrace>* traces) {
+                       const std::vector<TableExplanation>* traces) {
   const Shown shown = record.shown();
   for (const int32_t index : order) {
     const size_t i = static_cast<size_t>(index);
-    const TableTrace* trace =
+    const TableExplanation* explanation =
         traces != nullptr && i < traces->size() ? &(*traces)[i] : nullptr;
-    const TableFields fields(record.tables[i], shown, trace);
+    const TableFields fields(record.tables[i], shown, explanation);
     writer.Record(fields.fields());
   }
 }
@@ -197,6 +197,10 @@ void WritePlanRecords(ResultWriter& writer, const Plan& plan) {
 
 void WritePlanDocument(ResultWriter& writer, const Plan& plan) {
   writer.BeginDocument();
+  // The rule the lines follow, which the lines alone do not say.
+  writer.Note("Plan: page only with " + std::to_string(plan.rule().margin) +
+              " points more than row, from a saving of " +
+              std::to_string(plan.rule().threshold) + " %");
   WritePlanMembers(writer, plan);
   if (writer.KeepsDocuments())
     WriteRecordMembers(writer, plan.record(), plan.rule());

@@ -29,7 +29,7 @@ class TableFields {
  public:
   // With `trace`, the table's explanation follows (JSON only).
   TableFields(const TableRecord& table, Shown shown,
-              const TableTrace* trace = nullptr);
+              const TableExplanation* explanation = nullptr);
   TableFields(const TableFields&) = delete;
   TableFields& operator=(const TableFields&) = delete;
   std::span<const Field> fields() const { return {fields_.data(), count_}; }
@@ -72,18 +72,19 @@ std::vector<std::string> ColumnHeaderTexts(const MessageTable& messages,
 // explanation.
 void WriteTableList(ResultWriter& writer, const MessageTable& messages,
                     const RunRecord& record, std::span<const int32_t> order,
-                    const std::vector<TableTrace>* traces = nullptr);
+                    const std::vector<TableExplanation>* traces = nullptr);
 // The records of WriteTableList's list alone, for a list that holds
 // several runs' tables.
 void WriteTableRecords(ResultWriter& writer, const RunRecord& record,
                        std::span<const int32_t> order,
-                       const std::vector<TableTrace>* traces = nullptr);
+                       const std::vector<TableExplanation>* traces = nullptr);
 
 // The run's settings as a JSON member's fields, and the totals.
 void WriteSettingsMember(ResultWriter& writer, const RunSettings& settings);
 void WriteTotalsMember(ResultWriter& writer, const RunRecord& record);
 
-// The plan as a document: the run's database and settings, the rule, one
+// The plan as a document (the plan window's export): delimited, a first
+// line with the rule; then the run's database and settings, the rule, one
 // line per table in the plan's order (owner, table, rows, pages, page
 // size, size in bytes, compressed size in bytes by row and by page
 // compression, row and page saving as the results grid shows them, the

@@ -7,6 +7,8 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QToolTip>
+#include <algorithm>
+#include <cstdint>
 
 #include "base/number_text.h"
 #include "model/figures.h"
@@ -15,6 +17,34 @@
 
 namespace tce::ui {
 namespace {
+
+// Takes `excess` pixels from the columns, each in proportion to what it has
+// above its floor; none goes below its floor.
+void ShrinkToFloors(std::vector<int>& width, const std::vector<int>& floor,
+                    int excess) {
+  int slack = 0;
+  for (size_t col = 0; col < width.size(); ++col)
+    slack += std::max(0, width[col] - floor[col]);
+  if (slack <= 0) return;
+  const int take = std::min(excess, slack);
+  int taken = 0;
+  for (size_t col = 0; col < width.size(); ++col) {
+    const int part = static_cast<int>(
+        static_cast<int64_t>(std::max(0, width[col] - floor[col])) * take /
+        slack);
+    width[col] -= part;
+    taken += part;
+  }
+  // What the rounding left, a pixel at a time from the widest above floor.
+  while (taken < take) {
+    size_t widest = 0;
+    for (size_t col = 1; col < width.size(); ++col) {
+      if (width[col] - floor[col] > width[widest] - floor[widest]) widest = col;
+    }
+    --width[widest];
+    ++taken;
+  }
+}
 
 }  // namespace
 
@@ -101,7 +131,7 @@ QVariant ResultsTableModel::headerData(int section, Qt::Orientation orientation,
     return FromBytes(messages_[column.header(grid_.shown())]);
   if (role == Qt::ToolTipRole) {
     const std::string& tip = messages_[column.header_tip(grid_.shown())];
-    return tip.empty() ? QVariant() : QVariant(FromBytes(tip));
+    return tip.empty() ? QVariant() : QVariant(WrapTip(FromBytes(tip)));
   }
   if (role == Qt::TextAlignmentRole)
     return static_cast<int>(AlignmentOf(column.align));
@@ -180,8 +210,11 @@ TotalsLabel::TotalsLabel(ResultsGrid& grid, QWidget* parent)
 TotalsLabel::~TotalsLabel() { grid_.RemoveObserver(this); }
 
 void TotalsLabel::GridReset() {
-  setText(grid_.visible() ? FromBytes(TotalsLine(TotalsOf(grid_.record())))
+  setText(grid_.visible() ? FromBytes(TotalsLine(TotalsOf(grid_.record()), true))
                           : QString());
+  // Which figure the line adds up: it differs by the unit shown.
+  const Shown shown = grid_.shown();
+  setToolTip(FromBytes(TotalsDefinition(shown.unit, shown.method)));
 }
 
 void MarkDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
@@ -213,6 +246,7 @@ void MarkDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
   if (option.state & QStyle::State_HasFocus) {
     QStyleOptionFocusRect focus;
     focus.QStyleOption::operator=(option);
+    focus.state &= ~QStyle::State_Selected;  // drawn on the mark's ground
     focus.rect = option.rect.adjusted(1, 1, -1, -1);
     style->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, painter,
                          option.widget);
@@ -266,6 +300,9 @@ GridView::GridView(QAbstractTableModel* model, std::vector<int> widths_twips,
   setSelectionBehavior(QAbstractItemView::SelectItems);
   setEditTriggers(QAbstractItemView::NoEditTriggers);
   setWordWrap(false);
+  // Tab leaves the grid for the next control; the arrows, Home, End and
+  // the page keys move the current cell.
+  setTabKeyNavigation(false);
   for (int twips : widths_twips) widths_.push_back(Px(twips));
   user_set_.assign(widths_.size(), false);
   connect(this, &QTableView::clicked, this, [this](const QModelIndex& index) {
@@ -292,6 +329,12 @@ GridView::GridView(QAbstractTableModel* model, std::vector<int> widths_twips,
 }
 
 bool GridView::viewportEvent(QEvent* event) {
+  if (event->type() == QEvent::Resize) {
+    // A scroll bar came or went: the columns fit the room left.
+    const bool handled = QTableView::viewportEvent(event);
+    if (!fitting_) FitColumns();
+    return handled;
+  }
   if (event->type() != QEvent::ToolTip) return QTableView::viewportEvent(event);
   auto* help = static_cast<QHelpEvent*>(event);
   const QModelIndex index = indexAt(help->pos());
@@ -309,7 +352,8 @@ bool GridView::viewportEvent(QEvent* event) {
   if (tip.isEmpty()) {
     QToolTip::hideText();
   } else {
-    QToolTip::showText(help->globalPos(), tip, viewport(), visualRect(index));
+    QToolTip::showText(help->globalPos(), WrapTip(tip), viewport(),
+                       visualRect(index));
   }
   return true;
 }
@@ -325,29 +369,40 @@ void GridView::AfterReset() {
   }
 }
 
-int GridView::LeastWidth(int col) const {
-  const int width = widths_[static_cast<size_t>(col)];
-  if (user_set_[static_cast<size_t>(col)]) return width;
-  // The header's text whole, with the margins the style draws round it.
+int GridView::HeaderWidth(int col, int margins) const {
   const QString text =
       model()->headerData(col, Qt::Horizontal, Qt::DisplayRole).toString();
   const int margin =
       style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, this);
-  const int header =
-      horizontalHeader()->fontMetrics().horizontalAdvance(text) + 4 * margin;
-  return std::max(width, header);
+  return horizontalHeader()->fontMetrics().horizontalAdvance(text) +
+         margins * margin;
+}
+
+int GridView::LeastWidth(int col) const {
+  const int width = widths_[static_cast<size_t>(col)];
+  if (user_set_[static_cast<size_t>(col)]) return width;
+  // The header's text whole, with room round it.
+  return std::max(width, HeaderWidth(col, 4));
 }
 
 void GridView::FitColumns() {
   resetting_ = true;
+  fitting_ = true;
   const int columns = static_cast<int>(widths_.size());
   std::vector<int> width(widths_.size());
+  std::vector<int> floor(widths_.size());
   int total = 0;
   for (int col = 0; col < columns; ++col) {
-    width[static_cast<size_t>(col)] = LeastWidth(col);
-    total += width[static_cast<size_t>(col)];
+    const size_t at = static_cast<size_t>(col);
+    width[at] = LeastWidth(col);
+    // Short of room a column gives way down to its header's text with the
+    // margins the style draws round it; the user's widths stay.
+    floor[at] = user_set_[at] ? width[at]
+                              : std::min(width[at], HeaderWidth(col, 2) + 2);
+    total += width[at];
   }
   int spare = viewport()->width() - total;
+  if (spare < 0) ShrinkToFloors(width, floor, -spare);
   std::vector<int> growing;
   for (int col : growing_) {
     if (col < columns && !user_set_[static_cast<size_t>(col)])
@@ -368,6 +423,7 @@ void GridView::FitColumns() {
   for (int col = 0; col < columns; ++col)
     setColumnWidth(col, width[static_cast<size_t>(col)]);
   resetting_ = false;
+  fitting_ = false;
 }
 
 void GridView::resizeEvent(QResizeEvent* event) {
@@ -376,6 +432,16 @@ void GridView::resizeEvent(QResizeEvent* event) {
 }
 
 void GridView::keyPressEvent(QKeyEvent* event) {
+  // Ctrl+Tab leaves the grid too (Shift turns it back), rather than
+  // reaching the tab control, which would change the panel.
+  const bool tab =
+      event->key() == Qt::Key_Tab || event->key() == Qt::Key_Backtab;
+  if (tab && (event->modifiers() & Qt::ControlModifier)) {
+    focusNextPrevChild(event->key() == Qt::Key_Tab &&
+                       !(event->modifiers() & Qt::ShiftModifier));
+    event->accept();
+    return;
+  }
   const QModelIndex current = currentIndex();
   const bool enter =
       event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;

@@ -129,7 +129,9 @@ class SortHeader : public QHeaderView {
 // grid's numbering (data rows from 1, the header 0). Each column is at least
 // as wide as designed (in twips) and as its header; room to spare goes to
 // the `growing` columns, up to what their content needs, and the rest to
-// them alike. A width the user drags stays as the user left it.
+// them alike. Short of room the columns give way alike, down to their
+// headers' text, so that the grid needs no sideways scrolling. A width the
+// user drags stays as the user left it. Tab leaves the grid.
 class GridView : public QTableView {
  public:
   GridView(QAbstractTableModel* model, std::vector<int> widths_twips,
@@ -165,11 +167,14 @@ class GridView : public QTableView {
   void FitColumns();
   // The least width of a column: designed, or the user's, and its header.
   int LeastWidth(int col) const;
+  // The header's text width with `margins` of the style's header margin.
+  int HeaderWidth(int col, int margins) const;
 
   std::vector<int> widths_;  // pixels, the user's once dragged
   std::vector<bool> user_set_;
   std::vector<int> growing_;
   bool resetting_ = false;
+  bool fitting_ = false;
 };
 
 }  // namespace tce::ui

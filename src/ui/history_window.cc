@@ -180,7 +180,7 @@ void HistoryWindow::FillRuns() {
     SetRow(runs_list_, static_cast<int>(i),
            {std::to_string(run.id), LocalMinuteText(run.started),
             Grouped(static_cast<uint64_t>(run.totals.tables)),
-            HumanBytes(run.totals.size_bytes),
+            ScreenBytes(run.totals.size_bytes),
             PercentText(run.totals.SavedPct(run.method))},
            2);
     if (chosen < 0 && RunKeyTime(run.started) < now) chosen = static_cast<int>(i);
@@ -229,10 +229,10 @@ void HistoryWindow::FillTrend(History& history) {
   const std::string title = Fill(
       app_.messages[Msg::kHistoryTrendTitle],
       {record_->database, std::to_string(points.size()),
-       HumanBytes(points.front().size_bytes),
-       HumanBytes(points.front().compressed_bytes),
-       LocalMinuteText(points.front().started), HumanBytes(points.back().size_bytes),
-       HumanBytes(points.back().compressed_bytes),
+       ScreenBytes(points.front().size_bytes),
+       ScreenBytes(points.front().compressed_bytes),
+       LocalMinuteText(points.front().started), ScreenBytes(points.back().size_bytes),
+       ScreenBytes(points.back().compressed_bytes),
        LocalMinuteText(points.back().started)});
   chart_view_->setAccessibleName(FromBytes(title));
   chart_view_->setToolTip(FromBytes(title));
@@ -266,8 +266,8 @@ void HistoryWindow::ShowChangesSince(int row) {
     const TableChange& t = c.tables[static_cast<size_t>(i)];
     SetRow(changes_, i,
            {t.owner(), t.table(), KindWords(t.kinds, app_.messages),
-            t.before ? HumanBytes(t.size_before) : "",
-            t.now ? HumanBytes(t.size_now) : "", HumanBytes(t.size_change()),
+            t.before ? ScreenBytes(t.size_before) : "",
+            t.now ? ScreenBytes(t.size_now) : "", ScreenBytes(t.size_change()),
             Pct(t.before, t.saved_before), Pct(t.now, t.saved_now)},
            3);
   }

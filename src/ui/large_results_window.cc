@@ -19,6 +19,9 @@ LargeResultsWindow::LargeResultsWindow(AppState& app, MainWindow& main_window)
     : app_(app), main_window_(main_window) {
   setObjectName(QStringLiteral("SchemaList"));
   setWindowTitle(QStringLiteral("Schemas"));
+  // The list comes first when tabbing, then its toolbar.
+  grid_ = main_window.MakeResultsView(app_.models.large_grid, this);
+  Place(grid_, 60, 480, 9800, 6615);
   QToolBar* bar = ResultsToolbar(this, false, "Exit the application",
                                  [&main_window, this](const std::string& key) {
                                    main_window.wizard().OnToolbar(
@@ -27,8 +30,6 @@ LargeResultsWindow::LargeResultsWindow(AppState& app, MainWindow& main_window)
   Place(bar, 60, 60, 1695, 390);
   // As wide as its buttons need: none hides behind an extension arrow.
   bar->resize(std::max(bar->width(), bar->sizeHint().width()), bar->height());
-  grid_ = main_window.MakeResultsView(app_.models.large_grid, this);
-  Place(grid_, 60, 480, 9800, 6615);
   totals_ = main_window.MakeTotalsLabel(app_.models.large_grid, this);
   auto* info = new InfoLabel(QStringLiteral("InfoCompression"), this);
   info->move(Px(9600), 0);
@@ -42,6 +43,11 @@ LargeResultsWindow::LargeResultsWindow(AppState& app, MainWindow& main_window)
 
 void LargeResultsWindow::keyPressEvent(QKeyEvent* event) {
   if (event->key() == Qt::Key_F1 && OpenHelpOfFocus(this)) return;
+  if (PressFocusedButton(this, event)) return;
+  if (event->key() == Qt::Key_Escape) {
+    close();  // the list goes back to the main window
+    return;
+  }
   QWidget::keyPressEvent(event);
 }
 

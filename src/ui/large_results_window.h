@@ -27,7 +27,8 @@ class LargeResultsWindow : public QWidget {
  protected:
   void resizeEvent(QResizeEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
-  // F1 opens the help topic of the focused control's group.
+  // F1 opens the help topic of the focused control's group; Escape closes
+  // the window; Enter presses the focused button.
   void keyPressEvent(QKeyEvent* event) override;
 
  private:

@@ -6,8 +6,8 @@
 #include <QCloseEvent>
 #include <QFileDialog>
 #include <QGroupBox>
-#include <QKeyEvent>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -21,12 +21,17 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QToolBar>
+#include <QToolButton>
+#include <iterator>
+#include <set>
 
 #include "base/help_topics.h"
 #include "base/text_util.h"
+#include "ui/focus_style.h"
 #include "ui/grid_view.h"
 #include "ui/history_window.h"
 #include "ui/large_results_window.h"
+#include "ui/mnemonics.h"
 #include "ui/plan_window.h"
 #include "ui/qt_desktop_port.h"
 #include "ui/qt_text.h"
@@ -34,6 +39,14 @@
 #include "ui/widgets.h"
 
 namespace tce::ui {
+namespace {
+
+// The help topic of each panel, for F1 where no group's topic applies.
+constexpr const char* kPanelTopics[] = {
+    "TarvexComp-Credits.hlp", "TarvexComp-Connection.hlp",
+    "TarvexComp-Options.hlp", "TarvexComp-Results.hlp"};
+
+}  // namespace
 
 MainWindow::MainWindow(AppState& app, QtDesktopPort& desktop)
     : app_(app),
@@ -41,6 +54,8 @@ MainWindow::MainWindow(AppState& app, QtDesktopPort& desktop)
       wizard_(app, *this),
       help_(std::make_unique<HelpWindowWidget>()),
       why_(std::make_unique<HelpWindowWidget>()) {
+  UseFocusStyle();
+  focus_ring_ = std::make_unique<FocusRing>();
   why_->setObjectName(QStringLiteral("WhyWindow"));
   why_->SetWidthTwips(9000);
   Register(Control::kMainWindow, this);
@@ -58,9 +73,7 @@ MainWindow::MainWindow(AppState& app, QtDesktopPort& desktop)
   resize(designed_size_);
   connect(tabs_, &QTabWidget::currentChanged, this,
           [this](int tab) { wizard_.OnTabClick(tab); });
-  // Continue comes before Exit when tabbing.
-  for (int tab = kDisclaimerTab; tab <= kOptionsTab; ++tab)
-    setTabOrder(Find(Control::kDoContinue, tab), Find(Control::kExitAll, tab));
+  SetTabOrders();
 
   app_.models.progress.on_change = [this] { RefreshProgress(); };
   app_.models.chart.on_change = [this] { RefreshChart(); };
@@ -68,7 +81,11 @@ MainWindow::MainWindow(AppState& app, QtDesktopPort& desktop)
 }
 
 void MainWindow::keyPressEvent(QKeyEvent* event) {
-  if (event->key() == Qt::Key_F1 && OpenHelpOfFocus(this)) return;
+  if (event->key() == Qt::Key_F1) {
+    ShowPanelHelp();
+    return;
+  }
+  if (PressFocusedButton(this, event)) return;
   const bool enter =
       event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
   QWidget* next = Find(Control::kDoContinue, tabs_->currentIndex());
@@ -78,6 +95,41 @@ void MainWindow::keyPressEvent(QKeyEvent* event) {
   }
   QWidget::keyPressEvent(event);
 }
+
+void MainWindow::ShowPanelHelp() {
+  if (OpenHelpOfFocus(this)) return;
+  const int tab = tabs_->currentIndex();
+  if (tab >= 0 && tab < static_cast<int>(std::size(kPanelTopics)))
+    ShowHelp(kPanelTopics[tab], this);
+}
+
+void MainWindow::SetTabOrders() {
+  QWidget* previous = tabs_->tabBar();
+  for (int tab = 0; tab < tabs_->count(); ++tab) {
+    QWidget* next = Find(Control::kDoContinue, tab);
+    QWidget* exit = Find(Control::kExitAll, tab);
+    std::vector<QWidget*> order;
+    for (QWidget* child : tabs_->widget(tab)->findChildren<QWidget*>()) {
+      if (child->focusPolicy() != Qt::NoFocus && child->window() == this &&
+          child->focusProxy() == nullptr && child != next && child != exit)
+        order.push_back(child);
+    }
+    if (next != nullptr) order.push_back(next);
+    order.push_back(exit);
+    for (QWidget* widget : order) {
+      setTabOrder(previous, widget);
+      previous = widget;
+    }
+  }
+}
+
+void MainWindow::MarkMnemonics() {
+  const std::set<QChar> tabs = MarkLetters(LabelledTabs(tabs_->tabBar()), {});
+  for (int tab = 0; tab < tabs_->count(); ++tab)
+    MarkLetters(LabelledControls(tabs_->widget(tab)), tabs);
+}
+
+QWidget* MainWindow::ringed() const { return focus_ring_->ringed(); }
 
 MainWindow::~MainWindow() {
   app_.models.progress.on_change = nullptr;
@@ -160,17 +212,19 @@ QWidget* MainWindow::BuildConnectionPage() {
   AddFurniture(page, kConnectionTab, true);
   Register(Control::kTextHelp,
            Label("", QString(), page, 2040, 420, 10080, 1560, true), 1);
-  QGroupBox* frame = Frame("tab2Connect", "", page, 2040, 2100, 6240, 2040);
+  QGroupBox* frame = Frame("tab2Connect", "", page, 2040, 2100, 6240, 2040,
+                           "InfoConnect", "TarvexComp-Connection.hlp");
   const char* labels[] = {"tab2Database", "tab2Userid", "tab2Password"};
   const char* captions[] = {"Database", "Userid", "Password"};
   const Control inputs[] = {Control::kInputDatabase, Control::kInputUserid,
                             Control::kInputPassword};
   for (int i = 0; i < 3; ++i) {
-    Label(labels[i], QString::fromLatin1(captions[i]), frame, 240,
-          420 + i * 540, 1200, 300);
+    QLabel* label = Label(labels[i], QString::fromLatin1(captions[i]), frame,
+                          240, 420 + i * 540, 1200, 300);
     // Enter in a box reaches the window, which presses Continue.
     auto* input = Register(inputs[i], new QLineEdit(frame));
     Place(input, 1560, 360 + i * 540, 4440, 360);
+    label->setBuddy(input);  // its letter leads to the box
   }
   auto* password = static_cast<QLineEdit*>(Find(Control::kInputPassword));
   password->setEchoMode(QLineEdit::Password);
@@ -188,13 +242,9 @@ void MainWindow::Continue(int index) {
   if (ended_) return;
   if (button != nullptr) button->setEnabled(true);
   if (options != nullptr) options->setEnabled(true);
-  // The results always have a visible home: the large-results window comes
-  // back when a run finishes after it was closed.
-  if (index == kOptionsTab && app_.window_state.LargeResultsShown &&
-      tabs_->currentIndex() == kResultsTab) {
-    schema_list_->show();
-    schema_list_->raise();
-  }
+  // The results' list takes the keys as soon as it shows.
+  if (index == kOptionsTab && tabs_->currentIndex() == kResultsTab)
+    FocusResults();
 }
 
 void MainWindow::SetRunControlsEnabled(bool enabled) {
@@ -261,12 +311,13 @@ void MainWindow::SetCaption(Control control, const std::string& text) {
 
 void MainWindow::SetCaptionOf(QWidget* widget, const std::string& text) {
   const QString caption = FromBytes(text);
+  // Buttons and frames show an ampersand of the text as it is.
   if (auto* label = qobject_cast<QLabel*>(widget)) {
     label->setText(caption);
   } else if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
-    button->setText(caption);
+    button->setText(Literal(caption));
   } else if (auto* box = qobject_cast<QGroupBox*>(widget)) {
-    box->setTitle(caption);
+    box->setTitle(Literal(caption));
   }
 }
 
@@ -288,7 +339,7 @@ void MainWindow::ApplyScreenTexts(const MessageTable& messages) {
         setWindowTitle(FromBytes(entry));
         break;
       case ScreenTextTarget::kTabCaption:
-        tabs_->setTabText(text.index, FromBytes(entry));
+        tabs_->setTabText(text.index, Literal(FromBytes(entry)));
         break;
       case ScreenTextTarget::kGridHeader:
         app_.models.details.SetHeader(text.index, entry, text.width_twips);
@@ -306,6 +357,10 @@ void MainWindow::ApplyScreenTexts(const MessageTable& messages) {
         break;
     }
   }
+  why_button_->setText(FromBytes(messages[Msg::kWhy]));
+  why_button_->setToolTip(WrapTip(FromBytes(messages[Msg::kWhyTip])));
+  PlaceWhyButton();
+  MarkMnemonics();
 }
 
 void MainWindow::SetDisclaimer(const std::string& text) {
@@ -316,7 +371,14 @@ void MainWindow::SetDisclaimer(const std::string& text) {
   }
 }
 
-void MainWindow::ShowWindow() { show(); }
+void MainWindow::ShowWindow() {
+  KeepOnScreen(this);
+  show();
+  KeepOnScreen(this);  // the frame is known now
+  // The text to read first; Enter continues from it.
+  if (auto* text = findChild<QPlainTextEdit*>(QStringLiteral("Disclaimer")))
+    text->setFocus();
+}
 
 void MainWindow::ShowPlan(std::shared_ptr<const RunRecord> record) {
   plan_window().ShowPlan(std::move(record));

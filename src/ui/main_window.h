@@ -31,6 +31,8 @@ namespace tce::ui {
 
 class GridView;
 class BarChart;
+class DetailsTableModel;
+class FocusRing;
 class HelpWindowWidget;
 class InfoLabel;
 class QtDesktopPort;
@@ -82,16 +84,18 @@ class MainWindow : public QWidget, public MainWindowView {
   // The totals line under a results grid.
   QLabel* MakeTotalsLabel(ResultsGrid& grid, QWidget* parent);
   // The large-results window was closed: the list and its toolbar come
-  // back to the results panel.
+  // back to the results panel, with the marks and order they had there.
   void RestoreResults();
+  // The control ringed as having the focus, or null.
+  QWidget* ringed() const;
   // Opens a help topic beside `near` (the window that asked).
   void ShowHelp(const std::string& topic_file, QWidget* near = nullptr);
 
  protected:
   void closeEvent(QCloseEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
-  // Enter that no control took presses the panel's Continue; F1 opens the
-  // help topic of the focused control's group.
+  // Enter presses the focused button, else the panel's Continue; F1 opens
+  // the help topic of the focused control's group, else the panel's.
   void keyPressEvent(QKeyEvent* event) override;
 
  private:
@@ -115,12 +119,25 @@ class MainWindow : public QWidget, public MainWindowView {
   void AddDebugChoices(QGroupBox* options);
   void AddFilterBoxes(QGroupBox* options);
   QWidget* BuildResultsPage();
+  // The details' "Why?" button, following the details shown.
+  void AddWhyButton(DetailsTableModel* details_model);
+  void PlaceWhyButton();
   void AddFurniture(QWidget* page, int index, bool with_continue);
   QGroupBox* Frame(const char* name, const char* caption, QWidget* parent,
                    int left, int top, int width, int height,
                    const char* info_name = nullptr,
                    const char* topic = nullptr);
   void AnchorToFoot(QWidget* widget, bool right);
+  // Tab goes through each panel's controls in the order they were made (the
+  // reading order), then its Continue and Exit; the tab bar comes first.
+  void SetTabOrders();
+  // Underlines a letter of every labelled control: the tabs' letters are
+  // kept apart from every panel's.
+  void MarkMnemonics();
+  void ShowPanelHelp();
+  // The results' list takes the focus, in the large-results window when
+  // it is their home.
+  void FocusResults();
   // Places the results panel's frames for the window's extra width and
   // height, before or after "magnify".
   void LayOutResultsPage(int extra_width, int extra_height);
@@ -168,6 +185,7 @@ class MainWindow : public QWidget, public MainWindowView {
   std::unique_ptr<PlanWindow> plan_;
   std::unique_ptr<HistoryWindow> history_;
   std::map<std::pair<Control, int>, QWidget*> controls_;
+  std::unique_ptr<FocusRing> focus_ring_;
   bool ended_ = false;
 };
 

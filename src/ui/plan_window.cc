@@ -1,10 +1,12 @@
 #include "ui/plan_window.h"
 
+#include <QApplication>
 #include <QBarCategoryAxis>
 #include <QBarSeries>
 #include <QBarSet>
 #include <QChart>
 #include <QChartView>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -19,11 +21,12 @@
 #include <filesystem>
 
 #include "actions/results_actions.h"
+#include "base/number_text.h"
 #include "model/format.h"
 #include "output/results_output.h"
-#include "base/number_text.h"
 #include "ui/grid_view.h"
 #include "ui/main_window.h"
+#include "ui/mnemonics.h"
 #include "ui/qt_desktop_port.h"
 #include "ui/qt_text.h"
 #include "ui/ui_helpers.h"
@@ -77,7 +80,7 @@ QVariant PlanTableModel::headerData(int section, Qt::Orientation orientation,
   if (role == Qt::DisplayRole) return FromBytes(messages_[column.header({})]);
   if (role == Qt::ToolTipRole) {
     const std::string& tip = messages_[column.header_tip({})];
-    return tip.empty() ? QVariant() : QVariant(FromBytes(tip));
+    return tip.empty() ? QVariant() : QVariant(WrapTip(FromBytes(tip)));
   }
   if (role == Qt::TextAlignmentRole)
     return static_cast<int>(AlignmentOf(column.align));
@@ -108,7 +111,7 @@ PlanWindow::PlanWindow(AppState& app, MainWindow& main_window)
                      Text(Msg::kFormatJson)});
   auto* save = new QPushButton(Text(Msg::kPlanExport), this);
   save->setObjectName(QStringLiteral("PlanExport"));
-  save->setToolTip(Text(Msg::kPlanExportTip));
+  save->setToolTip(WrapTip(Text(Msg::kPlanExportTip)));
   auto* close = new QPushButton(Text(Msg::kClose), this);
   close->setObjectName(QStringLiteral("PlanClose"));
   auto* format_label = new QLabel(Text(Msg::kFormatLabel), this);
@@ -122,7 +125,9 @@ PlanWindow::PlanWindow(AppState& app, MainWindow& main_window)
   connect(save, &QPushButton::clicked, this, [this] { Export(); });
   connect(close, &QPushButton::clicked, this, &QWidget::close);
   main_window_.desktop().SetSaveDialog(SaveDialog::kPlan, SaveFileDialog(this));
-  resize(Px(11000), Px(9000));
+  MarkLetters(LabelledControls(this), {});
+  // Wide enough for the list's columns and the chart's labels.
+  resize(Px(12600), Px(9000));
 }
 
 PlanWindow::~PlanWindow() = default;
@@ -142,8 +147,8 @@ QWidget* PlanWindow::BuildControls() {
   };
   margin_ = spin("PlanMargin", PlanRule().margin, Msg::kPointsSuffix);
   threshold_ = spin("PlanThreshold", PlanRule().threshold, Msg::kPercentSuffix);
-  margin_->setToolTip(Text(Msg::kPlanMarginTip));
-  threshold_->setToolTip(Text(Msg::kPlanThresholdTip));
+  margin_->setToolTip(WrapTip(Text(Msg::kPlanMarginTip)));
+  threshold_->setToolTip(WrapTip(Text(Msg::kPlanThresholdTip)));
   auto* margin_label = new QLabel(Text(Msg::kPlanMargin), box);
   margin_label->setBuddy(margin_);
   auto* threshold_label =
@@ -196,6 +201,8 @@ QWidget* PlanWindow::BuildTotals() {
   chart->addSeries(series);
   auto* categories = new QBarCategoryAxis();
   categories->append(groups);
+  // The groups' names whole: there is room for them under their bars.
+  categories->setTruncateLabels(false);
   axis_ = new QValueAxis();
   axis_->setLabelFormat(QStringLiteral("%.0f"));
   chart->addAxis(categories, Qt::AlignBottom);
@@ -205,6 +212,7 @@ QWidget* PlanWindow::BuildTotals() {
   chart->setMargins(QMargins(2, 2, 2, 2));
   auto* view = new QChartView(chart, box);
   view->setObjectName(QStringLiteral("PlanChart"));
+  view->setFocusPolicy(Qt::NoFocus);  // a picture: nothing to do by keys
   view->setRenderHint(QPainter::Antialiasing);
   view->setMinimumHeight(Px(2600));
   row->addWidget(view, 1);
@@ -237,8 +245,23 @@ void PlanWindow::ShowPlan(std::shared_ptr<const RunRecord> record) {
   RefreshTotals();
   setWindowTitle(Text(Msg::kPlanTitleOf) +
                  FromBytes(plan_.record().database));
+  if (!isVisible()) {
+    // Opened from the window the user works in, which gets the keys back.
+    opener_ = QApplication::activeWindow();
+    PlaceBeside(this, opener_ != nullptr
+                          ? opener_.data()
+                          : static_cast<QWidget*>(&main_window_));
+  }
   show();
+  KeepOnScreen(this);  // the frame is known now
   raise();
+  activateWindow();
+  list_->setFocus();
+}
+
+void PlanWindow::closeEvent(QCloseEvent* event) {
+  QWidget::closeEvent(event);
+  if (opener_ != nullptr && opener_->isVisible()) opener_->activateWindow();
 }
 
 void PlanWindow::ApplyRule() {
@@ -252,9 +275,9 @@ void PlanWindow::RefreshTotals() {
   for (int i = 0; i < kRecommendations; ++i) {
     const PlanGroup& group = plan_.totals()[static_cast<size_t>(i)];
     const QString cells[] = {QString::number(group.tables),
-                             FromBytes(HumanBytes(group.size_bytes)),
-                             FromBytes(HumanBytes(group.after_bytes)),
-                             FromBytes(HumanBytes(group.saved_bytes))};
+                             FromBytes(ScreenBytes(group.size_bytes)),
+                             FromBytes(ScreenBytes(group.after_bytes)),
+                             FromBytes(ScreenBytes(group.saved_bytes))};
     for (int col = 0; col < 4; ++col) {
       auto* item = new QTableWidgetItem(cells[col]);
       item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -287,7 +310,11 @@ void PlanWindow::Export() {
 }
 
 void PlanWindow::keyPressEvent(QKeyEvent* event) {
-  if (event->key() == Qt::Key_F1 && OpenHelpOfFocus(this)) return;
+  if (event->key() == Qt::Key_F1) {
+    main_window_.ShowHelp("TarvexComp-Plan.hlp", this);
+    return;
+  }
+  if (PressFocusedButton(this, event)) return;
   if (event->key() == Qt::Key_Escape) {
     close();
     return;

@@ -7,6 +7,7 @@
 #define TCE_UI_PLAN_WINDOW_H_
 
 #include <QAbstractTableModel>
+#include <QPointer>
 #include <QWidget>
 #include <memory>
 
@@ -53,7 +54,11 @@ class PlanWindow : public QWidget {
   const Plan& plan() const { return plan_; }
 
  protected:
+  // F1 opens the plan's topic; Escape closes the window; Enter presses the
+  // focused button.
   void keyPressEvent(QKeyEvent* event) override;
+  // The window that opened the plan gets the keys back.
+  void closeEvent(QCloseEvent* event) override;
 
  private:
   // A text of the message table.
@@ -78,6 +83,7 @@ class PlanWindow : public QWidget {
   QValueAxis* axis_ = nullptr;
   PlanTableModel* model_ = nullptr;
   GridView* list_ = nullptr;
+  QPointer<QWidget> opener_;
 };
 
 }  // namespace tce::ui

@@ -18,12 +18,17 @@ void QtDesktopPort::ShowMessageBox(const std::string& title,
     return;
   }
   QMessageBox box(QMessageBox::NoIcon, FromBytes(title), FromBytes(text),
-                  QMessageBox::Ok, owner_);
+                  QMessageBox::Ok, BoxOwner());
   // The wait cursor must not hide the box's button.
   const bool waiting = waiting_;
   if (waiting) QApplication::restoreOverrideCursor();
   box.exec();
   if (waiting) QApplication::setOverrideCursor(Qt::WaitCursor);
+}
+
+QWidget* QtDesktopPort::BoxOwner() const {
+  QWidget* active = QApplication::activeWindow();
+  return active != nullptr ? active : owner_.data();
 }
 
 std::optional<std::string> QtDesktopPort::AskSaveFileName(

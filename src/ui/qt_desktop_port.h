@@ -36,8 +36,12 @@ class QtDesktopPort : public DesktopPort {
   // Drivers here cannot show dialogs owned by a Qt window: none is offered.
   void* DialogOwnerWindow() override { return nullptr; }
 
-  // The window that owns boxes and dialogs.
+  // The window that owns boxes and dialogs when none of the program's is
+  // active.
   void SetOwner(QWidget* owner) { owner_ = owner; }
+  // The window a message box belongs to: the active one, which asked for
+  // it and keeps the keys and its place in front when the box closes.
+  QWidget* BoxOwner() const;
   // Each window's own save-file dialog (`SelectFile`), which keeps the name
   // it last held.
   void SetSaveDialog(SaveDialog which, QFileDialog* dialog) {

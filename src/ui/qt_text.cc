@@ -3,6 +3,7 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QStringDecoder>
+#include <QStringList>
 
 namespace tce::ui {
 
@@ -22,6 +23,27 @@ std::string ToBytesCrLf(const QString& text) {
   copy.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
   copy.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
   return ToBytes(copy);
+}
+
+QString WrapTip(const QString& text, int width) {
+  QStringList lines;
+  for (const QString& line : text.split(QLatin1Char('\n'))) {
+    if (line.size() <= width) {
+      lines << line;
+      continue;
+    }
+    QString current;
+    for (const QString& word : line.split(QLatin1Char(' '))) {
+      if (!current.isEmpty() && current.size() + 1 + word.size() > width) {
+        lines << current;
+        current = word;
+      } else {
+        current += (current.isEmpty() ? QString() : QStringLiteral(" ")) + word;
+      }
+    }
+    lines << current;
+  }
+  return lines.join(QLatin1Char('\n'));
 }
 
 int Px(int twips) {

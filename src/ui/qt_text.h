@@ -14,6 +14,11 @@ std::string ToBytes(const QString& text);
 // A text box's text with its lines ended by CR LF.
 std::string ToBytesCrLf(const QString& text);
 
+// A tooltip's text with its lines broken at blanks to at most `width`
+// characters, so that it reads as a paragraph, not as one long line. A
+// word longer than that stays whole.
+QString WrapTip(const QString& text, int width = 80);
+
 // Twips (1/1440 inch) in pixels at the screen's logical resolution.
 int Px(int twips);
 

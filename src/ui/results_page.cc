@@ -28,6 +28,17 @@ void PlaceInfoLabel(QWidget* frame) {
 // The top of a group box's inside, below its title.
 int InsideTop(QWidget* frame) { return frame->fontMetrics().height() + 4; }
 
+// The header's sort arrow on the grid's sorted column, none before a sort.
+void ShowSortOf(GridView* view, const ResultsGrid& grid) {
+  QHeaderView* header = view->horizontalHeader();
+  header->setSortIndicatorShown(grid.sort_column() > 0);
+  if (grid.sort_column() > 0) {
+    header->setSortIndicator(grid.sort_column(), grid.sort_descending()
+                                                     ? Qt::DescendingOrder
+                                                     : Qt::AscendingOrder);
+  }
+}
+
 }  // namespace
 
 QWidget* MainWindow::BuildResultsPage() {
@@ -38,12 +49,13 @@ QWidget* MainWindow::BuildResultsPage() {
       Register(Control::kResultsFrame,
                Frame("", "Results", page, 2040, 420, 10080, 3015,
                      "InfoResults", "TarvexComp-Results.hlp"));
+  // The list comes first when tabbing, then its toolbar.
+  results_grid_ = MakeResultsView(app_.models.results_grid, results_frame_);
   results_toolbar_ =
       ResultsToolbar(results_frame_, true, "Close Application",
                      [this](const std::string& key) {
                        wizard_.OnToolbar(key, app_.models.results_grid);
                      });
-  results_grid_ = MakeResultsView(app_.models.results_grid, results_frame_);
   results_totals_ = MakeTotalsLabel(app_.models.results_grid, results_frame_);
 
   chart_frame_ = Register(
@@ -63,13 +75,20 @@ QWidget* MainWindow::BuildResultsPage() {
       new GridView(details_model, LeastWidths(DetailsColumns()),
                    GrowingColumns(DetailsColumns()),
                    details_frame_);
+  AddWhyButton(details_model);
+  details_model->on_reset = [this] { table_info_->AfterReset(); };
+  Register(Control::kTableInfo, table_info_);
+  desktop_.SetSaveDialog(SaveDialog::kMain, SaveFileDialog(page));
+  LayOutResultsPage(0, 0);
+  return page;
+}
+
+void MainWindow::AddWhyButton(DetailsTableModel* details_model) {
   // "Why?" opens how the shown table's estimate is made; so does Enter on
-  // the column grid. An open view follows the table shown.
+  // the column grid. An open view follows the table shown. Its text comes
+  // with the screen texts.
   why_button_ = new QToolButton(details_frame_);
   why_button_->setObjectName(QStringLiteral("WhyButton"));
-  why_button_->setText(QStringLiteral("Why?"));
-  why_button_->setToolTip(
-      QStringLiteral("How the estimate of this table is made, figure by figure"));
   why_button_->setAutoRaise(true);
   why_button_->setFocusPolicy(Qt::TabFocus);
   why_button_->setEnabled(false);
@@ -89,11 +108,6 @@ QWidget* MainWindow::BuildResultsPage() {
       why_->hide();
     }
   };
-  details_model->on_reset = [this] { table_info_->AfterReset(); };
-  Register(Control::kTableInfo, table_info_);
-  desktop_.SetSaveDialog(SaveDialog::kMain, SaveFileDialog(page));
-  LayOutResultsPage(0, 0);
-  return page;
 }
 
 void MainWindow::LayOutResultsPage(int dx, int dy) {
@@ -151,11 +165,15 @@ void MainWindow::LayOutResultsPage(int dx, int dy) {
                       designed_chart.bottom() + 1 - chart_top);
   PlaceInfoLabel(chart_frame_);
   PlaceInfoLabel(details_frame_);
+  PlaceWhyButton();
+}
+
+void MainWindow::PlaceWhyButton() {
   // In the title row, left of the information label.
   const QSize why_size = why_button_->sizeHint();
-  why_button_->setGeometry(details_frame_->width() - Px(380) - why_size.width() - 4,
-                           0, why_size.width(),
-                           std::min(why_size.height(), Px(360)));
+  why_button_->setGeometry(
+      details_frame_->width() - Px(380) - why_size.width() - 4, 0,
+      why_size.width(), std::min(why_size.height(), Px(360)));
 }
 
 void MainWindow::ShowWhy() {
@@ -177,13 +195,7 @@ GridView* MainWindow::MakeResultsView(ResultsGrid& grid, QWidget* parent) {
   view->horizontalHeader()->setSortIndicatorShown(false);
   model->on_reset = [view, &grid] {
     view->AfterReset();
-    QHeaderView* header = view->horizontalHeader();
-    header->setSortIndicatorShown(grid.sort_column() > 0);
-    if (grid.sort_column() > 0) {
-      header->setSortIndicator(grid.sort_column(), grid.sort_descending()
-                                                       ? Qt::DescendingOrder
-                                                       : Qt::AscendingOrder);
-    }
+    ShowSortOf(view, grid);
     view->setVisible(grid.visible());
   };
   view->on_cell_clicked = [this, &grid](int row, int col) {
@@ -193,8 +205,11 @@ GridView* MainWindow::MakeResultsView(ResultsGrid& grid, QWidget* parent) {
   view->on_other_button_released = [this, &grid](int row, int col) {
     wizard_.OnGridMouseUp(grid, row, col, row);
   };
-  view->on_header_clicked = [this, &grid](int col) {
+  view->on_header_clicked = [this, view, &grid](int col) {
     wizard_.OnGridMouseUp(grid, grid.RowCount() > 0 ? 1 : 0, col, 0);
+    // The header moved its arrow to the clicked column; marking all keeps
+    // the order, so the arrow goes back.
+    ShowSortOf(view, grid);
   };
   // Space marks the current row, as a click on its mark does; Enter shows
   // its details, as a click on any other cell does.
@@ -215,20 +230,38 @@ QLabel* MainWindow::MakeTotalsLabel(ResultsGrid& grid, QWidget* parent) {
 
 void MainWindow::ShowLargeResults() {
   magnified_ = true;
+  // The list moves as the user left it: its order and its marks.
+  app_.models.large_grid.TakeViewOf(app_.models.results_grid);
   results_frame_->hide();
   LayOutResultsPage(width() - designed_size_.width(),
                     height() - designed_size_.height());
-  schema_list_->show();
-  schema_list_->raise();
+  FocusResults();
 }
 
 void MainWindow::RestoreResults() {
   if (!magnified_ || ended_) return;
   magnified_ = false;
   app_.window_state.LargeResultsShown = false;
+  app_.models.results_grid.TakeViewOf(app_.models.large_grid);
   results_frame_->show();
   LayOutResultsPage(width() - designed_size_.width(),
                     height() - designed_size_.height());
+  activateWindow();
+  if (tabs_->currentIndex() == kResultsTab) results_grid_->setFocus();
+}
+
+void MainWindow::FocusResults() {
+  if (!app_.window_state.LargeResultsShown) {
+    results_grid_->setFocus();
+    return;
+  }
+  LargeResultsWindow* large = schema_list_.get();
+  if (!large->isVisible()) PlaceBeside(large, this);
+  large->show();
+  KeepOnScreen(large);  // the frame is known now
+  large->raise();
+  large->activateWindow();
+  large->grid_view().setFocus();
 }
 
 void MainWindow::RefreshChart() {

@@ -3,7 +3,11 @@
 #include <QAction>
 #include <QApplication>
 #include <QPainter>
+#include <QPushButton>
+#include <QScreen>
 #include <QStyle>
+#include <QToolButton>
+#include <algorithm>
 
 #include "ui/panel_picture.h"
 #include "ui/widgets.h"
@@ -16,6 +20,26 @@ struct ToolButton {
   const char* tooltip;
   QStyle::StandardPixmap icon;
 };
+
+// The window's frame round its inside. Before a window manager has framed
+// it, a title bar's height above and a thin edge elsewhere are assumed.
+QMargins FrameMargins(const QWidget* window) {
+  const QRect outer = window->frameGeometry();
+  const QRect inner = window->geometry();
+  const QMargins known(inner.left() - outer.left(), inner.top() - outer.top(),
+                       outer.right() - inner.right(),
+                       outer.bottom() - inner.bottom());
+  if (!known.isNull()) return known;
+  const int edge = 4;
+  return {edge, 2 * window->fontMetrics().height() + edge, edge, edge};
+}
+
+QRect AvailableArea(const QWidget* window) {
+  const QScreen* screen = window->screen();
+  if (screen == nullptr) screen = QGuiApplication::primaryScreen();
+  return screen != nullptr ? screen->availableGeometry()
+                           : QRect(0, 0, 1280, 800);
+}
 
 }  // namespace
 
@@ -63,6 +87,49 @@ bool OpenHelpOfFocus(QWidget* window) {
   return false;
 }
 
+bool PressFocusedButton(QWidget* window, const QKeyEvent* event) {
+  if (event->key() != Qt::Key_Return && event->key() != Qt::Key_Enter)
+    return false;
+  QWidget* focus = window->focusWidget();
+  if (qobject_cast<QPushButton*>(focus) == nullptr &&
+      qobject_cast<QToolButton*>(focus) == nullptr) {
+    return false;
+  }
+  static_cast<QAbstractButton*>(focus)->click();
+  return true;
+}
+
+void KeepOnScreen(QWidget* window) {
+  const QRect area = AvailableArea(window);
+  const QMargins frame = FrameMargins(window);
+  const QSize room = area.size().shrunkBy(frame);
+  if (window->width() > room.width() || window->height() > room.height()) {
+    window->resize(
+        window->size().boundedTo(room).expandedTo(window->minimumSize()));
+  }
+  // pos() is the frame's corner; size() the inside.
+  const QSize outer = window->size().grownBy(frame);
+  const int x =
+      std::clamp(window->x(), area.left(),
+                 std::max(area.left(), area.right() + 1 - outer.width()));
+  const int y =
+      std::clamp(window->y(), area.top(),
+                 std::max(area.top(), area.bottom() + 1 - outer.height()));
+  window->move(x, y);
+}
+
+void PlaceBeside(QWidget* window, QWidget* owner) {
+  constexpr int kGap = 8;
+  const QRect near = owner->window()->frameGeometry();
+  const QRect area = AvailableArea(owner);
+  const int width = window->size().grownBy(FrameMargins(window)).width();
+  int x = near.right() + 1 + kGap;
+  if (x + width > area.right() + 1) x = near.left() - kGap - width;
+  if (x < area.left()) x = near.center().x() - width / 2;
+  window->move(x, near.top());
+  KeepOnScreen(window);
+}
+
 // Builds a results toolbar with its keyed buttons, in their order.
 QToolBar* ResultsToolbar(
     QWidget* parent, bool with_magnify, const char* exit_tooltip,
@@ -71,8 +138,9 @@ QToolBar* ResultsToolbar(
   bar->setIconSize(QSize(16, 16));
   bar->setMovable(false);
   bar->setFloatable(false);
+  // Room round each button for the ring that shows the focus.
   bar->setStyleSheet(
-      QStringLiteral("QToolBar { spacing: 1px; padding: 0px; }"));
+      QStringLiteral("QToolBar { spacing: 4px; padding: 3px; }"));
   const ToolButton buttons[] = {
       {"graph", "Graph the selected tables", QStyle::SP_FileDialogContentsView},
       {"clear", "Clear all of the selected tables",

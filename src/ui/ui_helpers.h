@@ -1,9 +1,11 @@
 // Helpers the windows share: placing controls in twips, named controls,
-// the panels' picture, the save-file dialog and the results toolbar.
+// the panels' picture, the save-file dialog, the results toolbar and
+// placing windows on the screen.
 #ifndef TCE_UI_UI_HELPERS_H_
 #define TCE_UI_UI_HELPERS_H_
 
 #include <QFileDialog>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPixmap>
 #include <QString>
@@ -42,6 +44,18 @@ QFileDialog* SaveFileDialog(QWidget* parent);
 // Opens the help topic of the group the focused control of `window` belongs
 // to (F1): the information label nearest above it. False when it has none.
 bool OpenHelpOfFocus(QWidget* window);
+
+// Enter on a focused push or tool button of `window` presses it, as Space
+// does. True when it did.
+bool PressFocusedButton(QWidget* window, const QKeyEvent* event);
+
+// Moves a window, and shrinks it when it must, so that it lies wholly
+// inside the available area of its screen, its frame included.
+void KeepOnScreen(QWidget* window);
+// Places a window beside `owner`'s window, its top level with the owner's:
+// to the right when there is room, else to the left, else centred over it;
+// then keeps it on the screen.
+void PlaceBeside(QWidget* window, QWidget* owner);
 
 // A results toolbar with its keyed buttons, in their order; `pressed` gets
 // the key.

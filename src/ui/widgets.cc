@@ -5,6 +5,7 @@
 #include <QBarSet>
 #include <QChart>
 #include <QChartView>
+#include <QCloseEvent>
 #include <QDialogButtonBox>
 #include <QGridLayout>
 #include <QGuiApplication>
@@ -19,6 +20,7 @@
 #include <cmath>
 
 #include "ui/qt_text.h"
+#include "ui/ui_helpers.h"
 
 namespace tce::ui {
 
@@ -87,6 +89,7 @@ BarChart::BarChart(ChartModel& model, QWidget* parent)
   layout->setSpacing(2);
   layout->addWidget(view_, 1);
   view_->setRenderHint(QPainter::Antialiasing);
+  view_->setFocusPolicy(Qt::NoFocus);  // a picture: nothing to do by keys
   layout->addWidget(BuildLegend());
   chart_->setMargins(QMargins(2, 2, 2, 2));
   chart_->setBackgroundRoundness(0);
@@ -225,22 +228,18 @@ void HelpWindowWidget::Show() {
                      2 * text_->frameWidth() + buttons_height + 24;
   const int height = std::clamp(wanted, Px(1500), available.height() * 7 / 10);
   resize(width, height);
-  // Beside the window that asked: to its right when there is room, else to
-  // its left, else over its right part.
-  if (near_ != nullptr) {
-    const QRect owner = near_->window()->frameGeometry();
-    int x = owner.right() + 8;
-    if (x + width > available.right()) x = owner.left() - width - 8;
-    if (x < available.left())
-      x = std::max(available.left(), owner.right() - width);
-    const int y =
-        std::clamp(owner.top(), available.top(),
-                   std::max(available.top(), available.bottom() - height));
-    move(x, y);
-  }
+  // Beside the window that asked, as far as the screen lets it.
+  if (near_ != nullptr) ui::PlaceBeside(this, near_);
   show();
+  KeepOnScreen(this);  // the frame is known now
   raise();
   activateWindow();
+}
+
+void HelpWindowWidget::closeEvent(QCloseEvent* event) {
+  QWidget::closeEvent(event);
+  // The keys go back to the window that asked.
+  if (near_ != nullptr && near_->isVisible()) near_->window()->activateWindow();
 }
 
 }  // namespace tce::ui

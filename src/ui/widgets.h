@@ -80,6 +80,7 @@ class HelpWindowWidget : public QWidget, public HelpWindow {
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
 
  private:
   QPlainTextEdit* text_;

@@ -10,6 +10,7 @@
 #include "base/number_text.h"
 #include "model/figures.h"
 #include "model/grid_columns.h"
+#include "output/results_output.h"
 #include "support/app_fixture.h"
 #include "support/test_server.h"
 
@@ -74,6 +75,22 @@ TEST(PlanTest, TotalsFollowTheRuleAndTheOrderTheColumns) {
 // For every table, the plan's row and page savings are the "%Saved" of a
 // run with row compression and of a run with page compression.
 class PlanAgainstRunsTest : public ::testing::TestWithParam<bool> {};
+
+// The window's delimited export says the rule its lines follow, first;
+// JSON says it in its "plan" member.
+TEST(PlanTest, TheExportSaysItsRule) {
+  auto record = std::make_shared<RunRecord>();
+  record->tables = {Table(30, 40)};
+  const Plan plan(record, {5, 30});
+  StringSink tab, json;
+  WritePlanDocument(*ResultWriter::Make(ExportFormat::kTab, tab), plan);
+  EXPECT_EQ(tab.text.substr(0, tab.text.find("\r\n")),
+            "Plan: page only with 5 points more than row, from a saving of 30 %");
+  EXPECT_EQ(tab.text.find("Schema\t", 1), tab.text.find("\r\n") + 2);
+  WritePlanDocument(*ResultWriter::Make(ExportFormat::kJson, json), plan);
+  EXPECT_NE(json.text.find("\"plan\": {\"margin\": 5, \"threshold\": 30}"),
+            std::string::npos) << json.text.substr(0, 300);
+}
 
 TEST_P(PlanAgainstRunsTest, SavingsAreThoseOfEachMethodsOwnRun) {
   AppFixture fixture;

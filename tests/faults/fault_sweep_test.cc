@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "base/text_file.h"
+#include "analysis/table_columns.h"
 #include "support/app_fixture.h"
 #include "support/temp_dir.h"
 
@@ -75,7 +76,7 @@ Session RunSession() {
   }
   session.tables = AppFixture::Cells(*result.record);
   EstimateContext estimate;
-  session.status = ReadTableColumns(app.results_context(), app.settings,
+  session.status = ReadTableColumns(app.connection, app.statistics, app.settings,
                                     "finance", "currency", estimate);
   if (!session.status.ok()) {
     session.failed_step = "details";

@@ -42,6 +42,7 @@ class GuiTest : public ::testing::Test {
     desktop_.SetBoxHook(
         [this](const std::string& title, const std::string& text) {
           boxes_.push_back({title, text});
+          box_owners_.push_back(desktop_.BoxOwner());
         });
     desktop_.SetSaveHook(
         [this](SaveDialog which, const std::optional<std::string>& preset) {
@@ -101,6 +102,7 @@ class GuiTest : public ::testing::Test {
   std::unique_ptr<AppState> app_;
   std::unique_ptr<ui::MainWindow> window_;
   std::vector<std::pair<std::string, std::string>> boxes_;
+  std::vector<QWidget*> box_owners_;  // the window each box belonged to
   std::deque<std::optional<std::string>> save_answers_;
   std::vector<std::pair<SaveDialog, std::optional<std::string>>> save_presets_;
   int ended_ = 0;

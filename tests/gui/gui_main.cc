@@ -14,7 +14,12 @@ extern "C" const char* __lsan_default_suppressions() {
 }
 
 int main(int argc, char** argv) {
+#ifdef TCE_TEST_SCREEN
+  // A program whose tests are about fitting a screen brings its own.
+  setenv("QT_QPA_PLATFORM", "offscreen:configfile=" TCE_TEST_SCREEN, 1);
+#else
   setenv("QT_QPA_PLATFORM", "offscreen", 0);
+#endif
   QApplication application(argc, argv);
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();

@@ -71,7 +71,7 @@ TEST_F(HistoryGuiTest, KeepsRunsAndShowsWhatChanged) {
   Change();
   Estimate();
   EXPECT_NE(TipOf("grow").find("Since the last run"), std::string::npos);
-  EXPECT_NE(TipOf("grow").find("grown: 200 kB \u2192 300 kB"), std::string::npos)
+  EXPECT_NE(TipOf("grow").find("grown: 200 K \u2192 300 K"), std::string::npos)
       << TipOf("grow");
   EXPECT_NE(TipOf("add").find("New since the last run"), std::string::npos);
   EXPECT_NE(TipOf("keep").find("Unchanged since the last run"), std::string::npos);

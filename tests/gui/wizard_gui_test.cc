@@ -13,6 +13,7 @@
 
 #include "base/text_file.h"
 #include "gui_fixture.h"
+#include "ui/mnemonics.h"
 #include "ui/widgets.h"
 
 namespace tce {
@@ -247,15 +248,19 @@ TEST_F(GuiTest, TheMessageFileRenamesTheScreen) {
       "   4  ,  Quit  \r\n1,Estimator\r\n10,\r\n82,Nothing matches ; note\r\n");
   Start();
   EXPECT_EQ(window_->windowTitle(), "Estimator");
+  // Shown as the texts are (a letter of each underlined for its Alt key).
   for (const char* exit :
        {"ExitAll_0", "ExitAll_1", "ExitAll_2", "ExitAll_3"}) {
-    EXPECT_EQ(Get<QAbstractButton>(exit)->text(), "Quit");
+    EXPECT_EQ(ui::ShownText(Get<QAbstractButton>(exit)->text()), "Quit");
   }
   EXPECT_EQ(Tabs()->tabText(0), "");
   EXPECT_EQ(Get<QLabel>("Title_0")->text(), "");
-  EXPECT_EQ(Get<QAbstractButton>("DelimComma")->text(), "Command Delimiter");
-  EXPECT_EQ(Get<QGroupBox>("tab3SchemaList")->title(), "Schemas");
-  EXPECT_EQ(Get<QAbstractButton>("DoContinue_1")->text(), "Continue");
+  EXPECT_EQ(ui::ShownText(Get<QAbstractButton>("DelimComma")->text()),
+            "Command Delimiter");
+  EXPECT_EQ(ui::ShownText(Get<QGroupBox>("tab3SchemaList")->title()),
+            "Schemas");
+  EXPECT_EQ(ui::ShownText(Get<QAbstractButton>("DoContinue_1")->text()),
+            "Continue");
 }
 
 TEST_F(GuiTest, ClosingOnTheDisclaimerEndsTheProgram) {

@@ -16,6 +16,7 @@
 #include "model/format.h"
 #include "base/text_file.h"
 #include "actions/results_actions.h"
+#include "analysis/table_columns.h"
 #include "support/app_fixture.h"
 #include "support/temp_dir.h"
 
@@ -171,7 +172,8 @@ std::vector<std::string> WindowsView(bool through_manager) {
     lines.push_back(cells);
     EstimateContext estimate;
     const Status read =
-        ReadTableColumns(fixture.app.results_context(), run.record->settings,
+        ReadTableColumns(fixture.app.connection, fixture.app.statistics,
+                         run.record->settings,
                          table.owner, table.table, estimate);
     EXPECT_TRUE(read.ok()) << read.ToString();
     for (const ColumnDetail& column : ColumnDetails(estimate)) {
