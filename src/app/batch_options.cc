@@ -157,6 +157,16 @@ const char* Inconsistency(const BatchOptions& options) {
 
 namespace {
 
+// Reads the files after the option at `*i`, up to the next option: the
+// reason they cannot be read, or empty.
+std::string ReadFiles(int argc, char** argv, int* i,
+                      std::vector<std::string>& files) {
+  const std::string arg = argv[*i];
+  while (*i + 1 < argc && std::string_view(argv[*i + 1]).rfind("--", 0) != 0)
+    files.push_back(argv[++*i]);
+  return files.empty() ? arg + " needs one or more JSON files" : "";
+}
+
 // Reads the argument at `*i` (and the values it takes) into `options`:
 // the reason it cannot be read, or empty.
 std::string ReadArgument(int argc, char** argv, int* i, BatchOptions& options) {
@@ -196,14 +206,9 @@ std::string ReadArgument(int argc, char** argv, int* i, BatchOptions& options) {
     options.databases.push_back(text);
     return {};
   }
-  if (is("--report-from") || is("--import")) {
-    // The files up to the next option.
-    std::vector<std::string>& files =
-        is("--import") ? options.import : options.report_from;
-    while (*i + 1 < argc && std::string_view(argv[*i + 1]).rfind("--", 0) != 0)
-      files.push_back(argv[++*i]);
-    return files.empty() ? arg + " needs one or more JSON files" : "";
-  }
+  if (is("--report-from") || is("--import"))
+    return ReadFiles(argc, argv, i,
+                     is("--import") ? options.import : options.report_from);
   if (is("--since")) {
     Since since;
     if (!value(&text) || !ParseSince(text, &since))
