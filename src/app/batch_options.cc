@@ -39,6 +39,7 @@ const char kBatchUsageText[] =
     "         [--summary] [--plan [--plan-margin PCT] "
     "[--plan-threshold PCT]]\n"
     "         [--output FILE] [--report FILE.html]\n"
+    "         [--history FILE [--since last|DATE|RUN]]\n"
     "       tarvex-compest-batch --report FILE.html --report-from A.json "
     "[B.json ...]\n"
     "         [--history FILE [--since last|DATE|RUN]]\n"

@@ -2,6 +2,8 @@
 
 #include <sys/stat.h>
 
+#include <cctype>
+
 #include "history/history_rows.h"
 #include "history/history_schema.h"
 
@@ -33,6 +35,17 @@ Status History::Prepare() {
   return Status();
 }
 
+std::string KeptDatabaseName(const std::string& database) {
+  std::string name = database.substr(database.rfind('/') + 1);
+  for (char& c : name)
+    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  const std::string suffix = ".db";
+  if (name.size() > suffix.size() &&
+      name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0)
+    name.resize(name.size() - suffix.size());
+  return name;
+}
+
 Status History::Keep(const RunRecord& record, int64_t* id, bool* added) {
   if (!record.failure.empty() || !record.complete) {
     return Status::Failure("the run of " + record.database +
@@ -61,7 +74,8 @@ Status History::Runs(const std::string& where, const ServerIdentity* server,
                      const std::string* database, std::vector<KeptRun>* runs) {
   SqliteStatement select(*file_, KeptRunQuery(where + " ORDER BY started, r.id"));
   if (server != nullptr) {
-    select.Bind(1, server->name).Bind(2, server->host).Bind(3, *database);
+    select.Bind(1, server->name).Bind(2, server->host);
+    select.Bind(3, KeptDatabaseName(*database));
   }
   int step;
   while ((step = select.Step()) == SQLITE_ROW) runs->push_back(KeptRunAt(select));

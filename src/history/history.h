@@ -81,6 +81,12 @@ class History {
   std::unique_ptr<SqliteFile> file_;
 };
 
+// The name a run's database is kept under: its name on its server, in
+// small letters, whether the run named it or gave its file's path, as the
+// server opens it (`DEMO`, `srv/demo.db` and `/data/srv/demo.db` of the
+// server in /data/srv are one database).
+std::string KeptDatabaseName(const std::string& database);
+
 // The moment as the history keys runs by it: ISO 8601 in UTC to the
 // millisecond, as the record's document writes it.
 inline std::string RunKeyTime(TimePoint when) { return IsoTimeText(when); }

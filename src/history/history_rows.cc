@@ -33,7 +33,8 @@ constexpr char kInsertRun[] =
 
 void BindRun(SqliteStatement& insert, const RunRecord& r) {
   const RunSettings& s = r.settings;
-  insert.Bind(1, r.server.name).Bind(2, r.server.host).Bind(3, r.database);
+  insert.Bind(1, r.server.name).Bind(2, r.server.host);
+  insert.Bind(3, KeptDatabaseName(r.database));
   insert.Bind(4, RunKeyTime(r.started)).Bind(5, Nanoseconds(r.started));
   insert.Bind(6, Nanoseconds(r.ended)).Bind(7, r.server_version);
   insert.Bind(8, int64_t{s.MinCompressionPct})
@@ -114,7 +115,8 @@ Status InsertRun(SqliteFile& file, const RunRecord& record, int64_t* id,
                        "SELECT id FROM runs WHERE server_name = ?1 AND "
                        "server_host = ?2 AND database = ?3 AND started = ?4");
   find.Bind(1, record.server.name).Bind(2, record.server.host);
-  find.Bind(3, record.database).Bind(4, RunKeyTime(record.started));
+  find.Bind(3, KeptDatabaseName(record.database));
+  find.Bind(4, RunKeyTime(record.started));
   if (find.Step() != SQLITE_ROW) return file.Failure("the file cannot be read");
   *id = find.Integer(0);
   return Status();
