@@ -28,12 +28,12 @@ std::string ChangeDetail(const TableChange& c, const MessageTable& m) {
             c.now->row_count.ToText();
   }
   if (c.kinds & (kChangeSavingUp | kChangeSavingDown)) {
-    text += ", saving " + PercentText(c.saved_before) + " \u2192 " +
-            PercentText(c.saved_now);
+    text += ", saving " + PercentText(c.saved_before.ToDouble()) + " \u2192 " +
+            PercentText(c.saved_now.ToDouble());
   }
   if (c.kinds & kChangeCompressed) {
-    text += ", pages " + PercentText(c.pages_fell_pct) + " fewer (estimated " +
-            PercentText(c.estimated_pct) + ")";
+    text += ", pages " + PercentText(c.pages_fell_pct.ToDouble()) + " fewer (estimated " +
+            PercentText(c.estimated_pct.ToDouble()) + ")";
   }
   return text;
 }

@@ -17,7 +17,7 @@ namespace {
 constexpr size_t kLargest = 25;
 
 std::string Pct(const TableRecord* side, Fixed4 pct) {
-  return side == nullptr ? std::string() : PercentText(pct);
+  return side == nullptr ? std::string() : PercentText(pct.ToDouble());
 }
 
 std::string Cells(const TableChange& c) {
@@ -41,7 +41,8 @@ std::string LargestTable(const Changes& changes, const MessageTable& m) {
   for (size_t i = 0; i < shown; ++i) {
     const TableChange& c = changes.tables[i];
     html += "<tr>" + Cells(c) + "<td>" + Html(KindWords(c.kinds, m)) + "</td>" +
-            BytesCell(c.size_before) + BytesCell(c.size_now) +
+            (c.before ? BytesCell(c.size_before) : NumberCell("")) +
+            (c.now ? BytesCell(c.size_now) : NumberCell("")) +
             BytesCell(c.size_change()) +
             NumberCell(Pct(c.before, c.saved_before)) +
             NumberCell(Pct(c.now, c.saved_now)) + "</tr>";
@@ -86,7 +87,7 @@ std::string PickedTables(const Changes& changes, const MessageTable& m) {
       [&](const TableChange& c) {
         const PlanLine line = PlanFor(*c.now, changes.rule);
         return Cells(c) + "<td>" + MethodName(line.better) + "</td>" +
-               NumberCell(PercentText(line.better_pct)) + BytesCell(c.size_now);
+               NumberCell(PercentText(line.better_pct.ToDouble())) + BytesCell(c.size_now);
       },
       m);
   html += Picked(
@@ -111,9 +112,9 @@ std::string PickedTables(const Changes& changes, const MessageTable& m) {
       by_size,
       [](const TableChange& c) {
         return Cells(c) +
-               NumberCell(PercentText(c.estimated_pct) + " (" +
+               NumberCell(PercentText(c.estimated_pct.ToDouble()) + " (" +
                           MethodName(c.estimated_method) + ")") +
-               NumberCell(PercentText(c.pages_fell_pct));
+               NumberCell(PercentText(c.pages_fell_pct.ToDouble()));
       },
       m);
   return html;

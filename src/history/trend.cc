@@ -57,7 +57,7 @@ std::string Line(const std::vector<TrendPoint>& points, double top,
 
 // The value axis: 0, half and the top, in the unit that suits the top.
 std::string Axis(double top) {
-  const ByteScale scale = ByteScaleFor(top);
+  const ByteScale scale = ByteScaleFor(top, true);
   const int room_y = kHeight - kTop - kBottom;
   std::string svg = "<line x1=\"" + std::to_string(kLeft) + "\" y1=\"" +
                     std::to_string(kTop) + "\" x2=\"" + std::to_string(kLeft) +

@@ -42,8 +42,10 @@ std::string ScreenBytes(double bytes) {
   return ScaledWithUnit(bytes, 1024.0, {"K", "M", "G", "T"});
 }
 
-ByteScale ByteScaleFor(double top) {
-  static const char* const kUnits[] = {"bytes", "K", "M", "G", "T"};
+ByteScale ByteScaleFor(double top, bool file_units) {
+  static const char* const kScreenUnits[] = {"bytes", "K", "M", "G", "T"};
+  static const char* const kFileUnits[] = {"bytes", "kB", "MB", "GB", "TB"};
+  const char* const* kUnits = file_units ? kFileUnits : kScreenUnits;
   size_t unit = 0;
   double scale = 1;
   while (unit < 4 && top / (scale * 1024) >= 1) {

@@ -33,13 +33,14 @@ std::string HumanBytes(double bytes);
 // "1.2 G": the same in K, M, G or T, the units of the windows' own sizes
 // ("Size(K)", the " M" of the minimum size): sizes in every window.
 std::string ScreenBytes(double bytes);
-// The unit of a chart's axis: the largest of bytes, K, M, G and T that
-// keeps `top` at 1 or more.
+// The unit of a chart's axis: the largest of bytes, K, M, G and T (kB,
+// MB, GB and TB with `file_units`, as in files and the report) that keeps
+// `top` at 1 or more.
 struct ByteScale {
   double bytes;
   const char* unit;
 };
-ByteScale ByteScaleFor(double top);
+ByteScale ByteScaleFor(double top, bool file_units = false);
 // A count for people: 9,500; 340 k; 1.2 M; 3.4 G.
 std::string HumanCount(double count);
 // Whole numbers with thousands separators: 1,200,000.

@@ -39,7 +39,10 @@ std::string BytesCell(double bytes, const char* key) {
   std::string cell = "<td class=\"n\" data-bytes=\"" +
                      FormatNumber(std::round(bytes)) + "\"";
   if (key != nullptr) cell += " data-total=\"" + std::string(key) + "\"";
-  return cell + ">" + Html(HumanBytes(bytes)) + "</td>";
+  // A change may be negative: a minus sign before its size.
+  return cell + ">" + (bytes <= -0.5 ? "\u2212" + Html(HumanBytes(-bytes))
+                                     : Html(HumanBytes(bytes))) +
+         "</td>";
 }
 
 std::string NumberCell(const std::string& text) {

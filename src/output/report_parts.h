@@ -12,7 +12,7 @@
 namespace tce {
 
 // A size in human units, with its exact bytes for machines (and, with
-// `key`, the name of the total it is).
+// `key`, the name of the total it is); a minus sign before a negative one.
 std::string BytesCell(double bytes, const char* key = nullptr);
 // A number cell.
 std::string NumberCell(const std::string& text);

@@ -53,7 +53,12 @@ void SetRow(QTableWidget* table, int row, const std::vector<std::string>& cells,
 }
 
 std::string Pct(const TableRecord* side, Fixed4 pct) {
-  return side == nullptr ? std::string() : PercentText(pct);
+  return side == nullptr ? std::string() : PercentText(pct.ToDouble());
+}
+
+// A change in size, a minus sign before a fall.
+std::string SignedScreenBytes(double change) {
+  return change <= -0.5 ? "\u2212" + ScreenBytes(-change) : ScreenBytes(change);
 }
 
 }  // namespace
@@ -267,7 +272,7 @@ void HistoryWindow::ShowChangesSince(int row) {
     SetRow(changes_, i,
            {t.owner(), t.table(), KindWords(t.kinds, app_.messages),
             t.before ? ScreenBytes(t.size_before) : "",
-            t.now ? ScreenBytes(t.size_now) : "", ScreenBytes(t.size_change()),
+            t.now ? ScreenBytes(t.size_now) : "", SignedScreenBytes(t.size_change()),
             Pct(t.before, t.saved_before), Pct(t.now, t.saved_now)},
            3);
   }

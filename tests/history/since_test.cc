@@ -81,7 +81,8 @@ TEST_F(SinceTest, ListsWhatChangedWorkedOutFromTheCatalogs) {
                  dir_.File("first.json")}).status, 0);
   Build(server_, kSecond);
   const Result since = Run({"--since", "last", "--plan", "--plan-threshold",
-                            "1", "--json", "--summary"});
+                            "1", "--json", "--summary", "--report",
+                            dir_.File("since.html")});
   ASSERT_EQ(since.status, 0) << since.err;
   // The second catalog estimated alone: its savings by a second route.
   ASSERT_EQ(RunBatchProcess({"--database", server_.DatabasePath("shop"), "--json",
@@ -106,7 +107,7 @@ TEST_F(SinceTest, ListsWhatChangedWorkedOutFromTheCatalogs) {
   for (const auto& [name, words] : expected)
     EXPECT_EQ(changes.at(name)["changes"].text, words) << name;
   // Sizes are the catalog's pages of 2,048 bytes; the largest change first:
-  // packed (-1000 pages), drop (-300 ... gone), add (+700), grow (+500).
+  // packed (-1000 pages), add (+700), grow (+500), drop (-300, gone).
   EXPECT_EQ(changes.at("grow")["size_change"].number(), 500 * 2048);
   EXPECT_EQ(changes.at("drop")["size_before"].number(), 300 * 2048);
   EXPECT_TRUE(changes.at("drop")["size_now"].is_null());
@@ -126,6 +127,14 @@ TEST_F(SinceTest, ListsWhatChangedWorkedOutFromTheCatalogs) {
   EXPECT_EQ(packed["estimated_pct"].number(),
             first.at("packed")["saved_pct"][better].number());
   EXPECT_EQ(doc["settings_changed"].items.size(), 0u);
+  // The report's changes: a fall has its minus sign (2,048,000 bytes are
+  // 1.95 MB), a gone table no size now.
+  const std::string html = ReadFileBytes(dir_.File("since.html"));
+  EXPECT_NE(html.find("data-bytes=\"-2048000\">\u22122.0 MB</td>"),
+            std::string::npos);
+  EXPECT_NE(html.find("<td>drop</td><td>gone</td><td class=\"n\" "
+                      "data-bytes=\"614400\">600 kB</td><td class=\"n\"></td>"),
+            std::string::npos);
   EXPECT_NE(since.err.find("7 tables changed since run 1"), std::string::npos)
       << since.err;
   EXPECT_NE(since.err.find("1 new, 1 gone, 1 grown, 1 shrunk, 1 newly worth "
