@@ -19,6 +19,13 @@ std::string KindWords(uint32_t kinds, const MessageTable& m) {
   return words;
 }
 
+std::string SettingsSentence(const Changes& changes, const MessageTable& m) {
+  std::string list;
+  for (const SettingChange& s : changes.settings)
+    list += (list.empty() ? "" : "; ") + s.name + ": " + s.before + " \u2192 " + s.now;
+  return list.empty() ? list : Fill(m[Msg::kHistorySettingsDiffer], {list});
+}
+
 std::string ChangeDetail(const TableChange& c, const MessageTable& m) {
   std::string text = KindWords(c.kinds, m);
   if (c.before == nullptr || c.now == nullptr) return text;

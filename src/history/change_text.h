@@ -16,6 +16,11 @@ namespace tce {
 // The kinds' words, joined by ", ": "grown, more rows".
 std::string KindWords(uint32_t kinds, const MessageTable& messages);
 
+// The sentence that says which settings two runs differ in ("The two runs
+// were made with different settings: cardinality: max \u2192 column."), or
+// empty when they agree.
+std::string SettingsSentence(const Changes& changes, const MessageTable& m);
+
 // What changed, figures and all: "grown, more rows: 1.2 GB to 1.5 GB,
 // rows 1,000 to 2,000, saving 40.0 % to 42.0 %".
 std::string ChangeDetail(const TableChange& change,

@@ -131,12 +131,7 @@ std::string SinceText(const SinceResult& since, const MessageTable& m) {
                          FormatNumber(static_cast<int64_t>(c.tables.size()))})) +
       " " + Html(Fill(m[Msg::kHistoryCounts], {n(0), n(1), n(2), n(3), n(8), n(9), n(11)})) +
       "</p>\n";
-  if (!c.settings.empty()) {
-    std::string list;
-    for (const SettingChange& s : c.settings)
-      list += (list.empty() ? "" : "; ") + s.name + ": " + s.before + " \u2192 " + s.now;
-    html += "<p>" + Html(Fill(m[Msg::kHistorySettingsDiffer], {list})) + "</p>\n";
-  }
+  if (!c.settings.empty()) html += "<p>" + Html(SettingsSentence(c, m)) + "</p>\n";
   if (c.tables.empty())
     return html + "<p>" + Html(m[Msg::kHistoryNoneChanged]) + "</p>\n";
   return html + LargestTable(c, m) + PickedTables(c, m);

@@ -12,11 +12,13 @@
 #include <QVBoxLayout>
 #include <QValueAxis>
 #include <algorithm>
+#include <cmath>
 
 #include "history/since.h"
 #include "history/trend.h"
 #include "model/format.h"
 #include "ui/main_window.h"
+#include "ui/mnemonics.h"
 #include "ui/qt_text.h"
 #include "ui/ui_helpers.h"
 #include "ui/widgets.h"
@@ -76,8 +78,8 @@ HistoryWindow::HistoryWindow(AppState& app, MainWindow& main_window)
   runs_list_->setToolTip(Text(Msg::kHistoryRunsTip));
   connect(runs_list_, &QTableWidget::currentCellChanged, this,
           [this](int row) { ShowChangesSince(row); });
-  top->addWidget(runs_list_, 2);
-  top->addWidget(BuildTrend(), 3);
+  top->addWidget(runs_list_, 1);
+  top->addWidget(BuildTrend(), 1);
   layout->addLayout(top, 2);
   summary_ = new QLabel(this);
   summary_->setObjectName(QStringLiteral("HistorySummary"));
@@ -85,9 +87,9 @@ HistoryWindow::HistoryWindow(AppState& app, MainWindow& main_window)
   layout->addWidget(summary_);
   changes_ = Table(this, "HistoryChanges",
                    {Text(Msg::kReportOwner), Text(Msg::kReportTable),
-                    Text(Msg::kHistoryChanges), Text(Msg::kHistoryThen),
-                    Text(Msg::kHistoryNow), Text(Msg::kHistoryChange),
-                    Text(Msg::kHistorySavedThen), Text(Msg::kHistorySavedNow)});
+                    Text(Msg::kHistoryThen), Text(Msg::kHistoryNow),
+                    Text(Msg::kHistoryChange), Text(Msg::kHistorySavedThen),
+                    Text(Msg::kHistorySavedNow), Text(Msg::kHistoryChanges)});
   changes_->setAccessibleName(Text(Msg::kHistoryChangesSince));
   layout->addWidget(changes_, 3);
   auto* buttons = new QHBoxLayout();
@@ -102,6 +104,7 @@ HistoryWindow::HistoryWindow(AppState& app, MainWindow& main_window)
   buttons->addStretch(1);
   buttons->addWidget(close);
   layout->addLayout(buttons);
+  MarkLetters(LabelledControls(this), {});
   resize(Px(12000), Px(9000));
 }
 
@@ -218,9 +221,16 @@ void HistoryWindow::FillTrend(History& history) {
   }
   chart_->addSeries(size);
   chart_->addSeries(compressed);
+  // The runs' axis counts them, 1 to n, each label once: a tick on every
+  // run up to ten, beyond on every k-th.
   auto* runs = new QValueAxis();
-  runs->setRange(1, std::max<double>(2, static_cast<double>(points.size())));
+  const double last = std::max<double>(2, static_cast<double>(points.size()));
+  runs->setRange(1, last);
   runs->setLabelFormat(QStringLiteral("%.0f"));
+  runs->setTickType(QValueAxis::TicksDynamic);
+  runs->setTickAnchor(1);
+  runs->setTickInterval(std::max(1.0, std::ceil((last - 1) / 9)));
+  runs->setTitleText(Text(Msg::kHistoryRun));
   auto* bytes = new QValueAxis();
   bytes->setTitleText(QString::fromLatin1(scale.unit));
   SetWholeTicks(bytes, top / scale.bytes);
@@ -264,17 +274,22 @@ void HistoryWindow::ShowChangesSince(int row) {
             std::to_string(c.tables.size())}) +
       " " +
       Fill(app_.messages[Msg::kHistoryCounts],
-           {n(0), n(1), n(2), n(3), n(8), n(9), n(11)})));
+           {n(0), n(1), n(2), n(3), n(8), n(9), n(11)}) +
+      (c.settings.empty() ? "" : " " + SettingsSentence(c, app_.messages))));
   const int shown = std::min(static_cast<int>(c.tables.size()), kShownChanges);
   changes_->setRowCount(shown);
   for (int i = 0; i < shown; ++i) {
     const TableChange& t = c.tables[static_cast<size_t>(i)];
+    // The words of the change last: the column takes the room left and
+    // its tooltip the whole text.
+    const std::string words = KindWords(t.kinds, app_.messages);
     SetRow(changes_, i,
-           {t.owner(), t.table(), KindWords(t.kinds, app_.messages),
-            t.before ? ScreenBytes(t.size_before) : "",
+           {t.owner(), t.table(), t.before ? ScreenBytes(t.size_before) : "",
             t.now ? ScreenBytes(t.size_now) : "", SignedScreenBytes(t.size_change()),
-            Pct(t.before, t.saved_before), Pct(t.now, t.saved_now)},
-           3);
+            Pct(t.before, t.saved_before), Pct(t.now, t.saved_now), words},
+           2);
+    changes_->item(i, 7)->setTextAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    changes_->item(i, 7)->setToolTip(FromBytes(words));
   }
 }
 

@@ -12,10 +12,12 @@
 #include <QTest>
 #include <QToolButton>
 #include <QToolTip>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 
 #include "ui/grid_view.h"
+#include "ui/history_window.h"
 #include "ui/large_results_window.h"
 #include "ui/main_window.h"
 #include "ui/plan_window.h"
@@ -149,6 +151,19 @@ class Shots {
     Save(&window_.plan_window(), "plan-window.png");
   }
 
+  // The history: a second run that counts each column's own distinct
+  // values, then the History window on what changed since the first.
+  void HistoryWindow() {
+    tce::Wizard& wizard = window_.wizard();
+    window_.plan_window().close();
+    window_.schema_list().close();
+    wizard.OnTabClick(2);
+    wizard.OnOptionClick(tce::Control::kColumnCard, true);
+    wizard.DoContinue(2);
+    wizard.OnToolbar("history", app_.models.results_grid);
+    Save(&window_.history_window(), "history-window.png");
+  }
+
  private:
   QString dir_;
   tce::AppState& app_;
@@ -168,16 +183,25 @@ int main(int argc, char** argv) {
       argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".");
   QDir().mkpath(dir);
   tce::ui::QtDesktopPort desktop;
-  desktop.SetBoxHook([](const std::string&, const std::string&) {});
+  desktop.SetBoxHook([](const std::string& title, const std::string& text) {
+    std::fprintf(stderr, "BOX %s: %s\n", title.c_str(), text.c_str());
+  });
   tce::AppState app(desktop, "/dev/null");
+  // Runs are kept in a history of this session alone.
+  const std::string history = dir.toStdString() + "/screenshot-runs.db";
+  std::remove(history.c_str());
   tce::ui::MainWindow window(app, desktop);
   window.on_end_program = [] {};
   window.wizard().StartUp();
+  app.history_file = history;  // the configuration read names none
   if (!QTest::qWaitForWindowActive(&window)) return 1;  // keys need it
   Shots shots(dir, app, window);
   shots.Wizard();
   shots.Results();
   shots.TooltipAndWhy();
   shots.LargeAndPlan();
+  shots.HistoryWindow();
+  for (const char* suffix : {"", "-wal", "-shm"})
+    std::remove((history + suffix).c_str());
   return 0;
 }
