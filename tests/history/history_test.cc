@@ -204,6 +204,20 @@ TEST(HistoryFileTest, PruningKeepsTheNewestRunsOfEachDatabase) {
   std::shared_ptr<RunRecord> oldest;
   ASSERT_TRUE(history->Read(a[0].id, &oldest).ok());
   ExpectSameRecord(*MakeRun(20, 2, "a"), *oldest);
+  // Nothing of the removed runs stays behind in the file.
+  history.reset();
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open(dir.File("h.db").c_str(), &db), SQLITE_OK);
+  for (const char* table : {"run_tables", "run_totals"}) {
+    const std::string sql = std::string("SELECT count(DISTINCT run) FROM ") +
+                            table + " WHERE run NOT IN (SELECT id FROM runs)";
+    sqlite3_stmt* count = nullptr;
+    ASSERT_EQ(sqlite3_prepare_v2(db, sql.c_str(), -1, &count, nullptr), SQLITE_OK);
+    ASSERT_EQ(sqlite3_step(count), SQLITE_ROW);
+    EXPECT_EQ(sqlite3_column_int(count, 0), 0) << table;
+    sqlite3_finalize(count);
+  }
+  sqlite3_close(db);
 }
 
 // The child's connection dies at a chosen point of its work.
