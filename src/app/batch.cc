@@ -94,7 +94,11 @@ int RunBatch(int argc, char** argv) {
   // A history that cannot be used is said before anything is read.
   std::unique_ptr<History> history;
   if (options->history) {
-    if (const int status = OpenHistory(*options, true, &history); status != 0)
+    // A report from files only reads it; a run keeps itself in it.
+    const History::Access access = options->report_from.empty()
+                                       ? History::Access::kKeep
+                                       : History::Access::kRead;
+    if (const int status = OpenHistory(*options, access, &history); status != 0)
       return status;
   }
   if (!options->report_from.empty())

@@ -121,14 +121,17 @@ int HistoryFailure(const Status& status) {
                                              : kBatchInputRefused;
 }
 
-int OpenHistory(const BatchOptions& options, bool create,
+int OpenHistory(const BatchOptions& options, History::Access access,
                 std::unique_ptr<History>* history) {
-  return HistoryFailure(History::Open(*options.history, history, create));
+  return HistoryFailure(History::Open(*options.history, history, access));
 }
 
 int RunHistoryCommands(const BatchOptions& options) {
   std::unique_ptr<History> history;
-  int status = OpenHistory(options, !options.import.empty(), &history);
+  const History::Access access = !options.import.empty() ? History::Access::kKeep
+                                 : options.prune > 0     ? History::Access::kChange
+                                                         : History::Access::kRead;
+  int status = OpenHistory(options, access, &history);
   if (status == kBatchListed && !options.import.empty())
     status = Import(options, *history);
   if (status == kBatchListed && options.prune > 0) {
@@ -158,7 +161,7 @@ int RunKeeper::Report() const {
   for (size_t i = 0; i < failures_.size(); ++i) {
     if (failures_[i].ok()) continue;
     const int status = HistoryFailure(
-        Status(failures_[i]).AddMessage("The run was not kept."));
+        Status(failures_[i]).AddMessage("the run was not kept."));
     if (worst == kBatchListed || status == kBatchOutputFailed) worst = status;
   }
   return worst;

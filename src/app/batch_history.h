@@ -20,8 +20,8 @@ namespace tce {
 // output failure. The failure is said on standard error.
 int HistoryFailure(const Status& status);
 
-// Opens --history (made when missing when `create`); the exit status.
-int OpenHistory(const BatchOptions& options, bool create,
+// Opens --history for `access`; the exit status.
+int OpenHistory(const BatchOptions& options, History::Access access,
                 std::unique_ptr<History>* history);
 
 // --import, then --prune, then --list; the exit status.

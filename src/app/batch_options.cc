@@ -42,7 +42,7 @@ const char kBatchUsageText[] =
     "         [--history FILE [--since last|DATE|RUN]]\n"
     "       tarvex-compest-batch --report FILE.html --report-from A.json "
     "[B.json ...]\n"
-    "         [--history FILE [--since last|DATE|RUN]]\n"
+    "         [--history FILE]\n"
     "       tarvex-compest-batch --history FILE [--import A.json ...] "
     "[--prune N] [--list]\n"
     "       tarvex-compest-batch --help | --version\n"

@@ -16,11 +16,11 @@ void LoadHistoryTexts(std::array<std::string, kLastAddedMessage + 1>& entries) {
       {Msg::kHistoryNoEarlier,
        "No earlier run of this database is kept in the history."},
       {Msg::kHistoryComparedWith,
-       "Compared with the run of %1 (run %2 of the history): %3 tables "
-       "changed."},
+       "Compared with the run of %1 (run %2 of the history). Tables "
+       "changed: %3."},
       {Msg::kHistoryCounts,
-       "%1 new, %2 gone, %3 grown, %4 shrunk; %5 newly worth compressing, %6 "
-       "no longer; %7 compressed since."},
+       "%1 new, %2 gone, %3 grown, %4 shrunk, %5 newly worth compressing, %6 "
+       "no longer, %7 compressed since."},
       {Msg::kHistorySettingsDiffer,
        "The two runs were made with different settings: %1."},
       {Msg::kHistoryLargest, "The largest changes"},
@@ -38,13 +38,13 @@ void LoadHistoryTexts(std::array<std::string, kLastAddedMessage + 1>& entries) {
       {Msg::kHistoryPagesFell, "Pages fell by"},
       {Msg::kHistoryTrend, "Size over the kept runs"},
       {Msg::kHistoryTrendTitle,
-       "Size and estimated compressed size of %1 over %2 kept runs: %3 and "
-       "%4 compressed on %5, %6 and %7 compressed on %8"},
+       "Size and estimated compressed size of %1, kept runs: %2, the first "
+       "%3 and %4 compressed on %5, the last %6 and %7 compressed on %8"},
       {Msg::kHistoryNoneChanged, "No table changed."},
       // The words of the kinds of change, in their order, separated by ";".
       {Msg::kHistoryKindWords,
-       "new;gone;grown;shrunk;more rows;fewer rows;saving up;saving down;"
-       "newly worth compressing;no longer worth compressing;method changed;"
+       "new|gone|grown|shrunk|more rows|fewer rows|saving up|saving down|"
+       "newly worth compressing|no longer worth compressing|method changed|"
        "compressed"},
       {Msg::kHistoryTitle, "History of runs"},
       {Msg::kHistoryRun, "Run"},
@@ -59,7 +59,7 @@ void LoadHistoryTexts(std::array<std::string, kLastAddedMessage + 1>& entries) {
       {Msg::kHistoryNotKept, "The run could not be kept in the history: %1"},
       {Msg::kHistoryNoRuns, "No run of this database is kept in the history."},
       {Msg::kHistoryRunsTip,
-       "The runs of this database kept in the history; choose one to see "
+       "The runs of this database kept in the history. Choose one to see "
        "what changed since"},
       {Msg::kHistorySizeLegend, "size"},
   };

@@ -11,7 +11,7 @@ std::string KindWords(uint32_t kinds, const MessageTable& m) {
   std::string words;
   size_t start = 0;
   for (int bit = 0; bit < kChangeKinds; ++bit) {
-    const size_t end = std::min(all.find(';', start), all.size());
+    const size_t end = std::min(all.find('|', start), all.size());
     if ((kinds >> bit) & 1u)
       words += (words.empty() ? "" : ", ") + all.substr(start, end - start);
     start = std::min(end + 1, all.size());

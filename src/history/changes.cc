@@ -74,8 +74,17 @@ TableChange Side(const TableRecord* before, const TableRecord* now,
 
 std::string Flag(bool on) { return on ? "true" : "false"; }
 
-std::vector<SettingChange> SettingChanges(const RunSettings& b,
-                                          const RunSettings& n) {
+// A run's plan rule in words: "none" without a plan.
+std::string PlanText(const std::optional<PlanRule>& plan) {
+  if (!plan) return "none";
+  return "margin " + std::to_string(plan->margin) + ", threshold " +
+         std::to_string(plan->threshold);
+}
+
+std::vector<SettingChange> SettingChanges(const RunRecord& before,
+                                          const RunRecord& now) {
+  const RunSettings& b = before.settings;
+  const RunSettings& n = now.settings;
   const SettingChange all[] = {
       {"min_compression", std::to_string(b.MinCompressionPct),
        std::to_string(n.MinCompressionPct)},
@@ -90,7 +99,10 @@ std::vector<SettingChange> SettingChanges(const RunSettings& b,
       {"unit", b.ShowPageSavings ? "pages" : "kilobytes",
        n.ShowPageSavings ? "pages" : "kilobytes"},
       {"owners", b.OwnerFilter, n.OwnerFilter},
-      {"tables", b.TableFilter, n.TableFilter}};
+      {"tables", b.TableFilter, n.TableFilter},
+      {"delimiter", b.TabDelimited ? "tab" : "comma",
+       n.TabDelimited ? "tab" : "comma"},
+      {"plan", PlanText(before.plan), PlanText(now.plan)}};
   std::vector<SettingChange> changed;
   for (const SettingChange& setting : all) {
     if (setting.before != setting.now) changed.push_back(setting);
@@ -162,7 +174,7 @@ Changes CompareRuns(std::shared_ptr<const RunRecord> before,
     for (int bit = 0; bit < kChangeKinds; ++bit)
       changes.counts[bit] += (c.kinds >> bit) & 1u;
   }
-  changes.settings = SettingChanges(before->settings, now->settings);
+  changes.settings = SettingChanges(*before, *now);
   changes.totals_before = TotalsOfRun(*before);
   changes.totals_now = TotalsOfRun(*now);
   return changes;

@@ -135,13 +135,17 @@ void WriteChangesDocument(ResultWriter& writer, const Changes& changes,
 std::string ChangesSummary(const Changes& changes, const ComparedRuns& runs) {
   const int64_t* n = changes.counts;
   std::string text =
-      Count(static_cast<int64_t>(changes.tables.size()), "tables changed") +
+      Count(static_cast<int64_t>(changes.tables.size()),
+            changes.tables.size() == 1 ? "table changed" : "tables changed") +
       " since run " + std::to_string(runs.before.id) + " of " +
       IsoTimeText(changes.before->started) + ": " + Count(n[0], "new") + ", " +
       Count(n[1], "gone") + ", " + Count(n[2], "grown") + ", " +
       Count(n[3], "shrunk") + ", " + Count(n[8], "newly worth compressing") +
       ", " + Count(n[9], "no longer worth compressing") + ", " +
-      Count(n[11], "compressed") + "; size " +
+      Count(n[11], "compressed") + ", " + Count(n[4], "with more rows") + ", " +
+      Count(n[5], "with fewer rows") + ", " + Count(n[6], "saving more") +
+      ", " + Count(n[7], "saving less") + ", " +
+      Count(n[10], "with another method") + "; size " +
       HumanBytes(changes.totals_before.size_bytes) + " then, " +
       HumanBytes(changes.totals_now.size_bytes) + " now.\n";
   if (!changes.settings.empty()) {

@@ -1,6 +1,7 @@
 #include "history/history.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cctype>
 
@@ -9,23 +10,51 @@
 
 namespace tce {
 
-Status History::Open(const std::string& path, std::unique_ptr<History>* out,
-                     bool create) {
+namespace {
+
+// How a file is opened: written, or read where SQLite can keep its
+// shared memory beside it, else read as it stands.
+SqliteFile::Mode ReadMode(const std::string& path, bool writable) {
+  if (writable) return SqliteFile::kWrite;
+  const size_t slash = path.rfind('/');
+  const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
   struct stat info {};
-  if (!create && stat(path.c_str(), &info) != 0)
+  if (::access(folder.c_str(), W_OK) == 0 || stat((path + "-shm").c_str(), &info) == 0)
+    return SqliteFile::kRead;
+  return SqliteFile::kFrozen;
+}
+
+}  // namespace
+
+Status History::Open(const std::string& path, std::unique_ptr<History>* out,
+                     Access access) {
+  struct stat info {};
+  const bool exists = stat(path.c_str(), &info) == 0;
+  if (!exists && access != Access::kKeep)
     return Status::Failure(path + ": there is no such history file");
+  if (exists && !S_ISREG(info.st_mode))
+    return Status::Failure(path + ": not a history file (not a regular file)");
+  // A file only read is opened for reading when it cannot be written.
+  const bool writable = access != Access::kRead || ::access(path.c_str(), W_OK) == 0;
+  if (exists && !writable && access != Access::kRead)
+    return Status::FileFailure(path + ": the history file cannot be written "
+                                      "(permission denied)");
   std::unique_ptr<SqliteFile> file;
-  Status status = SqliteFile::Open(path, kBusyMs, create, &file);
+  Status status = SqliteFile::Open(path, kBusyMs, ReadMode(path, writable),
+                                   access == Access::kKeep, &file);
   if (!status.ok()) return status;
+  if (writable && sqlite3_db_readonly(file->db(), "main") == 1)
+    return Status::FileFailure(path + ": the history file cannot be written "
+                                      "(permission denied)");
   std::unique_ptr<History> history(new History(std::move(file)));
-  status = history->Prepare();
+  status = history->Prepare(writable, access == Access::kKeep);
   if (status.ok()) *out = std::move(history);
   return status;
 }
 
-Status History::Prepare() {
-  Status status = PrepareSchema(*file_, kSchemaVersion);
-  if (!status.ok()) return status;
+Status History::Prepare(bool writable, bool may_create) {
+  Status status = PrepareSchema(*file_, kSchemaVersion, writable, may_create);
+  if (!status.ok() || !writable) return status;
   // Write-ahead logging lets a run be written while others read, and keeps
   // the file whole when a writer dies: the log's uncommitted end is
   // dropped at the next open.

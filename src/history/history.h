@@ -43,12 +43,18 @@ class History {
   // How long a writer waits for another one to finish.
   static constexpr int kBusyMs = 60000;
 
-  // Opens the history file at `path`, making it when it is missing (and
-  // `create`) and upgrading an older one. A failure says what is wrong
-  // with the file: an input failure when the file is not one this release
-  // can use, a file failure when it cannot be read or written.
+  // What a command does with the file: keeps runs in it (made when it is
+  // missing), changes it (prunes), or only reads it (lists, reports,
+  // compares: a file the user may read but not write serves).
+  enum class Access { kKeep, kChange, kRead };
+
+  // Opens the history file at `path` for `access`, upgrading an older one
+  // where the file can be written. Anything but a regular file is refused,
+  // and a file to be written must be writable. A failure says what is
+  // wrong with the file: an input failure when the file is not one this
+  // release can use, a file failure when it cannot be read or written.
   static Status Open(const std::string& path, std::unique_ptr<History>* out,
-                     bool create = true);
+                     Access access = Access::kKeep);
 
   // Keeps a completed run in one transaction; `id` gets its id. A run kept
   // before (the same server, host, database and start, to the
@@ -74,7 +80,7 @@ class History {
  private:
   explicit History(std::unique_ptr<SqliteFile> file)
       : file_(std::move(file)) {}
-  Status Prepare();
+  Status Prepare(bool writable, bool may_create);
   Status Runs(const std::string& where, const ServerIdentity* server,
               const std::string* database, std::vector<KeptRun>* runs);
 

@@ -136,10 +136,44 @@ bool Ready(const Header& header, int current_version) {
 
 }  // namespace
 
-Status PrepareSchema(SqliteFile& file, int current_version) {
+namespace {
+
+// Refuses a file that holds tables but is not a history of this release
+// or an earlier one.
+Status RefuseOthers(const SqliteFile& file, const Header& header,
+                    int current_version) {
+  if (header.application != kHistoryApplicationId) {
+    return Refuse(file,
+                  "not a history file of tarvex-compest (an SQLite file of "
+                  "another program); name a new file or one this tool made");
+  }
+  if (header.version > current_version) {
+    return Refuse(file, "the history file was written by a newer release "
+                        "(schema version " + std::to_string(header.version) +
+                        "; this release reads up to version " +
+                        std::to_string(current_version) +
+                        "); use that release, or another file");
+  }
+  return Status();
+}
+
+}  // namespace
+
+Status PrepareSchema(SqliteFile& file, int current_version, bool writable,
+                     bool may_create) {
   Header header;
   Status status = ReadHeader(file, &header);
   if (!status.ok() || Ready(header, current_version)) return status;
+  const bool empty = header.version == 0 && header.objects == 0;
+  if (empty && !may_create) return Refuse(file, "no run is kept in it yet");
+  if (!writable) {
+    // Nothing can be made or upgraded in a file that is only read.
+    if (empty) return Refuse(file, "no run is kept in it yet");
+    status = RefuseOthers(file, header, current_version);
+    if (!status.ok()) return status;
+    return Refuse(file, "written by an earlier release; it is upgraded when "
+                        "a run is kept in it, which needs write access");
+  }
   // Made or upgraded under the write lock, the header read again under it:
   // another program may have done it meanwhile.
   SqliteTransaction transaction(file);
@@ -149,18 +183,9 @@ Status PrepareSchema(SqliteFile& file, int current_version) {
   if (header.version == 0 && header.objects == 0) {
     status = file.Execute(kCreateVersion1);
     if (status.ok()) status = Upgrade(file, 1, current_version);
-  } else if (header.application != kHistoryApplicationId) {
-    return Refuse(file,
-                  "not a history file of tarvex-compest (an SQLite file of "
-                  "another program); name a new file or one this tool made");
-  } else if (header.version > current_version) {
-    return Refuse(file, "the history file was written by a newer release "
-                        "(schema version " + std::to_string(header.version) +
-                        "; this release reads up to version " +
-                        std::to_string(current_version) +
-                        "); use that release, or another file");
   } else {
-    status = Upgrade(file, header.version, current_version);
+    status = RefuseOthers(file, header, current_version);
+    if (status.ok()) status = Upgrade(file, header.version, current_version);
   }
   if (status.ok()) status = SetVersion(file, current_version);
   if (status.ok()) status = transaction.Commit();

@@ -14,10 +14,12 @@ namespace tce {
 // "TCEH".
 inline constexpr int64_t kHistoryApplicationId = 0x54434548;
 
-// Makes the current schema in an empty file, upgrades a file of an older
-// version in place, and refuses a newer one or an SQLite file that is not
-// a history. Runs in one transaction of its own.
-Status PrepareSchema(SqliteFile& file, int current_version);
+// Makes the current schema in an empty file (when `may_create`), upgrades
+// a file of an older version in place (when `writable`), and refuses a
+// newer one or an SQLite file that is not a history. Runs in one
+// transaction of its own.
+Status PrepareSchema(SqliteFile& file, int current_version, bool writable,
+                     bool may_create);
 
 }  // namespace tce
 

@@ -1,14 +1,32 @@
 #include "history/sqlite_handle.h"
 
+#include <cstdio>
+
 namespace tce {
 
-Status SqliteFile::Open(const std::string& path, int busy_ms, bool create,
-                        std::unique_ptr<SqliteFile>* file) {
+Status SqliteFile::Open(const std::string& path, int busy_ms, Mode mode,
+                        bool create, std::unique_ptr<SqliteFile>* file) {
   sqlite3* db = nullptr;
+  std::string name = path;
+  if (mode == kFrozen) {
+    // As a URI, with the characters a URI gives a meaning escaped.
+    name = "file:";
+    for (const char c : path) {
+      if (c == '%' || c == '?' || c == '#') {
+        char escaped[4];
+        std::snprintf(escaped, sizeof escaped, "%%%02X", static_cast<unsigned char>(c));
+        name += escaped;
+      } else {
+        name += c;
+      }
+    }
+    name += "?immutable=1";
+  }
   const int rc = sqlite3_open_v2(
-      path.c_str(), &db,
-      SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0) |
-          SQLITE_OPEN_NOMUTEX,
+      name.c_str(), &db,
+      (mode == kWrite ? SQLITE_OPEN_READWRITE : SQLITE_OPEN_READONLY) |
+          (create && mode == kWrite ? SQLITE_OPEN_CREATE : 0) |
+          (mode == kFrozen ? SQLITE_OPEN_URI : 0) | SQLITE_OPEN_NOMUTEX,
       nullptr);
   if (rc != SQLITE_OK) {
     const std::string why =

@@ -17,11 +17,15 @@ namespace tce {
 
 class SqliteFile {
  public:
-  // Opens the file for reading and writing, making it when it is missing
-  // and `create` is true; waits up to `busy_ms` for a lock another
-  // connection holds.
-  static Status Open(const std::string& path, int busy_ms, bool create,
-                     std::unique_ptr<SqliteFile>* file);
+  // kFrozen reads a file whose folder the user may not write, where no
+  // other program has the file open for writing (no shared-memory file
+  // beside it): SQLite then reads it as it stands.
+  enum Mode { kRead, kWrite, kFrozen };
+  // Opens the file for reading, or reading and writing, making it when it
+  // is missing and `create` is true; waits up to `busy_ms` for a lock
+  // another connection holds.
+  static Status Open(const std::string& path, int busy_ms, Mode mode,
+                     bool create, std::unique_ptr<SqliteFile>* file);
   ~SqliteFile();
   SqliteFile(const SqliteFile&) = delete;
   SqliteFile& operator=(const SqliteFile&) = delete;

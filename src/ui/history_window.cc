@@ -127,7 +127,8 @@ QWidget* HistoryWindow::BuildTrend() {
 
 std::unique_ptr<History> HistoryWindow::OpenFile() {
   std::unique_ptr<History> history;
-  const Status status = History::Open(app_.history_file, &history);
+  const Status status =
+      History::Open(app_.history_file, &history, History::Access::kRead);
   if (!status.ok()) app_.reporter.ShowMessage(status.ToString());
   return history;
 }

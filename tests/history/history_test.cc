@@ -4,10 +4,12 @@
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <csignal>
+#include <filesystem>
 #include <functional>
 
 #include "history/history_schema.h"
@@ -104,17 +106,57 @@ TEST(HistoryFileTest, FilesThatAreNoHistoryOfThisReleaseAreRefusedAsTheyAre) {
     const char* file;
     const char* says;
   };
+  WriteFileBytes(dir.File("empty.db"), "");
+  std::filesystem::create_directory(dir.File("folder.db"));
+  const History::Access kAll[] = {History::Access::kKeep,
+                                  History::Access::kChange,
+                                  History::Access::kRead};
   for (const Case& c : {Case{"text.db", "not a history file"},
                         Case{"other.db", "another program"},
-                        Case{"newer.db", "newer release"}}) {
-    const std::string before = ::tce::testing::ReadFileBytes(dir.File(c.file));
-    std::unique_ptr<History> history;
-    const Status status = History::Open(dir.File(c.file), &history);
-    EXPECT_FALSE(status.ok()) << c.file;
-    EXPECT_NE(status.ToString().find(c.says), std::string::npos)
-        << status.ToString();
-    EXPECT_EQ(::tce::testing::ReadFileBytes(dir.File(c.file)), before) << c.file;
+                        Case{"newer.db", "newer release"},
+                        Case{"folder.db", "not a regular file"},
+                        Case{"/dev/null", "not a regular file"},
+                        Case{"missing.db", "no such history file"},
+                        Case{"empty.db", "no run is kept in it yet"}}) {
+    const std::string path = c.file[0] == '/' ? c.file : dir.File(c.file);
+    const bool exists = std::filesystem::is_regular_file(path);
+    const std::string before = exists ? ::tce::testing::ReadFileBytes(path) : "";
+    for (const History::Access access : kAll) {
+      // A missing or empty file becomes a history only to keep a run in.
+      if (access != History::Access::kRead &&
+          (c.file == std::string("empty.db") || c.file == std::string("missing.db")))
+        continue;
+      std::unique_ptr<History> history;
+      const Status status = History::Open(path, &history, access);
+      EXPECT_FALSE(status.ok()) << c.file;
+      EXPECT_NE(status.ToString().find(c.says), std::string::npos)
+          << status.ToString();
+    }
+    EXPECT_EQ(std::filesystem::is_regular_file(path), exists) << c.file;
+    if (exists) {
+      EXPECT_EQ(::tce::testing::ReadFileBytes(path), before) << c.file;
+    }
   }
+}
+
+TEST(HistoryFileTest, AFileTheUserMayOnlyReadServesWhatOnlyReads) {
+  if (geteuid() == 0) GTEST_SKIP() << "the superuser writes any file";
+  TempDir dir;
+  const std::string folder = dir.File("shared");
+  std::filesystem::create_directory(folder);
+  const std::string path = folder + "/h.db";
+  KeepOrFail(*OpenOrFail(path), *MakeRun(5, 1, "a"));
+  chmod(path.c_str(), 0444);
+  chmod(folder.c_str(), 0555);
+  std::unique_ptr<History> history;
+  EXPECT_EQ(History::Open(path, &history).kind(), FailureKind::kFile);
+  ASSERT_TRUE(History::Open(path, &history, History::Access::kRead).ok());
+  std::vector<KeptRun> runs;
+  ASSERT_TRUE(history->AllRuns(&runs).ok());
+  EXPECT_EQ(runs.size(), 1u);
+  history.reset();
+  chmod(folder.c_str(), 0755);
+  EXPECT_EQ(std::filesystem::directory_iterator(folder)->path(), path);
 }
 
 // A file of the first schema, as that release made it, with one run of
@@ -181,7 +223,7 @@ TEST(HistoryFileTest, AnOlderFileIsUpgradedInPlaceWithItsRunsTotals) {
   EXPECT_EQ(runs[runs[0].id == 1 ? 1 : 0].totals.tables, 3);
   int64_t version = 0;
   std::unique_ptr<SqliteFile> file;
-  ASSERT_TRUE(SqliteFile::Open(dir.File("v1.db"), 0, false, &file).ok());
+  ASSERT_TRUE(SqliteFile::Open(dir.File("v1.db"), 0, SqliteFile::kWrite, false, &file).ok());
   ASSERT_TRUE(file->QueryInteger("PRAGMA user_version", &version).ok());
   EXPECT_EQ(version, History::kSchemaVersion);
 }

@@ -179,8 +179,10 @@ TEST_F(SinceTest, SaysWhichSettingsDifferAndFindsTheRunAsked) {
   EXPECT_EQ(lines[1], "Setting\tBefore\tNow\r");
   EXPECT_EQ(lines[2], "compression\tpage\trow\r");
   // The last run before this one is run 4, made with --row.
-  // This one counts each column's own values too: two settings differ.
-  const Result last = Run({"--since", "last", "--json", "--column-cardinality"});
+  // This one counts each column's own values and writes commas, with a
+  // plan: four settings differ.
+  const Result last = Run({"--since", "last", "--json", "--column-cardinality",
+                           "--comma", "--plan", "--plan-margin", "5"});
   ASSERT_EQ(last.status, 0) << last.err;
   const Json doc = Json::Parse(last.out);
   EXPECT_EQ(doc["since"]["id"].number(), 4);
@@ -190,7 +192,9 @@ TEST_F(SinceTest, SaysWhichSettingsDifferAndFindsTheRunAsked) {
     settings[s["setting"].text] = s["before"].text + " -> " + s["now"].text;
   EXPECT_EQ(settings, (std::map<std::string, std::string>{
                           {"cardinality", "max -> column"},
-                          {"compression", "row -> page"}}))
+                          {"compression", "row -> page"},
+                          {"delimiter", "tab -> comma"},
+                          {"plan", "none -> margin 5, threshold 20"}}))
       << last.out;
   for (const char* bad : {"yesterday", "2026-13-01", "0", "2026-02-30"}) {
     EXPECT_EQ(Run({"--since", bad}).status, 64) << bad;
