@@ -62,6 +62,9 @@ void LoadHistoryTexts(std::array<std::string, kLastAddedMessage + 1>& entries) {
        "The runs of this database kept in the history. Choose one to see "
        "what changed since"},
       {Msg::kHistorySizeLegend, "size"},
+      {Msg::kHistoryOneChoice,
+       "%1 tables read by one run only are not listed: the runs chose their "
+       "tables differently, so whether they are new or gone cannot be told."},
   };
   for (const Text& text : kTexts)
     entries[static_cast<size_t>(text.entry)] = text.text;

@@ -199,6 +199,7 @@ enum class Msg : int {
   kHistoryNoRuns = 392,
   kHistoryRunsTip = 393,
   kHistorySizeLegend = 394,
+  kHistoryOneChoice = 395,
 };
 
 // The first and last entry of the added texts.

@@ -23,7 +23,13 @@ std::string SettingsSentence(const Changes& changes, const MessageTable& m) {
   std::string list;
   for (const SettingChange& s : changes.settings)
     list += (list.empty() ? "" : "; ") + s.name + ": " + s.before + " \u2192 " + s.now;
-  return list.empty() ? list : Fill(m[Msg::kHistorySettingsDiffer], {list});
+  if (list.empty()) return list;
+  std::string text = Fill(m[Msg::kHistorySettingsDiffer], {list});
+  if (changes.one_choice_only > 0) {
+    text += " " + Fill(m[Msg::kHistoryOneChoice],
+                       {std::to_string(changes.one_choice_only)});
+  }
+  return text;
 }
 
 std::string ChangeDetail(const TableChange& c, const MessageTable& m) {

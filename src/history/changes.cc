@@ -131,6 +131,13 @@ std::string ChangeWords(uint32_t kinds) {
   return words;
 }
 
+// Whether two runs chose the tables they read alike.
+bool SameChoice(const RunSettings& a, const RunSettings& b) {
+  return a.OwnerFilter == b.OwnerFilter && a.TableFilter == b.TableFilter &&
+         a.MinTableSizeMB == b.MinTableSizeMB &&
+         a.IgnoreTablesWithoutStats == b.IgnoreTablesWithoutStats;
+}
+
 Changes CompareRuns(std::shared_ptr<const RunRecord> before,
                     std::shared_ptr<const RunRecord> now, PlanRule rule) {
   Changes changes;
@@ -138,6 +145,7 @@ Changes CompareRuns(std::shared_ptr<const RunRecord> before,
   changes.now = now;
   changes.rule = rule;
   const Method method = now->shown().method;
+  const bool same_choice = SameChoice(before->settings, now->settings);
   const auto key = [](const TableRecord& t) { return t.owner + '\0' + t.table; };
   std::unordered_map<std::string, const TableRecord*> earlier;
   earlier.reserve(before->tables.size());
@@ -146,6 +154,10 @@ Changes CompareRuns(std::shared_ptr<const RunRecord> before,
     const auto found = earlier.find(key(t));
     TableChange c = Side(found == earlier.end() ? nullptr : found->second, &t,
                          method, rule);
+    if (c.before == nullptr && !same_choice) {
+      ++changes.one_choice_only;
+      continue;
+    }
     if (c.before == nullptr) {
       c.kinds = kChangeNew;
     } else {
@@ -158,6 +170,10 @@ Changes CompareRuns(std::shared_ptr<const RunRecord> before,
     const auto found = earlier.find(key(t));
     if (found == earlier.end() || found->second == nullptr) continue;
     found->second = nullptr;  // a name the earlier run read twice goes once
+    if (!same_choice) {
+      ++changes.one_choice_only;
+      continue;
+    }
     TableChange c = Side(&t, nullptr, method, rule);
     c.kinds = kChangeGone;
     changes.tables.push_back(c);

@@ -80,6 +80,11 @@ struct Changes {
   RunTotals totals_before, totals_now;
   // How many tables show each kind, by bit number.
   int64_t counts[kChangeKinds] = {};
+  // Tables read by one run only while the runs chose their tables by
+  // different settings (owners, tables, minimum size, statistics): not
+  // listed, as neither new nor gone can be told from outside the other
+  // run's choice.
+  int64_t one_choice_only = 0;
 };
 
 // Compares `now` with `before`. Sizes are allocated bytes, savings are by

@@ -129,6 +129,7 @@ void WriteChangesDocument(ResultWriter& writer, const Changes& changes,
     writer.EndList();
   }
   writer.Member("counts", Value::Object(counts));
+  writer.Member("read_by_one_run_only", Value::Integer(changes.one_choice_only));
   writer.EndDocument();
 }
 
@@ -148,6 +149,12 @@ std::string ChangesSummary(const Changes& changes, const ComparedRuns& runs) {
       Count(n[10], "with another method") + "; size " +
       HumanBytes(changes.totals_before.size_bytes) + " then, " +
       HumanBytes(changes.totals_now.size_bytes) + " now.\n";
+  if (changes.one_choice_only > 0) {
+    text += Count(changes.one_choice_only, "tables") +
+            " read by one run only are not listed: the runs chose their "
+            "tables differently, so whether they are new or gone cannot be "
+            "told.\n";
+  }
   if (!changes.settings.empty()) {
     text += "The runs' settings differ:";
     for (const SettingChange& s : changes.settings)

@@ -196,6 +196,13 @@ TEST_F(SinceTest, SaysWhichSettingsDifferAndFindsTheRunAsked) {
                           {"delimiter", "tab -> comma"},
                           {"plan", "none -> margin 5, threshold 20"}}))
       << last.out;
+  // Two of the nine tables chosen by name: the seven others were read by
+  // the earlier run only, and are neither gone nor listed.
+  const Result chosen = Run({"--since", "last", "--json", "--tables", "keep,grow"});
+  ASSERT_EQ(chosen.status, 0) << chosen.err;
+  const Json narrow = Json::Parse(chosen.out);
+  EXPECT_EQ(narrow["read_by_one_run_only"].number(), 7);
+  EXPECT_EQ(narrow["counts"]["gone"].number(), 0);
   for (const char* bad : {"yesterday", "2026-13-01", "0", "2026-02-30"}) {
     EXPECT_EQ(Run({"--since", bad}).status, 64) << bad;
   }
