@@ -64,6 +64,30 @@ std::map<std::string, Json> RecordTables(const std::string& path) {
   return ByTable(Json::Parse(ReadFileBytes(path)), "record_tables");
 }
 
+// Which way a table's page saving went between two runs' records.
+std::string Moved(const std::map<std::string, Json>& first,
+                  const std::map<std::string, Json>& second, const char* table) {
+  return first.at(table)["saved_pct"]["page"].number() <
+                 second.at(table)["saved_pct"]["page"].number()
+             ? "saving_up"
+             : "saving_down";
+}
+
+// The report's changes: a fall has its minus sign (2,048,000 bytes are
+// 1.95 MB), a gone table no size now; the summary counts the kinds.
+void ExpectReportAndSummary(const std::string& html, const std::string& err) {
+  EXPECT_NE(html.find("data-bytes=\"-2048000\">\u22122.0 MB</td>"),
+            std::string::npos);
+  EXPECT_NE(html.find("<td>drop</td><td>gone</td><td class=\"n\" "
+                      "data-bytes=\"614400\">600 kB</td><td class=\"n\"></td>"),
+            std::string::npos);
+  EXPECT_NE(err.find("9 tables changed since run 1"), std::string::npos) << err;
+  EXPECT_NE(err.find("1 new, 1 gone, 1 grown, 3 shrunk, 1 newly worth "
+                     "compressing, 1 no longer worth compressing, 1 compressed"),
+            std::string::npos)
+      << err;
+}
+
 class SinceTest : public ::testing::Test {
  protected:
   Result Run(std::vector<std::string> args) {
@@ -92,24 +116,18 @@ TEST_F(SinceTest, ListsWhatChangedWorkedOutFromTheCatalogs) {
   const auto second = RecordTables(dir_.File("second.json"));
   const Json doc = Json::Parse(since.out);
   const auto changes = ByTable(doc, "changes");
-  auto moved = [&](const char* table) {
-    return first.at(table)["saved_pct"]["page"].number() <
-                   second.at(table)["saved_pct"]["page"].number()
-               ? std::string("saving_up")
-               : std::string("saving_down");
-  };
   // trim fell by 0.5 %, below the threshold of 1 %; bulk by 40 % while its
   // rows grew by 20 %: neither was compressed.
   const std::map<std::string, std::string> expected = {
       {"grow", "grown rows_up"},
       {"drop", "gone"},
       {"add", "new"},
-      {"packed", "shrunk rows_up " + moved("packed") + " compressed"},
+      {"packed", "shrunk rows_up " + Moved(first, second, "packed") + " compressed"},
       {"trim", "shrunk"},
       {"bulk", "shrunk rows_up"},
       {"stats", "rows_up newly_recommended"},
       {"lost", "rows_down no_longer_recommended"},
-      {"wide", moved("wide")}};
+      {"wide", Moved(first, second, "wide")}};
   ASSERT_EQ(changes.size(), expected.size()) << since.out;
   for (const auto& [name, words] : expected)
     EXPECT_EQ(changes.at(name)["changes"].text, words) << name;
@@ -139,21 +157,7 @@ TEST_F(SinceTest, ListsWhatChangedWorkedOutFromTheCatalogs) {
   EXPECT_NE(packed["estimated_pct"].number(),  // the earlier run's, not this one's
             second.at("packed")["saved_pct"][better].number());
   EXPECT_EQ(doc["settings_changed"].items.size(), 0u);
-  // The report's changes: a fall has its minus sign (2,048,000 bytes are
-  // 1.95 MB), a gone table no size now.
-  const std::string html = ReadFileBytes(dir_.File("since.html"));
-  EXPECT_NE(html.find("data-bytes=\"-2048000\">\u22122.0 MB</td>"),
-            std::string::npos);
-  EXPECT_NE(html.find("<td>drop</td><td>gone</td><td class=\"n\" "
-                      "data-bytes=\"614400\">600 kB</td><td class=\"n\"></td>"),
-            std::string::npos);
-  EXPECT_NE(since.err.find("9 tables changed since run 1"), std::string::npos)
-      << since.err;
-  EXPECT_NE(since.err.find("1 new, 1 gone, 1 grown, 3 shrunk, 1 newly worth "
-                           "compressing, 1 no longer worth compressing, 1 "
-                           "compressed"),
-            std::string::npos)
-      << since.err;
+  ExpectReportAndSummary(ReadFileBytes(dir_.File("since.html")), since.err);
 }
 
 TEST_F(SinceTest, SaysWhichSettingsDifferAndFindsTheRunAsked) {
