@@ -140,10 +140,12 @@ Status InsertTables(SqliteFile& file, int64_t run, const RunRecord& record) {
     if (found == SQLITE_ROW) {
       name = find.Integer(0);
     } else {
+      // Said before another statement's reset clears SQLite's last error.
+      if (found != SQLITE_DONE)
+        return file.Failure("the run's tables could not be written");
       add.Reset();
       add.Bind(1, t.owner).Bind(2, t.table);
-      if (found != SQLITE_DONE || !add.Run())
-        return file.Failure("the run's tables could not be written");
+      if (!add.Run()) return file.Failure("the run's tables could not be written");
       name = sqlite3_last_insert_rowid(file.db());
     }
     insert.Reset();
