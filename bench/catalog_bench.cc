@@ -43,6 +43,7 @@
 #include <vector>
 
 #include "analysis/analysis.h"
+#include "bench_clock.h"
 #include "catalog_builder.h"
 #include "db/catalog_query.h"
 #include "db/statement.h"
@@ -67,20 +68,9 @@ class NoDesktop : public tce::DesktopPort {
   void* DialogOwnerWindow() override { return nullptr; }
 };
 
-using Clock = std::chrono::steady_clock;
-
-double Millis(Clock::time_point start) {
-  return std::chrono::duration<double, std::milli>(Clock::now() - start)
-      .count();
-}
-
-// The CPU time this thread has used, in milliseconds: less sensitive than
-// the wall clock to what else a shared machine is doing.
-double ThreadCpuMillis() {
-  timespec now{};
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-  return now.tv_sec * 1e3 + now.tv_nsec / 1e6;
-}
+using tce::bench::Clock;
+using tce::bench::Millis;
+using tce::bench::ThreadCpuMillis;
 
 // Wall and CPU milliseconds of one call.
 struct Timing {

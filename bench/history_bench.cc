@@ -25,6 +25,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_clock.h"
 #include "history/history.h"
 #include "history/since.h"
 #include "history/trend.h"
@@ -32,20 +33,9 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-double Millis(Clock::time_point start) {
-  return std::chrono::duration<double, std::milli>(Clock::now() - start)
-      .count();
-}
-
-// The CPU time this thread has used, in milliseconds: less sensitive than
-// the wall clock to what else a shared machine is doing.
-double ThreadCpuMillis() {
-  timespec now{};
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-  return now.tv_sec * 1e3 + now.tv_nsec / 1e6;
-}
+using tce::bench::Clock;
+using tce::bench::Millis;
+using tce::bench::ThreadCpuMillis;
 
 // The best of several: the time least disturbed by what else the machine
 // does.

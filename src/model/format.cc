@@ -42,6 +42,12 @@ std::string ScreenBytes(double bytes) {
   return ScaledWithUnit(bytes, 1024.0, {"K", "M", "G", "T"});
 }
 
+std::string SignedBytes(double change, bool screen) {
+  const double size = change <= -0.5 ? -change : change;
+  const std::string text = screen ? ScreenBytes(size) : HumanBytes(size);
+  return change <= -0.5 ? "\u2212" + text : text;
+}
+
 ByteScale ByteScaleFor(double top, bool file_units) {
   static const char* const kScreenUnits[] = {"bytes", "K", "M", "G", "T"};
   static const char* const kFileUnits[] = {"bytes", "kB", "MB", "GB", "TB"};

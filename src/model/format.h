@@ -33,6 +33,9 @@ std::string HumanBytes(double bytes);
 // "1.2 G": the same in K, M, G or T, the units of the windows' own sizes
 // ("Size(K)", the " M" of the minimum size): sizes in every window.
 std::string ScreenBytes(double bytes);
+// A change in size, a minus sign (U+2212) before a fall: "\u22122.0 MB" in
+// files' units, "\u22122.0 M" with `screen`.
+std::string SignedBytes(double change, bool screen);
 // The unit of a chart's axis: the largest of bytes, K, M, G and T (kB,
 // MB, GB and TB with `file_units`, as in files and the report) that keeps
 // `top` at 1 or more.

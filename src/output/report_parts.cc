@@ -39,10 +39,7 @@ std::string BytesCell(double bytes, const char* key) {
   std::string cell = "<td class=\"n\" data-bytes=\"" +
                      FormatNumber(std::round(bytes)) + "\"";
   if (key != nullptr) cell += " data-total=\"" + std::string(key) + "\"";
-  // A change may be negative: a minus sign before its size.
-  return cell + ">" + (bytes <= -0.5 ? "\u2212" + Html(HumanBytes(-bytes))
-                                     : Html(HumanBytes(bytes))) +
-         "</td>";
+  return cell + ">" + Html(SignedBytes(bytes, false)) + "</td>";
 }
 
 std::string NumberCell(const std::string& text) {

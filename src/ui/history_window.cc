@@ -58,11 +58,6 @@ std::string Pct(const TableRecord* side, Fixed4 pct) {
   return side == nullptr ? std::string() : PercentText(pct.ToDouble());
 }
 
-// A change in size, a minus sign before a fall.
-std::string SignedScreenBytes(double change) {
-  return change <= -0.5 ? "\u2212" + ScreenBytes(-change) : ScreenBytes(change);
-}
-
 }  // namespace
 
 HistoryWindow::HistoryWindow(AppState& app, MainWindow& main_window)
@@ -286,7 +281,7 @@ void HistoryWindow::ShowChangesSince(int row) {
     const std::string words = KindWords(t.kinds, app_.messages);
     SetRow(changes_, i,
            {t.owner(), t.table(), t.before ? ScreenBytes(t.size_before) : "",
-            t.now ? ScreenBytes(t.size_now) : "", SignedScreenBytes(t.size_change()),
+            t.now ? ScreenBytes(t.size_now) : "", SignedBytes(t.size_change(), true),
             Pct(t.before, t.saved_before), Pct(t.now, t.saved_now), words},
            2);
     changes_->item(i, 7)->setTextAlignment(Qt::AlignLeft | Qt::AlignVCenter);
